@@ -1,0 +1,19 @@
+// Module-wide state of the DLL: its instance handle and the count of live COM objects.
+#pragma once
+
+#include <windows.h>
+
+namespace vlpd {
+
+// The instance handle recorded at process attach; null before that (and in test programs
+// that link the Windows layer statically).
+HINSTANCE ModuleInstance();
+void SetModuleInstance(HINSTANCE instance);
+
+// Live class factories and handlers together. Objects in different apartments change the count
+// from their own threads, so every update is interlocked.
+void AddObject();
+void RemoveObject();
+LONG ObjectCount();
+
+}  // namespace vlpd

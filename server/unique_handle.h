@@ -1,0 +1,127 @@
+// Move-only owners for Windows handles and COM references: every handle, key, find handle,
+// global block and interface pointer is closed exactly once, on every path.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace vlpd {
+
+template <typename T, typename Traits>
+class UniqueHandle {
+ public:
+  UniqueHandle() = default;
+  explicit UniqueHandle(T value) : value_(value) {}
+  ~UniqueHandle() { Reset(); }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  UniqueHandle(UniqueHandle&& other) noexcept : value_(other.Release()) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    if (this != &other) Reset(other.Release());
+    return *this;
+  }
+
+  T Get() const { return value_; }
+  bool Valid() const { return value_ != Traits::Invalid(); }
+  explicit operator bool() const { return Valid(); }
+
+  // For out-parameters of the Windows calls; drops whatever was held.
+  T* Put() {
+    Reset();
+    return &value_;
+  }
+  T Release() { return std::exchange(value_, Traits::Invalid()); }
+  void Reset(T value = Traits::Invalid()) {
+    if (Valid()) Traits::Close(value_);
+    value_ = value;
+  }
+
+ private:
+  T value_ = Traits::Invalid();
+};
+
+struct FileHandleTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { CloseHandle(h); }
+};
+struct KernelHandleTraits {  // process and thread handles: null when absent
+  static HANDLE Invalid() { return nullptr; }
+  static void Close(HANDLE h) { CloseHandle(h); }
+};
+struct FindHandleTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { FindClose(h); }
+};
+struct RegKeyTraits {
+  static HKEY Invalid() { return nullptr; }
+  static void Close(HKEY k) { RegCloseKey(k); }
+};
+struct GlobalTraits {
+  static HGLOBAL Invalid() { return nullptr; }
+  static void Close(HGLOBAL g) { GlobalFree(g); }
+};
+
+using FileHandle = UniqueHandle<HANDLE, FileHandleTraits>;
+using KernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
+using FindHandle = UniqueHandle<HANDLE, FindHandleTraits>;
+using RegKey = UniqueHandle<HKEY, RegKeyTraits>;
+using GlobalBlock = UniqueHandle<HGLOBAL, GlobalTraits>;
+
+// A locked global block, unlocked when it goes out of scope.
+class GlobalLockGuard {
+ public:
+  explicit GlobalLockGuard(HGLOBAL block) : block_(block), data_(GlobalLock(block)) {}
+  ~GlobalLockGuard() {
+    if (data_ != nullptr) GlobalUnlock(block_);
+  }
+  GlobalLockGuard(const GlobalLockGuard&) = delete;
+  GlobalLockGuard& operator=(const GlobalLockGuard&) = delete;
+  void* Data() const { return data_; }
+
+ private:
+  HGLOBAL block_;
+  void* data_;
+};
+
+// A counted COM reference.
+template <typename T>
+class ComRef {
+ public:
+  ComRef() = default;
+  ~ComRef() { Reset(); }
+  ComRef(const ComRef&) = delete;
+  ComRef& operator=(const ComRef&) = delete;
+  ComRef(ComRef&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
+  ComRef& operator=(ComRef&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      ptr_ = std::exchange(other.ptr_, nullptr);
+    }
+    return *this;
+  }
+
+  // Takes a new reference of its own on `ptr`.
+  static ComRef Share(T* ptr) {
+    ComRef r;
+    r.ptr_ = ptr;
+    if (ptr != nullptr) ptr->AddRef();
+    return r;
+  }
+
+  T* Get() const { return ptr_; }
+  T* operator->() const { return ptr_; }
+  explicit operator bool() const { return ptr_ != nullptr; }
+  T** Put() {
+    Reset();
+    return &ptr_;
+  }
+  void Reset() {
+    if (ptr_ != nullptr) std::exchange(ptr_, nullptr)->Release();
+  }
+
+ private:
+  T* ptr_ = nullptr;
+};
+
+}  // namespace vlpd

@@ -1,0 +1,28 @@
+// Path arithmetic over code page 932 paths that never splits a double-byte character.
+#pragma once
+
+#include <cstddef>
+
+namespace vlpd {
+
+inline constexpr std::size_t kMaxPath = 260;               // bytes of text in a path buffer
+inline constexpr std::size_t kPathBufferSize = kMaxPath + 1;  // text and terminator
+
+struct PathParts {
+  const char* source = nullptr;     // set by the caller
+  const char* extension = nullptr;  // points at the dot inside `name`, or null
+  char directory[kPathBufferSize] = {};  // up to and including the last separator
+  char name[kPathBufferSize] = {};
+};
+
+// Makes the path in `path` (a buffer of `size` bytes) end in a separator and returns its new
+// length. A 0x5C that is the trail byte of a double-byte character is no separator. Returns -1,
+// leaving the buffer as it was, when the buffer holds no terminator or has no room.
+int AppendSeparator(char* path, std::size_t size);
+
+// Splits `parts.source` into directory, name and extension (the last dot of the name with up
+// to four bytes after it). False, with empty parts, for an empty source or one of 260 bytes or
+// more.
+bool SplitPath(PathParts& parts);
+
+}  // namespace vlpd

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds every preset and runs every test: native, sanitizers, fuzzers, and the i686 build
+# under Wine (with a virtual display for the dialogs). Exits non-zero on any failure.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+bash tools/install-deps.sh || exit 1
+
+status=0
+step() {
+  echo "=== $*"
+  "$@" || { echo "=== FAILED: $*"; status=1; }
+}
+
+for preset in native sanitize; do
+  step cmake --preset "$preset" >/dev/null
+  step cmake --build --preset "$preset"
+  step ctest --preset "$preset"
+done
+
+step cmake --preset fuzz >/dev/null
+step cmake --build --preset fuzz
+step ctest --preset fuzz
+
+step cmake --preset win32 >/dev/null
+step cmake --build --preset win32
+step bash tools/wine-setup.sh
+source tools/wine-env.sh
+step xvfb-run -a ctest --preset win32
+wineserver -k 2>/dev/null
+wineserver -w 2>/dev/null
+
+if [ $status -eq 0 ]; then echo "=== all test presets passed"; else echo "=== some step failed"; fi
+exit $status

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Makes the Japanese locale and the 32-bit Wine prefix once; later calls return at once.
+set -euo pipefail
+# The locale first: wine-env.sh selects it, and the shell warns when it is missing.
+LOCPATH="$(cd "$(dirname "$0")/.." && pwd)/build/locale"
+if [ ! -f "$LOCPATH/ja_JP.UTF-8/LC_CTYPE" ]; then
+  mkdir -p "$LOCPATH"
+  # localedef exits 1 on mere warnings about the source; the check below is what counts.
+  localedef -i ja_JP -f UTF-8 "$LOCPATH/ja_JP.UTF-8" || true
+  [ -f "$LOCPATH/ja_JP.UTF-8/LC_CTYPE" ] || { echo "wine-setup: localedef failed" >&2; exit 1; }
+fi
+source "$(dirname "$0")/wine-env.sh"
+
+if [ ! -f "$WINEPREFIX/.vlpd-ready" ]; then
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+  touch "$WINEPREFIX/.vlpd-ready"
+fi
