@@ -101,6 +101,13 @@ class ComRef {
     return *this;
   }
 
+  // Takes over a reference the caller already holds.
+  static ComRef Adopt(T* ptr) {
+    ComRef r;
+    r.ptr_ = ptr;
+    return r;
+  }
+
   // Takes a new reference of its own on `ptr`.
   static ComRef Share(T* ptr) {
     ComRef r;
