@@ -1,0 +1,52 @@
+// Finds this process's message boxes from a second thread, records them and presses OK, so that
+// tests run the real MessageBoxA without anyone at the keyboard. Also finds dialogs by title.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vlpd::test {
+
+struct SeenBox {
+  std::string title;  // code page 932 bytes, as the window holds them
+  std::string text;
+};
+
+class MessageBoxWatcher {
+ public:
+  // Watches boxes whose title is one of `titles` (default: every title the handler uses).
+  MessageBoxWatcher();
+  explicit MessageBoxWatcher(std::set<std::string> titles);
+  ~MessageBoxWatcher();
+  MessageBoxWatcher(const MessageBoxWatcher&) = delete;
+  MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
+
+  std::vector<SeenBox> Seen();
+  // Waits up to `timeout_ms` until at least `count` boxes were seen; returns what was seen.
+  std::vector<SeenBox> WaitFor(size_t count, DWORD timeout_ms = 5000);
+
+ private:
+  void Run();
+  void Poll();
+
+  std::set<std::string> titles_;
+  std::mutex mutex_;
+  std::vector<SeenBox> seen_;
+  std::set<HWND> handled_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+// Polls for a visible top-level dialog (class #32770) of this process with exactly this title.
+HWND FindDialog(const std::string& title, DWORD timeout_ms = 10000);
+
+// Reads a window's text as code page 932 bytes.
+std::string WindowText(HWND window);
+
+}  // namespace vlpd::test

@@ -1,0 +1,55 @@
+#include "tests/support/shell_data_object.h"
+
+#include <shlobj.h>
+
+namespace vlpd::test {
+namespace {
+
+std::wstring Wide(const std::string& text) {
+  const int units = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+  std::wstring w(units, L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, w.data(), units);
+  w.resize(units - 1);
+  return w;
+}
+
+struct PidlList {
+  std::vector<LPITEMIDLIST> items;
+  ~PidlList() {
+    for (LPITEMIDLIST p : items) CoTaskMemFree(p);
+  }
+};
+
+}  // namespace
+
+ComRef<IDataObject> ShellDataObject(const std::string& folder, const std::vector<std::string>& names) {
+  ComRef<IDataObject> result;
+  ComRef<IShellFolder> desktop;
+  if (FAILED(SHGetDesktopFolder(desktop.Put()))) return result;
+
+  PidlList folder_pidl;
+  LPITEMIDLIST pidl = nullptr;
+  std::wstring wfolder = Wide(folder);
+  if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, wfolder.data(), nullptr, &pidl, nullptr))) {
+    return result;
+  }
+  folder_pidl.items.push_back(pidl);
+
+  ComRef<IShellFolder> parent;
+  if (FAILED(desktop->BindToObject(pidl, nullptr, IID_IShellFolder, reinterpret_cast<void**>(parent.Put())))) {
+    return result;
+  }
+  PidlList children;
+  for (const std::string& name : names) {
+    std::wstring wname = Wide(name);
+    LPITEMIDLIST child = nullptr;
+    if (FAILED(parent->ParseDisplayName(nullptr, nullptr, wname.data(), nullptr, &child, nullptr))) return result;
+    children.items.push_back(child);
+  }
+  parent->GetUIObjectOf(nullptr, static_cast<UINT>(children.items.size()),
+                        const_cast<LPCITEMIDLIST*>(children.items.data()), IID_IDataObject, nullptr,
+                        reinterpret_cast<void**>(result.Put()));
+  return result;
+}
+
+}  // namespace vlpd::test

@@ -1,0 +1,148 @@
+#include "tests/support/test_data_object.h"
+
+#include <shlobj.h>
+
+#include <cstring>
+
+namespace vlpd::test {
+namespace {
+
+FORMATETC HdropFormat(CLIPFORMAT format) { return {format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
+
+class FormatEnumerator : public IEnumFORMATETC {
+ public:
+  explicit FormatEnumerator(std::vector<FORMATETC> formats) : formats_(std::move(formats)) {}
+
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    *out = nullptr;
+    if (riid != IID_IUnknown && riid != IID_IEnumFORMATETC) return E_NOINTERFACE;
+    *out = static_cast<IEnumFORMATETC*>(this);
+    AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
+  STDMETHODIMP_(ULONG) Release() override {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+  STDMETHODIMP Next(ULONG wanted, FORMATETC* out, ULONG* fetched) override {
+    ULONG n = 0;
+    while (n < wanted && next_ < formats_.size()) out[n++] = formats_[next_++];
+    if (fetched != nullptr) *fetched = n;
+    return n == wanted ? S_OK : S_FALSE;
+  }
+  STDMETHODIMP Skip(ULONG count) override {
+    next_ += count;
+    return next_ <= formats_.size() ? S_OK : S_FALSE;
+  }
+  STDMETHODIMP Reset() override {
+    next_ = 0;
+    return S_OK;
+  }
+  STDMETHODIMP Clone(IEnumFORMATETC** out) override {
+    *out = new FormatEnumerator(formats_);
+    return S_OK;
+  }
+
+ private:
+  virtual ~FormatEnumerator() = default;
+  ULONG references_ = 1;
+  std::vector<FORMATETC> formats_;
+  size_t next_ = 0;
+};
+
+}  // namespace
+
+HGLOBAL MakeDropBlock(const std::vector<std::string>& paths, bool wide) {
+  std::vector<unsigned char> names;
+  for (const std::string& p : paths) {
+    if (wide) {
+      const int units = MultiByteToWideChar(CP_ACP, 0, p.c_str(), -1, nullptr, 0);
+      std::vector<wchar_t> w(units);
+      MultiByteToWideChar(CP_ACP, 0, p.c_str(), -1, w.data(), units);
+      const auto* bytes = reinterpret_cast<const unsigned char*>(w.data());
+      names.insert(names.end(), bytes, bytes + units * sizeof(wchar_t));
+    } else {
+      names.insert(names.end(), p.begin(), p.end());
+      names.push_back(0);
+    }
+  }
+  names.insert(names.end(), wide ? 2 : 1, 0);
+  if (paths.empty()) names.insert(names.end(), wide ? 2 : 1, 0);
+
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size());
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = wide;
+  std::memcpy(reinterpret_cast<unsigned char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
+  GlobalUnlock(block);
+  return block;
+}
+
+ComRef<TestDataObject> TestDataObject::Make(std::vector<std::string> paths, DropOptions options) {
+  return ComRef<TestDataObject>::Adopt(new TestDataObject(std::move(paths), std::move(options)));
+}
+
+TestDataObject::TestDataObject(std::vector<std::string> paths, DropOptions options)
+    : paths_(std::move(paths)), options_(std::move(options)) {}
+
+STDMETHODIMP TestDataObject::QueryInterface(REFIID riid, void** out) {
+  *out = nullptr;
+  if (riid != IID_IUnknown && riid != IID_IDataObject) return E_NOINTERFACE;
+  *out = static_cast<IDataObject*>(this);
+  AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP_(ULONG) TestDataObject::AddRef() { return InterlockedIncrement(&references_); }
+
+STDMETHODIMP_(ULONG) TestDataObject::Release() {
+  const LONG left = InterlockedDecrement(&references_);
+  if (left == 0) delete this;
+  return left;
+}
+
+HGLOBAL TestDataObject::MakeDropBlock() const {
+  if (!options_.use_raw_block) return test::MakeDropBlock(paths_, options_.wide_names);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, options_.raw_block.empty() ? 1 : options_.raw_block.size());
+  if (!options_.raw_block.empty()) {
+    std::memcpy(GlobalLock(block), options_.raw_block.data(), options_.raw_block.size());
+    GlobalUnlock(block);
+  }
+  return block;
+}
+
+STDMETHODIMP TestDataObject::GetData(FORMATETC* format, STGMEDIUM* medium) {
+  ++get_data_calls_;
+  std::memset(medium, 0, sizeof *medium);
+  if (!options_.offer_hdrop || format->cfFormat != CF_HDROP || (format->tymed & TYMED_HGLOBAL) == 0) {
+    return DV_E_FORMATETC;
+  }
+  medium->tymed = TYMED_HGLOBAL;
+  medium->hGlobal = MakeDropBlock();
+  return medium->hGlobal != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+STDMETHODIMP TestDataObject::QueryGetData(FORMATETC* format) {
+  return options_.offer_hdrop && format->cfFormat == CF_HDROP ? S_OK : DV_E_FORMATETC;
+}
+
+STDMETHODIMP TestDataObject::GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) {
+  out->ptd = nullptr;
+  return E_NOTIMPL;
+}
+
+STDMETHODIMP TestDataObject::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {
+  *out = nullptr;
+  if (direction != DATADIR_GET) return E_NOTIMPL;
+  std::vector<FORMATETC> formats;
+  if (!options_.enumerate_nothing) {
+    if (options_.hdrop_not_first) formats.push_back(HdropFormat(CF_TEXT));
+    formats.push_back(HdropFormat(CF_HDROP));
+  }
+  *out = new FormatEnumerator(std::move(formats));
+  return S_OK;
+}
+
+}  // namespace vlpd::test

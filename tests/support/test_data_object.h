@@ -1,0 +1,58 @@
+// A data object of our own that offers CF_HDROP for a list of ANSI paths, with the odd shapes a
+// shell (or a hostile caller) may hand to the handler.
+#pragma once
+
+#include <windows.h>
+#include <objidl.h>
+
+#include <string>
+#include <vector>
+
+#include "server/unique_handle.h"
+
+namespace vlpd::test {
+
+struct DropOptions {
+  bool offer_hdrop = true;             // GetData(CF_HDROP) succeeds
+  bool enumerate_nothing = false;      // EnumFormatEtc lists no formats at all
+  bool hdrop_not_first = false;        // EnumFormatEtc lists CF_TEXT before CF_HDROP
+  bool wide_names = false;             // DROPFILES with fWide, as the shell builds it
+  bool use_raw_block = false;          // hand over `raw_block` as the drop list, bytes as they are
+  std::vector<unsigned char> raw_block;
+};
+
+class TestDataObject : public IDataObject {
+ public:
+  static ComRef<TestDataObject> Make(std::vector<std::string> paths, DropOptions options = {});
+
+  LONG References() const { return references_; }
+  int GetDataCalls() const { return get_data_calls_; }
+
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override;
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
+  STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override;
+  STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  STDMETHODIMP QueryGetData(FORMATETC* format) override;
+  STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override;
+  STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+  STDMETHODIMP EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override;
+  STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
+  STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+  STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+
+ private:
+  TestDataObject(std::vector<std::string> paths, DropOptions options);
+  virtual ~TestDataObject() = default;
+  HGLOBAL MakeDropBlock() const;
+
+  LONG references_ = 1;
+  int get_data_calls_ = 0;
+  std::vector<std::string> paths_;
+  DropOptions options_;
+};
+
+// Builds a CF_HDROP block (DROPFILES and the double-terminated name list).
+HGLOBAL MakeDropBlock(const std::vector<std::string>& paths, bool wide);
+
+}  // namespace vlpd::test

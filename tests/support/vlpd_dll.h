@@ -1,0 +1,61 @@
+// The built VLPDMenu.dll, loaded as the shell loads it, for tests that play the shell.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+
+#include "server/unique_handle.h"
+
+namespace vlpd::test {
+
+class VlpdDll {
+ public:
+  // Loads the DLL found next to the test program or up to three folders above it.
+  VlpdDll();
+  ~VlpdDll();
+  VlpdDll(const VlpdDll&) = delete;
+  VlpdDll& operator=(const VlpdDll&) = delete;
+
+  bool Loaded() const { return module_ != nullptr; }
+  HMODULE Module() const { return module_; }
+  const std::string& Path() const { return path_; }
+
+  HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) const;
+  HRESULT CanUnloadNow() const;
+  // A new handler through a new class factory, as the shell makes one per context menu.
+  ComRef<IContextMenu> CreateHandler() const;
+
+ private:
+  std::string path_;
+  HMODULE module_ = nullptr;
+  HRESULT(STDAPICALLTYPE* get_class_object_)(REFCLSID, REFIID, void**) = nullptr;
+  HRESULT(STDAPICALLTYPE* can_unload_now_)() = nullptr;
+};
+
+// Initialize + QueryContextMenu on a new popup menu, the way Explorer drives a handler.
+struct ShownMenu {
+  HRESULT init_result = E_FAIL;
+  HRESULT query_result = E_FAIL;
+  HMENU menu = nullptr;  // owned: destroyed with the struct
+  ~ShownMenu();
+};
+void ShowMenu(IContextMenu* handler, IDataObject* data, ShownMenu& shown, UINT first_id = 100,
+              UINT flags = CMF_NORMAL);
+
+// Initialises COM on the calling thread for the scope of the object.
+class ComApartment {
+ public:
+  ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ComApartment() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+
+ private:
+  HRESULT result_;
+};
+
+}  // namespace vlpd::test
