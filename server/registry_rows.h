@@ -1,0 +1,114 @@
+// The registry entries of self-registration as tables of rows, and the walks over them. Pure data
+// and logic: the registry itself is reached through a RegistryApplier that the Windows layer (and
+// the tests' in-memory registry) supplies.
+#pragma once
+
+#include <cstddef>
+
+namespace vlpd {
+
+// The two roots the rows name: HKEY_CLASSES_ROOT and HKEY_LOCAL_MACHINE.
+enum class RegistryRoot { kClassesRoot, kLocalMachine };
+
+// What the `%s` of a row's data format stands for.
+enum class RowArgument { kModulePath, kClsidText, kNone };
+
+// The handler's registered name: the class key's default value, the leaf of the hook keys and the
+// approval value's data.
+inline constexpr char kRegisteredName[] = "VLPDMenu_0150";
+
+// Every key path, value name and data text is built in a buffer of this many bytes (terminator
+// included), as is the CLSID text.
+inline constexpr std::size_t kRegistryTextSize = 260;
+
+struct RegistrationRow {
+  RegistryRoot root;
+  const char* subkey_format;      // `%s` is the CLSID text
+  const char* value_name_format;  // null for the key's default value; `%s` is the CLSID text
+  const char* data_format;        // `%s` is the row's argument
+  RowArgument argument;
+};
+
+// Written in this order: the class key and its server (module path), then the key under
+// HKEY_LOCAL_MACHINE and the two context-menu hooks (CLSID text).
+inline constexpr RegistrationRow kRegistrationRows[] = {
+    {RegistryRoot::kClassesRoot, "CLSID\\%s", nullptr, kRegisteredName, RowArgument::kModulePath},
+    {RegistryRoot::kClassesRoot, "CLSID\\%s\\InProcServer32", nullptr, "%s", RowArgument::kModulePath},
+    {RegistryRoot::kClassesRoot, "CLSID\\%s\\InProcServer32", "ThreadingModel", "Apartment",
+     RowArgument::kModulePath},
+    {RegistryRoot::kLocalMachine, "software\\classes\\clsid\\VLPDMenu_0150", nullptr, "%s",
+     RowArgument::kClsidText},
+    {RegistryRoot::kClassesRoot, "*\\shellex\\ContextMenuHandlers\\VLPDMenu_0150", nullptr, "%s",
+     RowArgument::kClsidText},
+    {RegistryRoot::kClassesRoot, "Directory\\shellex\\ContextMenuHandlers\\VLPDMenu_0150", nullptr, "%s",
+     RowArgument::kClsidText},
+};
+
+// Written after the rows above, on Windows NT platforms only: the shell there loads only the
+// extensions listed as approved.
+inline constexpr RegistrationRow kApprovalRow = {
+    RegistryRoot::kLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved", "%s",
+    kRegisteredName, RowArgument::kNone};
+
+struct UnregistrationRow {
+  RegistryRoot root;
+  const char* key_format;  // `%s` is the CLSID text
+};
+
+// Deleted in this order: a key is deleted only once its subkeys are gone.
+inline constexpr UnregistrationRow kUnregistrationRows[] = {
+    {RegistryRoot::kClassesRoot, "CLSID\\%s\\InProcServer32"},
+    {RegistryRoot::kClassesRoot, "CLSID\\%s"},
+    {RegistryRoot::kClassesRoot, "*\\shellex\\ContextMenuHandlers\\VLPDMenu_0150"},
+    {RegistryRoot::kClassesRoot, "Directory\\shellex\\ContextMenuHandlers\\VLPDMenu_0150"},
+};
+
+// Writes `format` into `out` (`size` bytes) with every "%s" replaced by `argument` (null counts
+// as empty) and returns the length written. Returns -1 when the text and its terminator do not
+// fit: `out` then holds as much as fits, terminated (nothing at all when `size` is 0).
+int FormatRegistryText(char* out, std::size_t size, const char* format, const char* argument);
+
+// The texts of one registration row, ready for the registry.
+struct RowTexts {
+  char key_path[kRegistryTextSize];
+  char value_name[kRegistryTextSize];
+  bool default_value;        // the key's unnamed value; `value_name` is then empty
+  char data[kRegistryTextSize];
+  std::size_t stored_length;  // bytes of `data` stored: its length plus the terminator
+};
+
+// Builds the texts of `row` from the CLSID text and the module path. False when one of them does
+// not fit its buffer.
+bool BuildRowTexts(const RegistrationRow& row, const char* clsid_text, const char* module_path, RowTexts& texts);
+
+// The registry operations the walks need.
+class RegistryApplier {
+ public:
+  virtual ~RegistryApplier();
+
+  // Creates or opens `path` under `root` for writing; the key stays open until CloseKey. False
+  // when it can be neither created nor opened.
+  virtual bool CreateKey(RegistryRoot root, const char* path) = 0;
+  // Sets a string value of the open key (`name` null for the default value); `stored_length`
+  // counts the terminator. A value that cannot be set is not reported.
+  virtual void SetValue(const char* name, const char* data, std::size_t stored_length) = 0;
+  virtual void CloseKey() = 0;
+  // False when the key cannot be deleted: missing, or still holding subkeys.
+  virtual bool DeleteKey(RegistryRoot root, const char* path) = 0;
+  // Removes the value `name` of the key `path` if both exist; never creates the key.
+  virtual void DeleteValue(RegistryRoot root, const char* path, const char* name) = 0;
+  // Whether the platform is Windows NT, the one that has an approved-extensions list.
+  virtual bool IsNtPlatform() = 0;
+};
+
+// Writes the registration rows in order, then the approval row on NT platforms. Stops at the
+// first key that cannot be created and returns false, leaving earlier rows written. False, with
+// nothing written, when there is no CLSID text.
+bool ApplyRegistration(RegistryApplier& registry, const char* clsid_text, const char* module_path);
+
+// Deletes the unregistration rows' keys in order and, when all are gone, the approval value on NT
+// platforms (whose own outcome does not count). Stops at the first key that cannot be deleted and
+// returns false. False, with nothing deleted, when there is no CLSID text.
+bool ApplyUnregistration(RegistryApplier& registry, const char* clsid_text);
+
+}  // namespace vlpd
