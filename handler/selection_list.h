@@ -23,7 +23,8 @@ class SelectionList {
 
   // Empties the list and makes room for up to `capacity` names. False when memory runs out.
   bool Reserve(int capacity);
-  // Appends a copy of `name` (at most 259 bytes); false when it is longer or no room is left.
+  // Appends a copy of the `length` bytes at `name` (at most 259); false when it is longer, no
+  // room is left or memory runs out.
   bool Append(const char* name, std::size_t length);
   // Empties the list; harmless when it is empty already.
   void Free();

@@ -1,0 +1,65 @@
+#include "handler/menu_table.h"
+
+#include <cstring>
+
+#include "handler/handler_text.h"
+#include "text/path.h"
+#include "text/sjis_string.h"
+
+namespace vlpd {
+
+const std::array<SubmenuEntry, kSubmenuEntries> kSubmenu = {{
+    {false, text::kLabelOpen, 0, EnableRule::kOpen},
+    {true, nullptr, -1, EnableRule::kAlways},
+    {false, text::kLabelShiftJis, 1, EnableRule::kEncoding},
+    {false, text::kLabelEuc, 2, EnableRule::kEncoding},
+    {false, text::kLabelUtf8, 3, EnableRule::kEncoding},
+    {false, text::kLabelUtf16Be, 4, EnableRule::kEncoding},
+    {false, text::kLabelUtf16Le, 5, EnableRule::kEncoding},
+    {false, text::kProjectExtension, 6, EnableRule::kProject},
+    {true, nullptr, -1, EnableRule::kAlways},
+    {false, text::kLabelCreateProject, 7, EnableRule::kAlways},
+    {true, nullptr, -1, EnableRule::kAlways},
+    {false, text::kLabelCopyNames, 8, EnableRule::kAlways},
+}};
+
+bool RuleEnabled(EnableRule rule, SelectionKind kind) {
+  switch (rule) {
+    case EnableRule::kOpen:
+      return kind != SelectionKind::kSeveral;
+    case EnableRule::kEncoding:
+      return kind == SelectionKind::kSingleFile;
+    case EnableRule::kProject:
+      return kind == SelectionKind::kSingleProject;
+    case EnableRule::kAlways:
+      return true;
+  }
+  return false;
+}
+
+std::uint32_t EntryFlags(const SubmenuEntry& entry, SelectionKind kind) {
+  if (entry.separator) return kSeparator;
+  return RuleEnabled(entry.rule, kind) ? kItemEnabled : kItemGrayed;
+}
+
+SelectionKind DecideSelectionKind(bool is_folder, int count, const char* first_path) {
+  if (is_folder || count > 1) return SelectionKind::kSeveral;
+  PathParts parts;
+  parts.source = first_path;
+  SplitPath(parts);
+  char extension[kPathBufferSize] = {};
+  if (parts.extension != nullptr) {
+    // The extension is at most five bytes of the name, so it always fits.
+    std::strncpy(extension, parts.extension, kMaxPath);
+  }
+  LowerAscii(extension);
+  return CompareText(extension, text::kProjectExtension) == 0 ? SelectionKind::kSingleProject
+                                                               : SelectionKind::kSingleFile;
+}
+
+bool MenuFlagsAccepted(std::uint32_t flags) {
+  const std::uint32_t low = flags & 0xF;
+  return low == 0 || (low & (0x2 | 0x4)) != 0;
+}
+
+}  // namespace vlpd
