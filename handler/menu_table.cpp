@@ -57,6 +57,11 @@ SelectionKind DecideSelectionKind(bool is_folder, int count, const char* first_p
                                                                : SelectionKind::kSingleFile;
 }
 
+const char* OpenSwitch(int offset) {
+  static constexpr const char* kSwitches[] = {"", "/S ", "/E ", "/U8 ", "/UB ", "/UL ", "/P "};
+  return offset >= 0 && offset < 7 ? kSwitches[offset] : nullptr;
+}
+
 bool MenuFlagsAccepted(std::uint32_t flags) {
   const std::uint32_t low = flags & 0xF;
   return low == 0 || (low & (0x2 | 0x4)) != 0;

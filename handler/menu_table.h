@@ -40,6 +40,10 @@ std::uint32_t EntryFlags(const SubmenuEntry& entry, SelectionKind kind);
 // whether the first path carries the directory attribute. Only the first path is examined.
 SelectionKind DecideSelectionKind(bool is_folder, int count, const char* first_path);
 
+// The editor switch of open command `offset` (0 to 6): "" for the plain open, an encoding switch,
+// or "/P " to open a project file as text; null for any other offset.
+const char* OpenSwitch(int offset);
+
 // The flags test of QueryContextMenu: true when the submenu is to be added for `flags`.
 // Only the low four bits count: none set, CMF_VERBSONLY (2) or CMF_EXPLORE (4) accept; the
 // rest (CMF_DEFAULTONLY 1 and CMF_NOVERBS 8 alone) reject.

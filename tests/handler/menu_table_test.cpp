@@ -94,6 +94,14 @@ TEST(SelectionKindDecision, DoubleByteNamesAreSplitAtRealSeparators) {
   EXPECT_EQ(DecideSelectionKind(false, 1, "C:\\\x95\x5C\\\x95\x5C.VPJ"), SelectionKind::kSingleProject);
 }
 
+TEST(OpenSwitch, EachOpenCommandHasItsSwitch) {
+  const char* const expected[] = {"", "/S ", "/E ", "/U8 ", "/UB ", "/UL ", "/P "};
+  for (int offset = 0; offset < 7; ++offset) EXPECT_STREQ(OpenSwitch(offset), expected[offset]) << offset;
+  EXPECT_EQ(OpenSwitch(7), nullptr);
+  EXPECT_EQ(OpenSwitch(8), nullptr);
+  EXPECT_EQ(OpenSwitch(-1), nullptr);
+}
+
 TEST(MenuFlagsTest, RejectsOnlyDefaultOnlyAndNoVerbsWithoutVerbsOnlyOrExplore) {
   for (std::uint32_t low = 0; low < 16; ++low) {
     const bool rejected = low == 1 || low == 8 || low == 9;
