@@ -1,0 +1,481 @@
+#include "project/project_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "project/encoding_picker.h"
+
+namespace vlpd {
+namespace {
+
+// Shift-JIS characters whose second byte is 0x5C.
+#define HYO "\x95\x5C"  // 表
+#define SO "\x83\x5C"   // ソ
+
+struct Entry {
+  std::uint32_t attributes;
+  std::string name;
+};
+
+constexpr std::uint32_t kFile = 0x20;
+constexpr std::uint32_t kFolder = kAttributeDirectory;
+
+// A file system made of supplied listings, and an output file that can be made to fail.
+class FakeSystem final : public ProjectSystem {
+ public:
+  // Adds the listing of `folder` (a path without final separator); "." and ".." come first as
+  // on disk.
+  void AddFolder(const std::string& folder, const std::vector<Entry>& entries) {
+    std::vector<Entry> listing = {{kFolder, "."}, {kFolder, ".."}};
+    listing.insert(listing.end(), entries.begin(), entries.end());
+    folders_[folder + "\\"] = listing;
+  }
+  void SetAttributes(const std::string& path, std::uint32_t attributes) { attributes_[path] = attributes; }
+  void SetEncoding(const std::string& path, int code) { encodings_[path] = code; }
+  // The write with this 0-based index, and every later one, fails.
+  void FailWritesFrom(int index) { fail_from_ = index; }
+
+  bool ListFolder(const char* pattern, FolderVisitor& visitor) override {
+    const std::string text = pattern;
+    EXPECT_LE(text.size(), kMaxPath);
+    listed.push_back(text);
+    if (text.size() < 3 || text.compare(text.size() - 3, 3, "*.*") != 0) return false;
+    const auto found = folders_.find(text.substr(0, text.size() - 3));
+    if (found == folders_.end()) return false;
+    for (const Entry& e : found->second) {
+      if (!visitor.Visit(e.attributes, e.name.c_str())) break;
+    }
+    return true;
+  }
+  std::uint32_t Attributes(const char* path) override {
+    const auto found = attributes_.find(path);
+    return found == attributes_.end() ? kInvalidAttributes : found->second;
+  }
+  int DetectEncoding(const char* path) override {
+    detected.push_back(path);
+    const auto found = encodings_.find(path);
+    return found == encodings_.end() ? 0 : found->second;
+  }
+  bool Write(const char* data, std::size_t length) override {
+    const int index = writes++;
+    if (fail_from_ >= 0 && index >= fail_from_) return false;
+    output.append(data, length);
+    return true;
+  }
+  void ShowLimitMessage() override { ++limit_messages; }
+
+  std::string output;
+  int writes = 0;
+  int limit_messages = 0;
+  std::vector<std::string> listed;
+  std::vector<std::string> detected;
+
+ private:
+  std::map<std::string, std::vector<Entry>> folders_;
+  std::map<std::string, std::uint32_t> attributes_;
+  std::map<std::string, int> encodings_;
+  int fail_from_ = -1;
+};
+
+class ProjectWriterTest : public ::testing::Test {
+ protected:
+  // Selects a path with the given attributes.
+  void Select(const std::string& path, std::uint32_t attributes) {
+    selected_.push_back(path);
+    if (attributes != kInvalidAttributes) system_.SetAttributes(path, attributes);
+  }
+  int Write(const char* invoking_folder, int member_encoding, const char* skip_path = nullptr) {
+    SelectionList selection;
+    EXPECT_TRUE(selection.Reserve(static_cast<int>(selected_.size())));
+    for (const std::string& p : selected_) EXPECT_TRUE(selection.Append(p.c_str(), p.size()));
+    return WriteMemberLines(system_, selection, invoking_folder, member_encoding, skip_path);
+  }
+
+  FakeSystem system_;
+  std::vector<std::string> selected_;
+};
+
+RelativeBase BaseOf(const char* folder, const char* first) {
+  RelativeBase base;
+  ComputeRelativeBase(folder, first, base);
+  return base;
+}
+
+std::string LineOf(int code, const char* member, const RelativeBase& base) {
+  char line[kLineBufferSize];
+  const std::size_t n = ComposeMemberLine(line, code, member, base);
+  EXPECT_EQ(n, std::strlen(line));
+  return std::string(line, n);
+}
+
+TEST_F(ProjectWriterTest, SelectedFileAndFolderWithDetectedSwitches) {
+  Select(R"(C:\work\docs\a.txt)", kFile);
+  Select(R"(C:\work\docs\sub)", kFolder);
+  system_.AddFolder(R"(C:\work\docs\sub)", {{kFile, "b.txt"}});
+  system_.SetEncoding(R"(C:\work\docs\a.txt)", 1);
+  system_.SetEncoding(R"(C:\work\docs\sub\b.txt)", 4);
+
+  EXPECT_EQ(Write(R"(C:\work\docs)", 0), 2);
+  EXPECT_EQ(system_.output, "/S .\\a.txt\r\n/U8 .\\sub\\b.txt\r\n");
+  EXPECT_EQ(system_.limit_messages, 0);
+}
+
+TEST(RelativeBase, InvokingFolderAboveAtAndBelowTheBase) {
+  // Below the base: two levels up to C:\a\.
+  RelativeBase below = BaseOf(R"(C:\a\b\c)", R"(C:\a\x.txt)");
+  EXPECT_EQ(below.baseLength, 5);
+  EXPECT_STREQ(below.upPrefix, "..\\..\\");
+  EXPECT_EQ(LineOf(0, R"(C:\a\x.txt)", below), "..\\..\\x.txt\r\n");
+
+  // The invoking folder is the base; the member lies further down.
+  RelativeBase at = BaseOf(R"(C:\a\b)", R"(C:\a\b\sub\y.txt)");
+  EXPECT_EQ(at.baseLength, 7);
+  EXPECT_STREQ(at.upPrefix, ".\\");
+  EXPECT_EQ(LineOf(0, R"(C:\a\b\sub\y.txt)", at), ".\\sub\\y.txt\r\n");
+
+  // The first path is the invoking folder itself: the base is its parent.
+  RelativeBase self = BaseOf(R"(C:\a\b)", R"(C:\a\b)");
+  EXPECT_EQ(self.baseLength, 5);
+  EXPECT_STREQ(self.upPrefix, "..\\");
+  EXPECT_EQ(LineOf(0, R"(C:\a\b\x.txt)", self), "..\\b\\x.txt\r\n");
+
+  // A trailing separator on the invoking folder changes nothing.
+  RelativeBase trailing = BaseOf(R"(C:\a\b\c\)", R"(C:\a\x.txt)");
+  EXPECT_EQ(trailing.baseLength, 5);
+  EXPECT_STREQ(trailing.upPrefix, "..\\..\\");
+}
+
+TEST(RelativeBase, RootDriveAndNetworkPaths) {
+  RelativeBase root = BaseOf(R"(C:\)", R"(C:\x.txt)");
+  EXPECT_EQ(root.baseLength, 3);
+  EXPECT_EQ(LineOf(0, R"(C:\x.txt)", root), ".\\x.txt\r\n");
+
+  RelativeBase other_drive = BaseOf(R"(C:\work)", R"(D:\work\x.txt)");
+  EXPECT_EQ(other_drive.baseLength, 0);
+  EXPECT_STREQ(other_drive.upPrefix, "");
+  EXPECT_EQ(LineOf(2, R"(D:\work\x.txt)", other_drive), "/E D:\\work\\x.txt\r\n");
+
+  // Two network paths sharing only their leading backslashes have no base.
+  EXPECT_EQ(BaseOf(R"(\\one\share)", R"(\\two\share\x.txt)").baseLength, 0);
+  RelativeBase same_server = BaseOf(R"(\\srv\a)", R"(\\srv\b\x.txt)");
+  EXPECT_EQ(same_server.baseLength, 6);
+  EXPECT_EQ(LineOf(0, R"(\\srv\b\x.txt)", same_server), "..\\b\\x.txt\r\n");
+}
+
+TEST(RelativeBase, LetterCaseIsFoldedForTheBaseButKeptInTheLine) {
+  RelativeBase base = BaseOf(R"(C:\Work\Docs)", R"(c:\WORK\docs\Read.ME)");
+  EXPECT_EQ(base.baseLength, 13);
+  EXPECT_EQ(LineOf(0, R"(c:\WORK\docs\Read.ME)", base), ".\\Read.ME\r\n");
+  EXPECT_EQ(LineOf(0, R"(C:\work\DOCS\Sub\X.txt)", base), ".\\Sub\\X.txt\r\n");
+}
+
+TEST(RelativeBase, TrailByteBackslashIsNeitherBaseEndNorLevel) {
+  // C:\表 against C:\表x.txt: the 0x5C of 表 does not end a shared base.
+  RelativeBase hyo = BaseOf("C:\\" HYO, "C:\\" HYO "x.txt");
+  EXPECT_EQ(hyo.baseLength, 3);
+  EXPECT_STREQ(hyo.upPrefix, "..\\");
+  EXPECT_EQ(LineOf(0, "C:\\" HYO "x.txt", hyo), "..\\" HYO "x.txt\r\n");
+
+  // Folders 表 and ソ below the base count one level each.
+  RelativeBase levels = BaseOf("C:\\a\\" HYO "\\" SO, "C:\\a\\x.txt");
+  EXPECT_EQ(levels.baseLength, 5);
+  EXPECT_STREQ(levels.upPrefix, "..\\..\\");
+
+  RelativeBase inside = BaseOf("C:\\" HYO "\\" SO, "C:\\" HYO "\\" SO "\\x.txt");
+  EXPECT_EQ(inside.baseLength, 9);
+  EXPECT_STREQ(inside.upPrefix, ".\\");
+  EXPECT_EQ(LineOf(5, "C:\\" HYO "\\" SO "\\" HYO ".txt", inside), "/UB .\\" HYO ".txt\r\n");
+}
+
+TEST(RelativeBase, AbsentOrOverlongInvokingFolderGivesAbsolutePaths) {
+  EXPECT_EQ(BaseOf(nullptr, R"(C:\a\x.txt)").baseLength, 0);
+  EXPECT_EQ(BaseOf(R"(C:\a)", nullptr).baseLength, 0);
+  // 260 bytes without a separator leave no room for one.
+  std::string long_folder = "C:\\" + std::string(257, 'a');
+  EXPECT_EQ(BaseOf(long_folder.c_str(), R"(C:\x.txt)").baseLength, 0);
+  // 261 bytes do not fit a path buffer at all.
+  std::string longer = long_folder + "\\";
+  longer += "b";
+  EXPECT_EQ(BaseOf(longer.c_str(), R"(C:\x.txt)").baseLength, 0);
+}
+
+TEST(RelativeBase, UpPrefixHoldsAtMost86Levels) {
+  std::string folder = "C:";
+  for (int i = 0; i < 86; ++i) folder += "\\a";
+  RelativeBase deep = BaseOf(folder.c_str(), R"(C:\x)");
+  EXPECT_EQ(deep.baseLength, 3);
+  EXPECT_EQ(std::strlen(deep.upPrefix), 258u);
+  // 258 bytes of prefix and one of name fit; a longer name falls back to the absolute path.
+  std::string expected;
+  for (int i = 0; i < 86; ++i) expected += "..\\";
+  EXPECT_EQ(LineOf(0, R"(C:\x)", deep), expected + "x\r\n");
+  EXPECT_EQ(LineOf(0, R"(C:\xyz.txt)", deep), "C:\\xyz.txt\r\n");
+
+  folder += "\\a";
+  RelativeBase deeper = BaseOf(folder.c_str(), R"(C:\x)");
+  EXPECT_EQ(deeper.baseLength, 0);
+  EXPECT_EQ(LineOf(0, R"(C:\x)", deeper), "C:\\x\r\n");
+}
+
+TEST(ComposeMemberLine, SwitchesAndBounds) {
+  RelativeBase none;
+  EXPECT_EQ(LineOf(0, "a", none), "a\r\n");
+  EXPECT_EQ(LineOf(1, "a", none), "/S a\r\n");
+  EXPECT_EQ(LineOf(2, "a", none), "/E a\r\n");
+  EXPECT_EQ(LineOf(3, "a", none), "a\r\n");
+  EXPECT_EQ(LineOf(4, "a", none), "/U8 a\r\n");
+  EXPECT_EQ(LineOf(5, "a", none), "/UB a\r\n");
+  EXPECT_EQ(LineOf(6, "a", none), "/UL a\r\n");
+  EXPECT_EQ(LineOf(-1, "a", none), "a\r\n");
+
+  // The longest switch with a path of 260 bytes fills the buffer exactly.
+  const std::string full(kMaxPath, 'p');
+  EXPECT_EQ(LineOf(4, full.c_str(), none), "/U8 " + full + "\r\n");
+  char line[kLineBufferSize];
+  const std::string too_long(kMaxPath + 1, 'p');
+  EXPECT_EQ(ComposeMemberLine(line, 4, too_long.c_str(), none), 0u);
+}
+
+TEST(ComposeMemberLine, MembersOutsideTheBaseKeepTheirAbsolutePath) {
+  RelativeBase base = BaseOf(R"(C:\a\b)", R"(C:\a\b\x.txt)");
+  ASSERT_EQ(base.baseLength, 7);
+  EXPECT_EQ(LineOf(0, R"(C:\a\c.txt)", base), "C:\\a\\c.txt\r\n");
+  EXPECT_EQ(LineOf(0, R"(D:\a\b\x.txt)", base), "D:\\a\\b\\x.txt\r\n");
+  EXPECT_EQ(LineOf(0, "C:", base), "C:\r\n");
+  // Same length as the base, other bytes.
+  EXPECT_EQ(LineOf(0, R"(C:\a\bc)", base), "C:\\a\\bc\r\n");
+  // A relative text longer than 260 bytes is replaced by the absolute path.
+  RelativeBase up = BaseOf(R"(C:\a\b\c\d)", R"(C:\a\x)");
+  ASSERT_STREQ(up.upPrefix, "..\\..\\..\\");
+  const std::string member = "C:\\a\\" + std::string(253, 'n');
+  ASSERT_EQ(member.size(), 258u);
+  EXPECT_EQ(LineOf(0, member.c_str(), up), member + "\r\n");
+  const std::string fits = "C:\\a\\" + std::string(251, 'n');
+  EXPECT_EQ(LineOf(0, fits.c_str(), up), "..\\..\\..\\" + std::string(251, 'n') + "\r\n");
+}
+
+TEST_F(ProjectWriterTest, FixedEncodingSwitchesOnlySelectedFiles) {
+  Select(R"(C:\p\a.txt)", kFile);
+  Select(R"(C:\p\dir)", kFolder);
+  Select(R"(C:\p\b.txt)", kFile);
+  system_.AddFolder(R"(C:\p\dir)", {{kFile, "c.txt"}});
+
+  EXPECT_EQ(Write(R"(C:\p)", 2), 3);
+  EXPECT_EQ(system_.output, "/E .\\a.txt\r\n.\\dir\\c.txt\r\n/E .\\b.txt\r\n");
+  EXPECT_TRUE(system_.detected.empty());
+}
+
+TEST_F(ProjectWriterTest, AutomaticEncodingAsksTheDetectorForEveryFile) {
+  Select(R"(C:\p\sjis.txt)", kFile);
+  Select(R"(C:\p\unknown.txt)", kFile);
+  Select(R"(C:\p\unreadable.txt)", kFile);
+  Select(R"(C:\p\dir)", kFolder);
+  system_.SetEncoding(R"(C:\p\sjis.txt)", 1);
+  system_.SetEncoding(R"(C:\p\unreadable.txt)", -1);
+  system_.SetEncoding(R"(C:\p\dir\le.txt)", 6);
+  system_.SetEncoding(R"(C:\p\dir\three.txt)", 3);
+  system_.AddFolder(R"(C:\p\dir)", {{kFile, "le.txt"}, {kFile, "three.txt"}});
+
+  EXPECT_EQ(Write(R"(C:\p)", 0), 5);
+  EXPECT_EQ(
+      system_.output,
+      "/S .\\sjis.txt\r\n.\\unknown.txt\r\n.\\unreadable.txt\r\n/UL .\\dir\\le.txt\r\n.\\dir\\three.txt\r\n");
+  EXPECT_EQ(system_.detected.size(), 5u);
+}
+
+TEST_F(ProjectWriterTest, MissingAndTemporaryPathsAreSkipped) {
+  Select(R"(C:\p\gone.txt)", kInvalidAttributes);
+  Select(R"(C:\p\temp.txt)", kFile | kAttributeTemporary);
+  Select(R"(C:\p\tempdir)", kFolder | kAttributeTemporary);
+  Select(R"(C:\p\dir)", kFolder);
+  system_.AddFolder(R"(C:\p\tempdir)", {{kFile, "never.txt"}});
+  system_.AddFolder(R"(C:\p\dir)", {{kFile, "a"},
+                                    {kFile | kAttributeTemporary, "t1"},
+                                    {kFile | kAttributeTemporary, "t2"},
+                                    {kFolder | kAttributeTemporary, "t3"},
+                                    {kFile, "b"}});
+  system_.AddFolder(R"(C:\p\dir\t3)", {{kFile, "never.txt"}});
+
+  EXPECT_EQ(Write(R"(C:\p)", 1), 2);
+  EXPECT_EQ(system_.output, ".\\dir\\a\r\n.\\dir\\b\r\n");
+  EXPECT_EQ(system_.listed, std::vector<std::string>{R"(C:\p\dir\*.*)"});
+}
+
+TEST_F(ProjectWriterTest, TheFileBeingWrittenIsNeverListed) {
+  Select(R"(C:\p)", kFolder);
+  system_.AddFolder(R"(C:\p)", {{kFile, "a.txt"}, {kFile, "VPJ1.tmp"}, {kFile, "b.txt"}});
+
+  EXPECT_EQ(Write(R"(C:\)", 1, R"(c:\P\vpj1.TMP)"), 2);
+  EXPECT_EQ(system_.output, ".\\p\\a.txt\r\n.\\p\\b.txt\r\n");
+}
+
+TEST_F(ProjectWriterTest, FoundFilesOfUpTo260BytesAreWritten) {
+  const std::string folder = "D:\\" + std::string(200, 'f');
+  const std::string name_260(260 - folder.size() - 1, 'n');
+  const std::string name_261 = name_260 + "x";
+  Select(folder, kFolder);
+  system_.AddFolder(folder, {{kFile, name_261}, {kFile, name_260}, {kFile, "z"}});
+
+  EXPECT_EQ(Write(R"(C:\)", 0), 2);
+  EXPECT_EQ(system_.output, folder + "\\" + name_260 + "\r\n" + folder + "\\z\r\n");
+}
+
+TEST_F(ProjectWriterTest, SubfoldersAreWalkedDepthFirstWithoutDotEntries) {
+  Select(R"(C:\p\top)", kFolder);
+  Select(R"(C:\p\last.txt)", kFile);
+  system_.AddFolder(R"(C:\p\top)", {{kFile, "1"}, {kFolder, "ab"}, {kFile, "4"}, {kFolder, "e"}});
+  system_.AddFolder(R"(C:\p\top\ab)", {{kFile, "2"}, {kFolder, "c"}});
+  system_.AddFolder(R"(C:\p\top\ab\c)", {{kFile, "3"}});
+  system_.AddFolder(R"(C:\p\top\e)", {});
+
+  EXPECT_EQ(Write(R"(C:\p)", 0), 5);
+  EXPECT_EQ(system_.output, ".\\top\\1\r\n.\\top\\ab\\2\r\n.\\top\\ab\\c\\3\r\n.\\top\\4\r\n.\\last.txt\r\n");
+  EXPECT_EQ(system_.listed, (std::vector<std::string>{R"(C:\p\top\*.*)", R"(C:\p\top\ab\*.*)",
+                                                      R"(C:\p\top\ab\c\*.*)", R"(C:\p\top\e\*.*)"}));
+}
+
+TEST_F(ProjectWriterTest, FoldersNamedWithTrailByteBackslashes) {
+  const std::string top = "C:\\" HYO;
+  Select(top, kFolder);
+  system_.AddFolder(top, {{kFolder, SO}, {kFile, HYO ".txt"}});
+  system_.AddFolder(top + "\\" SO, {{kFile, "x.txt"}});
+
+  EXPECT_EQ(Write(top.c_str(), 2), 2);
+  EXPECT_EQ(system_.output, "..\\" HYO "\\" SO "\\x.txt\r\n..\\" HYO "\\" HYO ".txt\r\n");
+  EXPECT_EQ(system_.listed, (std::vector<std::string>{"C:\\" HYO "\\*.*", "C:\\" HYO "\\" SO "\\*.*"}));
+}
+
+TEST_F(ProjectWriterTest, OnlyEmptyFoldersGiveNoMember) {
+  Select(R"(C:\p\a)", kFolder);
+  Select(R"(C:\p\b)", kFolder);
+  system_.AddFolder(R"(C:\p\a)", {{kFolder, "inner"}});
+  system_.AddFolder(R"(C:\p\a\inner)", {});
+  system_.AddFolder(R"(C:\p\b)", {});
+
+  EXPECT_EQ(Write(R"(C:\p)", 0), 0);
+  EXPECT_EQ(system_.writes, 0);
+  EXPECT_EQ(system_.limit_messages, 0);
+}
+
+TEST_F(ProjectWriterTest, SubfolderTooDeepToListIsPassedOver) {
+  const std::string folder = "C:\\" + std::string(240, 'f');
+  const std::string fits(260 - folder.size() - 5, 's');  // folder\fits\*.* is 260 bytes
+  const std::string too_long = fits + "t";
+  Select(folder, kFolder);
+  system_.AddFolder(folder, {{kFolder, too_long}, {kFolder, fits}, {kFile, "z"}});
+  system_.AddFolder(folder + "\\" + fits, {{kFile, "y"}});
+
+  EXPECT_EQ(Write(R"(D:\)", 0), 2);
+  EXPECT_EQ(system_.output, folder + "\\" + fits + "\\y\r\n" + folder + "\\z\r\n");
+  EXPECT_EQ(system_.listed.size(), 2u);
+}
+
+TEST_F(ProjectWriterTest, UnlistableFolderEndsOnlyItsSelectedFolder) {
+  Select(R"(C:\p\gone)", kFolder);
+  Select(R"(C:\p\top)", kFolder);
+  Select(R"(C:\p\next.txt)", kFile);
+  system_.AddFolder(R"(C:\p\top)", {{kFile, "1"}, {kFolder, "locked"}, {kFile, "2"}});
+
+  EXPECT_EQ(Write(R"(C:\p)", 0), 2);
+  EXPECT_EQ(system_.output, ".\\top\\1\r\n.\\next.txt\r\n");
+}
+
+TEST_F(ProjectWriterTest, LimitStopsAtExactly7500WithOneMessage) {
+  std::vector<Entry> many;
+  many.reserve(kMaxMembers);
+  for (int i = 0; i < kMaxMembers; ++i) many.push_back({kFile, std::to_string(i)});
+  Select(R"(C:\p\many)", kFolder);
+  system_.AddFolder(R"(C:\p\many)", many);
+
+  EXPECT_EQ(Write(R"(C:\p)", 1), kMaxMembers);
+  EXPECT_EQ(system_.writes, kMaxMembers);
+  EXPECT_EQ(system_.limit_messages, 1);
+  const std::string tail = ".\\many\\7499\r\n";
+  EXPECT_EQ(system_.output.substr(system_.output.size() - tail.size()), tail);
+}
+
+TEST_F(ProjectWriterTest, LimitInsideANestedWalkEndsTheWholeProject) {
+  std::vector<Entry> many;
+  many.reserve(kMaxMembers);
+  for (int i = 0; i < kMaxMembers - 2; ++i) many.push_back({kFile, std::to_string(i)});
+  Select(R"(C:\p\a.txt)", kFile);
+  Select(R"(C:\p\top)", kFolder);
+  Select(R"(C:\p\b.txt)", kFile);
+  system_.AddFolder(R"(C:\p\top)", {{kFolder, "deep"}, {kFile, "after"}});
+  many.push_back({kFile, "last"});
+  many.push_back({kFile, "over"});
+  system_.AddFolder(R"(C:\p\top\deep)", many);
+
+  EXPECT_EQ(Write(R"(C:\p)", 1), kMaxMembers);
+  EXPECT_EQ(system_.writes, kMaxMembers);
+  EXPECT_EQ(system_.limit_messages, 1);
+  const std::string tail = ".\\top\\deep\\last\r\n";
+  EXPECT_EQ(system_.output.substr(system_.output.size() - tail.size()), tail);
+}
+
+TEST_F(ProjectWriterTest, LimitReachedBySelectedFiles) {
+  for (int i = 0; i < kMaxMembers + 3; ++i) Select("C:\\p\\" + std::to_string(i), kFile);
+  EXPECT_EQ(Write(R"(C:\p)", 2), kMaxMembers);
+  EXPECT_EQ(system_.writes, kMaxMembers);
+  EXPECT_EQ(system_.limit_messages, 1);
+}
+
+TEST_F(ProjectWriterTest, WriteFailureAtTopLevelFailsTheProject) {
+  Select(R"(C:\p\a)", kFile);
+  Select(R"(C:\p\b)", kFile);
+  Select(R"(C:\p\c)", kFile);
+  system_.FailWritesFrom(1);
+
+  EXPECT_EQ(Write(R"(C:\p)", 1), 0);
+  EXPECT_EQ(system_.writes, 2);
+  EXPECT_EQ(system_.limit_messages, 0);
+}
+
+TEST_F(ProjectWriterTest, WriteFailureInsideAWalkFailsTheProject) {
+  Select(R"(C:\p\a)", kFile);
+  Select(R"(C:\p\top)", kFolder);
+  Select(R"(C:\p\b)", kFile);
+  system_.AddFolder(R"(C:\p\top)", {{kFolder, "sub"}, {kFile, "after"}});
+  system_.AddFolder(R"(C:\p\top\sub)", {{kFile, "1"}, {kFile, "2"}, {kFile, "3"}});
+  system_.FailWritesFrom(2);
+
+  EXPECT_EQ(Write(R"(C:\p)", 0), 0);
+  // The walk stopped at the failed line: nothing after it was tried.
+  EXPECT_EQ(system_.writes, 3);
+  EXPECT_EQ(system_.detected.size(), 3u);
+}
+
+TEST_F(ProjectWriterTest, AbsentInvokingFolderWritesAbsolutePaths) {
+  Select(R"(C:\p\a.txt)", kFile);
+  Select(R"(C:\p\dir)", kFolder);
+  system_.AddFolder(R"(C:\p\dir)", {{kFile, "b.txt"}});
+  EXPECT_EQ(Write(nullptr, 4), 2);
+  EXPECT_EQ(system_.output, "/U8 C:\\p\\a.txt\r\nC:\\p\\dir\\b.txt\r\n");
+}
+
+TEST_F(ProjectWriterTest, SelectionSpanningFoldersWritesOutsidersAbsolute) {
+  Select(R"(C:\p\q\a.txt)", kFile);
+  Select(R"(C:\p\b.txt)", kFile);
+  Select(R"(E:\c.txt)", kFile);
+  Select(R"(C:\P\Q\d.txt)", kFile);
+  EXPECT_EQ(Write(R"(C:\p\q)", 0), 4);
+  EXPECT_EQ(system_.output, ".\\a.txt\r\nC:\\p\\b.txt\r\nE:\\c.txt\r\n.\\d.txt\r\n");
+}
+
+TEST(PickerEncoding, PositionsMapToEncodingCodes) {
+  EXPECT_EQ(PickerEncoding(0), 0);
+  EXPECT_EQ(PickerEncoding(1), 1);
+  EXPECT_EQ(PickerEncoding(2), 2);
+  EXPECT_EQ(PickerEncoding(3), 4);
+  EXPECT_EQ(PickerEncoding(4), 5);
+  EXPECT_EQ(PickerEncoding(5), 6);
+  EXPECT_EQ(PickerEncoding(6), 0);
+  EXPECT_EQ(PickerEncoding(-1), 0);
+}
+
+}  // namespace
+}  // namespace vlpd
