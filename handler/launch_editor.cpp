@@ -1,0 +1,40 @@
+#include <windows.h>
+
+#include "handler/command_line.h"
+#include "handler/commands.h"
+#include "handler/handler_text.h"
+#include "handler/install_folder.h"
+#include "handler/message_box.h"
+#include "server/unique_handle.h"
+#include "text/path.h"
+
+namespace vlpd {
+
+void LaunchEditor(CVLPDMenu& handler, const char* encoding_switch) {
+  char folder[kPathBufferSize];
+  // A folder of 260 bytes without its separator cannot name the executable: not obtained either.
+  if (GetInstallFolder(folder, sizeof folder) == 0 || AppendSeparator(folder, sizeof folder) < 0) {
+    ShowMessage(text::kMessageNoInstallFolder, text::kTitleStartFailed, MB_ICONERROR);
+    return;
+  }
+  if (FAILED(handler.RefillSelection()) || handler.Selection().Count() < 1) return;
+
+  // CreateProcessA may write into the command line, so it lives in a buffer of our own.
+  char command_line[kCommandLineBufferSize];
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (ComposeCommandLine(command_line, sizeof command_line, folder, kEditorExeName, encoding_switch,
+                         handler.Selection().Name(0)) < 0 ||
+      !CreateProcessA(nullptr, command_line, nullptr, nullptr, FALSE,
+                      CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &process)) {
+    ShowMessage(text::kMessageStartFailed, text::kTitleModule, MB_ICONWARNING);
+    return;
+  }
+  // Declared thread first: the process handle is closed first, then the thread handle.
+  const KernelHandle thread(process.hThread);
+  const KernelHandle editor(process.hProcess);
+  WaitForInputIdle(editor.Get(), INFINITE);
+}
+
+}  // namespace vlpd
