@@ -1,0 +1,126 @@
+#include "detect/classify_encoding.h"
+
+#include "detect/encoding.h"
+#include "detect/euc_class.h"
+#include "text/sjis_class.h"
+
+namespace vlpd {
+namespace {
+
+enum class Utf8Verdict { kSevenBit, kUtf8, kNotUtf8 };
+
+bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+int ByteOrderMark(const unsigned char* d, std::size_t count) {
+  if (count >= 3 && d[0] == 0xEF && d[1] == 0xBB && d[2] == 0xBF) return -kEncodingUtf8;
+  if (count >= 2 && d[0] == 0xFE && d[1] == 0xFF) return -kEncodingUtf16Be;
+  if (count >= 2 && d[0] == 0xFF && d[1] == 0xFE) return -kEncodingUtf16Le;
+  return 0;
+}
+
+// ASCII characters give UTF-16 away by their zero byte; its side tells the byte order.
+int Utf16Tally(const unsigned char* d, std::size_t count) {
+  long tally = 0;
+  for (std::size_t i = 0; i + 1 < count; i += 2) {
+    const unsigned char first = d[i];
+    const unsigned char second = d[i + 1];
+    if (second == 0 && first >= 0x01 && first <= 0x7F) {
+      ++tally;
+    } else if (first == 0 && second >= 0x01 && second <= 0x7F) {
+      --tally;
+    }
+  }
+  if (tally > 0) return kEncodingUtf16Le;
+  if (tally < 0) return kEncodingUtf16Be;
+  return 0;
+}
+
+// True when the `n` bytes after `p` exist within the window and are all continuation bytes.
+bool ContinuationsFollow(const unsigned char* d, std::size_t count, std::size_t p, std::size_t n) {
+  if (p + n > count - 1) return false;
+  for (std::size_t i = 1; i <= n; ++i) {
+    if (!IsContinuation(d[p + i])) return false;
+  }
+  return true;
+}
+
+Utf8Verdict ScanUtf8(const unsigned char* d, std::size_t count) {
+  // A full window usually ends inside the file, so a sequence it cuts is not held against it.
+  const bool full = count == kDetectionWindow;
+  bool multibyte = false;
+  std::size_t p = 0;
+  while (p < count) {
+    if (full && p > kDetectionWindow - 4) break;
+    const unsigned char b = d[p];
+    std::size_t length = 1;
+    if (b >= 0xF0 && b <= 0xF7 && ContinuationsFollow(d, count, p, 3)) {
+      length = 4;
+    } else if (b >= 0xE0 && b <= 0xEF && ContinuationsFollow(d, count, p, 2)) {
+      length = 3;
+    } else if (b >= 0xC0 && b <= 0xDF && ContinuationsFollow(d, count, p, 1)) {
+      length = 2;
+    } else if (b >= 0x80) {
+      return Utf8Verdict::kNotUtf8;
+    }
+    if (length > 1) multibyte = true;
+    p += length;
+  }
+  return multibyte ? Utf8Verdict::kUtf8 : Utf8Verdict::kSevenBit;
+}
+
+bool IsValidEuc(const unsigned char* d, std::size_t count) {
+  std::size_t p = 0;
+  while (p < count) {
+    const unsigned char b = d[p];
+    if (kEucClass[b] & kEucNever) return false;
+    if (p == count - 1) return b < 0x80;
+    const unsigned char next = d[p + 1];
+    if ((kEucClass[b] & (kEucLead | kEucSingleShift2 | kEucSingleShift3)) && (kEucClass[next] & kEucTrail)) {
+      p += 2;
+    } else if ((kEucClass[next] & kEucNever) || b >= 0x80) {
+      return false;
+    } else {
+      p += 1;
+    }
+  }
+  return true;
+}
+
+bool IsValidSjis(const unsigned char* d, std::size_t count) {
+  std::size_t p = 0;
+  while (p < count) {
+    const unsigned char b = d[p];
+    if (kEucClass[b] & kNotSjisStart) return false;
+    if (p != count - 1 && IsSjisLead(b) && IsSjisTrail(d[p + 1])) {
+      p += 2;
+    } else if (b > 0xFC) {
+      return false;
+    } else {
+      p += 1;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int ClassifyEncoding(const unsigned char* data, std::size_t count) {
+  if (count == 0) return kEncodingAuto;
+  if (const int mark = ByteOrderMark(data, count); mark != 0) return mark;
+  if (count % 2 == 0) {
+    if (const int utf16 = Utf16Tally(data, count); utf16 != 0) return utf16;
+  }
+
+  const Utf8Verdict utf8 = ScanUtf8(data, count);
+  if (utf8 == Utf8Verdict::kUtf8) return kEncodingUtf8;
+  const bool euc = IsValidEuc(data, count);
+  const bool sjis = IsValidSjis(data, count);
+  if (utf8 == Utf8Verdict::kSevenBit) {
+    // Only bytes at or above 0x80 left unexamined at the end of a full window fail both scans.
+    return euc || sjis ? kEncodingShiftJis : kEncodingUtf8;
+  }
+  if (euc == sjis) return kEncodingAuto;  // both fit, or neither does: no telling
+  return euc ? kEncodingEuc : kEncodingShiftJis;
+}
+
+}  // namespace vlpd
