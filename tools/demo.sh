@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Shows VLPDMenu.dll at work under Wine on the bundled sample files, from a fresh machine:
+# installs the tools, builds the win32 preset, registers the DLL in a private demo prefix, installs
+# a stand-in for the editor, and runs build/win32/tools/demo/vlpd_demo.exe, which plays Explorer:
+# it prints the context menu, starts the editor, creates a project file through the save dialog,
+# copies names to the clipboard, and saves two screenshots under build/demo/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root="$(pwd)"
+
+bash tools/install-deps.sh
+# The screenshots need a Japanese font: without one Wine draws the menu texts as boxes.
+if ! fc-list :lang=ja 2>/dev/null | grep -q .; then
+  echo "demo: installing a Japanese font for the screenshots"
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends fonts-ipafont-gothic >/dev/null
+fi
+
+cmake --preset win32 >/dev/null
+cmake --build --preset win32
+bash tools/wine-setup.sh
+
+# The tests' prefix stays untouched: the demo registers the DLL in a prefix of its own.
+source tools/wine-env.sh
+export WINEPREFIX="$root/build/demo-prefix"
+trap 'wineserver -k 2>/dev/null || true' EXIT
+
+if [ ! -f "$WINEPREFIX/.vlpd-demo-ready" ]; then
+  echo "demo: making the Wine prefix $WINEPREFIX (once)"
+  rm -rf "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1
+  # No window manager runs on the virtual display: let Wine draw the window frames itself.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null
+  wineserver -w
+  touch "$WINEPREFIX/.vlpd-demo-ready"
+fi
+
+drive_c="$WINEPREFIX/drive_c"
+samples_dir="$drive_c/サンプル"
+dll_dir="$drive_c/VLPDMenu"
+editor_dir="$drive_c/Program Files/Vellumpad"
+shots="$root/build/demo"
+
+editor_exe="$(find build/win32 -name Vellumpad_0150.exe -print -quit)"
+[ -n "$editor_exe" ] || { echo "demo: the build made no Vellumpad_0150.exe" >&2; exit 1; }
+
+# A fresh copy of the samples each time, so earlier runs leave nothing behind.
+rm -rf "$samples_dir" "$shots"
+cp -r samples "$samples_dir"
+rm -f "$samples_dir/.gitattributes"
+mkdir -p "$dll_dir" "$editor_dir" "$shots"
+cp build/win32/VLPDMenu.dll "$dll_dir/"
+cp "$editor_exe" "$editor_dir/"
+
+echo "demo: registering C:\\VLPDMenu\\VLPDMenu.dll with regsvr32"
+wine regsvr32 /s 'C:\VLPDMenu\VLPDMenu.dll'
+wine reg add 'HKCU\SOFTWARE\kastel\Vellumpad ver1.50' /v INSTALL /t REG_SZ /d 'C:\Program Files\Vellumpad' /f >/dev/null
+# Everything from here on runs on the virtual display, with a wineserver started there.
+wineserver -k 2>/dev/null || true
+wineserver -w
+
+echo "demo: running vlpd_demo.exe under xvfb-run"
+echo
+# Wine's own notes go to a log; the demo's report goes to the terminal and to output.txt. The
+# wineserver is stopped while the virtual display still exists, so nothing complains about it.
+status=0
+timeout 180 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  wine build/win32/tools/demo/vlpd_demo.exe "$1" "$2" 2>"$3"
+  status=$?
+  wineserver -k 2>/dev/null
+  exit $status' demo 'C:\サンプル' "Z:${shots//\//\\}" "$shots/wine.log" | tee "$shots/output.txt" || status=$?
+exit "$status"
