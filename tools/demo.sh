@@ -52,7 +52,7 @@ cp build/win32/VLPDMenu.dll "$dll_dir/"
 cp "$editor_exe" "$editor_dir/"
 
 echo "demo: registering C:\\VLPDMenu\\VLPDMenu.dll with regsvr32"
-wine regsvr32 /s 'C:\VLPDMenu\VLPDMenu.dll'
+wine regsvr32 /s 'C:\VLPDMenu\VLPDMenu.dll' || { echo "demo: regsvr32 could not register the DLL" >&2; exit 1; }
 wine reg add 'HKCU\SOFTWARE\kastel\Vellumpad ver1.50' /v INSTALL /t REG_SZ /d 'C:\Program Files\Vellumpad' /f >/dev/null
 # Everything from here on runs on the virtual display, with a wineserver started there.
 wineserver -k 2>/dev/null || true

@@ -353,7 +353,7 @@ void MenuShotTick(HWND window) {
       return;
     }
     menus.push_back(window);
-    g_shot.saved = SaveScreenArea(AreaOf(menus, 12), g_shot.path);
+    g_shot.saved = SaveScreenArea(AreaOf(menus), g_shot.path);
     FinishMenuShot(window);
   } else if (g_shot.ticks >= kShotTicks) {
     FinishMenuShot(window);
@@ -390,7 +390,7 @@ HWND CreateFolderView() {
   window_class.lpszClassName = L"VlpdDemoFolderView";
   RegisterClassW(&window_class);
   const std::wstring title = g_view.folder + L" - VLPDMenu demo";
-  return CreateWindowExW(0, window_class.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, 24, 24, 520, 300, nullptr,
+  return CreateWindowExW(0, window_class.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, 24, 24, 540, 400, nullptr,
                          nullptr, window_class.hInstance, nullptr);
 }
 
@@ -524,7 +524,7 @@ void DriveSaveDialog(SaveDialogRun& run) {
   COMBOBOXINFO combo_info{};
   combo_info.cbSize = sizeof combo_info;
   if (GetComboBoxInfo(picker, &combo_info) && combo_info.hwndList != nullptr) shown.push_back(combo_info.hwndList);
-  run.shot_saved = SaveScreenArea(AreaOf(shown, 12), run.screenshot);
+  run.shot_saved = SaveScreenArea(AreaOf(shown), run.screenshot);
   SendMessageW(picker, CB_SHOWDROPDOWN, FALSE, 0);
 
   if (!run.name_typed) {

@@ -40,14 +40,13 @@ bool WriteWholeFile(const std::string& path, const std::vector<unsigned char>& b
 
 }  // namespace
 
-RECT AreaOf(const std::vector<HWND>& windows, int margin) {
+RECT AreaOf(const std::vector<HWND>& windows) {
   RECT area{};
   for (HWND window : windows) {
     RECT r{};
     if (!GetWindowRect(window, &r)) continue;
     UnionRect(&area, &area, &r);
   }
-  InflateRect(&area, margin, margin);
   area.left = std::max<LONG>(area.left, 0);
   area.top = std::max<LONG>(area.top, 0);
   area.right = std::min<LONG>(area.right, GetSystemMetrics(SM_CXSCREEN));

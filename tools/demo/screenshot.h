@@ -18,9 +18,8 @@ struct GdiObject {
   }
 };
 
-// The smallest screen rectangle holding all the windows, widened by `margin` pixels and kept
-// on the screen.
-RECT AreaOf(const std::vector<HWND>& windows, int margin);
+// The smallest screen rectangle holding all the windows, kept on the screen.
+RECT AreaOf(const std::vector<HWND>& windows);
 
 // Copies that part of the screen into a 24-bit picture and writes it as PNG to `path` (an ANSI
 // path). False when the copy or the file fails.
