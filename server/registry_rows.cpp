@@ -54,11 +54,14 @@ int FormatRegistryText(char* out, std::size_t size, const char* format, const ch
   return fits ? static_cast<int>(n) : -1;
 }
 
-bool BuildRowTexts(const RegistrationRow& row, const char* clsid_text, const char* module_path, RowTexts& texts) {
+bool BuildRowTexts(const RegistrationRow& row, const char* clsid_text, const char* module_path,
+                   RowTexts& texts) {
   texts.value_name[0] = '\0';
   texts.default_value = row.value_name_format == nullptr;
   texts.stored_length = 0;
-  if (FormatRegistryText(texts.key_path, sizeof texts.key_path, row.subkey_format, clsid_text) < 0) return false;
+  if (FormatRegistryText(texts.key_path, sizeof texts.key_path, row.subkey_format, clsid_text) < 0) {
+    return false;
+  }
   if (!texts.default_value &&
       FormatRegistryText(texts.value_name, sizeof texts.value_name, row.value_name_format, clsid_text) < 0) {
     return false;

@@ -47,8 +47,8 @@ inline constexpr RegistrationRow kRegistrationRows[] = {
 // Written after the rows above, on Windows NT platforms only: the shell there loads only the
 // extensions listed as approved.
 inline constexpr RegistrationRow kApprovalRow = {
-    RegistryRoot::kLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved", "%s",
-    kRegisteredName, RowArgument::kNone};
+    RegistryRoot::kLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved",
+    "%s", kRegisteredName, RowArgument::kNone};
 
 struct UnregistrationRow {
   RegistryRoot root;
@@ -72,14 +72,15 @@ int FormatRegistryText(char* out, std::size_t size, const char* format, const ch
 struct RowTexts {
   char key_path[kRegistryTextSize];
   char value_name[kRegistryTextSize];
-  bool default_value;        // the key's unnamed value; `value_name` is then empty
+  bool default_value;  // the key's unnamed value; `value_name` is then empty
   char data[kRegistryTextSize];
   std::size_t stored_length;  // bytes of `data` stored: its length plus the terminator
 };
 
 // Builds the texts of `row` from the CLSID text and the module path. False when one of them does
 // not fit its buffer.
-bool BuildRowTexts(const RegistrationRow& row, const char* clsid_text, const char* module_path, RowTexts& texts);
+bool BuildRowTexts(const RegistrationRow& row, const char* clsid_text, const char* module_path,
+                   RowTexts& texts);
 
 // The registry operations the walks need.
 class RegistryApplier {

@@ -1,6 +1,4 @@
 // The registration rows, their texts and the walks over them, against an in-memory registry.
-#include "server/registry_rows.h"
-
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -11,6 +9,8 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "server/registry_rows.h"
 
 namespace vlpd {
 namespace {
@@ -273,13 +273,27 @@ TEST_F(RegistrationWalk, WritesEveryRowWithItsStoredBytesOnNt) {
 TEST_F(RegistrationWalk, OpensSetsAndClosesEachRowInTableOrder) {
   ASSERT_TRUE(ApplyRegistration(registry_, kClsid, kModule));
   const std::vector<std::string> expected = {
-      "create " + kClassKey, "set (default)", "close",
-      "create " + kServerKey, "set (default)", "close",
-      "create " + kServerKey, "set ThreadingModel", "close",
-      "create " + kMachineKey, "set (default)", "close",
-      "create " + kFileHook, "set (default)", "close",
-      "create " + kFolderHook, "set (default)", "close",
-      "create " + kApprovedKey, std::string("set ") + kClsid, "close",
+      "create " + kClassKey,
+      "set (default)",
+      "close",
+      "create " + kServerKey,
+      "set (default)",
+      "close",
+      "create " + kServerKey,
+      "set ThreadingModel",
+      "close",
+      "create " + kMachineKey,
+      "set (default)",
+      "close",
+      "create " + kFileHook,
+      "set (default)",
+      "close",
+      "create " + kFolderHook,
+      "set (default)",
+      "close",
+      "create " + kApprovedKey,
+      std::string("set ") + kClsid,
+      "close",
   };
   EXPECT_EQ(registry_.Log(), expected);
 }
@@ -289,7 +303,9 @@ TEST_F(RegistrationWalk, WithoutNtTheApprovedListIsNotTouched) {
   ASSERT_TRUE(ApplyRegistration(registry_, kClsid, kModule));
   EXPECT_TRUE(registry_.HasKey(kFolderHook));
   EXPECT_FALSE(registry_.HasKey(kApprovedKey));
-  for (const std::string& entry : registry_.Log()) EXPECT_EQ(entry.find("Approved"), std::string::npos) << entry;
+  for (const std::string& entry : registry_.Log()) {
+    EXPECT_EQ(entry.find("Approved"), std::string::npos) << entry;
+  }
 }
 
 TEST_F(RegistrationWalk, StopsAtTheFirstKeyThatCannotBeCreated) {
