@@ -1,0 +1,367 @@
+// The open and encoding commands, driven through the built DLL as the shell drives them: the
+// install folder comes from the real registry and a stand-in editor records the command line it
+// was started with.
+#include <windows.h>
+// sddl.h and tlhelp32.h need windows.h before them.
+#include <gtest/gtest.h>
+#include <sddl.h>
+#include <tlhelp32.h>
+
+#include <string>
+#include <vector>
+
+#include "handler/handler_text.h"
+#include "handler/install_folder.h"
+#include "server/unique_handle.h"
+#include "tests/support/message_box_watcher.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_data_object.h"
+#include "tests/support/vlpd_dll.h"
+
+namespace vlpd::test {
+namespace {
+
+constexpr char kExeName[] = "Vellumpad_0150.exe";
+constexpr char kHyo[] = "\x95\\";                                // 表: its trail byte is 0x5C
+constexpr char kJapaneseFile[] = "\x83\x81\x83\x82 \x95\\.txt";  // メモ 表.txt
+
+// The stand-in editor built next to the tests: build\win32\tools\stand_in_editor.
+std::string StandInEditor() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string dir = path;
+  for (int level = 0; level < 4; ++level) {
+    const size_t slash = dir.find_last_of('\\');
+    if (slash == std::string::npos) break;
+    dir.resize(slash);
+    const std::string candidate = dir + "\\tools\\stand_in_editor\\" + kExeName;
+    if (FileExists(candidate)) return candidate;
+  }
+  return {};
+}
+
+// Waits until every stand-in editor has quit (each does after about a second), so that its
+// folder can be removed. The limit only keeps a broken stand-in from hanging the run.
+void WaitForStandInsToQuit() {
+  FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return;
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  if (!Process32First(snapshot.Get(), &entry)) return;
+  do {
+    if (lstrcmpiA(entry.szExeFile, kExeName) != 0) continue;
+    const KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
+    if (process) WaitForSingleObject(process.Get(), 30000);
+  } while (Process32Next(snapshot.Get(), &entry));
+}
+
+bool InstallKeyExists() {
+  RegKey key;
+  return RegOpenKeyExA(HKEY_CURRENT_USER, kInstallKeyPath, 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
+}
+
+void RemoveInstallKey() { RegDeleteTreeA(HKEY_CURRENT_USER, kInstallKeyPath); }
+
+// Stores `bytes` as the value INSTALL, exactly these bytes: Wine's RegSetValueExA counts a
+// terminator the caller left out when one follows in memory, so a non-NUL byte follows here.
+void SetInstall(DWORD type, const std::string& bytes) {
+  RegKey key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kInstallKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            key.Put(), nullptr),
+            ERROR_SUCCESS);
+  const std::string stored = bytes + "X";
+  ASSERT_EQ(RegSetValueExA(key.Get(), kInstallValueName, 0, type,
+                           reinterpret_cast<const BYTE*>(stored.data()), static_cast<DWORD>(bytes.size())),
+            ERROR_SUCCESS);
+}
+void SetInstallFolder(const std::string& folder) {
+  SetInstall(REG_SZ, std::string(folder.c_str(), folder.size() + 1));
+}
+
+// The install key as it was before a test, put back afterwards.
+class InstallKeyGuard {
+ public:
+  InstallKeyGuard() {
+    {
+      RegKey parent;
+      parent_existed_ =
+          RegOpenKeyExA(HKEY_CURRENT_USER, kParentKeyPath, 0, KEY_READ, parent.Put()) == ERROR_SUCCESS;
+    }
+    RegKey key;
+    existed_ = RegOpenKeyExA(HKEY_CURRENT_USER, kInstallKeyPath, 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
+    DWORD size = 0;
+    if (existed_ &&
+        RegQueryValueExA(key.Get(), kInstallValueName, nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
+      value_.resize(size);
+      had_value_ = RegQueryValueExA(key.Get(), kInstallValueName, nullptr, &type_,
+                                    reinterpret_cast<BYTE*>(value_.data()), &size) == ERROR_SUCCESS;
+      value_.resize(size);
+    }
+    RemoveInstallKey();
+  }
+  ~InstallKeyGuard() {
+    RemoveInstallKey();
+    // The lookup creates the whole path; a parent that was not there before goes again.
+    if (!parent_existed_) RegDeleteKeyA(HKEY_CURRENT_USER, kParentKeyPath);
+    if (!existed_) return;
+    RegKey key;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kInstallKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(),
+                    nullptr);
+    if (had_value_) {
+      RegSetValueExA(key.Get(), kInstallValueName, 0, type_, reinterpret_cast<const BYTE*>(value_.data()),
+                     static_cast<DWORD>(value_.size()));
+    }
+  }
+  InstallKeyGuard(const InstallKeyGuard&) = delete;
+  InstallKeyGuard& operator=(const InstallKeyGuard&) = delete;
+
+ private:
+  static constexpr char kParentKeyPath[] = "SOFTWARE\\kastel";
+  bool parent_existed_ = false;
+  bool existed_ = false;
+  bool had_value_ = false;
+  DWORD type_ = 0;
+  std::string value_;
+};
+
+class LaunchTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dll_.Loaded());
+    ASSERT_FALSE(StandInEditor().empty()) << "stand-in editor not built";
+  }
+  void TearDown() override { WaitForStandInsToQuit(); }
+
+  // Copies the stand-in editor into a new folder below the temp folder; returns that folder.
+  std::string EditorFolder(const std::string& relative) {
+    const std::string folder = temp_.MakeFolder(relative);
+    EXPECT_TRUE(CopyFileA(StandInEditor().c_str(), (folder + "\\" + kExeName).c_str(), FALSE));
+    return folder;
+  }
+
+  // Plays the shell: a new handler, Initialize, QueryContextMenu, then the command by offset.
+  HRESULT Invoke(const std::vector<std::string>& paths, LPCSTR verb) {
+    ComRef<IContextMenu> handler = dll_.CreateHandler();
+    EXPECT_TRUE(handler);
+    if (!handler) return E_FAIL;
+    ComRef<TestDataObject> data = TestDataObject::Make(paths);
+    ShownMenu shown;
+    ShowMenu(handler.Get(), data.Get(), shown);
+    EXPECT_EQ(shown.init_result, S_OK);
+    CMINVOKECOMMANDINFO info = {};
+    info.cbSize = sizeof info;
+    info.lpVerb = verb;
+    info.nShow = SW_SHOWNORMAL;
+    return handler->InvokeCommand(&info);
+  }
+  HRESULT Invoke(const std::vector<std::string>& paths, UINT offset) {
+    return Invoke(paths, MAKEINTRESOURCEA(offset));
+  }
+
+  // What the stand-in in `folder` recorded: its command line and "ready", each with CR LF.
+  static std::string Recorded(const std::string& folder) { return ReadFileBytes(folder + "\\cmdline.txt"); }
+  static std::string Expected(const std::string& folder_with_separator, const std::string& encoding_switch,
+                              const std::string& path) {
+    return "\"" + folder_with_separator + kExeName + "\" " + encoding_switch + "\"" + path +
+           "\"\r\nready\r\n";
+  }
+
+  ComApartment com_;
+  VlpdDll dll_;
+  InstallKeyGuard registry_;
+  TempDir temp_{"vlpd_launch"};
+  MessageBoxWatcher boxes_;
+};
+
+TEST_F(LaunchTest, EachOpenCommandStartsTheEditorWithItsSwitchAndWaitsUntilItIsReady) {
+  const std::string folder = EditorFolder("Editor");
+  const std::string file = temp_.WriteFile("doc\\memo.txt", "text");
+  SetInstallFolder(folder);
+  const char* const switches[] = {"", "/S ", "/E ", "/U8 ", "/UB ", "/UL ", "/P "};
+  for (UINT offset = 0; offset < 7; ++offset) {
+    SCOPED_TRACE(offset);
+    DeleteFileA((folder + "\\cmdline.txt").c_str());
+    EXPECT_EQ(Invoke({file}, offset), S_OK);
+    // "ready" is written 700 ms after the command line and before the editor takes input: it is
+    // there as soon as InvokeCommand returns only because the launch waited.
+    EXPECT_EQ(Recorded(folder), Expected(folder + "\\", switches[offset], file));
+  }
+  EXPECT_TRUE(boxes_.Seen().empty());
+}
+
+TEST_F(LaunchTest, InstallFolderWithTrailingSeparatorIsNotDoubled) {
+  const std::string folder = EditorFolder("Tools\\Editor");
+  const std::string file = temp_.WriteFile("memo.txt", "text");
+  SetInstallFolder(folder + "\\");
+  EXPECT_EQ(Invoke({file}, 2u), S_OK);
+  EXPECT_EQ(Recorded(folder), Expected(folder + "\\", "/E ", file));
+  EXPECT_TRUE(boxes_.Seen().empty());
+}
+
+TEST_F(LaunchTest, JapaneseInstallFolderAndPathPassByteForByte) {
+  // The folder ends in 表, whose 0x5C trail byte is no separator: one must still be appended.
+  const std::string folder = EditorFolder(std::string("\x83\x81\x83\x82\\") + kHyo);  // メモ\表
+  const std::string file = temp_.WriteFile(std::string(kHyo) + "\\" + kJapaneseFile, "text");
+  for (const std::string& install : {folder, folder + "\\"}) {
+    SCOPED_TRACE(install);
+    SetInstallFolder(install);
+    DeleteFileA((folder + "\\cmdline.txt").c_str());
+    EXPECT_EQ(Invoke({file}, 1u), S_OK);
+    EXPECT_EQ(Recorded(folder), Expected(folder + "\\", "/S ", file));
+  }
+  EXPECT_TRUE(boxes_.Seen().empty());
+}
+
+TEST_F(LaunchTest, OnlyTheFirstOfSeveralSelectedPathsIsPassed) {
+  const std::string folder = EditorFolder("Editor");
+  const std::string first = temp_.WriteFile("a.txt", "a");
+  const std::string second = temp_.MakeFolder("dir");
+  const std::string third = temp_.WriteFile("b c.txt", "b");
+  SetInstallFolder(folder);
+  EXPECT_EQ(Invoke({first, second, third}, 5u), S_OK);
+  EXPECT_EQ(Recorded(folder), Expected(folder + "\\", "/UL ", first));
+  EXPECT_TRUE(boxes_.Seen().empty());
+}
+
+TEST_F(LaunchTest, VerbTextAndOffsetAboveEightAreRefusedWithoutSideEffects) {
+  const std::string folder = EditorFolder("Editor");
+  const std::string file = temp_.WriteFile("memo.txt", "text");
+  RemoveInstallKey();
+  EXPECT_EQ(Invoke({file}, "open"), E_INVALIDARG);
+  EXPECT_EQ(Invoke({file}, 9u), E_INVALIDARG);
+  EXPECT_FALSE(InstallKeyExists());
+  EXPECT_FALSE(FileExists(folder + "\\cmdline.txt"));
+  EXPECT_TRUE(boxes_.Seen().empty());
+}
+
+TEST_F(LaunchTest, EmptySelectionStartsNothingAndSaysNothing) {
+  const std::string folder = EditorFolder("Editor");
+  SetInstallFolder(folder);
+  EXPECT_EQ(Invoke({}, 0u), S_OK);
+  EXPECT_FALSE(FileExists(folder + "\\cmdline.txt"));
+  EXPECT_TRUE(boxes_.Seen().empty());
+}
+
+// The install-folder message, and nothing started.
+void ExpectNoInstallFolder(MessageBoxWatcher& boxes, const std::string& folder) {
+  const std::vector<SeenBox> seen = boxes.WaitFor(1);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].title, text::kTitleStartFailed);
+  EXPECT_EQ(seen[0].text, text::kMessageNoInstallFolder);
+  EXPECT_FALSE(FileExists(folder + "\\cmdline.txt"));
+}
+
+TEST_F(LaunchTest, MissingValueIsReportedAndTheKeyIsCreated) {
+  const std::string folder = EditorFolder("Editor");
+  const std::string file = temp_.WriteFile("memo.txt", "text");
+  ASSERT_FALSE(InstallKeyExists());
+  EXPECT_EQ(Invoke({file}, 0u), S_OK);
+  ExpectNoInstallFolder(boxes_, folder);
+  EXPECT_TRUE(InstallKeyExists());
+}
+
+TEST_F(LaunchTest, ExpandableStringValueCountsAsMissing) {
+  const std::string folder = EditorFolder("Editor");
+  const std::string file = temp_.WriteFile("memo.txt", "text");
+  SetInstall(REG_EXPAND_SZ, std::string(folder.c_str(), folder.size() + 1));
+  EXPECT_EQ(Invoke({file}, 0u), S_OK);
+  ExpectNoInstallFolder(boxes_, folder);
+}
+
+TEST_F(LaunchTest, ValueStoredWithoutTerminatorStillNamesTheFolder) {
+  const std::string folder = EditorFolder("Editor");
+  const std::string file = temp_.WriteFile("memo.txt", "text");
+  SetInstall(REG_SZ, folder);
+  {  // The value really lacks its terminator: its UTF-16 form is exactly as long as the text.
+    RegKey key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kInstallKeyPath, 0, KEY_READ, key.Put()), ERROR_SUCCESS);
+    DWORD bytes = 0;
+    ASSERT_EQ(RegQueryValueExW(key.Get(), L"INSTALL", nullptr, nullptr, nullptr, &bytes), ERROR_SUCCESS);
+    EXPECT_EQ(bytes, 2 * folder.size());
+  }
+  EXPECT_EQ(Invoke({file}, 3u), S_OK);
+  EXPECT_EQ(Recorded(folder), Expected(folder + "\\", "/U8 ", file));
+  EXPECT_TRUE(boxes_.Seen().empty());
+}
+
+// An install folder of 260 bytes: one byte more than the 261-byte buffer's text and terminator
+// allow is refused, and so is a folder with no room left for its separator.
+std::string LongFolder(size_t length, char last) {
+  std::string folder = "C:\\";
+  while (folder.size() < length - 1) folder += (folder.size() % 100 == 0) ? '\\' : 'v';
+  return folder + last;
+}
+
+TEST_F(LaunchTest, ValueLongerThanTheBufferIsNotObtained) {
+  const std::string file = temp_.WriteFile("memo.txt", "text");
+  SetInstallFolder(LongFolder(260, 'v'));  // 261 bytes with its terminator
+  EXPECT_EQ(Invoke({file}, 0u), S_OK);
+  SetInstall(REG_SZ, LongFolder(261, '\\'));  // 261 bytes, no terminator
+  EXPECT_EQ(Invoke({file}, 0u), S_OK);
+  const std::vector<SeenBox> seen = boxes_.WaitFor(2);
+  ASSERT_EQ(seen.size(), 2u);
+  for (const SeenBox& box : seen) {
+    EXPECT_EQ(box.title, text::kTitleStartFailed);
+    EXPECT_EQ(box.text, text::kMessageNoInstallFolder);
+  }
+}
+
+TEST_F(LaunchTest, FullLengthValueNeedsRoomForItsSeparator) {
+  const std::string file = temp_.WriteFile("memo.txt", "text");
+  SetInstall(REG_SZ, LongFolder(260, 'v'));  // fills the buffer; no room for the separator
+  EXPECT_EQ(Invoke({file}, 0u), S_OK);
+  std::vector<SeenBox> seen = boxes_.WaitFor(1);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].title, text::kTitleStartFailed);
+  EXPECT_EQ(seen[0].text, text::kMessageNoInstallFolder);
+
+  // Ending in its separator the same length is a folder; no editor can be started from it.
+  SetInstall(REG_SZ, LongFolder(260, '\\'));
+  EXPECT_EQ(Invoke({file}, 0u), S_OK);
+  seen = boxes_.WaitFor(2);
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[1].title, text::kTitleModule);
+  EXPECT_EQ(seen[1].text, text::kMessageStartFailed);
+}
+
+TEST_F(LaunchTest, UnopenableKeyGivesTheRegistryMessageThenTheInstallFolderMessage) {
+  const std::string folder = EditorFolder("Editor");
+  const std::string file = temp_.WriteFile("memo.txt", "text");
+  SetInstallFolder(folder);
+  {  // Everyone may read the key but not write it; KEY_ALL_ACCESS asks for both.
+    RegKey key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kInstallKeyPath, 0, WRITE_DAC, key.Put()), ERROR_SUCCESS);
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(D;;0x6;;;WD)(A;;KA;;;WD)",
+                                                                     SDDL_REVISION_1, &descriptor, nullptr));
+    const LONG set = RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, descriptor);
+    LocalFree(descriptor);
+    ASSERT_EQ(set, ERROR_SUCCESS);
+    RegKey probe;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kInstallKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              probe.Put(), nullptr),
+              ERROR_ACCESS_DENIED);
+  }
+  EXPECT_EQ(Invoke({file}, 0u), S_OK);
+  const std::vector<SeenBox> seen = boxes_.WaitFor(2);
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].title, text::kTitleModule);
+  EXPECT_EQ(seen[0].text, text::kMessageRegistryFailed);
+  EXPECT_EQ(seen[1].title, text::kTitleStartFailed);
+  EXPECT_EQ(seen[1].text, text::kMessageNoInstallFolder);
+  EXPECT_FALSE(FileExists(folder + "\\cmdline.txt"));
+}
+
+TEST_F(LaunchTest, MissingExecutableIsReportedAsAFailedStart) {
+  const std::string folder = temp_.MakeFolder("Empty");
+  const std::string file = temp_.WriteFile("memo.txt", "text");
+  SetInstallFolder(folder);
+  EXPECT_EQ(Invoke({file}, 0u), S_OK);
+  const std::vector<SeenBox> seen = boxes_.WaitFor(1);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].title, text::kTitleModule);
+  EXPECT_EQ(seen[0].text, text::kMessageStartFailed);
+}
+
+}  // namespace
+}  // namespace vlpd::test
