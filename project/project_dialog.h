@@ -1,0 +1,16 @@
+// The hook of the project save dialog: fills the member-encoding picker of the child dialog
+// (template 106) and reads the user's pick back when the dialog closes.
+#pragma once
+
+#include <windows.h>
+
+namespace vlpd {
+
+inline constexpr int kProjectDialogTemplate = 106;
+inline constexpr int kPickerControl = 1004;
+
+// Explorer-style hook procedure for the child dialog. The save dialog description's lCustData
+// refers to the int that receives the picked encoding code.
+UINT_PTR CALLBACK ProjectDialogHook(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+
+}  // namespace vlpd

@@ -1,0 +1,23 @@
+// Writing a project file on disk: the file is created, filled by the project list writer over
+// the real folders, and kept only when it is complete.
+#pragma once
+
+#include <windows.h>
+
+#include "handler/selection_list.h"
+
+namespace vlpd {
+
+enum class SaveResult {
+  kNotCreated,  // the file could not be created; nothing changed on disk
+  kSaved,       // the project holds at least one member
+  kFailed,      // no member, or a write failed; any file the user had under that name is kept
+};
+
+// Writes the project of `selection` to `path`. Paths are relative to `invokingFolder` (may be
+// null); `owner` owns the limit message. An existing file is replaced only by a complete
+// project: the new one is written beside it under a temporary name first.
+SaveResult SaveProject(const char* path, const SelectionList& selection, const char* invokingFolder,
+                       int memberEncoding, HWND owner);
+
+}  // namespace vlpd
