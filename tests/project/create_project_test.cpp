@@ -1,0 +1,557 @@
+// The create-project command through the real VLPDMenu.dll, as the shell drives it: the save
+// dialog is operated from a second thread, and the project file is checked byte for byte.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/message_box_watcher.h"
+#include "tests/support/shell_data_object.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_data_object.h"
+#include "tests/support/vlpd_dll.h"
+
+namespace vlpd::test {
+namespace {
+
+// Texts as code page 932 bytes.
+const std::string kDialogTitle =  // ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ作成
+    "\xCC\xDF\xDB\xBC\xDE\xAA\xB8\xC4\xCC\xA7\xB2\xD9\x8D\xEC\x90\xAC";
+const std::string kPickerLabel =  // メンバファイルの文字コード
+    "\x83\x81\x83\x93\x83o\x83t\x83@\x83"
+    "C\x83\x8B\x82\xCC\x95\xB6\x8E\x9A\x83R\x81[\x83h";
+const std::vector<std::string> kPickerTexts = {
+    "\x8E\xA9\x93\xAE\x94"
+    "F\x8E\xAF",        // 自動認識
+    "\xBC\xCC\xC4JIS",  // ｼﾌﾄJIS
+    "EUC",
+    "UTF8",
+    "UTF16BE",
+    "UTF16LE",
+};
+const std::string kFailedText =  // ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙの作成に失敗しました。
+    "\xCC\xDF\xDB\xBC\xDE\xAA\xB8\xC4\xCC\xA7\xB2\xD9\x82\xCC\x8D\xEC\x90\xAC\x82\xC9\x8E\xB8\x94s\x82\xB5"
+    "\x82"
+    "\xDC\x82\xB5\x82\xBD\x81"
+    "B";
+const std::string kLimitText =
+    // ドロップされたファイル数がオープン可能限界数を超えました。\r\n一部のファイルは登録されませんでした。
+    "\x83h\x83\x8D\x83"
+    "b\x83v\x82\xB3\x82\xEA\x82\xBD\x83t\x83@\x83"
+    "C\x83\x8B\x90\x94\x82\xAA\x83I\x81[\x83v"
+    "\x83\x93\x89\xC2\x94\\\x8C\xC0\x8A"
+    "E\x90\x94\x82\xF0\x92\xB4\x82\xA6\x82\xDC\x82\xB5\x82\xBD\x81"
+    "B\r\n"
+    "\x88\xEA\x95\x94\x82\xCC\x83t\x83@\x83"
+    "C\x83\x8B\x82\xCD\x93o\x98^\x82\xB3\x82\xEA\x82\xDC\x82\xB9\x82\xF1"
+    "\x82\xC5\x82\xB5\x82\xBD\x81"
+    "B";
+const std::string kHyo = "\x95\x5C";  // 表
+const std::string kSo = "\x83\x5C";   // ソ
+
+// The same short Japanese text in each encoding; none has a byte-order mark.
+const std::string kShiftJisText =
+    "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x95\xB6\x8F\xCD\x82\xC5\x82\xB7\x81\x42\r\n";
+const std::string kEucText = "\xC6\xFC\xCB\xDC\xB8\xEC\xA4\xCE\xCA\xB8\xBE\xCF\xA4\xC7\xA4\xB9\xA1\xA3\r\n";
+const std::string kUtf8Text =
+    "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE6\x96\x87\xE7\xAB\xA0\xE3\x81\xA7\xE3\x81\x99\xE3\x80"
+    "\x82\r\n";
+constexpr char kUtf16Le[] = "T\0e\0x\0t\0 \0\xC6\x30\xAD\x30\xB9\x30\xC8\x30\r\0\n\0";  // Text テキスト
+constexpr char kUtf16Be[] = "\0T\0e\0x\0t\0 \x30\xC6\x30\xAD\x30\xB9\x30\xC8\0\r\0\n";
+const std::string kUtf16LeText(kUtf16Le, sizeof kUtf16Le - 1);
+const std::string kUtf16BeText(kUtf16Be, sizeof kUtf16Be - 1);
+
+constexpr int kPickerControl = 1004;
+constexpr int kFileNameBox = 0x47C;  // cmb13 of the explorer-style dialog
+
+// What the user does in the save dialog.
+struct DialogAction {
+  int pick = -1;  // picker position to select; -1 leaves the picker alone
+  std::string file_name;
+  bool cancel = false;
+};
+
+// What the second thread saw in the dialog; checked on the test's own thread.
+struct DialogView {
+  bool found = false;
+  std::vector<std::string> entries;
+  LRESULT initial_selection = CB_ERR;
+  std::string label;
+};
+
+struct ChildSearch {
+  int id;
+  const char* window_class;  // null: any
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindChild(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<ChildSearch*>(param);
+  char name[32] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (GetDlgCtrlID(window) == search->id &&
+      (search->window_class == nullptr || lstrcmpiA(name, search->window_class) == 0)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND Child(HWND parent, int id, const char* window_class) {
+  ChildSearch search{id, window_class};
+  EnumChildWindows(parent, FindChild, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
+  char name[16] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (lstrcmpA(name, "#32770") == 0) PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  return TRUE;
+}
+
+DialogView DriveDialog(const DialogAction& action, DWORD shell_thread) {
+  DialogView view;
+  const HWND dialog = FindDialog(kDialogTitle, 10000);
+  if (dialog == nullptr) {
+    // Whatever came up instead must not keep the command waiting forever.
+    EnumThreadWindows(shell_thread, CancelDialog, 0);
+    return view;
+  }
+  view.found = true;
+  const HWND picker = Child(dialog, kPickerControl, "ComboBox");
+  if (picker != nullptr) {
+    const LRESULT count = SendMessageA(picker, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+      char entry[64] = {};
+      if (SendMessageA(picker, CB_GETLBTEXTLEN, i, 0) < static_cast<LRESULT>(sizeof entry)) {
+        SendMessageA(picker, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(entry));
+      }
+      view.entries.push_back(entry);
+    }
+    view.initial_selection = SendMessageA(picker, CB_GETCURSEL, 0, 0);
+    const HWND label = Child(GetParent(picker), -1, "Static");
+    if (label != nullptr) view.label = WindowText(label);
+    if (action.pick >= 0) SendMessageA(picker, CB_SETCURSEL, action.pick, 0);
+  }
+  const int button = action.cancel ? IDCANCEL : IDOK;
+  if (!action.cancel) SetWindowTextA(GetDlgItem(dialog, kFileNameBox), action.file_name.c_str());
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+  return view;
+}
+
+// Entry names of a folder in listing order, without . and ..
+std::vector<std::string> ListNames(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA entry;
+  FindHandle find(FindFirstFileA((folder + "\\*.*").c_str(), &entry));
+  if (!find) return names;
+  do {
+    const std::string name = entry.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(find.Get(), &entry));
+  return names;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> items) {
+  std::sort(items.begin(), items.end());
+  return items;
+}
+
+// The lines of a project file, each with its CR LF.
+std::vector<std::string> Lines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  for (size_t start = 0; start < bytes.size();) {
+    const size_t end = bytes.find("\r\n", start);
+    const size_t next = end == std::string::npos ? bytes.size() : end + 2;
+    lines.push_back(bytes.substr(start, next - start));
+    start = next;
+  }
+  return lines;
+}
+
+// Reads a dialog template resource (DLGTEMPLATEEX) field by field.
+class TemplateReader {
+ public:
+  TemplateReader(const void* data, DWORD size)
+      : at_(static_cast<const WORD*>(data)), end_(at_ + size / sizeof(WORD)) {}
+  bool Ok() const { return at_ <= end_; }
+  WORD Word() { return at_ < end_ ? *at_++ : (at_++, 0); }
+  DWORD Dword() {
+    const DWORD low = Word();
+    return low | (static_cast<DWORD>(Word()) << 16);
+  }
+  // A terminated UTF-16 string, or an ordinal (0xFFFF, value) returned as {0xFFFF, value}.
+  std::wstring Text() {
+    std::wstring text;
+    if (at_ < end_ && *at_ == 0xFFFF) {
+      text += static_cast<wchar_t>(Word());
+      text += static_cast<wchar_t>(Word());
+      return text;
+    }
+    for (WORD c = Word(); c != 0 && Ok(); c = Word()) text += static_cast<wchar_t>(c);
+    return text;
+  }
+  void AlignDword(const void* base) {
+    if ((reinterpret_cast<const char*>(at_) - static_cast<const char*>(base)) % 4 != 0) ++at_;
+  }
+
+ private:
+  const WORD* at_;
+  const WORD* end_;
+};
+
+class CreateProjectTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dll_.Loaded());
+    owner_ =
+        CreateWindowA("STATIC", "shell", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(owner_, nullptr);
+  }
+  void TearDown() override { DestroyWindow(owner_); }
+
+  // Initialize, QueryContextMenu and InvokeCommand with offset 7, the dialog operated as `action`.
+  DialogView Run(IDataObject* data, const std::string& invoking_folder, const DialogAction& action) {
+    ComRef<IContextMenu> handler = dll_.CreateHandler();
+    EXPECT_TRUE(handler);
+    if (!handler) return {};
+    ShownMenu shown;
+    ShowMenu(handler.Get(), data, shown);
+    EXPECT_EQ(shown.init_result, S_OK);
+
+    CMINVOKECOMMANDINFO info = {};
+    info.cbSize = sizeof info;
+    info.hwnd = owner_;
+    info.lpVerb = MAKEINTRESOURCEA(7);
+    info.lpDirectory = invoking_folder.c_str();
+    info.nShow = SW_SHOWNORMAL;
+
+    DialogView view;
+    const DWORD shell_thread = GetCurrentThreadId();
+    std::thread user([&] { view = DriveDialog(action, shell_thread); });
+    EXPECT_EQ(handler->InvokeCommand(&info), S_OK);
+    user.join();
+    EXPECT_TRUE(view.found);
+    return view;
+  }
+  DialogView Run(const std::vector<std::string>& paths, const std::string& invoking_folder,
+                 const DialogAction& action) {
+    ComRef<TestDataObject> data = TestDataObject::Make(paths);
+    return Run(data.Get(), invoking_folder, action);
+  }
+
+  ComApartment com_;
+  VlpdDll dll_;
+  HWND owner_ = nullptr;
+};
+
+TEST_F(CreateProjectTest, ChildDialogTemplateInTheLibrary) {
+  const HRSRC found = FindResourceExA(dll_.Module(), RT_DIALOG, MAKEINTRESOURCEA(106),
+                                      MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT));
+  ASSERT_NE(found, nullptr);
+  const void* data = LockResource(LoadResource(dll_.Module(), found));
+  ASSERT_NE(data, nullptr);
+  TemplateReader t(data, SizeofResource(dll_.Module(), found));
+
+  EXPECT_EQ(t.Word(), 1);       // dlgVer
+  EXPECT_EQ(t.Word(), 0xFFFF);  // extended form
+  EXPECT_EQ(t.Dword(), 0u);     // helpID
+  EXPECT_EQ(t.Dword(), 0u);     // exStyle
+  EXPECT_EQ(t.Dword(), 0x54080440u);
+  EXPECT_EQ(t.Word(), 2);  // controls
+  EXPECT_EQ(t.Word(), 0);
+  EXPECT_EQ(t.Word(), 0);
+  EXPECT_EQ(t.Word(), 170);
+  EXPECT_EQ(t.Word(), 28);
+  EXPECT_EQ(t.Text(), L"");                                             // menu
+  EXPECT_EQ(t.Text(), L"");                                             // class
+  EXPECT_EQ(t.Text(), L"");                                             // caption
+  EXPECT_EQ(t.Word(), 9);                                               // points
+  EXPECT_EQ(t.Word(), 400);                                             // weight
+  EXPECT_EQ(t.Word(), 128 << 8);                                        // not italic, SHIFTJIS_CHARSET
+  EXPECT_EQ(t.Text(), L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF");  // ＭＳ Ｐゴシック
+
+  t.AlignDword(data);
+  EXPECT_EQ(t.Dword(), 0u);
+  EXPECT_EQ(t.Dword(), 0u);
+  EXPECT_EQ(t.Dword(), 0x50210102u);
+  EXPECT_EQ(t.Word(), 94);
+  EXPECT_EQ(t.Word(), 7);
+  EXPECT_EQ(t.Word(), 59);
+  EXPECT_EQ(t.Word(), 22);
+  EXPECT_EQ(t.Dword(), 1004u);
+  EXPECT_EQ(t.Text(), std::wstring(L"\xFFFF\x0085"));  // COMBOBOX
+  EXPECT_EQ(t.Text(), L"");
+  EXPECT_EQ(t.Word(), 0);
+
+  t.AlignDword(data);
+  EXPECT_EQ(t.Dword(), 0u);
+  EXPECT_EQ(t.Dword(), 0u);
+  EXPECT_EQ(t.Dword(), 0x50020000u);
+  EXPECT_EQ(t.Word(), 7);
+  EXPECT_EQ(t.Word(), 9);
+  EXPECT_EQ(t.Word(), 83);
+  EXPECT_EQ(t.Word(), 8);
+  EXPECT_EQ(t.Dword(), 0xFFFFFFFFu);
+  EXPECT_EQ(t.Text(), std::wstring(L"\xFFFF\x0082"));  // STATIC
+  // メンバファイルの文字コード
+  EXPECT_EQ(t.Text(), L"\x30E1\x30F3\x30D0\x30D5\x30A1\x30A4\x30EB\x306E\x6587\x5B57\x30B3\x30FC\x30C9");
+  EXPECT_EQ(t.Word(), 0);
+  EXPECT_TRUE(t.Ok());
+}
+
+TEST_F(CreateProjectTest, PickerListsSixEntriesAndCancelCreatesNothing) {
+  TempDir dir("vlpd_cancel");
+  const std::string file = dir.WriteFile("a.txt", kShiftJisText);
+  MessageBoxWatcher boxes;
+
+  const DialogView view = Run({file}, dir.Path(), {-1, "", true});
+  EXPECT_EQ(view.entries, kPickerTexts);
+  EXPECT_EQ(view.initial_selection, 0);
+  EXPECT_EQ(view.label, kPickerLabel);
+  EXPECT_EQ(ListNames(dir.Path()), std::vector<std::string>{"a.txt"});
+  EXPECT_TRUE(boxes.Seen().empty());
+}
+
+TEST_F(CreateProjectTest, EachPickedEncodingSwitchesTheSelectedFiles) {
+  TempDir dir("vlpd_pick");
+  const std::string file = dir.WriteFile("a.txt", kEucText);
+  const std::string sub = dir.MakeFolder("sub");
+  dir.WriteFile("sub\\b.txt", kUtf8Text);
+  MessageBoxWatcher boxes;
+
+  // Automatic detection first, then each fixed encoding: walked files carry no switch then.
+  const std::vector<std::string> expected = {
+      "/E .\\a.txt\r\n/U8 .\\sub\\b.txt\r\n", "/S .\\a.txt\r\n.\\sub\\b.txt\r\n",
+      "/E .\\a.txt\r\n.\\sub\\b.txt\r\n",     "/U8 .\\a.txt\r\n.\\sub\\b.txt\r\n",
+      "/UB .\\a.txt\r\n.\\sub\\b.txt\r\n",    "/UL .\\a.txt\r\n.\\sub\\b.txt\r\n",
+  };
+  for (int pick = 0; pick < 6; ++pick) {
+    const std::string name = "pick" + std::to_string(pick);
+    Run({file, sub}, dir.Path(), {pick, dir / name});
+    // The dialog adds the default extension.
+    EXPECT_EQ(ReadFileBytes(dir / (name + ".vpj")), expected[pick]) << pick;
+  }
+  EXPECT_TRUE(boxes.Seen().empty());
+}
+
+TEST_F(CreateProjectTest, DetectsEveryEncodingOnDisk) {
+  TempDir dir("vlpd_detect");
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"sjis.txt", kShiftJisText},
+      {"euc.txt", kEucText},
+      {"utf8.txt", kUtf8Text},
+      {"le.txt", kUtf16LeText},
+      {"be.txt", kUtf16BeText},
+      {"ascii.txt", "plain\r\n"},
+      {"empty.txt", ""},
+      {"bom.txt",
+       "\xEF\xBB\xBF"
+       "x"},
+      {"katakana.txt", "\xB1\xB2\xB3"},
+  };
+  std::vector<std::string> selected;
+  for (const auto& [name, bytes] : files) selected.push_back(dir.WriteFile(name, bytes));
+  MessageBoxWatcher boxes;
+
+  Run(selected, dir.Path(), {0, dir / "detect.vpj"});
+  EXPECT_EQ(ReadFileBytes(dir / "detect.vpj"),
+            "/S .\\sjis.txt\r\n/E .\\euc.txt\r\n/U8 .\\utf8.txt\r\n/UL .\\le.txt\r\n/UB .\\be.txt\r\n"
+            "/S .\\ascii.txt\r\n.\\empty.txt\r\n/U8 .\\bom.txt\r\n.\\katakana.txt\r\n");
+  EXPECT_TRUE(boxes.Seen().empty());
+}
+
+TEST_F(CreateProjectTest, ShellDataObjectAndFolderWalkInListingOrder) {
+  TempDir dir("vlpd_shell");
+  dir.WriteFile("docs\\one.txt", kShiftJisText);
+  dir.WriteFile("docs\\two.txt", kUtf8Text);
+  dir.WriteFile("docs\\inner\\three.txt", kEucText);
+  dir.WriteFile("top.txt", kUtf16LeText);
+  ComRef<IDataObject> data = ShellDataObject(dir.Path(), {"top.txt", "docs"});
+  ASSERT_TRUE(data);
+  MessageBoxWatcher boxes;
+
+  const std::string invoking = dir / "docs";
+  Run(data.Get(), invoking, {0, dir / "shell"});
+
+  std::string expected = "/UL ..\\top.txt\r\n";
+  for (const std::string& name : ListNames(dir / "docs")) {
+    if (name == "inner") {
+      expected += "/E ..\\docs\\inner\\three.txt\r\n";
+    } else {
+      expected += (name == "one.txt" ? "/S " : "/U8 ") + std::string("..\\docs\\") + name + "\r\n";
+    }
+  }
+  EXPECT_EQ(ReadFileBytes(dir / "shell.vpj"), expected);
+  EXPECT_TRUE(boxes.Seen().empty());
+}
+
+TEST_F(CreateProjectTest, FoldersNamedWithTrailByteBackslashes) {
+  TempDir dir("vlpd_" + kHyo);
+  const std::string hyo = dir.MakeFolder(kHyo);
+  dir.WriteFile(kHyo + "\\" + kSo + "\\" + kHyo + ".txt", kShiftJisText);
+  const std::string invoking = dir.MakeFolder(kHyo + "\\" + kSo);
+  MessageBoxWatcher boxes;
+
+  Run({hyo}, invoking, {2, dir / "japanese"});
+  EXPECT_EQ(ReadFileBytes(dir / "japanese.vpj"), "..\\..\\" + kHyo + "\\" + kSo + "\\" + kHyo + ".txt\r\n");
+  EXPECT_TRUE(boxes.Seen().empty());
+}
+
+TEST_F(CreateProjectTest, NewProjectInsideASelectedFolderListsItself) {
+  TempDir dir("vlpd_self");
+  const std::string folder = dir.MakeFolder("f");
+  dir.WriteFile("f\\a.txt", "a");
+  MessageBoxWatcher boxes;
+
+  Run({folder}, dir.Path(), {1, dir / "f\\self.vpj"});
+  std::string expected;
+  for (const std::string& name : ListNames(folder)) expected += ".\\f\\" + name + "\r\n";
+  EXPECT_NE(expected.find("self.vpj"), std::string::npos);
+  EXPECT_EQ(ReadFileBytes(dir / "f\\self.vpj"), expected);
+  EXPECT_TRUE(boxes.Seen().empty());
+}
+
+TEST_F(CreateProjectTest, ExistingProjectIsReplacedWhenComplete) {
+  TempDir dir("vlpd_replace");
+  const std::string folder = dir.MakeFolder("f");
+  dir.WriteFile("f\\a.txt", "a");
+  const std::string project = dir.WriteFile("f\\p.vpj", "old contents\r\n");
+  MessageBoxWatcher boxes;
+
+  // The new project is written beside the old one and must not list its own temporary file.
+  Run({folder}, dir.Path(), {2, project});
+  EXPECT_EQ(Sorted(ListNames(folder)), (std::vector<std::string>{"a.txt", "p.vpj"}));
+  // Renaming may move the project in the listing, so only the set of lines is compared.
+  EXPECT_EQ(Sorted(Lines(ReadFileBytes(project))),
+            (std::vector<std::string>{".\\f\\a.txt\r\n", ".\\f\\p.vpj\r\n"}));
+  EXPECT_TRUE(boxes.Seen().empty());
+}
+
+TEST_F(CreateProjectTest, OnlyEmptyFoldersShowTheFailureAndKeepAnOldProject) {
+  TempDir dir("vlpd_empty");
+  const std::string empty_one = dir.MakeFolder("e1\\inner");
+  const std::string empty_two = dir.MakeFolder("e2");
+  const std::string old_project = dir.WriteFile("old.vpj", "old contents\r\n");
+  MessageBoxWatcher boxes;
+
+  Run({dir / "e1", empty_two}, dir.Path(), {0, dir / "new"});
+  EXPECT_FALSE(FileExists(dir / "new.vpj"));
+  Run({dir / "e1", empty_two}, dir.Path(), {0, old_project});
+  EXPECT_EQ(ReadFileBytes(old_project), "old contents\r\n");
+  EXPECT_EQ(Sorted(ListNames(dir.Path())), (std::vector<std::string>{"e1", "e2", "old.vpj"}));
+
+  const std::vector<SeenBox> seen = boxes.WaitFor(2);
+  ASSERT_EQ(seen.size(), 2u);
+  for (const SeenBox& box : seen) {
+    EXPECT_EQ(box.title, "VLPDMenu");
+    EXPECT_EQ(box.text, kFailedText);
+  }
+}
+
+TEST_F(CreateProjectTest, LimitMessageOnceAnd7500Lines) {
+  // One folder of 100 files selected 80 times: the limit is reached inside the 75th walk.
+  TempDir dir("vlpd_limit");
+  for (int i = 0; i < 100; ++i) dir.WriteFile("many\\" + std::to_string(i), "");
+  const std::vector<std::string> selected(80, dir / "many");
+  MessageBoxWatcher boxes;
+
+  Run(selected, dir.Path(), {1, dir / "limit"});
+  std::string walk;
+  for (const std::string& name : ListNames(dir / "many")) walk += ".\\many\\" + name + "\r\n";
+  std::string expected;
+  for (int i = 0; i < 75; ++i) expected += walk;
+  EXPECT_EQ(ReadFileBytes(dir / "limit.vpj"), expected);
+  const std::vector<SeenBox> seen = boxes.WaitFor(1);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].title, "VLPDMenu_0150");
+  EXPECT_EQ(seen[0].text, kLimitText);
+}
+
+TEST_F(CreateProjectTest, MembersOnAnotherDriveKeepAbsolutePaths) {
+  // P: is a second drive mapped for these tests (see wine_drives.sh).
+  if (GetFileAttributesA("P:\\") == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "drive P: is not mapped";
+  TempDir dir("vlpd_drive");
+  const std::string other = "P:\\vlpd_drive_" + std::to_string(GetCurrentProcessId());
+  CreateDirectoryA(other.c_str(), nullptr);
+  const std::string file = other + "\\x.txt";
+  {
+    FileHandle out(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    ASSERT_TRUE(
+        WriteFile(out.Get(), kUtf8Text.data(), static_cast<DWORD>(kUtf8Text.size()), &written, nullptr));
+  }
+  const std::string local = dir.WriteFile("y.txt", kShiftJisText);
+  MessageBoxWatcher boxes;
+
+  Run({file, local}, dir.Path(), {0, dir / "drive"});
+  EXPECT_EQ(ReadFileBytes(dir / "drive.vpj"), "/U8 " + file + "\r\n/S " + local + "\r\n");
+  DeleteFileA(file.c_str());
+  RemoveDirectoryA(other.c_str());
+  EXPECT_TRUE(boxes.Seen().empty());
+}
+
+// Q: is a 64 KiB tmpfs mapped for these tests (see wine_drives.sh); filling it up makes every
+// write past the last free page fail, as on a full disk.
+class FullDriveTest : public CreateProjectTest {
+ protected:
+  void SetUp() override {
+    CreateProjectTest::SetUp();
+    if (GetFileAttributesA("Q:\\") == INVALID_FILE_ATTRIBUTES)
+      GTEST_SKIP() << "drive Q: (a small tmpfs) is not mapped";
+  }
+  void TearDown() override {
+    DeleteFileA(kFiller);
+    DeleteFileA(kOld);
+    CreateProjectTest::TearDown();
+  }
+  // Leaves `free_bytes` of the drive free.
+  static void Fill(ULONGLONG free_bytes) {
+    ULARGE_INTEGER available{}, total{}, free{};
+    ASSERT_TRUE(GetDiskFreeSpaceExA("Q:\\", &available, &total, &free));
+    ASSERT_GT(available.QuadPart, free_bytes);
+    const std::string filler(static_cast<size_t>(available.QuadPart - free_bytes), 'f');
+    FileHandle out(CreateFileA(kFiller, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(out.Get(), filler.data(), static_cast<DWORD>(filler.size()), &written, nullptr));
+    ASSERT_EQ(written, filler.size());
+  }
+
+  static constexpr const char* kFiller = "Q:\\filler.bin";
+  static constexpr const char* kOld = "Q:\\old.vpj";
+};
+
+TEST_F(FullDriveTest, WriteFailureInsideAWalkLeavesNothingBehind) {
+  // 40 members of about 200 bytes each need more than the one page left free.
+  TempDir dir("vlpd_full");
+  for (int i = 0; i < 40; ++i) dir.WriteFile("many\\" + std::string(180, 'n') + std::to_string(i), "x");
+  {
+    FileHandle out(CreateFileA(kOld, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(out.Get(), "old\r\n", 5, &written, nullptr));
+  }
+  Fill(4096);
+  MessageBoxWatcher boxes;
+
+  Run({dir / "many"}, dir.Path(), {1, "Q:\\new"});
+  EXPECT_FALSE(FileExists("Q:\\new.vpj"));
+  Run({dir / "many"}, dir.Path(), {1, kOld});
+  EXPECT_EQ(ReadFileBytes(kOld), "old\r\n");
+  EXPECT_EQ(Sorted(ListNames("Q:")), (std::vector<std::string>{"filler.bin", "old.vpj"}));
+
+  const std::vector<SeenBox> seen = boxes.WaitFor(2);
+  ASSERT_EQ(seen.size(), 2u);
+  for (const SeenBox& box : seen) {
+    EXPECT_EQ(box.title, "VLPDMenu");
+    EXPECT_EQ(box.text, kFailedText);
+  }
+}
+
+}  // namespace
+}  // namespace vlpd::test
