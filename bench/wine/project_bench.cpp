@@ -1,0 +1,147 @@
+// Times project creation with automatic encoding detection against a plain walk that opens,
+// reads and closes the same files, under Wine. A timing program, not a test:
+//   cmake --preset win32 -B build/win32-bench -DVLPD_BENCH=ON
+//   cmake --build build/win32-bench --target project_bench
+//   tools/wine-run.sh build/win32-bench/bench/wine/project_bench.exe
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "handler/selection_list.h"
+#include "project/project_file.h"
+#include "server/unique_handle.h"
+
+namespace {
+
+// One line short of the member limit, whose message box would stop the clock.
+constexpr int kFiles = 7499;
+constexpr int kPerFolder = 100;
+constexpr int kRounds = 5;
+constexpr DWORD kReadSize = 262144;
+
+const std::string kSamples[] = {
+    "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x95\xB6\x8F\xCD\x82\xC5\x82\xB7\x81\x42\r\n",              // Shift-JIS
+    "\xC6\xFC\xCB\xDC\xB8\xEC\xA4\xCE\xCA\xB8\xBE\xCF\xA4\xC7\xA4\xB9\xA1\xA3\r\n",              // EUC
+    "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE6\x96\x87\xE7\xAB\xA0\xE3\x81\x82\r\n",  // UTF-8
+    std::string("T\0e\0x\0t\0\r\0\n\0", 12),                                                     // UTF-16LE
+    std::string("\0T\0e\0x\0t\0\r\0\n", 12),                                                     // UTF-16BE
+    "plain ASCII text\r\n",
+};
+
+double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+bool WriteSample(const std::string& path, const std::string& text) {
+  vlpd::FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  std::string bytes;
+  for (int i = 0; i < 8; ++i) bytes += text;  // a few hundred bytes
+  DWORD written = 0;
+  return file && WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
+// Opens, reads (as much as the detector would) and closes every file below `folder`.
+int PlainWalk(const std::string& folder, std::vector<char>& buffer) {
+  int files = 0;
+  WIN32_FIND_DATAA entry;
+  const vlpd::FindHandle find(FindFirstFileA((folder + "\\*.*").c_str(), &entry));
+  if (!find) return 0;
+  do {
+    const std::string name = entry.cFileName;
+    if (name == "." || name == "..") continue;
+    const std::string path = folder + "\\" + name;
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      files += PlainWalk(path, buffer);
+      continue;
+    }
+    const vlpd::FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD read = 0;
+    if (file && ReadFile(file.Get(), buffer.data(), kReadSize, &read, nullptr)) ++files;
+  } while (FindNextFileA(find.Get(), &entry));
+  return files;
+}
+
+void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA entry;
+  {
+    const vlpd::FindHandle find(FindFirstFileA((folder + "\\*.*").c_str(), &entry));
+    if (find) {
+      do {
+        const std::string name = entry.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::string path = folder + "\\" + name;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+          RemoveTree(path);
+        } else {
+          DeleteFileA(path.c_str());
+        }
+      } while (FindNextFileA(find.Get(), &entry));
+    }
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main() {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string root = std::string(temp) + "vlpd_project_bench";
+  const std::string members = root + "\\members";
+  RemoveTree(root);
+  CreateDirectoryA(root.c_str(), nullptr);
+  CreateDirectoryA(members.c_str(), nullptr);
+  for (int i = 0; i < kFiles; ++i) {
+    const std::string folder = members + "\\d" + std::to_string(i / kPerFolder);
+    if (i % kPerFolder == 0) CreateDirectoryA(folder.c_str(), nullptr);
+    if (!WriteSample(folder + "\\f" + std::to_string(i) + ".txt", kSamples[i % 6])) {
+      std::fprintf(stderr, "could not write the sample files\n");
+      return 1;
+    }
+  }
+
+  vlpd::SelectionList selection;
+  if (!selection.Reserve(1) || !selection.Append(members.c_str(), members.size())) return 1;
+  const std::string project = root + "\\bench.vpj";
+  std::vector<char> buffer(kReadSize);
+
+  std::vector<double> plain_times;
+  std::vector<double> project_times;
+  for (int round = 0; round < kRounds; ++round) {
+    LARGE_INTEGER start, middle, end;
+    QueryPerformanceCounter(&start);
+    const int read = PlainWalk(members, buffer);
+    QueryPerformanceCounter(&middle);
+    const vlpd::SaveResult saved = vlpd::SaveProject(project.c_str(), selection, root.c_str(), 0, nullptr);
+    QueryPerformanceCounter(&end);
+    DeleteFileA(project.c_str());
+    if (read != kFiles || saved != vlpd::SaveResult::kSaved) {
+      std::fprintf(stderr, "round %d: read %d files, project %s\n", round, read,
+                   saved == vlpd::SaveResult::kSaved ? "saved" : "not saved");
+      return 1;
+    }
+    plain_times.push_back(Seconds(start, middle));
+    project_times.push_back(Seconds(middle, end));
+  }
+  RemoveTree(root);
+
+  const double plain = Median(plain_times);
+  const double created = Median(project_times);
+  std::printf("%d files, median of %d rounds\n", kFiles, kRounds);
+  std::printf("plain walk (open, read, close): %8.1f ms\n", plain * 1000);
+  std::printf("project, automatic detection:   %8.1f ms\n", created * 1000);
+  std::printf("ratio project / plain walk:     %8.2f\n", created / plain);
+  return 0;
+}
