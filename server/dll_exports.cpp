@@ -1,0 +1,16 @@
+// The module entry point and the exported functions through which the shell reaches the server.
+#include <windows.h>
+
+#include "server/class_factory.h"
+#include "server/module_state.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) vlpd::SetModuleInstance(instance);
+  return TRUE;
+}
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* out) {
+  return vlpd::GetVLPDMenuClassObject(clsid, riid, out);
+}
+
+STDAPI DllCanUnloadNow() { return vlpd::ObjectCount() == 0 ? S_OK : S_FALSE; }
