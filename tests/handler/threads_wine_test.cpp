@@ -1,0 +1,85 @@
+// Handlers on two apartment threads at once, each refilling its selection for every menu: every
+// menu must match its own thread's selection, never the other thread's.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/handler/menu_reader.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_data_object.h"
+#include "tests/support/vlpd_dll.h"
+
+namespace vlpd::test {
+namespace {
+
+constexpr int kRounds = 400;
+
+// Grayed flags of the twelve submenu positions, as text: G grayed, E enabled, S separator.
+std::string States(HMENU menu) {
+  const std::vector<ReadItem> outer = ReadMenu(menu);
+  if (outer.size() != 3 || outer[1].submenu == nullptr) return "no submenu";
+  std::string states;
+  for (const ReadItem& item : ReadMenu(outer[1].submenu)) states += item.separator ? 'S' : item.grayed ? 'G' : 'E';
+  return states;
+}
+
+struct Selection {
+  ComRef<TestDataObject> data;
+  std::string states;  // what its menu must show
+};
+
+// Alternates between two selections on one handler of this thread's own apartment.
+void Drive(const VlpdDll& dll, Selection* selections, std::atomic<int>* ready, std::atomic<int>* wrong) {
+  ComApartment apartment;
+  ComRef<IContextMenu> handler = dll.CreateHandler();
+  ComRef<IShellExtInit> init;
+  if (!handler || FAILED(handler->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(init.Put())))) {
+    wrong->fetch_add(kRounds);
+    return;
+  }
+  ready->fetch_add(1);
+  while (ready->load() < 2) Sleep(0);
+  for (int round = 0; round < kRounds; ++round) {
+    const Selection& selection = selections[round % 2];
+    HMENU menu = CreatePopupMenu();
+    const bool ok = SUCCEEDED(init->Initialize(nullptr, selection.data.Get(), nullptr)) &&
+                    handler->QueryContextMenu(menu, 0, 1, 100, CMF_NORMAL) == MAKE_HRESULT(0, 0, 9) &&
+                    States(menu) == selection.states;
+    DestroyMenu(menu);
+    if (!ok) wrong->fetch_add(1);
+  }
+}
+
+TEST(ConcurrentHandlers, EachMenuMatchesItsOwnSelection) {
+  VlpdDll dll;
+  ASSERT_TRUE(dll.Loaded());
+  TempDir dir("vlpd_threads");
+  const std::string text = dir.WriteFile("a.txt", "x");
+  const std::string project = dir.WriteFile("p.vpj", "x");
+  const std::string folder = dir.MakeFolder("sub");
+  const std::string other = dir.WriteFile("b.txt", "x");
+
+  Selection first[2] = {{TestDataObject::Make({text}), "ESEEEEEGSESE"},
+                        {TestDataObject::Make({folder}), "GSGGGGGGSESE"}};
+  Selection second[2] = {{TestDataObject::Make({project}), "ESGGGGGESESE"},
+                         {TestDataObject::Make({other, text, project}), "GSGGGGGGSESE"}};
+  std::atomic<int> ready{0};
+  std::atomic<int> wrong_first{0};
+  std::atomic<int> wrong_second{0};
+  std::thread a(Drive, std::cref(dll), first, &ready, &wrong_first);
+  std::thread b(Drive, std::cref(dll), second, &ready, &wrong_second);
+  a.join();
+  b.join();
+  EXPECT_EQ(wrong_first.load(), 0);
+  EXPECT_EQ(wrong_second.load(), 0);
+  EXPECT_EQ(dll.CanUnloadNow(), S_OK);
+}
+
+}  // namespace
+}  // namespace vlpd::test
