@@ -12,8 +12,7 @@ std::uint32_t ReadLe32(const unsigned char* p) {
 
 // Walks names of `unit`-byte characters from `offset`: each name up to its zero unit, the list
 // up to the zero unit that follows a name's terminator. Every unit is inside [0, size).
-bool ListTerminatedWithin(const unsigned char* data, std::size_t size, std::size_t offset,
-                          std::size_t unit) {
+bool ListTerminatedWithin(const unsigned char* data, std::size_t size, std::size_t offset, std::size_t unit) {
   auto is_zero = [&](std::size_t at) {
     for (std::size_t k = 0; k < unit; ++k) {
       if (data[at + k] != 0) return false;

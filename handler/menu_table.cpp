@@ -54,7 +54,7 @@ SelectionKind DecideSelectionKind(bool is_folder, int count, const char* first_p
   }
   LowerAscii(extension);
   return CompareText(extension, text::kProjectExtension) == 0 ? SelectionKind::kSingleProject
-                                                               : SelectionKind::kSingleFile;
+                                                              : SelectionKind::kSingleFile;
 }
 
 const char* OpenSwitch(int offset) {

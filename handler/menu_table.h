@@ -7,14 +7,14 @@
 
 namespace vlpd {
 
-inline constexpr int kCommandCount = 9;    // command offsets 0 to 8
+inline constexpr int kCommandCount = 9;     // command offsets 0 to 8
 inline constexpr int kSubmenuEntries = 12;  // positions 0 to 11, separators included
 
 // Menu flags as InsertMenuA takes them.
-inline constexpr std::uint32_t kItemEnabled = 0x400;   // MF_BYPOSITION | MF_STRING
-inline constexpr std::uint32_t kItemGrayed = 0x403;    // MF_BYPOSITION | MF_GRAYED | MF_DISABLED
-inline constexpr std::uint32_t kSeparator = 0xC00;     // MF_BYPOSITION | MF_SEPARATOR
-inline constexpr std::uint32_t kPopup = 0x410;         // MF_BYPOSITION | MF_POPUP
+inline constexpr std::uint32_t kItemEnabled = 0x400;  // MF_BYPOSITION | MF_STRING
+inline constexpr std::uint32_t kItemGrayed = 0x403;   // MF_BYPOSITION | MF_GRAYED | MF_DISABLED
+inline constexpr std::uint32_t kSeparator = 0xC00;    // MF_BYPOSITION | MF_SEPARATOR
+inline constexpr std::uint32_t kPopup = 0x410;        // MF_BYPOSITION | MF_POPUP
 
 inline constexpr std::uint32_t kAttributeDirectory = 0x10;  // FILE_ATTRIBUTE_DIRECTORY
 

@@ -1,8 +1,9 @@
 // Reading the selection from the shell's data object.
-#include <cstring>
-
 #include <windows.h>
+// The shell headers need windows.h first.
 #include <shellapi.h>
+
+#include <cstring>
 
 #include "handler/drop_list.h"
 #include "handler/vlpd_menu.h"

@@ -80,8 +80,8 @@ STDMETHODIMP CVLPDMenu::QueryContextMenu(HMENU menu, UINT index, UINT first_id, 
   if (FAILED(RefillSelection()) || selection_.Count() < 1) return none;
   const DWORD attributes = GetFileAttributesA(selection_.Name(0));
   if ((attributes & 0x80000000u) != 0) return none;
-  const SelectionKind kind = DecideSelectionKind((attributes & kAttributeDirectory) != 0,
-                                                 selection_.Count(), selection_.Name(0));
+  const SelectionKind kind =
+      DecideSelectionKind((attributes & kAttributeDirectory) != 0, selection_.Count(), selection_.Name(0));
   FreeSelection();
 
   InsertSeparator(menu, index);
@@ -95,7 +95,8 @@ STDMETHODIMP CVLPDMenu::QueryContextMenu(HMENU menu, UINT index, UINT first_id, 
     const UINT_PTR id = entry.separator ? 0 : first_id + static_cast<UINT>(entry.offset);
     InsertMenuA(submenu.Get(), position, EntryFlags(entry, kind), id, entry.label);
   }
-  if (InsertMenuA(menu, index + 1, kPopup, reinterpret_cast<UINT_PTR>(submenu.Get()), text::kSubmenuCaption)) {
+  if (InsertMenuA(menu, index + 1, kPopup, reinterpret_cast<UINT_PTR>(submenu.Get()),
+                  text::kSubmenuCaption)) {
     submenu.Disown();  // destroyed with the shell's menu from now on
   }
   InsertSeparator(menu, index + 2);
@@ -119,7 +120,8 @@ STDMETHODIMP CVLPDMenu::InvokeCommand(CMINVOKECOMMANDINFO* info) {
 }
 
 STDMETHODIMP CVLPDMenu::GetCommandString(UINT_PTR command, UINT type, UINT*, LPSTR name, UINT size) {
-  const char* help = command < static_cast<UINT_PTR>(kCommandCount) ? HelpText(static_cast<unsigned>(command)) : nullptr;
+  const char* help =
+      command < static_cast<UINT_PTR>(kCommandCount) ? HelpText(static_cast<unsigned>(command)) : nullptr;
   if (help == nullptr || name == nullptr) return S_OK;
   if (type == GCS_HELPTEXTA) {
     CopyBoundedAnsi(help, name, size);

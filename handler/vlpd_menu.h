@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+// The shell headers need windows.h first.
 #include <shlobj.h>
 
 #include "handler/selection_list.h"

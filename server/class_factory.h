@@ -1,8 +1,8 @@
 // The class factory of the handler: a new one for every DllGetClassObject call.
 #pragma once
 
-#include <windows.h>
 #include <unknwn.h>
+#include <windows.h>
 
 namespace vlpd {
 

@@ -4,6 +4,7 @@
 //   cmake --build build/win32-bench --target menu_bench
 //   tools/wine-run.sh build/win32-bench/bench/wine/menu_bench.exe
 #include <windows.h>
+// The shell headers need windows.h first.
 #include <shlobj.h>
 
 #include <algorithm>
@@ -34,9 +35,10 @@ vlpd::ComRef<IDataObject> ShellDataObject(const std::string& folder, const std::
   if (FAILED(SHGetDesktopFolder(desktop.Put()))) return data;
   std::wstring wfolder = Wide(folder);
   LPITEMIDLIST folder_id = nullptr;
-  if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, wfolder.data(), nullptr, &folder_id, nullptr))) return data;
-  const HRESULT bound = desktop->BindToObject(folder_id, nullptr, IID_IShellFolder,
-                                              reinterpret_cast<void**>(parent.Put()));
+  if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, wfolder.data(), nullptr, &folder_id, nullptr)))
+    return data;
+  const HRESULT bound =
+      desktop->BindToObject(folder_id, nullptr, IID_IShellFolder, reinterpret_cast<void**>(parent.Put()));
   CoTaskMemFree(folder_id);
   if (FAILED(bound)) return data;
   std::vector<LPITEMIDLIST> children;
@@ -86,8 +88,8 @@ void Time(const char* label, IDataObject* data) {
   double sum = 0;
   for (double m : micros) sum += m;
   std::printf("%-28s median %7.1f us  mean %7.1f us  p90 %7.1f us  (%d of %d added the submenu)\n", label,
-              micros[micros.size() / 2], sum / static_cast<double>(micros.size()), micros[micros.size() * 9 / 10],
-              added, kCalls);
+              micros[micros.size() / 2], sum / static_cast<double>(micros.size()),
+              micros[micros.size() * 9 / 10], added, kCalls);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // GetCommandString through the DLL: every help text in both forms, bounded by cchMax.
 #include <windows.h>
+// The shell headers need windows.h first.
+#include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -8,17 +10,21 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "handler/handler_text.h"
 #include "tests/support/vlpd_dll.h"
 
 namespace vlpd::test {
 namespace {
 
-const char* const kHelp[9] = {text::kHelpOpen,     text::kHelpShiftJis,          text::kHelpEuc,
-                              text::kHelpUtf8,     text::kHelpUtf16Be,           text::kHelpUtf16Le,
-                              text::kHelpOpenProjectAsText, text::kHelpCreateProject, text::kHelpCopyNames};
+const char* const kHelp[9] = {text::kHelpOpen,
+                              text::kHelpShiftJis,
+                              text::kHelpEuc,
+                              text::kHelpUtf8,
+                              text::kHelpUtf16Be,
+                              text::kHelpUtf16Le,
+                              text::kHelpOpenProjectAsText,
+                              text::kHelpCreateProject,
+                              text::kHelpCopyNames};
 const size_t kBytes[9] = {27, 30, 27, 28, 31, 31, 40, 26, 30};
 const size_t kUnits[9] = {20, 22, 19, 20, 23, 23, 28, 19, 22};
 
@@ -48,8 +54,9 @@ class CommandStringTest : public testing::Test {
   }
   std::wstring AskWide(UINT_PTR command, UINT type, UINT capacity) {
     std::vector<WCHAR> buffer(capacity + 16, L'\x7E7E');
-    EXPECT_EQ(handler_->GetCommandString(command, type, nullptr, reinterpret_cast<LPSTR>(buffer.data()), capacity),
-              S_OK);
+    EXPECT_EQ(
+        handler_->GetCommandString(command, type, nullptr, reinterpret_cast<LPSTR>(buffer.data()), capacity),
+        S_OK);
     for (size_t k = capacity; k < buffer.size(); ++k) EXPECT_EQ(buffer[k], L'\x7E7E') << "wrote unit " << k;
     return std::wstring(buffer.data(), capacity);
   }

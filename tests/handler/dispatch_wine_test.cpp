@@ -1,10 +1,10 @@
 // InvokeCommand's dispatch: refused verbs and offsets, and a command that reaches its target.
 #include <windows.h>
+// The shell headers need windows.h first.
+#include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "tests/support/test_data_object.h"
 #include "tests/support/vlpd_dll.h"

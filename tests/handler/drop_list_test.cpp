@@ -2,11 +2,11 @@
 // malformed blocks never do.
 #include "handler/drop_list.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 namespace vlpd {
 namespace {

@@ -2,11 +2,10 @@
 // converter produces it from UTF-8.
 #include "handler/handler_text.h"
 
+#include <gtest/gtest.h>
 #include <iconv.h>
 
 #include <string>
-
-#include <gtest/gtest.h>
 
 namespace vlpd {
 namespace {
@@ -76,9 +75,15 @@ TEST(HandlerText, HelpTextsConvertToTheirUtf16Lengths) {
   const struct {
     const char* stored;
     std::size_t units;
-  } help[] = {{text::kHelpOpen, 20},     {text::kHelpShiftJis, 22},          {text::kHelpEuc, 19},
-              {text::kHelpUtf8, 20},     {text::kHelpUtf16Be, 23},           {text::kHelpUtf16Le, 23},
-              {text::kHelpOpenProjectAsText, 28}, {text::kHelpCreateProject, 19}, {text::kHelpCopyNames, 22}};
+  } help[] = {{text::kHelpOpen, 20},
+              {text::kHelpShiftJis, 22},
+              {text::kHelpEuc, 19},
+              {text::kHelpUtf8, 20},
+              {text::kHelpUtf16Be, 23},
+              {text::kHelpUtf16Le, 23},
+              {text::kHelpOpenProjectAsText, 28},
+              {text::kHelpCreateProject, 19},
+              {text::kHelpCopyNames, 22}};
   for (const auto& h : help) {
     iconv_t cd = iconv_open("UTF-16LE", "CP932");
     ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));

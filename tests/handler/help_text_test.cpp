@@ -1,13 +1,13 @@
 // Help texts by command offset and the bounded copies made of them.
 #include "handler/help_text.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "handler/handler_text.h"
 #include "text/sjis_class.h"
@@ -20,15 +20,22 @@ namespace {
 int CharacterCount(const char* text) {
   int count = 0;
   for (const char* p = text; *p != '\0'; ++count) {
-    p += IsSjisLead(static_cast<unsigned char>(p[0])) && IsSjisTrail(static_cast<unsigned char>(p[1])) ? 2 : 1;
+    p +=
+        IsSjisLead(static_cast<unsigned char>(p[0])) && IsSjisTrail(static_cast<unsigned char>(p[1])) ? 2 : 1;
   }
   return count;
 }
 
 TEST(HelpText, EachOffsetHasItsText) {
-  const char* const expected[] = {text::kHelpOpen,    text::kHelpShiftJis,           text::kHelpEuc,
-                                  text::kHelpUtf8,    text::kHelpUtf16Be,            text::kHelpUtf16Le,
-                                  text::kHelpOpenProjectAsText, text::kHelpCreateProject, text::kHelpCopyNames};
+  const char* const expected[] = {text::kHelpOpen,
+                                  text::kHelpShiftJis,
+                                  text::kHelpEuc,
+                                  text::kHelpUtf8,
+                                  text::kHelpUtf16Be,
+                                  text::kHelpUtf16Le,
+                                  text::kHelpOpenProjectAsText,
+                                  text::kHelpCreateProject,
+                                  text::kHelpCopyNames};
   for (unsigned offset = 0; offset < 9; ++offset) EXPECT_STREQ(HelpText(offset), expected[offset]) << offset;
 }
 
@@ -93,10 +100,18 @@ TEST(CopyBoundedAnsi, ShortensAtCharacterBoundariesAndNeverWritesPastTheCapacity
 
 TEST(CopyBoundedAnsi, KeepsADoubleByteCharacterWholeOrDropsIt) {
   char out[4] = {'x', 'x', 'x', 'x'};
-  EXPECT_EQ(CopyBoundedAnsi("a\x8A" "J", out, 3), 1u);  // 開 would need bytes 1 and 2
+  EXPECT_EQ(CopyBoundedAnsi("a\x8A"
+                            "J",
+                            out, 3),
+            1u);  // 開 would need bytes 1 and 2
   EXPECT_STREQ(out, "a");
-  EXPECT_EQ(CopyBoundedAnsi("a\x8A" "J", out, 4), 3u);
-  EXPECT_STREQ(out, "a\x8A" "J");
+  EXPECT_EQ(CopyBoundedAnsi("a\x8A"
+                            "J",
+                            out, 4),
+            3u);
+  EXPECT_STREQ(out,
+               "a\x8A"
+               "J");
 }
 
 TEST(CopyBoundedUtf16, ShortensWithoutSplittingSurrogatePairs) {

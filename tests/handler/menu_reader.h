@@ -11,8 +11,8 @@ namespace vlpd::test {
 struct ReadItem {
   bool separator = false;
   UINT id = 0;
-  std::string label;  // code page 932 bytes
-  bool grayed = false;    // MFS_GRAYED (grayed and disabled)
+  std::string label;    // code page 932 bytes
+  bool grayed = false;  // MFS_GRAYED (grayed and disabled)
   HMENU submenu = nullptr;
 };
 

@@ -1,10 +1,10 @@
 // The submenu table, the enable states per selection kind, the kind decision and the flags test.
 #include "handler/menu_table.h"
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "handler/handler_text.h"
 
@@ -16,12 +16,18 @@ TEST(Submenu, HoldsTheItemsAndSeparatorsInPositionOrder) {
     const char* label;
     int offset;
   } expected[kSubmenuEntries] = {
-      {text::kLabelOpen, 0},          {nullptr, -1},
-      {text::kLabelShiftJis, 1},      {text::kLabelEuc, 2},
-      {text::kLabelUtf8, 3},          {text::kLabelUtf16Be, 4},
-      {text::kLabelUtf16Le, 5},       {text::kProjectExtension, 6},
-      {nullptr, -1},                  {text::kLabelCreateProject, 7},
-      {nullptr, -1},                  {text::kLabelCopyNames, 8},
+      {text::kLabelOpen, 0},
+      {nullptr, -1},
+      {text::kLabelShiftJis, 1},
+      {text::kLabelEuc, 2},
+      {text::kLabelUtf8, 3},
+      {text::kLabelUtf16Be, 4},
+      {text::kLabelUtf16Le, 5},
+      {text::kProjectExtension, 6},
+      {nullptr, -1},
+      {text::kLabelCreateProject, 7},
+      {nullptr, -1},
+      {text::kLabelCopyNames, 8},
   };
   for (int position = 0; position < kSubmenuEntries; ++position) {
     const SubmenuEntry& entry = kSubmenu[position];
@@ -76,8 +82,8 @@ TEST(SelectionKindDecision, ProjectExtensionInAnyCaseIsASingleProject) {
 }
 
 TEST(SelectionKindDecision, OtherSingleFilesAreSingleFiles) {
-  for (const char* path : {"C:\\a.txt", "C:\\a.TXT", "C:\\p.vpjx", "C:\\p.vp", "C:\\p.vpj.txt",
-                           "C:\\noext", "C:\\p.vpj\\inner", "C:\\trailing.", "C:\\x.abcde"}) {
+  for (const char* path : {"C:\\a.txt", "C:\\a.TXT", "C:\\p.vpjx", "C:\\p.vp", "C:\\p.vpj.txt", "C:\\noext",
+                           "C:\\p.vpj\\inner", "C:\\trailing.", "C:\\x.abcde"}) {
     EXPECT_EQ(DecideSelectionKind(false, 1, path), SelectionKind::kSingleFile) << path;
   }
 }

@@ -1,12 +1,12 @@
 // QueryContextMenu on real menus: what the shell's menu and the submenu hold afterwards, for each
 // kind of selection, the flags test, and the cases that add nothing.
 #include <windows.h>
+// The shell headers need windows.h first.
+#include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "handler/handler_text.h"
 #include "tests/handler/menu_reader.h"
@@ -21,10 +21,10 @@ namespace {
 constexpr UINT kFirstId = 200;
 
 // Labels by position; null for a separator.
-const char* const kLabels[12] = {text::kLabelOpen,    nullptr,           text::kLabelShiftJis,
-                                 text::kLabelEuc,     text::kLabelUtf8,  text::kLabelUtf16Be,
-                                 text::kLabelUtf16Le, ".vpj",            nullptr,
-                                 text::kLabelCreateProject, nullptr,     text::kLabelCopyNames};
+const char* const kLabels[12] = {text::kLabelOpen,          nullptr,          text::kLabelShiftJis,
+                                 text::kLabelEuc,           text::kLabelUtf8, text::kLabelUtf16Be,
+                                 text::kLabelUtf16Le,       ".vpj",           nullptr,
+                                 text::kLabelCreateProject, nullptr,          text::kLabelCopyNames};
 const int kOffsets[12] = {0, -1, 1, 2, 3, 4, 5, 6, -1, 7, -1, 8};
 
 constexpr const char* kSeveral = "GSGGGGGGSESE";

@@ -1,10 +1,10 @@
 // The per-handler selection list: names kept in order, lengths summed, limits and emptying.
 #include "handler/selection_list.h"
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <string>
-
-#include <gtest/gtest.h>
 
 namespace vlpd {
 namespace {

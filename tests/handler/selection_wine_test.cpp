@@ -1,13 +1,13 @@
 // Initialize and RefillSelection against data objects of every shape: the stored data object,
 // the names read, and what is left out or refused.
 #include <windows.h>
+// The shell headers need windows.h first.
+#include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "handler/vlpd_menu.h"
 #include "tests/support/shell_data_object.h"
@@ -61,7 +61,7 @@ TEST(RefillSelection, WideDropListGivesAnsiNamesAndTheirByteLengths) {
 }
 
 TEST(RefillSelection, NamesTooLongForAPathBufferAreLeftOut) {
-  const std::string fits = "C:\\" + std::string(256, 'f');     // 259 bytes
+  const std::string fits = "C:\\" + std::string(256, 'f');       // 259 bytes
   const std::string just_over = "C:\\" + std::string(257, 'o');  // 260 bytes
   const std::string far_over = "C:\\" + std::string(400, 'x');
   for (bool wide_names : {false, true}) {
@@ -106,14 +106,14 @@ TEST(RefillSelection, EmptyOrMalformedDropListsReadAsNothing) {
   std::vector<unsigned char> wide_cut = block({'a', 0, 0, 0, 0});
   wide_cut[16] = 1;
   const std::vector<std::vector<unsigned char>> blocks = {
-      {},                                      // nothing at all
+      {},                                               // nothing at all
       std::vector<unsigned char>(header, header + 12),  // shorter than its header
-      block({}),                               // no list
-      block({'C', ':', '\\', 'a'}),            // name without terminator
-      block({'C', ':', '\\', 'a', 0}),         // no closing empty name
-      far_offset,                              // list offset far outside the block
-      wide_cut,                                // wide list cut inside its closing unit
-      block({0, 0}),                           // a well-formed empty list
+      block({}),                                        // no list
+      block({'C', ':', '\\', 'a'}),                     // name without terminator
+      block({'C', ':', '\\', 'a', 0}),                  // no closing empty name
+      far_offset,                                       // list offset far outside the block
+      wide_cut,                                         // wide list cut inside its closing unit
+      block({0, 0}),                                    // a well-formed empty list
   };
   for (size_t k = 0; k < blocks.size(); ++k) {
     SCOPED_TRACE(k);
@@ -251,10 +251,10 @@ class OddDataObject : public IDataObject, public IEnumFORMATETC {
   HRESULT enum_result = S_OK;
   bool null_enumerator = false;
   HRESULT reset_result = S_OK;
-  int formats = 3;             // elements the enumerator delivers
-  int next_fails_at = -1;      // the Next call (0-based) that fails with E_FAIL
-  bool with_device = false;    // each element carries a target device to be freed
-  std::vector<char> answers;   // per GetData after Initialize's: 'f' fail, 's' a stream, 'h' the list
+  int formats = 3;            // elements the enumerator delivers
+  int next_fails_at = -1;     // the Next call (0-based) that fails with E_FAIL
+  bool with_device = false;   // each element carries a target device to be freed
+  std::vector<char> answers;  // per GetData after Initialize's: 'f' fail, 's' a stream, 'h' the list
   int get_data_calls = 0;
   LONG stream_references = 0;  // what the last handed-out stream still holds after release
 
@@ -268,7 +268,8 @@ class OddDataObject : public IDataObject, public IEnumFORMATETC {
   STDMETHODIMP GetData(FORMATETC*, STGMEDIUM* medium) override {
     std::memset(medium, 0, sizeof *medium);
     const int call = get_data_calls++;
-    const char answer = call == 0 ? 'h' : (call - 1 < static_cast<int>(answers.size()) ? answers[call - 1] : 'f');
+    const char answer =
+        call == 0 ? 'h' : (call - 1 < static_cast<int>(answers.size()) ? answers[call - 1] : 'f');
     if (answer == 'f') return DV_E_FORMATETC;
     if (answer == 's') {
       medium->tymed = TYMED_ISTREAM;

@@ -1,14 +1,14 @@
 // Handlers on two apartment threads at once, each refilling its selection for every menu: every
 // menu must match its own thread's selection, never the other thread's.
 #include <windows.h>
+// The shell headers need windows.h first.
+#include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "tests/handler/menu_reader.h"
 #include "tests/support/temp_dir.h"
@@ -25,7 +25,8 @@ std::string States(HMENU menu) {
   const std::vector<ReadItem> outer = ReadMenu(menu);
   if (outer.size() != 3 || outer[1].submenu == nullptr) return "no submenu";
   std::string states;
-  for (const ReadItem& item : ReadMenu(outer[1].submenu)) states += item.separator ? 'S' : item.grayed ? 'G' : 'E';
+  for (const ReadItem& item : ReadMenu(outer[1].submenu))
+    states += item.separator ? 'S' : item.grayed ? 'G' : 'E';
   return states;
 }
 

@@ -1,11 +1,11 @@
 // The DLL as a COM server: its exports, the class factory, the handler's identity and counts,
 // and DllCanUnloadNow following the live objects.
 #include <windows.h>
+// The shell headers need windows.h first.
+#include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "server/clsid.h"
 #include "tests/support/test_data_object.h"
@@ -73,7 +73,8 @@ TEST_F(ComFrameTest, ImportsOnlySystemLibraries) {
     char system[MAX_PATH] = {};
     GetSystemDirectoryA(system, MAX_PATH);
     // The MinGW runtime DLLs (libstdc++, libgcc, libwinpthread) are not in the system folder.
-    EXPECT_NE(GetFileAttributesA((std::string(system) + "\\" + name).c_str()), INVALID_FILE_ATTRIBUTES) << name;
+    EXPECT_NE(GetFileAttributesA((std::string(system) + "\\" + name).c_str()), INVALID_FILE_ATTRIBUTES)
+        << name;
     EXPECT_NE(name.rfind("lib", 0), 0u) << name;
   }
   EXPECT_GT(libraries, 0);
