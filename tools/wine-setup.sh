@@ -15,6 +15,13 @@ if [ ! -f "$WINEPREFIX/.vlpd-ready" ]; then
   rm -rf "$WINEPREFIX"
   mkdir -p "$(dirname "$WINEPREFIX")"
   wineboot -i >/dev/null 2>&1
-  wineserver -w
   touch "$WINEPREFIX/.vlpd-ready"
+fi
+# Bump when the settings below change; a prefix made earlier gets them on the next run.
+settings="settings 2"
+if [ "$(cat "$WINEPREFIX/.vlpd-ready")" != "$settings" ]; then
+  # Unmanaged windows: Xvfb runs no window manager, and Wine would wait two seconds for one
+  # every time a dialog or message box closes.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  echo "$settings" > "$WINEPREFIX/.vlpd-ready"
 fi

@@ -2,9 +2,7 @@
 # Prepares (setup) and removes (cleanup) what the project tests need in the Wine prefix:
 #   P: a second drive, a plain folder of the build tree;
 #   Q: a 64 KiB tmpfs, which a test fills up to make writes fail as on a full disk (mounting
-#      needs root; without it Q: stays unmapped and that test is skipped);
-# and unmanaged windows for the test program, so that closing a dialog does not wait two
-# seconds for a window manager that Xvfb does not run.
+#      needs root; without it Q: stays unmapped and that test is skipped).
 set -uo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 action="$1"
@@ -23,8 +21,6 @@ case "$action" in
     else
       echo "wine_drives: no tmpfs could be mounted; the full-drive test will be skipped"
     fi
-    wine reg add 'HKCU\Software\Wine\AppDefaults\project_wine_tests.exe\X11 Driver' /v Managed /d N /f \
-      >/dev/null 2>&1
     ;;
   cleanup)
     rm -f "$dosdevices/p:" "$dosdevices/q:"
