@@ -6,8 +6,8 @@
 // Usage: vlpd_demo.exe <samples folder> <screenshot folder>
 // Exit code 0 when every step worked, 1 when a step failed, 2 when a step hung.
 
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <string>
@@ -78,8 +78,8 @@ std::string HostPath(const std::string& ansi_path) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
-  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   bytes.clear();
   char buffer[4096];
@@ -108,7 +108,8 @@ bool ReadRegistryText(HKEY root, const char* key_path, const char* value, std::s
   char buffer[MAX_PATH + 1] = {};
   DWORD size = MAX_PATH;
   DWORD type = 0;
-  if (RegQueryValueExA(key.Get(), value, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS ||
+  if (RegQueryValueExA(key.Get(), value, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
+          ERROR_SUCCESS ||
       type != REG_SZ) {
     return false;
   }
@@ -146,17 +147,20 @@ ComRef<IDataObject> ShellSelection(const std::string& folder, const std::vector<
   PidlList folder_pidl;
   LPITEMIDLIST pidl = nullptr;
   std::wstring wide_folder = Widen(folder, CP_ACP);
-  if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, wide_folder.data(), nullptr, &pidl, nullptr))) return data;
+  if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, wide_folder.data(), nullptr, &pidl, nullptr)))
+    return data;
   folder_pidl.items.push_back(pidl);
   ComRef<IShellFolder> parent;
-  if (FAILED(desktop->BindToObject(pidl, nullptr, IID_IShellFolder, reinterpret_cast<void**>(parent.Put())))) {
+  if (FAILED(
+          desktop->BindToObject(pidl, nullptr, IID_IShellFolder, reinterpret_cast<void**>(parent.Put())))) {
     return data;
   }
   PidlList children;
   for (const std::string& name : names) {
     std::wstring wide_name = Widen(name, CP_ACP);
     LPITEMIDLIST child = nullptr;
-    if (FAILED(parent->ParseDisplayName(nullptr, nullptr, wide_name.data(), nullptr, &child, nullptr))) return data;
+    if (FAILED(parent->ParseDisplayName(nullptr, nullptr, wide_name.data(), nullptr, &child, nullptr)))
+      return data;
     children.items.push_back(child);
   }
   parent->GetUIObjectOf(nullptr, static_cast<UINT>(children.items.size()),
@@ -171,8 +175,8 @@ ComRef<IContextMenu> NewHandler(IDataObject* data) {
   const HRESULT created = CoCreateInstance(kClsidVLPDMenu, nullptr, CLSCTX_INPROC_SERVER, IID_IContextMenu,
                                            reinterpret_cast<void**>(handler.Put()));
   if (FAILED(created)) {
-    Fail("CoCreateInstance of " + ClsidText() + " gave 0x" + std::to_string(static_cast<unsigned long>(created)) +
-         " (is VLPDMenu.dll registered?)");
+    Fail("CoCreateInstance of " + ClsidText() + " gave 0x" +
+         std::to_string(static_cast<unsigned long>(created)) + " (is VLPDMenu.dll registered?)");
     return handler;
   }
   ComRef<IShellExtInit> init;
@@ -309,9 +313,11 @@ void PaintFolderView(HWND window) {
   FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
   // Japanese Windows' UI font; 13 pixels high, since at 12 the bitmaps of the font Wine puts in
   // its place lose the underscores of the file names.
-  GdiObject font{CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"MS UI Gothic")};
-  HGDIOBJ old_font = SelectObject(dc, font.object != nullptr ? font.object : GetStockObject(DEFAULT_GUI_FONT));
+  GdiObject font{CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                             L"MS UI Gothic")};
+  HGDIOBJ old_font =
+      SelectObject(dc, font.object != nullptr ? font.object : GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(dc, TRANSPARENT);
   const std::wstring heading = L"場所: " + g_view.folder;
   TextOutW(dc, kIconLeft, 12, heading.c_str(), static_cast<int>(heading.size()));
@@ -390,8 +396,8 @@ HWND CreateFolderView() {
   window_class.lpszClassName = L"VlpdDemoFolderView";
   RegisterClassW(&window_class);
   const std::wstring title = g_view.folder + L" - VLPDMenu demo";
-  return CreateWindowExW(0, window_class.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, 24, 24, 540, 400, nullptr,
-                         nullptr, window_class.hInstance, nullptr);
+  return CreateWindowExW(0, window_class.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, 24, 24, 540, 400,
+                         nullptr, nullptr, window_class.hInstance, nullptr);
 }
 
 void PumpMessages(DWORD ms) {
@@ -419,7 +425,8 @@ void ShootSubmenu(HWND window, HMENU menu, const std::string& path) {
     ++downs;
     if (info.hSubMenu != nullptr) break;
   }
-  const auto row = std::find(g_view.entries.begin(), g_view.entries.end(), g_view.highlighted) - g_view.entries.begin();
+  const auto row =
+      std::find(g_view.entries.begin(), g_view.entries.end(), g_view.highlighted) - g_view.entries.begin();
   POINT at{kTextLeft + 110, kRowTop + static_cast<int>(row) * kRowHeight + kRowHeight / 2};
   ClientToScreen(window, &at);
 
@@ -428,7 +435,7 @@ void ShootSubmenu(HWND window, HMENU menu, const std::string& path) {
   g_shot.downs = downs;
   g_shot.path = path;
   SetForegroundWindow(window);
-  TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, at.x, at.y, 0, window, nullptr);
+  TrackPopupMenu(menu, TPM_RETURNCMD, at.x, at.y, 0, window, nullptr);
   g_shot.active = false;
   KillTimer(window, kShotTimer);
   PumpMessages(200);
@@ -523,7 +530,8 @@ void DriveSaveDialog(SaveDialogRun& run) {
   std::vector<HWND> shown = {dialog};
   COMBOBOXINFO combo_info{};
   combo_info.cbSize = sizeof combo_info;
-  if (GetComboBoxInfo(picker, &combo_info) && combo_info.hwndList != nullptr) shown.push_back(combo_info.hwndList);
+  if (GetComboBoxInfo(picker, &combo_info) && combo_info.hwndList != nullptr)
+    shown.push_back(combo_info.hwndList);
   run.shot_saved = SaveScreenArea(AreaOf(shown), run.screenshot);
   SendMessageW(picker, CB_SHOWDROPDOWN, FALSE, 0);
 
@@ -532,7 +540,8 @@ void DriveSaveDialog(SaveDialogRun& run) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     return;
   }
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
   const ULONGLONG end = GetTickCount64() + kWindowWaitMs;
   while (IsWindow(dialog) && GetTickCount64() < end) Sleep(50);
   run.closed = !IsWindow(dialog);
@@ -576,7 +585,8 @@ ComRef<IContextMenu> RightClick(Demo& demo, const std::string& folder, const std
 }
 
 std::string ChosenLabel(HMENU menu, UINT offset) {
-  return "\"" + MenuLabel(menu, kFirstId + offset, MF_BYCOMMAND) + "\" (command offset " + std::to_string(offset) + ")";
+  return "\"" + MenuLabel(menu, kFirstId + offset, MF_BYCOMMAND) + "\" (command offset " +
+         std::to_string(offset) + ")";
 }
 
 void TextFileStep(Demo& demo) {
@@ -612,8 +622,8 @@ void TextFileStep(Demo& demo) {
     Fail("the editor did not record its command line in " + Cp932ToUtf8(record));
   } else {
     // The stand-in editor records its command line as the first line.
-    Print("   The editor was started with this command line:\n     " + Cp932ToUtf8(SplitLines(command_line).front()) +
-          "\n");
+    Print("   The editor was started with this command line:\n     " +
+          Cp932ToUtf8(SplitLines(command_line).front()) + "\n");
   }
 }
 
@@ -646,9 +656,11 @@ void FolderStep(Demo& demo) {
     std::string entries;
     for (const std::string& entry : run.picker) entries += (entries.empty() ? "" : " | ") + entry;
     Print("   The save dialog opened; its encoding picker lists: " + entries + "\n");
-    const std::string selected =
-        run.selected >= 0 && static_cast<size_t>(run.selected) < run.picker.size() ? run.picker[run.selected] : "none";
-    Print("   Left the picker at " + selected + ", typed the name " + Utf8(kProjectName) + " and pressed OK.\n");
+    const std::string selected = run.selected >= 0 && static_cast<size_t>(run.selected) < run.picker.size()
+                                     ? run.picker[run.selected]
+                                     : "none";
+    Print("   Left the picker at " + selected + ", typed the name " + Utf8(kProjectName) +
+          " and pressed OK.\n");
     if (selected != Utf8(kAutomaticEntry)) Fail("the picker did not start at " + Utf8(kAutomaticEntry));
   }
   if (!run.error.empty()) Fail(run.error);
@@ -709,7 +721,8 @@ void CopyNamesStep(Demo& demo) {
     Fail("the clipboard holds no text");
     return;
   }
-  Print("   The clipboard holds (CF_TEXT, " + std::to_string(text.size()) + " bytes, lines joined by CR LF):\n");
+  Print("   The clipboard holds (CF_TEXT, " + std::to_string(text.size()) +
+        " bytes, lines joined by CR LF):\n");
   for (const std::string& line : SplitLines(text)) Print("     " + Cp932ToUtf8(line) + "\n");
 }
 
@@ -727,16 +740,18 @@ int Run(int argc, char** argv) {
     Demo demo;
     demo.samples = argv[1];
     demo.shots = argv[2];
-    Print("VLPDMenu.dll at work: this program plays Explorer on the sample files in " + Cp932ToUtf8(demo.samples) +
-          "\n");
+    Print("VLPDMenu.dll at work: this program plays Explorer on the sample files in " +
+          Cp932ToUtf8(demo.samples) + "\n");
     std::string server;
     const std::string clsid = ClsidText();
-    if (ReadRegistryText(HKEY_CLASSES_ROOT, Ansi("CLSID\\" + clsid + "\\InProcServer32").c_str(), nullptr, server)) {
+    if (ReadRegistryText(HKEY_CLASSES_ROOT, Ansi("CLSID\\" + clsid + "\\InProcServer32").c_str(), nullptr,
+                         server)) {
       Print("   " + clsid + " is served by " + Cp932ToUtf8(server) + " (HKCR\\CLSID\\...\\InProcServer32)\n");
     }
     std::string install;
     if (ReadRegistryText(HKEY_CURRENT_USER, "SOFTWARE\\kastel\\Vellumpad ver1.50", "INSTALL", install)) {
-      Print("   The editor is installed in " + Cp932ToUtf8(install) + " (HKCU\\SOFTWARE\\kastel\\Vellumpad ver1.50)\n");
+      Print("   The editor is installed in " + Cp932ToUtf8(install) +
+            " (HKCU\\SOFTWARE\\kastel\\Vellumpad ver1.50)\n");
     }
 
     ListFolder(demo.samples);
@@ -757,7 +772,8 @@ int Run(int argc, char** argv) {
     PumpMessages(100);
   }
   CoUninitialize();
-  Print(g_failures == 0 ? "\nEvery step worked.\n" : "\n" + std::to_string(g_failures) + " step(s) failed.\n");
+  Print(g_failures == 0 ? "\nEvery step worked.\n"
+                        : "\n" + std::to_string(g_failures) + " step(s) failed.\n");
   return g_failures == 0 ? 0 : 1;
 }
 
