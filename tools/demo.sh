@@ -28,8 +28,9 @@ if [ ! -f "$WINEPREFIX/.vlpd-demo-ready" ]; then
   echo "demo: making the Wine prefix $WINEPREFIX (once)"
   rm -rf "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1
-  # No window manager runs on the virtual display: let Wine draw the window frames itself.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null
+  # Unmanaged windows: the virtual display runs no window manager, so Wine draws the frames
+  # itself and does not wait for one whenever a dialog closes.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
   wineserver -w
   touch "$WINEPREFIX/.vlpd-demo-ready"
 fi
