@@ -123,8 +123,11 @@ std::string ClsidText() {
   return Utf8(text);
 }
 
-void ReportMessageBoxes(MessageBoxGuard& boxes) {
-  for (const std::string& box : boxes.Take()) Fail("the handler showed a message box: " + box);
+// Returns how many boxes there were.
+size_t ReportMessageBoxes(MessageBoxGuard& boxes) {
+  const std::vector<std::string> seen = boxes.Take();
+  for (const std::string& box : seen) Fail("the handler showed a message box: " + box);
+  return seen.size();
 }
 
 // ---- The shell's side -------------------------------------------------------------------------
@@ -614,7 +617,7 @@ void TextFileStep(Demo& demo) {
   demo.watchdog.Arm("starting the editor", kStepSeconds);
   const HRESULT result = Invoke(handler.Get(), kOffsetEuc, demo.window, demo.samples);
   demo.watchdog.Disarm();
-  ReportMessageBoxes(demo.boxes);
+  if (ReportMessageBoxes(demo.boxes) > 0) return;  // the box says why the editor did not start
   std::string command_line;
   if (FAILED(result)) {
     Fail("InvokeCommand failed");
