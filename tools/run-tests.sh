@@ -25,6 +25,9 @@ step cmake --preset win32 >/dev/null
 step cmake --build --preset win32
 step bash tools/wine-setup.sh
 source tools/wine-env.sh
+# A fresh Wine session, started under the virtual display by the first test.
+wineserver -k 2>/dev/null
+wineserver -w 2>/dev/null
 step xvfb-run -a ctest --preset win32
 wineserver -k 2>/dev/null
 wineserver -w 2>/dev/null

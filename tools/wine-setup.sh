@@ -11,7 +11,9 @@ if [ ! -f "$LOCPATH/ja_JP.UTF-8/LC_CTYPE" ]; then
 fi
 source "$(dirname "$0")/wine-env.sh"
 
+changed=0
 if [ ! -f "$WINEPREFIX/.vlpd-ready" ]; then
+  changed=1
   rm -rf "$WINEPREFIX"
   mkdir -p "$(dirname "$WINEPREFIX")"
   wineboot -i >/dev/null 2>&1
@@ -20,8 +22,15 @@ fi
 # Bump when the settings below change; a prefix made earlier gets them on the next run.
 settings="settings 2"
 if [ "$(cat "$WINEPREFIX/.vlpd-ready")" != "$settings" ]; then
+  changed=1
   # Unmanaged windows: Xvfb runs no window manager, and Wine would wait two seconds for one
   # every time a dialog or message box closes.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   echo "$settings" > "$WINEPREFIX/.vlpd-ready"
+fi
+# Stop the Wine session these steps started: its desktop process would otherwise live on
+# without the display that the tests run under, and every window would go there.
+if [ $changed = 1 ]; then
+  wineserver -k 2>/dev/null || true
+  wineserver -w
 fi
