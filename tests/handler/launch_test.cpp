@@ -26,19 +26,7 @@ constexpr char kHyo[] = "\x95\\";                                // 表: its tra
 constexpr char kJapaneseFile[] = "\x83\x81\x83\x82 \x95\\.txt";  // メモ 表.txt
 
 // The stand-in editor built next to the tests: build\win32\tools\stand_in_editor.
-std::string StandInEditor() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string dir = path;
-  for (int level = 0; level < 4; ++level) {
-    const size_t slash = dir.find_last_of('\\');
-    if (slash == std::string::npos) break;
-    dir.resize(slash);
-    const std::string candidate = dir + "\\tools\\stand_in_editor\\" + kExeName;
-    if (FileExists(candidate)) return candidate;
-  }
-  return {};
-}
+std::string StandInEditor() { return FindInBuildTree(std::string("tools\\stand_in_editor\\") + kExeName); }
 
 // Waits until every stand-in editor has quit (each does after about a second), so that its
 // folder can be removed. The limit only keeps a broken stand-in from hanging the run.
@@ -141,18 +129,8 @@ class LaunchTest : public ::testing::Test {
 
   // Plays the shell: a new handler, Initialize, QueryContextMenu, then the command by offset.
   HRESULT Invoke(const std::vector<std::string>& paths, LPCSTR verb) {
-    ComRef<IContextMenu> handler = dll_.CreateHandler();
-    EXPECT_TRUE(handler);
-    if (!handler) return E_FAIL;
     ComRef<TestDataObject> data = TestDataObject::Make(paths);
-    ShownMenu shown;
-    ShowMenu(handler.Get(), data.Get(), shown);
-    EXPECT_EQ(shown.init_result, S_OK);
-    CMINVOKECOMMANDINFO info = {};
-    info.cbSize = sizeof info;
-    info.lpVerb = verb;
-    info.nShow = SW_SHOWNORMAL;
-    return handler->InvokeCommand(&info);
+    return InvokeOnNewHandler(dll_, data.Get(), verb);
   }
   HRESULT Invoke(const std::vector<std::string>& paths, UINT offset) {
     return Invoke(paths, MAKEINTRESOURCEA(offset));

@@ -114,17 +114,8 @@ class NameCopyTest : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(dll_.Loaded()); }
 
   HRESULT CopyNames(const std::vector<std::string>& paths) {
-    ComRef<IContextMenu> handler = dll_.CreateHandler();
-    EXPECT_TRUE(handler);
-    if (!handler) return E_FAIL;
     ComRef<TestDataObject> data = TestDataObject::Make(paths);
-    ShownMenu shown;
-    ShowMenu(handler.Get(), data.Get(), shown);
-    EXPECT_EQ(shown.init_result, S_OK);
-    CMINVOKECOMMANDINFO info = {};
-    info.cbSize = sizeof info;
-    info.lpVerb = MAKEINTRESOURCEA(kCopyNames);
-    return handler->InvokeCommand(&info);
+    return InvokeOnNewHandler(dll_, data.Get(), MAKEINTRESOURCEA(kCopyNames));
   }
 
   ComApartment com_;

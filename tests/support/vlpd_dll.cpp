@@ -3,9 +3,7 @@
 #include "server/clsid.h"
 
 namespace vlpd::test {
-namespace {
-
-std::string FindDll() {
+std::string FindInBuildTree(const std::string& relative) {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string dir = path;
@@ -13,15 +11,13 @@ std::string FindDll() {
     const size_t slash = dir.find_last_of('\\');
     if (slash == std::string::npos) break;
     dir.resize(slash);
-    const std::string candidate = dir + "\\VLPDMenu.dll";
+    const std::string candidate = dir + "\\" + relative;
     if (GetFileAttributesA(candidate.c_str()) != INVALID_FILE_ATTRIBUTES) return candidate;
   }
   return {};
 }
 
-}  // namespace
-
-VlpdDll::VlpdDll() : path_(FindDll()) {
+VlpdDll::VlpdDll() : path_(FindInBuildTree("VLPDMenu.dll")) {
   if (path_.empty()) return;
   module_ = LoadLibraryA(path_.c_str());
   if (module_ == nullptr) return;
@@ -60,6 +56,22 @@ void ShowMenu(IContextMenu* handler, IDataObject* data, ShownMenu& shown, UINT f
   shown.init_result = init->Initialize(nullptr, data, nullptr);
   shown.menu = CreatePopupMenu();
   shown.query_result = handler->QueryContextMenu(shown.menu, 0, first_id, first_id + 0x7FFF, flags);
+}
+
+HRESULT InvokeOnNewHandler(const VlpdDll& dll, IDataObject* data, LPCSTR verb, HWND owner,
+                           const char* directory) {
+  ComRef<IContextMenu> handler = dll.CreateHandler();
+  if (!handler) return E_FAIL;
+  ShownMenu shown;
+  ShowMenu(handler.Get(), data, shown);
+  if (FAILED(shown.init_result)) return shown.init_result;
+  CMINVOKECOMMANDINFO info = {};
+  info.cbSize = sizeof info;
+  info.hwnd = owner;
+  info.lpVerb = verb;
+  info.lpDirectory = directory;
+  info.nShow = SW_SHOWNORMAL;
+  return handler->InvokeCommand(&info);
 }
 
 }  // namespace vlpd::test

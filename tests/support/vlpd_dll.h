@@ -44,6 +44,15 @@ struct ShownMenu {
 void ShowMenu(IContextMenu* handler, IDataObject* data, ShownMenu& shown, UINT first_id = 100,
               UINT flags = CMF_NORMAL);
 
+// Plays the shell for one command: a new handler, Initialize with `data`, QueryContextMenu on a
+// new menu, then InvokeCommand with `verb`, `owner` and the invoking folder `directory`.
+HRESULT InvokeOnNewHandler(const VlpdDll& dll, IDataObject* data, LPCSTR verb, HWND owner = nullptr,
+                           const char* directory = nullptr);
+
+// A file of the build tree: `relative` below the test program's folder or up to three folders above
+// it. Empty when there is none.
+std::string FindInBuildTree(const std::string& relative);
+
 // Initialises COM on the calling thread for the scope of the object.
 class ComApartment {
  public:
