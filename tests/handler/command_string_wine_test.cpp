@@ -11,20 +11,12 @@
 #include <vector>
 
 #include "handler/handler_text.h"
+#include "handler/help_text.h"
 #include "tests/support/vlpd_dll.h"
 
 namespace vlpd::test {
 namespace {
 
-const char* const kHelp[9] = {text::kHelpOpen,
-                              text::kHelpShiftJis,
-                              text::kHelpEuc,
-                              text::kHelpUtf8,
-                              text::kHelpUtf16Be,
-                              text::kHelpUtf16Le,
-                              text::kHelpOpenProjectAsText,
-                              text::kHelpCreateProject,
-                              text::kHelpCopyNames};
 const size_t kBytes[9] = {27, 30, 27, 28, 31, 31, 40, 26, 30};
 const size_t kUnits[9] = {20, 22, 19, 20, 23, 23, 28, 19, 22};
 
@@ -70,7 +62,7 @@ TEST_F(CommandStringTest, AnsiHelpTextOfEveryCommand) {
     SCOPED_TRACE(command);
     const std::string got = AskAnsi(command, GCS_HELPTEXTA, 64);
     ASSERT_EQ(std::strlen(got.c_str()), kBytes[command]);
-    EXPECT_STREQ(got.c_str(), kHelp[command]);
+    EXPECT_STREQ(got.c_str(), HelpText(command));
   }
 }
 
@@ -79,7 +71,7 @@ TEST_F(CommandStringTest, WideHelpTextOfEveryCommand) {
     SCOPED_TRACE(command);
     const std::wstring got = AskWide(command, GCS_HELPTEXTW, 64);
     ASSERT_EQ(wcslen(got.c_str()), kUnits[command]);
-    EXPECT_EQ(std::wstring(got.c_str()), Wide(kHelp[command]));
+    EXPECT_EQ(std::wstring(got.c_str()), Wide(HelpText(command)));
   }
 }
 
