@@ -1,6 +1,7 @@
-// Every handler literal is the code page 932 form of its Japanese text, as glibc's CP932
+// Every literal the user sees (handler and project) is the code page 932 form of its Japanese text, as glibc's CP932
 // converter produces it from UTF-8.
 #include "handler/handler_text.h"
+#include "project/project_text.h"
 
 #include <gtest/gtest.h>
 #include <iconv.h>
@@ -62,6 +63,15 @@ const Literal kLiterals[] = {
     {"kMessageNoInstallFolder", text::kMessageNoInstallFolder, "ｲﾝｽﾄｰﾙﾌｫﾙﾀﾞを取得できませんでした。"},
     {"kMessageStartFailed", text::kMessageStartFailed, "起動に失敗しました。"},
     {"kMessageCopyFailed", text::kMessageCopyFailed, "ｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰできませんでした。"},
+    {"kProjectFilter", text::kProjectFilter, "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ(*.vpj)"},
+    {"kProjectDialogTitle", text::kProjectDialogTitle, "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ作成"},
+    {"kPickerAutomatic", text::kPickerAutomatic, "自動認識"},
+    {"kPickerShiftJis", text::kPickerShiftJis, "ｼﾌﾄJIS"},
+    {"kProjectFailedTitle", text::kProjectFailedTitle, "VLPDMenu"},
+    {"kProjectFailed", text::kProjectFailed, "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙの作成に失敗しました。"},
+    {"kProjectLimitTitle", text::kProjectLimitTitle, "VLPDMenu_0150"},
+    {"kProjectLimit", text::kProjectLimit,
+     "ドロップされたファイル数がオープン可能限界数を超えました。\r\n一部のファイルは登録されませんでした。"},
 };
 
 TEST(HandlerText, EveryLiteralIsItsTextInCodePage932) {

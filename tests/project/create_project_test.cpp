@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "project/project_text.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/shell_data_object.h"
 #include "tests/support/temp_dir.h"
@@ -19,8 +20,6 @@ namespace vlpd::test {
 namespace {
 
 // Texts as code page 932 bytes.
-const std::string kDialogTitle =  // ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ作成
-    "\xCC\xDF\xDB\xBC\xDE\xAA\xB8\xC4\xCC\xA7\xB2\xD9\x8D\xEC\x90\xAC";
 const std::string kPickerLabel =  // メンバファイルの文字コード
     "\x83\x81\x83\x93\x83o\x83t\x83@\x83"
     "C\x83\x8B\x82\xCC\x95\xB6\x8E\x9A\x83R\x81[\x83h";
@@ -33,23 +32,6 @@ const std::vector<std::string> kPickerTexts = {
     "UTF16BE",
     "UTF16LE",
 };
-const std::string kFailedText =  // ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙの作成に失敗しました。
-    "\xCC\xDF\xDB\xBC\xDE\xAA\xB8\xC4\xCC\xA7\xB2\xD9\x82\xCC\x8D\xEC\x90\xAC\x82\xC9\x8E\xB8\x94s\x82\xB5"
-    "\x82"
-    "\xDC\x82\xB5\x82\xBD\x81"
-    "B";
-const std::string kLimitText =
-    // ドロップされたファイル数がオープン可能限界数を超えました。\r\n一部のファイルは登録されませんでした。
-    "\x83h\x83\x8D\x83"
-    "b\x83v\x82\xB3\x82\xEA\x82\xBD\x83t\x83@\x83"
-    "C\x83\x8B\x90\x94\x82\xAA\x83I\x81[\x83v"
-    "\x83\x93\x89\xC2\x94\\\x8C\xC0\x8A"
-    "E\x90\x94\x82\xF0\x92\xB4\x82\xA6\x82\xDC\x82\xB5\x82\xBD\x81"
-    "B\r\n"
-    "\x88\xEA\x95\x94\x82\xCC\x83t\x83@\x83"
-    "C\x83\x8B\x82\xCD\x93o\x98^\x82\xB3\x82\xEA\x82\xDC\x82\xB9\x82\xF1"
-    "\x82\xC5\x82\xB5\x82\xBD\x81"
-    "B";
 const std::string kHyo = "\x95\x5C";  // 表
 const std::string kSo = "\x83\x5C";   // ソ
 
@@ -116,7 +98,7 @@ BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
 
 DialogView DriveDialog(const DialogAction& action, DWORD shell_thread) {
   DialogView view;
-  const HWND dialog = FindDialog(kDialogTitle, 10000);
+  const HWND dialog = FindDialog(text::kProjectDialogTitle, 10000);
   if (dialog == nullptr) {
     // Whatever came up instead must not keep the command waiting forever.
     EnumThreadWindows(shell_thread, CancelDialog, 0);
@@ -451,7 +433,7 @@ TEST_F(CreateProjectTest, OnlyEmptyFoldersShowTheFailureAndKeepAnOldProject) {
   ASSERT_EQ(seen.size(), 2u);
   for (const SeenBox& box : seen) {
     EXPECT_EQ(box.title, "VLPDMenu");
-    EXPECT_EQ(box.text, kFailedText);
+    EXPECT_EQ(box.text, text::kProjectFailed);
   }
 }
 
@@ -471,7 +453,7 @@ TEST_F(CreateProjectTest, LimitMessageOnceAnd7500Lines) {
   const std::vector<SeenBox> seen = boxes.WaitFor(1);
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].title, "VLPDMenu_0150");
-  EXPECT_EQ(seen[0].text, kLimitText);
+  EXPECT_EQ(seen[0].text, text::kProjectLimit);
 }
 
 TEST_F(CreateProjectTest, MembersOnAnotherDriveKeepAbsolutePaths) {
@@ -549,7 +531,7 @@ TEST_F(FullDriveTest, WriteFailureInsideAWalkLeavesNothingBehind) {
   ASSERT_EQ(seen.size(), 2u);
   for (const SeenBox& box : seen) {
     EXPECT_EQ(box.title, "VLPDMenu");
-    EXPECT_EQ(box.text, kFailedText);
+    EXPECT_EQ(box.text, text::kProjectFailed);
   }
 }
 
