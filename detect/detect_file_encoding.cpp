@@ -4,7 +4,7 @@
 
 #include "detect/classify_encoding.h"
 #include "detect/encoding.h"
-#include "server/unique_handle.h"
+#include "win/unique_handle.h"
 
 namespace vlpd {
 

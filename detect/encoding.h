@@ -20,6 +20,21 @@ inline constexpr std::size_t kDetectionWindow = 262144;
 
 // The editor's command-line switch for an encoding code, ending in one blank; "" for a code
 // that has no switch (0, 3, negative or unknown).
-const char* EncodingSwitch(int code);
+constexpr const char* EncodingSwitch(int code) {
+  switch (code) {
+    case kEncodingShiftJis:
+      return "/S ";
+    case kEncodingEuc:
+      return "/E ";
+    case kEncodingUtf8:
+      return "/U8 ";
+    case kEncodingUtf16Be:
+      return "/UB ";
+    case kEncodingUtf16Le:
+      return "/UL ";
+    default:
+      return "";
+  }
+}
 
 }  // namespace vlpd

@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "handler/selection_list.h"
+#include "selection/selection_list.h"
 
 namespace vlpd {
 

@@ -2,28 +2,13 @@
 
 #include <cstring>
 
-#include "handler/handler_text.h"
+#include "handler/command_table.h"
 #include "text/sjis_class.h"
 
 namespace vlpd {
-namespace {
-
-constexpr const char* kHelpTexts[] = {
-    text::kHelpOpen,
-    text::kHelpShiftJis,
-    text::kHelpEuc,
-    text::kHelpUtf8,
-    text::kHelpUtf16Be,
-    text::kHelpUtf16Le,
-    text::kHelpOpenProjectAsText,
-    text::kHelpCreateProject,
-    text::kHelpCopyNames,
-};
-
-}  // namespace
-
 const char* HelpText(unsigned offset) {
-  return offset < sizeof kHelpTexts / sizeof kHelpTexts[0] ? kHelpTexts[offset] : nullptr;
+  const Command* command = CommandAt(offset);
+  return command != nullptr ? command->help : nullptr;
 }
 
 std::size_t CopyBoundedAnsi(const char* text, char* out, std::size_t capacity) {

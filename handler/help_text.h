@@ -5,7 +5,7 @@
 
 namespace vlpd {
 
-// The code page 932 help text of command offset `offset`; null when it is greater than 8.
+// The code page 932 help text of command offset `offset`; null beyond the last command.
 const char* HelpText(unsigned offset);
 
 // Copies as much of the ANSI `text` as fits in `capacity` bytes with a terminator, never

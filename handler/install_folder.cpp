@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "handler/handler_text.h"
-#include "handler/message_box.h"
-#include "server/unique_handle.h"
+#include "win/message_box.h"
+#include "win/unique_handle.h"
 
 namespace vlpd {
 

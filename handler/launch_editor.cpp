@@ -4,20 +4,20 @@
 #include "handler/commands.h"
 #include "handler/handler_text.h"
 #include "handler/install_folder.h"
-#include "handler/message_box.h"
-#include "server/unique_handle.h"
 #include "text/path.h"
+#include "win/message_box.h"
+#include "win/unique_handle.h"
 
 namespace vlpd {
 
-void LaunchEditor(CVLPDMenu& handler, const char* encoding_switch) {
+void LaunchEditor(ShellSelection& selection, const char* encoding_switch) {
   char folder[kPathBufferSize];
   // A folder of 260 bytes without its separator cannot name the executable: not obtained either.
   if (GetInstallFolder(folder, sizeof folder) == 0 || AppendSeparator(folder, sizeof folder) < 0) {
     ShowMessage(text::kMessageNoInstallFolder, text::kTitleStartFailed, MB_ICONERROR);
     return;
   }
-  if (FAILED(handler.RefillSelection()) || handler.Selection().Count() < 1) return;
+  if (FAILED(selection.Refill()) || selection.List().Count() < 1) return;
 
   // CreateProcessA may write into the command line, so it lives in a buffer of our own.
   char command_line[kCommandLineBufferSize];
@@ -25,7 +25,7 @@ void LaunchEditor(CVLPDMenu& handler, const char* encoding_switch) {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
   if (ComposeCommandLine(command_line, sizeof command_line, folder, kEditorExeName, encoding_switch,
-                         handler.Selection().Name(0)) < 0 ||
+                         selection.List().Name(0)) < 0 ||
       !CreateProcessA(nullptr, command_line, nullptr, nullptr, FALSE,
                       CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &process)) {
     ShowMessage(text::kMessageStartFailed, text::kTitleModule, MB_ICONWARNING);

@@ -3,8 +3,8 @@
 #include "handler/clipboard_text.h"
 #include "handler/commands.h"
 #include "handler/handler_text.h"
-#include "handler/message_box.h"
-#include "server/unique_handle.h"
+#include "win/message_box.h"
+#include "win/unique_handle.h"
 
 namespace vlpd {
 namespace {
@@ -36,17 +36,17 @@ bool WriteText(HGLOBAL block, std::size_t size, const SelectionList& list) {
 
 }  // namespace
 
-void CopyNames(CVLPDMenu& handler) {
+void CopyNames(ShellSelection& selection) {
   ClipboardGuard clipboard;
   if (!clipboard.IsOpen()) return;
-  if (FAILED(handler.RefillSelection()) || handler.Selection().Count() < 1) return;
+  if (FAILED(selection.Refill()) || selection.List().Count() < 1) return;
 
-  const SelectionList& list = handler.Selection();
+  const SelectionList& list = selection.List();
   const std::size_t size = ClipboardBlockSize(list.TotalLength(), list.Count());
   GlobalBlock block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
   if (!block || !WriteText(block.Get(), size, list)) {
     block.Reset();
-    handler.FreeSelection();
+    selection.Free();
     clipboard.Close();  // before the message, so the box never holds up other programs
     ShowMessage(text::kMessageCopyFailed, text::kTitleCopyFailed, MB_ICONERROR);
     return;

@@ -1,30 +1,13 @@
 #include "handler/vlpd_menu.h"
 
+#include "handler/command_table.h"
 #include "handler/commands.h"
-#include "handler/handler_text.h"
 #include "handler/help_text.h"
-#include "handler/menu_table.h"
 #include "project/create_project.h"
-#include "server/module_state.h"
+#include "win/module_state.h"
 
 namespace vlpd {
 namespace {
-
-// The submenu until the shell's menu takes it over.
-class OwnedMenu {
- public:
-  OwnedMenu() : menu_(CreateMenu()) {}
-  ~OwnedMenu() {
-    if (menu_ != nullptr) DestroyMenu(menu_);
-  }
-  OwnedMenu(const OwnedMenu&) = delete;
-  OwnedMenu& operator=(const OwnedMenu&) = delete;
-  HMENU Get() const { return menu_; }
-  void Disown() { menu_ = nullptr; }
-
- private:
-  HMENU menu_;
-};
 
 // The longest help text needs 29 UTF-16 units with its terminator.
 constexpr int kWideHelpCapacity = 64;
@@ -33,35 +16,10 @@ void InsertSeparator(HMENU menu, UINT position) { InsertMenuA(menu, position, kS
 
 }  // namespace
 
-CVLPDMenu::CVLPDMenu() { AddObject(); }
-
-CVLPDMenu::~CVLPDMenu() {
-  // The data object goes back before the module count drops, so an unload never races it.
-  data_.Reset();
-  RemoveObject();
-}
-
-STDMETHODIMP CVLPDMenu::QueryInterface(REFIID riid, void** out) {
-  if (out == nullptr) return E_POINTER;
-  *out = nullptr;
-  if (IsEqualIID(riid, IID_IShellExtInit) || IsEqualIID(riid, IID_IUnknown)) {
-    *out = static_cast<IShellExtInit*>(this);
-  } else if (IsEqualIID(riid, IID_IContextMenu)) {
-    *out = static_cast<IContextMenu*>(this);
-  } else {
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
-
-STDMETHODIMP_(ULONG) CVLPDMenu::AddRef() { return static_cast<ULONG>(++references_); }
-
-STDMETHODIMP_(ULONG) CVLPDMenu::Release() {
-  const LONG left = --references_;
-  if (left == 0) delete this;
-  return static_cast<ULONG>(left);
-}
+const InterfaceEntry<CVLPDMenu> CVLPDMenu::kInterfaces[2] = {
+    {&IID_IShellExtInit, CastTo<CVLPDMenu, IShellExtInit>},
+    {&IID_IContextMenu, CastTo<CVLPDMenu, IContextMenu>},
+};
 
 STDMETHODIMP CVLPDMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) {
   if (data == nullptr) return E_INVALIDARG;
@@ -70,23 +28,23 @@ STDMETHODIMP CVLPDMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) {
   if (FAILED(data->GetData(&format, &medium))) return E_INVALIDARG;
   // Only whether a drop list is offered matters here; the names are read at every use.
   ReleaseStgMedium(&medium);
-  data_ = ComRef<IDataObject>::Share(data);
+  selection_.Attach(data);
   return S_OK;
 }
 
 STDMETHODIMP CVLPDMenu::QueryContextMenu(HMENU menu, UINT index, UINT first_id, UINT, UINT flags) {
   const HRESULT none = MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
   if (!MenuFlagsAccepted(flags)) return none;
-  if (FAILED(RefillSelection()) || selection_.Count() < 1) return none;
-  const DWORD attributes = GetFileAttributesA(selection_.Name(0));
-  if ((attributes & 0x80000000u) != 0) return none;
-  const SelectionKind kind =
-      DecideSelectionKind((attributes & kAttributeDirectory) != 0, selection_.Count(), selection_.Name(0));
-  FreeSelection();
+  if (FAILED(selection_.Refill()) || Selection().Count() < 1) return none;
+  const DWORD attributes = GetFileAttributesA(Selection().Name(0));
+  if (attributes == INVALID_FILE_ATTRIBUTES) return none;
+  const SelectionKind kind = DecideSelectionKind((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                                                 Selection().Count(), Selection().Name(0));
+  selection_.Free();
 
   InsertSeparator(menu, index);
-  OwnedMenu submenu;
-  if (submenu.Get() == nullptr) {
+  MenuHandle submenu(CreateMenu());
+  if (!submenu) {
     InsertSeparator(menu, index + 1);
     return none;
   }
@@ -97,7 +55,7 @@ STDMETHODIMP CVLPDMenu::QueryContextMenu(HMENU menu, UINT index, UINT first_id, 
   }
   if (InsertMenuA(menu, index + 1, kPopup, reinterpret_cast<UINT_PTR>(submenu.Get()),
                   text::kSubmenuCaption)) {
-    submenu.Disown();  // destroyed with the shell's menu from now on
+    submenu.Release();  // destroyed with the shell's menu from now on
   }
   InsertSeparator(menu, index + 2);
   return MAKE_HRESULT(SEVERITY_SUCCESS, 0, kCommandCount);
@@ -107,14 +65,18 @@ STDMETHODIMP CVLPDMenu::InvokeCommand(CMINVOKECOMMANDINFO* info) {
   if (info == nullptr) return E_INVALIDARG;
   const auto verb = reinterpret_cast<UINT_PTR>(info->lpVerb);
   if ((verb >> 16) != 0) return E_INVALIDARG;  // a verb given as text: we define none
-  const int offset = static_cast<int>(verb & 0xFFFF);
-  if (offset >= kCommandCount) return E_INVALIDARG;
-  if (const char* open_switch = OpenSwitch(offset)) {
-    LaunchEditor(*this, open_switch);
-  } else if (offset == 7) {
-    CreateProject(*this, *info);
-  } else {
-    CopyNames(*this);
+  const Command* command = CommandAt(static_cast<long long>(verb & 0xFFFF));
+  if (command == nullptr) return E_INVALIDARG;
+  switch (command->action) {
+    case CommandAction::kOpenInEditor:
+      LaunchEditor(selection_, command->editor_switch);
+      break;
+    case CommandAction::kCreateProject:
+      CreateProject(selection_, info->hwnd, info->lpDirectory, ModuleInstance());
+      break;
+    case CommandAction::kCopyNames:
+      CopyNames(selection_);
+      break;
   }
   return S_OK;
 }

@@ -2,13 +2,12 @@
 
 #include <commdlg.h>
 
-#include "handler/message_box.h"
 #include "project/encoding_picker.h"
 #include "project/project_dialog.h"
 #include "project/project_file.h"
 #include "project/project_text.h"
-#include "server/module_state.h"
 #include "text/path.h"
+#include "win/message_box.h"
 
 namespace vlpd {
 namespace {
@@ -54,19 +53,19 @@ UINT_PTR CALLBACK ProjectDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lp
   }
 }
 
-void CreateProject(CVLPDMenu& handler, const CMINVOKECOMMANDINFO& info) {
+void CreateProject(ShellSelection& selection, HWND owner, const char* invoking_folder, HINSTANCE module) {
   char file_name[kPathBufferSize] = "";
   int member_encoding = 0;
 
   OPENFILENAMEA description = {};
   description.lStructSize = kOpenFileNameSize;
-  description.hwndOwner = info.hwnd;
-  description.hInstance = ModuleInstance();
+  description.hwndOwner = owner;
+  description.hInstance = module;
   description.lpstrFilter = text::kProjectFilter;
   description.nFilterIndex = 1;
   description.lpstrFile = file_name;
   description.nMaxFile = kMaxPath;
-  description.lpstrInitialDir = info.lpDirectory;
+  description.lpstrInitialDir = invoking_folder;
   description.lpstrTitle = text::kProjectDialogTitle;
   description.Flags = kDialogFlags;
   description.lpstrDefExt = text::kProjectDefaultExtension;
@@ -75,13 +74,12 @@ void CreateProject(CVLPDMenu& handler, const CMINVOKECOMMANDINFO& info) {
   description.lpTemplateName = MAKEINTRESOURCEA(kProjectDialogTemplate);
   if (!GetSaveFileNameA(&description)) return;
 
-  if (FAILED(handler.RefillSelection()) || handler.Selection().Count() == 0) return;
-  const SaveResult result =
-      SaveProject(file_name, handler.Selection(), info.lpDirectory, member_encoding, info.hwnd);
+  if (FAILED(selection.Refill()) || selection.List().Count() == 0) return;
+  const SaveResult result = SaveProject(file_name, selection.List(), invoking_folder, member_encoding, owner);
   if (result == SaveResult::kNotCreated) return;
-  handler.FreeSelection();
+  selection.Free();
   if (result == SaveResult::kFailed) {
-    ShowMessage(text::kProjectFailed, text::kProjectFailedTitle, MB_ICONWARNING, info.hwnd);
+    ShowMessage(text::kProjectFailed, text::kProjectFailedTitle, MB_ICONWARNING, owner);
   }
 }
 

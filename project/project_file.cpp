@@ -1,11 +1,11 @@
 #include "project/project_file.h"
 
 #include "detect/detect_file_encoding.h"
-#include "handler/message_box.h"
 #include "project/project_text.h"
 #include "project/project_writer.h"
-#include "server/unique_handle.h"
 #include "text/path.h"
+#include "win/message_box.h"
+#include "win/unique_handle.h"
 
 namespace vlpd {
 namespace {
@@ -50,18 +50,18 @@ FileHandle CreateProjectFile(const char* path, DWORD attributes) {
 }
 
 // Fills the open project file; the member count, 0 when nothing usable was written.
-int FillProject(HANDLE file, const SelectionList& selection, const char* invokingFolder, int memberEncoding,
-                HWND owner, const char* skipPath) {
+int FillProject(HANDLE file, const SelectionList& selection, const char* invoking_folder, int member_encoding,
+                HWND owner, const char* skip_path) {
   FileProjectSystem system(file, owner);
-  return WriteMemberLines(system, selection, invokingFolder, memberEncoding, skipPath);
+  return WriteMemberLines(system, selection, invoking_folder, member_encoding, skip_path);
 }
 
 // A new name: written in place, so that a walk of its own folder lists the project itself.
-SaveResult SaveNew(const char* path, const SelectionList& selection, const char* invokingFolder,
-                   int memberEncoding, HWND owner) {
+SaveResult SaveNew(const char* path, const SelectionList& selection, const char* invoking_folder,
+                   int member_encoding, HWND owner) {
   FileHandle file = CreateProjectFile(path, FILE_ATTRIBUTE_NORMAL);
   if (!file) return SaveResult::kNotCreated;
-  const int count = FillProject(file.Get(), selection, invokingFolder, memberEncoding, owner, nullptr);
+  const int count = FillProject(file.Get(), selection, invoking_folder, member_encoding, owner, nullptr);
   file.Reset();
   if (count > 0) return SaveResult::kSaved;
   DeleteFileA(path);
@@ -70,8 +70,8 @@ SaveResult SaveNew(const char* path, const SelectionList& selection, const char*
 
 // An existing file: the project goes to a temporary file in the same folder, which replaces
 // the old file only once it is complete.
-SaveResult SaveOver(const char* path, const SelectionList& selection, const char* invokingFolder,
-                    int memberEncoding, HWND owner) {
+SaveResult SaveOver(const char* path, const SelectionList& selection, const char* invoking_folder,
+                    int member_encoding, HWND owner) {
   // A file we could not have overwritten (read-only, open elsewhere) is left alone, as a failed
   // create would leave it.
   if (!FileHandle(
@@ -91,7 +91,7 @@ SaveResult SaveOver(const char* path, const SelectionList& selection, const char
   }
   // Windows marks the temporary file so that walks pass it over; Wine keeps no such mark, so the
   // writer also passes it over by its path.
-  const int count = FillProject(file.Get(), selection, invokingFolder, memberEncoding, owner, temporary);
+  const int count = FillProject(file.Get(), selection, invoking_folder, member_encoding, owner, temporary);
   file.Reset();
   if (count > 0 && SetFileAttributesA(temporary, FILE_ATTRIBUTE_NORMAL) &&
       MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING)) {
@@ -103,13 +103,13 @@ SaveResult SaveOver(const char* path, const SelectionList& selection, const char
 
 }  // namespace
 
-SaveResult SaveProject(const char* path, const SelectionList& selection, const char* invokingFolder,
-                       int memberEncoding, HWND owner) {
+SaveResult SaveProject(const char* path, const SelectionList& selection, const char* invoking_folder,
+                       int member_encoding, HWND owner) {
   const DWORD attributes = GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    return SaveOver(path, selection, invokingFolder, memberEncoding, owner);
+    return SaveOver(path, selection, invoking_folder, member_encoding, owner);
   }
-  return SaveNew(path, selection, invokingFolder, memberEncoding, owner);
+  return SaveNew(path, selection, invoking_folder, member_encoding, owner);
 }
 
 }  // namespace vlpd

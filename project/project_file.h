@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "handler/selection_list.h"
+#include "selection/selection_list.h"
 
 namespace vlpd {
 
@@ -14,10 +14,10 @@ enum class SaveResult {
   kFailed,      // no member, or a write failed; any file the user had under that name is kept
 };
 
-// Writes the project of `selection` to `path`. Paths are relative to `invokingFolder` (may be
+// Writes the project of `selection` to `path`. Paths are relative to `invoking_folder` (may be
 // null); `owner` owns the limit message. An existing file is replaced only by a complete
 // project: the new one is written beside it under a temporary name first.
-SaveResult SaveProject(const char* path, const SelectionList& selection, const char* invokingFolder,
-                       int memberEncoding, HWND owner);
+SaveResult SaveProject(const char* path, const SelectionList& selection, const char* invoking_folder,
+                       int member_encoding, HWND owner);
 
 }  // namespace vlpd

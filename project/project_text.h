@@ -3,6 +3,8 @@
 // with tools/cp932_literal.py).
 #pragma once
 
+#include "text/handler_name.h"
+
 namespace vlpd::text {
 
 // One filter (description, pattern) ended by an empty pair.
@@ -30,7 +32,7 @@ inline constexpr char kProjectFailed[] =  // ﾌﾟﾛｼﾞｪｸﾄﾌｧｲ�
     "B";
 
 // The member limit cut the project short.
-inline constexpr char kProjectLimitTitle[] = "VLPDMenu_0150";
+inline constexpr const char* kProjectLimitTitle = kHandlerName;
 inline constexpr char kProjectLimit[] =
     // ドロップされたファイル数がオープン可能限界数を超えました。\r\n一部のファイルは登録されませんでした。
     "\x83h\x83\x8D\x83"

@@ -26,13 +26,13 @@ bool IsSeparatorAt(const char* text, std::size_t index) {
 
 // True when `member` begins with the common base, letter case aside.
 bool StartsWithBase(const char* member, const RelativeBase& base) {
-  const auto length = static_cast<std::size_t>(base.baseLength);
+  const auto length = static_cast<std::size_t>(base.base_length);
   if (strnlen(member, length) < length) return false;
   char head[kPathBufferSize];
   std::memcpy(head, member, length);
   head[length] = '\0';
   LowerAscii(head);
-  return std::memcmp(head, base.foldedBase, length) == 0;
+  return std::memcmp(head, base.folded_base, length) == 0;
 }
 
 bool IsDotEntry(const char* name) {
@@ -47,42 +47,42 @@ bool WriteMember(ProjectWalk& walk, const char* path, int code) {
   const std::size_t length = ComposeMemberLine(line, code, path, walk.base);
   if (length == 0) return true;
   if (!walk.system.Write(line, length)) return false;
-  ++walk.memberCount;
+  ++walk.member_count;
   return true;
 }
 
 class WalkVisitor final : public FolderVisitor {
  public:
-  WalkVisitor(ProjectWalk& walk, const char (&base)[kPathBufferSize], std::size_t baseLength)
-      : walk_(walk), base_(base), baseLength_(baseLength) {}
+  WalkVisitor(ProjectWalk& walk, const char (&base)[kPathBufferSize], std::size_t base_length)
+      : walk_(walk), base_(base), base_length_(base_length) {}
 
   int Result() const { return result_; }
 
   bool Visit(std::uint32_t attributes, const char* name) override {
     if ((attributes & kAttributeTemporary) != 0) return true;
-    const std::size_t nameLength = strnlen(name, kPathBufferSize);
+    const std::size_t name_length = strnlen(name, kPathBufferSize);
     if ((attributes & kAttributeDirectory) != 0) {
       if (!IsDotEntry(name)) {
         // A subfolder is walked only when its own pattern (separator and "*.*") fits a buffer.
-        if (baseLength_ + nameLength + 4 <= kMaxPath) {
+        if (base_length_ + name_length + 4 <= kMaxPath) {
           char folder[kPathBufferSize];
-          std::memcpy(folder, base_, baseLength_);
-          std::memcpy(folder + baseLength_, name, nameLength);
-          folder[baseLength_ + nameLength] = '\0';
+          std::memcpy(folder, base_, base_length_);
+          std::memcpy(folder + base_length_, name, name_length);
+          folder[base_length_ + name_length] = '\0';
           const int sub = WalkFolder(walk_, folder);
           if (sub != 1) return Stop(sub);
         }
       }
-    } else if (baseLength_ + nameLength <= kMaxPath) {
+    } else if (base_length_ + name_length <= kMaxPath) {
       char path[kPathBufferSize];
-      std::memcpy(path, base_, baseLength_);
-      std::memcpy(path + baseLength_, name, nameLength);
-      path[baseLength_ + nameLength] = '\0';
+      std::memcpy(path, base_, base_length_);
+      std::memcpy(path + base_length_, name, name_length);
+      path[base_length_ + name_length] = '\0';
       if (IsSkipped(path)) return true;
-      if (!WriteMember(walk_, path, MemberCode(walk_.system, path, walk_.memberEncoding, true)))
+      if (!WriteMember(walk_, path, MemberCode(walk_.system, path, walk_.member_encoding, true)))
         return Stop(-1);
     }
-    if (walk_.memberCount >= kMaxMembers) return Stop(0);
+    if (walk_.member_count >= kMaxMembers) return Stop(0);
     return true;
   }
 
@@ -93,30 +93,30 @@ class WalkVisitor final : public FolderVisitor {
   }
 
   bool IsSkipped(const char* path) const {
-    if (walk_.foldedSkipPath[0] == '\0') return false;
+    if (walk_.folded_skip_path[0] == '\0') return false;
     char folded[kPathBufferSize];
     if (!CopyPath(folded, path)) return false;
     LowerAscii(folded);
-    return std::strcmp(folded, walk_.foldedSkipPath) == 0;
+    return std::strcmp(folded, walk_.folded_skip_path) == 0;
   }
 
   ProjectWalk& walk_;
   const char (&base_)[kPathBufferSize];
-  const std::size_t baseLength_;
+  const std::size_t base_length_;
   int result_ = 1;
 };
 
 }  // namespace
 
-void ComputeRelativeBase(const char* invokingFolder, const char* firstPath, RelativeBase& base) {
-  base.baseLength = 0;
-  base.upPrefix[0] = '\0';
-  base.foldedBase[0] = '\0';
-  if (invokingFolder == nullptr || firstPath == nullptr) return;
+void ComputeRelativeBase(const char* invoking_folder, const char* first_path, RelativeBase& base) {
+  base.base_length = 0;
+  base.up_prefix[0] = '\0';
+  base.folded_base[0] = '\0';
+  if (invoking_folder == nullptr || first_path == nullptr) return;
 
   char folder[kPathBufferSize];
   char first[kPathBufferSize];
-  if (!CopyPath(folder, invokingFolder) || !CopyPath(first, firstPath)) return;
+  if (!CopyPath(folder, invoking_folder) || !CopyPath(first, first_path)) return;
   LowerAscii(folder);
   if (AppendSeparator(folder, sizeof folder) < 0) return;
   LowerAscii(first);
@@ -132,59 +132,59 @@ void ComputeRelativeBase(const char* invokingFolder, const char* firstPath, Rela
   }
   if (!found) return;
 
-  const std::size_t baseLength = k + 1;
-  const std::size_t folderLength = std::strlen(folder);
-  if (folderLength > baseLength) {
+  const std::size_t base_length = k + 1;
+  const std::size_t folder_length = std::strlen(folder);
+  if (folder_length > base_length) {
     std::size_t levels = 0;
-    for (std::size_t i = baseLength; i < folderLength; ++i) {
+    for (std::size_t i = base_length; i < folder_length; ++i) {
       if (IsSeparatorAt(folder, i)) ++levels;
     }
     // Deeper than an up prefix can hold: members keep their absolute paths.
     if (levels > kMaxUpLevels) return;
-    for (std::size_t level = 0; level < levels; ++level) std::memcpy(base.upPrefix + 3 * level, "..\\", 3);
-    base.upPrefix[3 * levels] = '\0';
+    for (std::size_t level = 0; level < levels; ++level) std::memcpy(base.up_prefix + 3 * level, "..\\", 3);
+    base.up_prefix[3 * levels] = '\0';
   } else {
-    std::memcpy(base.upPrefix, ".\\", 3);
+    std::memcpy(base.up_prefix, ".\\", 3);
   }
-  std::memcpy(base.foldedBase, folder, baseLength);
-  base.foldedBase[baseLength] = '\0';
-  base.baseLength = static_cast<int>(baseLength);
+  std::memcpy(base.folded_base, folder, base_length);
+  base.folded_base[base_length] = '\0';
+  base.base_length = static_cast<int>(base_length);
 }
 
 std::size_t ComposeMemberLine(char (&line)[kLineBufferSize], int code, const char* member,
                               const RelativeBase& base) {
-  const std::size_t memberLength = strnlen(member, kPathBufferSize);
-  if (memberLength > kMaxPath) return 0;
+  const std::size_t member_length = strnlen(member, kPathBufferSize);
+  if (member_length > kMaxPath) return 0;
 
-  const char* encodingSwitch = EncodingSwitch(code);
-  std::size_t length = strnlen(encodingSwitch, 5);
+  const char* encoding_switch = EncodingSwitch(code);
+  std::size_t length = strnlen(encoding_switch, 5);
   if (length > 4) return 0;
-  std::memcpy(line, encodingSwitch, length);
+  std::memcpy(line, encoding_switch, length);
 
   const char* prefix = "";
   const char* rest = member;
-  if (base.baseLength > 0 && StartsWithBase(member, base)) {
-    const std::size_t prefixLength = std::strlen(base.upPrefix);
-    const std::size_t restLength = memberLength - static_cast<std::size_t>(base.baseLength);
-    if (prefixLength + restLength <= kMaxPath) {
-      prefix = base.upPrefix;
-      rest = member + base.baseLength;
+  if (base.base_length > 0 && StartsWithBase(member, base)) {
+    const std::size_t prefix_length = std::strlen(base.up_prefix);
+    const std::size_t rest_length = member_length - static_cast<std::size_t>(base.base_length);
+    if (prefix_length + rest_length <= kMaxPath) {
+      prefix = base.up_prefix;
+      rest = member + base.base_length;
     }
   }
-  const std::size_t prefixLength = std::strlen(prefix);
-  const std::size_t restLength = std::strlen(rest);
-  std::memcpy(line + length, prefix, prefixLength);
-  length += prefixLength;
-  std::memcpy(line + length, rest, restLength);
-  length += restLength;
+  const std::size_t prefix_length = std::strlen(prefix);
+  const std::size_t rest_length = std::strlen(rest);
+  std::memcpy(line + length, prefix, prefix_length);
+  length += prefix_length;
+  std::memcpy(line + length, rest, rest_length);
+  length += rest_length;
   line[length++] = '\r';
   line[length++] = '\n';
   line[length] = '\0';
   return length;
 }
 
-int MemberCode(ProjectSystem& system, const char* path, int memberEncoding, bool walked) {
-  if (memberEncoding != kEncodingAuto) return walked ? kEncodingAuto : memberEncoding;
+int MemberCode(ProjectSystem& system, const char* path, int member_encoding, bool walked) {
+  if (member_encoding != kEncodingAuto) return walked ? kEncodingAuto : member_encoding;
   const int detected = system.DetectEncoding(path);
   return detected < 0 ? kEncodingAuto : detected;
 }
@@ -192,25 +192,25 @@ int MemberCode(ProjectSystem& system, const char* path, int memberEncoding, bool
 int WalkFolder(ProjectWalk& walk, const char* folder) {
   char base[kPathBufferSize];
   if (!CopyPath(base, folder)) return 0;
-  const int baseLength = AppendSeparator(base, sizeof base);
-  if (baseLength < 0 || static_cast<std::size_t>(baseLength) + 3 > kMaxPath) return 0;
+  const int base_length = AppendSeparator(base, sizeof base);
+  if (base_length < 0 || static_cast<std::size_t>(base_length) + 3 > kMaxPath) return 0;
 
   char pattern[kPathBufferSize];
-  std::memcpy(pattern, base, static_cast<std::size_t>(baseLength));
-  std::memcpy(pattern + baseLength, "*.*", 4);
+  std::memcpy(pattern, base, static_cast<std::size_t>(base_length));
+  std::memcpy(pattern + base_length, "*.*", 4);
 
-  WalkVisitor visitor(walk, base, static_cast<std::size_t>(baseLength));
+  WalkVisitor visitor(walk, base, static_cast<std::size_t>(base_length));
   if (!walk.system.ListFolder(pattern, visitor)) return 0;
   return visitor.Result();
 }
 
-int WriteMemberLines(ProjectSystem& system, const SelectionList& selection, const char* invokingFolder,
-                     int memberEncoding, const char* skipPath) {
-  ProjectWalk walk{system, memberEncoding, {}, {}, 0};
-  if (skipPath != nullptr && CopyPath(walk.foldedSkipPath, skipPath)) LowerAscii(walk.foldedSkipPath);
+int WriteMemberLines(ProjectSystem& system, const SelectionList& selection, const char* invoking_folder,
+                     int member_encoding, const char* skip_path) {
+  ProjectWalk walk{system, member_encoding, {}, {}, 0};
+  if (skip_path != nullptr && CopyPath(walk.folded_skip_path, skip_path)) LowerAscii(walk.folded_skip_path);
 
   const int count = selection.Count();
-  if (count > 0) ComputeRelativeBase(invokingFolder, selection.Name(0), walk.base);
+  if (count > 0) ComputeRelativeBase(invoking_folder, selection.Name(0), walk.base);
 
   for (int i = 0; i < count; ++i) {
     const char* path = selection.Name(i);
@@ -219,14 +219,14 @@ int WriteMemberLines(ProjectSystem& system, const SelectionList& selection, cons
     if ((attributes & kAttributeDirectory) != 0) {
       if (WalkFolder(walk, path) < 0) return 0;
     } else {
-      if (!WriteMember(walk, path, MemberCode(system, path, memberEncoding, false))) return 0;
+      if (!WriteMember(walk, path, MemberCode(system, path, member_encoding, false))) return 0;
     }
-    if (walk.memberCount >= kMaxMembers) {
+    if (walk.member_count >= kMaxMembers) {
       system.ShowLimitMessage();
-      return walk.memberCount;
+      return walk.member_count;
     }
   }
-  return walk.memberCount;
+  return walk.member_count;
 }
 
 }  // namespace vlpd

@@ -7,18 +7,13 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "handler/selection_list.h"
+#include "selection/selection_list.h"
 #include "text/path.h"
 
 namespace vlpd {
 
 // A project file holds at most this many lines.
 inline constexpr int kMaxMembers = 7500;
-
-// Attribute bits the writer looks at, and the failure value of an attribute query.
-inline constexpr std::uint32_t kAttributeDirectory = 0x10;
-inline constexpr std::uint32_t kAttributeTemporary = 0x100;
-inline constexpr std::uint32_t kInvalidAttributes = 0xFFFFFFFF;
 
 // "..\" three bytes per level: 86 levels fill the 260 bytes of an up prefix.
 inline constexpr std::size_t kMaxUpLevels = 86;
@@ -29,11 +24,11 @@ inline constexpr std::size_t kLineBufferSize = 4 + kMaxPath + 2 + 1;
 // How members are named, built once per project from the invoking folder and the first path.
 struct RelativeBase {
   // Bytes of the common base at the start of a member's path; 0: no base, absolute paths.
-  int baseLength = 0;
+  int base_length = 0;
   // ".\" or "..\" once per level from the common base down to the invoking folder.
-  char upPrefix[kPathBufferSize] = {};
+  char up_prefix[kPathBufferSize] = {};
   // The common base folded with LowerAscii, to recognise members that do not start with it.
-  char foldedBase[kPathBufferSize] = {};
+  char folded_base[kPathBufferSize] = {};
 };
 
 // Receives the entries of one folder listing, in listing order.
@@ -67,7 +62,7 @@ class ProjectSystem {
 
 // Fills `base` from the invoking folder (null when the shell gave none: no common base) and the
 // first selected path.
-void ComputeRelativeBase(const char* invokingFolder, const char* firstPath, RelativeBase& base);
+void ComputeRelativeBase(const char* invoking_folder, const char* first_path, RelativeBase& base);
 
 // Composes a member's line (switch of `code`, relative or absolute path, CR LF) into `line`.
 // The path is absolute when there is no base, the member does not begin with the base, or the
@@ -78,17 +73,17 @@ std::size_t ComposeMemberLine(char (&line)[kLineBufferSize], int code, const cha
 
 // Encoding code for a selected file (`walked` false) or a file found in a folder walk.
 // Only asks the detector when the member encoding is automatic (0).
-int MemberCode(ProjectSystem& system, const char* path, int memberEncoding, bool walked);
+int MemberCode(ProjectSystem& system, const char* path, int member_encoding, bool walked);
 
 // The one project being written: what every folder walk shares.
 struct ProjectWalk {
   ProjectSystem& system;
-  int memberEncoding;
+  int member_encoding;
   RelativeBase base;
   // The file being written when it stands beside the user's file under a temporary name,
   // folded with LowerAscii; never listed. Empty for none.
-  char foldedSkipPath[kPathBufferSize];
-  int memberCount;
+  char folded_skip_path[kPathBufferSize];
+  int member_count;
 };
 
 // Walks `folder` depth first, in listing order. Returns 1 when the whole folder was gone
@@ -97,9 +92,9 @@ struct ProjectWalk {
 int WalkFolder(ProjectWalk& walk, const char* folder);
 
 // Writes the lines of every member of `selection` and returns their number, or 0 when a write
-// failed anywhere. `skipPath` (or null) names the output file when it is not the user's own
+// failed anywhere. `skip_path` (or null) names the output file when it is not the user's own
 // name, so that it is never listed as a member.
-int WriteMemberLines(ProjectSystem& system, const SelectionList& selection, const char* invokingFolder,
-                     int memberEncoding, const char* skipPath);
+int WriteMemberLines(ProjectSystem& system, const SelectionList& selection, const char* invoking_folder,
+                     int member_encoding, const char* skip_path);
 
 }  // namespace vlpd

@@ -4,42 +4,31 @@
 
 #include "handler/vlpd_menu.h"
 #include "server/clsid.h"
-#include "server/module_state.h"
 
 namespace vlpd {
+namespace {
 
-CDllVLPDMenuClassFactory::CDllVLPDMenuClassFactory() { AddObject(); }
-
-CDllVLPDMenuClassFactory::~CDllVLPDMenuClassFactory() { RemoveObject(); }
-
-STDMETHODIMP CDllVLPDMenuClassFactory::QueryInterface(REFIID riid, void** out) {
-  if (out == nullptr) return E_POINTER;
-  *out = nullptr;
-  if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory)) return E_NOINTERFACE;
-  *out = static_cast<IClassFactory*>(this);
-  AddRef();
-  return S_OK;
+// Hands out `riid` of a new object, which a refused interface destroys again.
+template <typename Object>
+HRESULT QueryNewObject(Object* object, REFIID riid, void** out) {
+  if (object == nullptr) return E_OUTOFMEMORY;
+  object->AddRef();
+  const HRESULT hr = object->QueryInterface(riid, out);
+  object->Release();
+  return hr;
 }
 
-STDMETHODIMP_(ULONG) CDllVLPDMenuClassFactory::AddRef() { return static_cast<ULONG>(++references_); }
+}  // namespace
 
-STDMETHODIMP_(ULONG) CDllVLPDMenuClassFactory::Release() {
-  const LONG left = --references_;
-  if (left == 0) delete this;
-  return static_cast<ULONG>(left);
-}
+const InterfaceEntry<CDllVLPDMenuClassFactory> CDllVLPDMenuClassFactory::kInterfaces[1] = {
+    {&IID_IClassFactory, CastTo<CDllVLPDMenuClassFactory, IClassFactory>},
+};
 
 STDMETHODIMP CDllVLPDMenuClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
   if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-  auto* handler = new (std::nothrow) CVLPDMenu();
-  if (handler == nullptr) return E_OUTOFMEMORY;
-  // Held for the query so that a refused interface destroys the new handler again.
-  handler->AddRef();
-  const HRESULT hr = handler->QueryInterface(riid, out);
-  handler->Release();
-  return hr;
+  return QueryNewObject(new (std::nothrow) CVLPDMenu(), riid, out);
 }
 
 STDMETHODIMP CDllVLPDMenuClassFactory::LockServer(BOOL) { return S_OK; }
@@ -48,12 +37,7 @@ HRESULT GetVLPDMenuClassObject(REFCLSID clsid, REFIID riid, void** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
   if (!IsEqualCLSID(clsid, kClsidVLPDMenu)) return CLASS_E_CLASSNOTAVAILABLE;
-  auto* factory = new (std::nothrow) CDllVLPDMenuClassFactory();
-  if (factory == nullptr) return E_OUTOFMEMORY;
-  factory->AddRef();
-  const HRESULT hr = factory->QueryInterface(riid, out);
-  factory->Release();
-  return hr;
+  return QueryNewObject(new (std::nothrow) CDllVLPDMenuClassFactory(), riid, out);
 }
 
 }  // namespace vlpd

@@ -1,29 +1,28 @@
 // The class factory of the handler: a new one for every DllGetClassObject call.
 #pragma once
 
-#include <unknwn.h>
 #include <windows.h>
+// unknwn.h needs windows.h first.
+#include <unknwn.h>
+
+#include "win/com_object.h"
 
 namespace vlpd {
 
-class CDllVLPDMenuClassFactory final : public IClassFactory {
+class CDllVLPDMenuClassFactory final : public ComObject<CDllVLPDMenuClassFactory, IClassFactory> {
  public:
-  // Made with a reference count of 0 and counted among the module's live objects.
-  CDllVLPDMenuClassFactory();
-  CDllVLPDMenuClassFactory(const CDllVLPDMenuClassFactory&) = delete;
-  CDllVLPDMenuClassFactory& operator=(const CDllVLPDMenuClassFactory&) = delete;
+  static const InterfaceEntry<CDllVLPDMenuClassFactory> kInterfaces[1];
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
+  // Made with a reference count of 0 and counted among the module's live objects.
+  CDllVLPDMenuClassFactory() = default;
+
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** out) override;
   // Locks are not counted: only live objects keep the module loaded.
   STDMETHODIMP LockServer(BOOL lock) override;
 
  private:
-  ~CDllVLPDMenuClassFactory();
-
-  LONG references_ = 0;
+  friend ComObject;
+  ~CDllVLPDMenuClassFactory() = default;
 };
 
 // DllGetClassObject's work: a new factory for the server's class, asked for `riid`.

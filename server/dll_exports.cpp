@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "server/class_factory.h"
-#include "server/module_state.h"
+#include "win/module_state.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) vlpd::SetModuleInstance(instance);

@@ -4,10 +4,10 @@
 #include <windows.h>
 
 #include "server/clsid.h"
-#include "server/module_state.h"
 #include "server/registry_rows.h"
-#include "server/unique_handle.h"
 #include "text/path.h"
+#include "win/module_state.h"
+#include "win/unique_handle.h"
 
 namespace vlpd {
 namespace {

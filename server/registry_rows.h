@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+#include "text/handler_name.h"
+
 namespace vlpd {
 
 // The two roots the rows name: HKEY_CLASSES_ROOT and HKEY_LOCAL_MACHINE.
@@ -13,9 +15,7 @@ enum class RegistryRoot { kClassesRoot, kLocalMachine };
 // What the `%s` of a row's data format stands for.
 enum class RowArgument { kModulePath, kClsidText, kNone };
 
-// The handler's registered name: the class key's default value, the leaf of the hook keys and the
-// approval value's data.
-inline constexpr char kRegisteredName[] = "VLPDMenu_0150";
+inline constexpr const char* kRegisteredName = kHandlerName;
 
 // Every key path, value name and data text is built in a buffer of this many bytes (terminator
 // included), as is the CLSID text.
@@ -36,11 +36,11 @@ inline constexpr RegistrationRow kRegistrationRows[] = {
     {RegistryRoot::kClassesRoot, "CLSID\\%s\\InProcServer32", nullptr, "%s", RowArgument::kModulePath},
     {RegistryRoot::kClassesRoot, "CLSID\\%s\\InProcServer32", "ThreadingModel", "Apartment",
      RowArgument::kModulePath},
-    {RegistryRoot::kLocalMachine, "software\\classes\\clsid\\VLPDMenu_0150", nullptr, "%s",
+    {RegistryRoot::kLocalMachine, "software\\classes\\clsid\\" VLPD_HANDLER_NAME, nullptr, "%s",
      RowArgument::kClsidText},
-    {RegistryRoot::kClassesRoot, "*\\shellex\\ContextMenuHandlers\\VLPDMenu_0150", nullptr, "%s",
+    {RegistryRoot::kClassesRoot, "*\\shellex\\ContextMenuHandlers\\" VLPD_HANDLER_NAME, nullptr, "%s",
      RowArgument::kClsidText},
-    {RegistryRoot::kClassesRoot, "Directory\\shellex\\ContextMenuHandlers\\VLPDMenu_0150", nullptr, "%s",
+    {RegistryRoot::kClassesRoot, "Directory\\shellex\\ContextMenuHandlers\\" VLPD_HANDLER_NAME, nullptr, "%s",
      RowArgument::kClsidText},
 };
 
@@ -59,8 +59,8 @@ struct UnregistrationRow {
 inline constexpr UnregistrationRow kUnregistrationRows[] = {
     {RegistryRoot::kClassesRoot, "CLSID\\%s\\InProcServer32"},
     {RegistryRoot::kClassesRoot, "CLSID\\%s"},
-    {RegistryRoot::kClassesRoot, "*\\shellex\\ContextMenuHandlers\\VLPDMenu_0150"},
-    {RegistryRoot::kClassesRoot, "Directory\\shellex\\ContextMenuHandlers\\VLPDMenu_0150"},
+    {RegistryRoot::kClassesRoot, "*\\shellex\\ContextMenuHandlers\\" VLPD_HANDLER_NAME},
+    {RegistryRoot::kClassesRoot, "Directory\\shellex\\ContextMenuHandlers\\" VLPD_HANDLER_NAME},
 };
 
 // Writes `format` into `out` (`size` bytes) with every "%s" replaced by `argument` (null counts

@@ -2,15 +2,22 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace vlpd {
 
-inline constexpr std::size_t kMaxPath = 260;               // bytes of text in a path buffer
+inline constexpr std::size_t kMaxPath = 260;                  // bytes of text in a path buffer
 inline constexpr std::size_t kPathBufferSize = kMaxPath + 1;  // text and terminator
 
+// The file attribute bits the core looks at, and the failure value of an attribute query.
+inline constexpr std::uint32_t kAttributeDirectory = 0x10;
+inline constexpr std::uint32_t kAttributeTemporary = 0x100;
+inline constexpr std::uint32_t kAttributeReparsePoint = 0x400;
+inline constexpr std::uint32_t kInvalidAttributes = 0xFFFFFFFF;
+
 struct PathParts {
-  const char* source = nullptr;     // set by the caller
-  const char* extension = nullptr;  // points at the dot inside `name`, or null
+  const char* source = nullptr;          // set by the caller
+  const char* extension = nullptr;       // points at the dot inside `name`, or null
   char directory[kPathBufferSize] = {};  // up to and including the last separator
   char name[kPathBufferSize] = {};
 };

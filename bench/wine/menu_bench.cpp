@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "handler/vlpd_menu.h"
-#include "server/unique_handle.h"
+#include "win/unique_handle.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "handler/selection_list.h"
 #include "project/project_file.h"
-#include "server/unique_handle.h"
+#include "selection/selection_list.h"
+#include "win/unique_handle.h"
 
 namespace {
 

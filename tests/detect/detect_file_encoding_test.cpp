@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "detect/encoding.h"
-#include "server/unique_handle.h"
 #include "tests/detect/japanese_text.h"
 #include "tests/support/temp_dir.h"
+#include "win/unique_handle.h"
 
 namespace vlpd {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "handler/selection_list.h"
+#include "selection/selection_list.h"
 
 namespace vlpd {
 namespace {

@@ -12,11 +12,11 @@
 
 #include "handler/handler_text.h"
 #include "handler/install_folder.h"
-#include "server/unique_handle.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_data_object.h"
 #include "tests/support/vlpd_dll.h"
+#include "win/unique_handle.h"
 
 namespace vlpd::test {
 namespace {

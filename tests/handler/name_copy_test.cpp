@@ -8,10 +8,10 @@
 #include <thread>
 #include <vector>
 
-#include "server/unique_handle.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/test_data_object.h"
 #include "tests/support/vlpd_dll.h"
+#include "win/unique_handle.h"
 
 namespace vlpd::test {
 namespace {

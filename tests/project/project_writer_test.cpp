@@ -127,48 +127,48 @@ TEST_F(ProjectWriterTest, SelectedFileAndFolderWithDetectedSwitches) {
 TEST(RelativeBase, InvokingFolderAboveAtAndBelowTheBase) {
   // Below the base: two levels up to C:\a\.
   RelativeBase below = BaseOf(R"(C:\a\b\c)", R"(C:\a\x.txt)");
-  EXPECT_EQ(below.baseLength, 5);
-  EXPECT_STREQ(below.upPrefix, "..\\..\\");
+  EXPECT_EQ(below.base_length, 5);
+  EXPECT_STREQ(below.up_prefix, "..\\..\\");
   EXPECT_EQ(LineOf(0, R"(C:\a\x.txt)", below), "..\\..\\x.txt\r\n");
 
   // The invoking folder is the base; the member lies further down.
   RelativeBase at = BaseOf(R"(C:\a\b)", R"(C:\a\b\sub\y.txt)");
-  EXPECT_EQ(at.baseLength, 7);
-  EXPECT_STREQ(at.upPrefix, ".\\");
+  EXPECT_EQ(at.base_length, 7);
+  EXPECT_STREQ(at.up_prefix, ".\\");
   EXPECT_EQ(LineOf(0, R"(C:\a\b\sub\y.txt)", at), ".\\sub\\y.txt\r\n");
 
   // The first path is the invoking folder itself: the base is its parent.
   RelativeBase self = BaseOf(R"(C:\a\b)", R"(C:\a\b)");
-  EXPECT_EQ(self.baseLength, 5);
-  EXPECT_STREQ(self.upPrefix, "..\\");
+  EXPECT_EQ(self.base_length, 5);
+  EXPECT_STREQ(self.up_prefix, "..\\");
   EXPECT_EQ(LineOf(0, R"(C:\a\b\x.txt)", self), "..\\b\\x.txt\r\n");
 
   // A trailing separator on the invoking folder changes nothing.
   RelativeBase trailing = BaseOf(R"(C:\a\b\c\)", R"(C:\a\x.txt)");
-  EXPECT_EQ(trailing.baseLength, 5);
-  EXPECT_STREQ(trailing.upPrefix, "..\\..\\");
+  EXPECT_EQ(trailing.base_length, 5);
+  EXPECT_STREQ(trailing.up_prefix, "..\\..\\");
 }
 
 TEST(RelativeBase, RootDriveAndNetworkPaths) {
   RelativeBase root = BaseOf(R"(C:\)", R"(C:\x.txt)");
-  EXPECT_EQ(root.baseLength, 3);
+  EXPECT_EQ(root.base_length, 3);
   EXPECT_EQ(LineOf(0, R"(C:\x.txt)", root), ".\\x.txt\r\n");
 
   RelativeBase other_drive = BaseOf(R"(C:\work)", R"(D:\work\x.txt)");
-  EXPECT_EQ(other_drive.baseLength, 0);
-  EXPECT_STREQ(other_drive.upPrefix, "");
+  EXPECT_EQ(other_drive.base_length, 0);
+  EXPECT_STREQ(other_drive.up_prefix, "");
   EXPECT_EQ(LineOf(2, R"(D:\work\x.txt)", other_drive), "/E D:\\work\\x.txt\r\n");
 
   // Two network paths sharing only their leading backslashes have no base.
-  EXPECT_EQ(BaseOf(R"(\\one\share)", R"(\\two\share\x.txt)").baseLength, 0);
+  EXPECT_EQ(BaseOf(R"(\\one\share)", R"(\\two\share\x.txt)").base_length, 0);
   RelativeBase same_server = BaseOf(R"(\\srv\a)", R"(\\srv\b\x.txt)");
-  EXPECT_EQ(same_server.baseLength, 6);
+  EXPECT_EQ(same_server.base_length, 6);
   EXPECT_EQ(LineOf(0, R"(\\srv\b\x.txt)", same_server), "..\\b\\x.txt\r\n");
 }
 
 TEST(RelativeBase, LetterCaseIsFoldedForTheBaseButKeptInTheLine) {
   RelativeBase base = BaseOf(R"(C:\Work\Docs)", R"(c:\WORK\docs\Read.ME)");
-  EXPECT_EQ(base.baseLength, 13);
+  EXPECT_EQ(base.base_length, 13);
   EXPECT_EQ(LineOf(0, R"(c:\WORK\docs\Read.ME)", base), ".\\Read.ME\r\n");
   EXPECT_EQ(LineOf(0, R"(C:\work\DOCS\Sub\X.txt)", base), ".\\Sub\\X.txt\r\n");
 }
@@ -176,39 +176,39 @@ TEST(RelativeBase, LetterCaseIsFoldedForTheBaseButKeptInTheLine) {
 TEST(RelativeBase, TrailByteBackslashIsNeitherBaseEndNorLevel) {
   // C:\表 against C:\表x.txt: the 0x5C of 表 does not end a shared base.
   RelativeBase hyo = BaseOf("C:\\" HYO, "C:\\" HYO "x.txt");
-  EXPECT_EQ(hyo.baseLength, 3);
-  EXPECT_STREQ(hyo.upPrefix, "..\\");
+  EXPECT_EQ(hyo.base_length, 3);
+  EXPECT_STREQ(hyo.up_prefix, "..\\");
   EXPECT_EQ(LineOf(0, "C:\\" HYO "x.txt", hyo), "..\\" HYO "x.txt\r\n");
 
   // Folders 表 and ソ below the base count one level each.
   RelativeBase levels = BaseOf("C:\\a\\" HYO "\\" SO, "C:\\a\\x.txt");
-  EXPECT_EQ(levels.baseLength, 5);
-  EXPECT_STREQ(levels.upPrefix, "..\\..\\");
+  EXPECT_EQ(levels.base_length, 5);
+  EXPECT_STREQ(levels.up_prefix, "..\\..\\");
 
   RelativeBase inside = BaseOf("C:\\" HYO "\\" SO, "C:\\" HYO "\\" SO "\\x.txt");
-  EXPECT_EQ(inside.baseLength, 9);
-  EXPECT_STREQ(inside.upPrefix, ".\\");
+  EXPECT_EQ(inside.base_length, 9);
+  EXPECT_STREQ(inside.up_prefix, ".\\");
   EXPECT_EQ(LineOf(5, "C:\\" HYO "\\" SO "\\" HYO ".txt", inside), "/UB .\\" HYO ".txt\r\n");
 }
 
 TEST(RelativeBase, AbsentOrOverlongInvokingFolderGivesAbsolutePaths) {
-  EXPECT_EQ(BaseOf(nullptr, R"(C:\a\x.txt)").baseLength, 0);
-  EXPECT_EQ(BaseOf(R"(C:\a)", nullptr).baseLength, 0);
+  EXPECT_EQ(BaseOf(nullptr, R"(C:\a\x.txt)").base_length, 0);
+  EXPECT_EQ(BaseOf(R"(C:\a)", nullptr).base_length, 0);
   // 260 bytes without a separator leave no room for one.
   std::string long_folder = "C:\\" + std::string(257, 'a');
-  EXPECT_EQ(BaseOf(long_folder.c_str(), R"(C:\x.txt)").baseLength, 0);
+  EXPECT_EQ(BaseOf(long_folder.c_str(), R"(C:\x.txt)").base_length, 0);
   // 261 bytes do not fit a path buffer at all.
   std::string longer = long_folder + "\\";
   longer += "b";
-  EXPECT_EQ(BaseOf(longer.c_str(), R"(C:\x.txt)").baseLength, 0);
+  EXPECT_EQ(BaseOf(longer.c_str(), R"(C:\x.txt)").base_length, 0);
 }
 
 TEST(RelativeBase, UpPrefixHoldsAtMost86Levels) {
   std::string folder = "C:";
   for (int i = 0; i < 86; ++i) folder += "\\a";
   RelativeBase deep = BaseOf(folder.c_str(), R"(C:\x)");
-  EXPECT_EQ(deep.baseLength, 3);
-  EXPECT_EQ(std::strlen(deep.upPrefix), 258u);
+  EXPECT_EQ(deep.base_length, 3);
+  EXPECT_EQ(std::strlen(deep.up_prefix), 258u);
   // 258 bytes of prefix and one of name fit; a longer name falls back to the absolute path.
   std::string expected;
   for (int i = 0; i < 86; ++i) expected += "..\\";
@@ -217,7 +217,7 @@ TEST(RelativeBase, UpPrefixHoldsAtMost86Levels) {
 
   folder += "\\a";
   RelativeBase deeper = BaseOf(folder.c_str(), R"(C:\x)");
-  EXPECT_EQ(deeper.baseLength, 0);
+  EXPECT_EQ(deeper.base_length, 0);
   EXPECT_EQ(LineOf(0, R"(C:\x)", deeper), "C:\\x\r\n");
 }
 
@@ -242,7 +242,7 @@ TEST(ComposeMemberLine, SwitchesAndBounds) {
 
 TEST(ComposeMemberLine, MembersOutsideTheBaseKeepTheirAbsolutePath) {
   RelativeBase base = BaseOf(R"(C:\a\b)", R"(C:\a\b\x.txt)");
-  ASSERT_EQ(base.baseLength, 7);
+  ASSERT_EQ(base.base_length, 7);
   EXPECT_EQ(LineOf(0, R"(C:\a\c.txt)", base), "C:\\a\\c.txt\r\n");
   EXPECT_EQ(LineOf(0, R"(D:\a\b\x.txt)", base), "D:\\a\\b\\x.txt\r\n");
   EXPECT_EQ(LineOf(0, "C:", base), "C:\r\n");
@@ -250,7 +250,7 @@ TEST(ComposeMemberLine, MembersOutsideTheBaseKeepTheirAbsolutePath) {
   EXPECT_EQ(LineOf(0, R"(C:\a\bc)", base), "C:\\a\\bc\r\n");
   // A relative text longer than 260 bytes is replaced by the absolute path.
   RelativeBase up = BaseOf(R"(C:\a\b\c\d)", R"(C:\a\x)");
-  ASSERT_STREQ(up.upPrefix, "..\\..\\..\\");
+  ASSERT_STREQ(up.up_prefix, "..\\..\\..\\");
   const std::string member = "C:\\a\\" + std::string(253, 'n');
   ASSERT_EQ(member.size(), 258u);
   EXPECT_EQ(LineOf(0, member.c_str(), up), member + "\r\n");

@@ -11,10 +11,10 @@
 
 #include "handler/handler_text.h"
 #include "server/clsid.h"
-#include "server/unique_handle.h"
 #include "tests/support/shell_data_object.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/vlpd_dll.h"
+#include "win/unique_handle.h"
 
 namespace vlpd::test {
 namespace {

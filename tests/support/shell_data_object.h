@@ -1,13 +1,13 @@
 // The data object Wine's shell32 hands out for real files, as Explorer would pass it.
 #pragma once
 
-#include <windows.h>
 #include <objidl.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
 
-#include "server/unique_handle.h"
+#include "win/unique_handle.h"
 
 namespace vlpd::test {
 

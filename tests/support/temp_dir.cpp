@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "server/unique_handle.h"
+#include "win/unique_handle.h"
 
 namespace vlpd::test {
 namespace {
@@ -59,8 +59,8 @@ std::string TempDir::MakeFolder(const std::string& relative) const {
 std::string TempDir::WriteFile(const std::string& relative, const std::string& bytes) const {
   const std::string full = *this / relative;
   MakeParents(full);
-  FileHandle file(CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr));
+  FileHandle file(
+      CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
   if (file.Valid() && !bytes.empty()) {
     ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -79,6 +79,8 @@ std::string ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 }  // namespace vlpd::test

@@ -2,22 +2,22 @@
 // shell (or a hostile caller) may hand to the handler.
 #pragma once
 
-#include <windows.h>
 #include <objidl.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
 
-#include "server/unique_handle.h"
+#include "win/unique_handle.h"
 
 namespace vlpd::test {
 
 struct DropOptions {
-  bool offer_hdrop = true;             // GetData(CF_HDROP) succeeds
-  bool enumerate_nothing = false;      // EnumFormatEtc lists no formats at all
-  bool hdrop_not_first = false;        // EnumFormatEtc lists CF_TEXT before CF_HDROP
-  bool wide_names = false;             // DROPFILES with fWide, as the shell builds it
-  bool use_raw_block = false;          // hand over `raw_block` as the drop list, bytes as they are
+  bool offer_hdrop = true;         // GetData(CF_HDROP) succeeds
+  bool enumerate_nothing = false;  // EnumFormatEtc lists no formats at all
+  bool hdrop_not_first = false;    // EnumFormatEtc lists CF_TEXT before CF_HDROP
+  bool wide_names = false;         // DROPFILES with fWide, as the shell builds it
+  bool use_raw_block = false;      // hand over `raw_block` as the drop list, bytes as they are
   std::vector<unsigned char> raw_block;
 };
 

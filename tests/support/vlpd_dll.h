@@ -1,12 +1,12 @@
 // The built VLPDMenu.dll, loaded as the shell loads it, for tests that play the shell.
 #pragma once
 
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <string>
 
-#include "server/unique_handle.h"
+#include "win/unique_handle.h"
 
 namespace vlpd::test {
 

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "server/clsid.h"
-#include "server/unique_handle.h"
 #include "tools/demo/console.h"
 #include "tools/demo/screenshot.h"
 #include "tools/demo/watch.h"
+#include "win/unique_handle.h"
 
 namespace vlpd::demo {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "server/unique_handle.h"
 #include "tools/demo/png_writer.h"
+#include "win/unique_handle.h"
 
 namespace vlpd::demo {
 namespace {

@@ -1,27 +1,15 @@
-#include "handler/menu_table.h"
+#include "handler/command_table.h"
 
 #include <cstring>
 
-#include "handler/handler_text.h"
 #include "text/path.h"
 #include "text/sjis_string.h"
 
 namespace vlpd {
 
-const std::array<SubmenuEntry, kSubmenuEntries> kSubmenu = {{
-    {false, text::kLabelOpen, 0, EnableRule::kOpen},
-    {true, nullptr, -1, EnableRule::kAlways},
-    {false, text::kLabelShiftJis, 1, EnableRule::kEncoding},
-    {false, text::kLabelEuc, 2, EnableRule::kEncoding},
-    {false, text::kLabelUtf8, 3, EnableRule::kEncoding},
-    {false, text::kLabelUtf16Be, 4, EnableRule::kEncoding},
-    {false, text::kLabelUtf16Le, 5, EnableRule::kEncoding},
-    {false, text::kProjectExtension, 6, EnableRule::kProject},
-    {true, nullptr, -1, EnableRule::kAlways},
-    {false, text::kLabelCreateProject, 7, EnableRule::kAlways},
-    {true, nullptr, -1, EnableRule::kAlways},
-    {false, text::kLabelCopyNames, 8, EnableRule::kAlways},
-}};
+const Command* CommandAt(long long offset) {
+  return offset >= 0 && offset < kCommandCount ? &kCommands[offset] : nullptr;
+}
 
 bool RuleEnabled(EnableRule rule, SelectionKind kind) {
   switch (rule) {
@@ -58,8 +46,9 @@ SelectionKind DecideSelectionKind(bool is_folder, int count, const char* first_p
 }
 
 const char* OpenSwitch(int offset) {
-  static constexpr const char* kSwitches[] = {"", "/S ", "/E ", "/U8 ", "/UB ", "/UL ", "/P "};
-  return offset >= 0 && offset < 7 ? kSwitches[offset] : nullptr;
+  const Command* command = CommandAt(offset);
+  return command != nullptr && command->action == CommandAction::kOpenInEditor ? command->editor_switch
+                                                                               : nullptr;
 }
 
 bool MenuFlagsAccepted(std::uint32_t flags) {

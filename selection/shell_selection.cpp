@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "handler/drop_list.h"
 #include "handler/vlpd_menu.h"
+#include "selection/drop_list.h"
 
 namespace vlpd {
 namespace {
@@ -61,8 +61,8 @@ bool DropListReadable(HGLOBAL block) {
 
 }  // namespace
 
-HRESULT CVLPDMenu::RefillSelection() {
-  selection_.Free();
+HRESULT ShellSelection::Refill() {
+  list_.Free();
   if (!data_) return E_UNEXPECTED;
 
   ComRef<IEnumFORMATETC> formats;
@@ -93,7 +93,7 @@ HRESULT CVLPDMenu::RefillSelection() {
   const auto drop = static_cast<HDROP>(block);
   const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
   if (count < 1) return got;
-  if (!selection_.Reserve(static_cast<int>(count))) return E_OUTOFMEMORY;
+  if (!list_.Reserve(static_cast<int>(count))) return E_OUTOFMEMORY;
 
   for (UINT i = 0; i < count; ++i) {
     // A name that would not fit a 260-byte read is left out rather than kept cut short.
@@ -106,12 +106,12 @@ HRESULT CVLPDMenu::RefillSelection() {
     DragQueryFileA(drop, i, name, sizeof name - 1);
     const std::size_t bytes = strnlen(name, sizeof name);
     if (bytes == 0 || bytes >= kMaxPath) continue;
-    if (!selection_.Append(name, bytes)) {
-      selection_.Free();
+    if (!list_.Append(name, bytes)) {
+      list_.Free();
       return E_OUTOFMEMORY;
     }
   }
-  if (selection_.Count() == 0) selection_.Free();
+  if (list_.Count() == 0) list_.Free();
   return got;
 }
 

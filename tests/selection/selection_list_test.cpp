@@ -1,5 +1,5 @@
 // The per-handler selection list: names kept in order, lengths summed, limits and emptying.
-#include "handler/selection_list.h"
+#include "selection/selection_list.h"
 
 #include <gtest/gtest.h>
 

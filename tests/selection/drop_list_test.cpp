@@ -1,6 +1,6 @@
 // The CF_HDROP block check: well-formed ANSI and wide lists pass; short, truncated and
 // malformed blocks never do.
-#include "handler/drop_list.h"
+#include "selection/drop_list.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "server/module_state.h"
+#include "win/module_state.h"
 
 namespace vlpd {
 namespace {

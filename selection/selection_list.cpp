@@ -1,4 +1,4 @@
-#include "handler/selection_list.h"
+#include "selection/selection_list.h"
 
 #include <cstring>
 #include <new>

@@ -1,5 +1,5 @@
 // The submenu table, the enable states per selection kind, the kind decision and the flags test.
-#include "handler/menu_table.h"
+#include "handler/command_table.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "handler/drop_list.h"
+#include "selection/drop_list.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "handler/message_box.h"
+#include "win/message_box.h"
 
 namespace vlpd {
 

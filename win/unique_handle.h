@@ -1,5 +1,5 @@
 // Move-only owners for Windows handles and COM references: every handle, key, find handle,
-// global block and interface pointer is closed exactly once, on every path.
+// global block, menu and interface pointer is closed exactly once, on every path.
 #pragma once
 
 #include <windows.h>
@@ -62,11 +62,18 @@ struct GlobalTraits {
   static void Close(HGLOBAL g) { GlobalFree(g); }
 };
 
+struct MenuTraits {
+  static HMENU Invalid() { return nullptr; }
+  static void Close(HMENU m) { DestroyMenu(m); }
+};
+
 using FileHandle = UniqueHandle<HANDLE, FileHandleTraits>;
 using KernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using FindHandle = UniqueHandle<HANDLE, FindHandleTraits>;
 using RegKey = UniqueHandle<HKEY, RegKeyTraits>;
 using GlobalBlock = UniqueHandle<HGLOBAL, GlobalTraits>;
+// A menu until another menu takes it over as a submenu (then Release it).
+using MenuHandle = UniqueHandle<HMENU, MenuTraits>;
 
 // A locked global block, unlocked when it goes out of scope.
 class GlobalLockGuard {

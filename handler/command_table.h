@@ -1,0 +1,112 @@
+// The commands of the submenu, one row each: label, help text, editor switch, enable rule and
+// action. The submenu, the help texts and the dispatch all read this table, so a command's facts
+// cannot fall out of step; a command's offset is its row's index. Plain data: the Windows layer
+// turns it into menus.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <iterator>
+
+#include "detect/encoding.h"
+#include "handler/handler_text.h"
+
+namespace vlpd {
+
+enum class SelectionKind { kSeveral, kSingleFile, kSingleProject };
+enum class EnableRule { kOpen, kEncoding, kProject, kAlways };
+enum class CommandAction { kOpenInEditor, kCreateProject, kCopyNames };
+
+struct Command {
+  const char* label;
+  const char* help;           // the status-bar help text
+  const char* editor_switch;  // kOpenInEditor: the switch ("" for none); null for other actions
+  EnableRule rule;
+  CommandAction action;
+  bool separator_before;  // a separator stands above the item in the submenu
+};
+
+// Opens a project file as an ordinary text file.
+inline constexpr char kProjectAsTextSwitch[] = "/P ";
+
+inline constexpr Command kCommands[] = {
+    {text::kLabelOpen, text::kHelpOpen, "", EnableRule::kOpen, CommandAction::kOpenInEditor, false},
+    {text::kLabelShiftJis, text::kHelpShiftJis, EncodingSwitch(kEncodingShiftJis), EnableRule::kEncoding,
+     CommandAction::kOpenInEditor, true},
+    {text::kLabelEuc, text::kHelpEuc, EncodingSwitch(kEncodingEuc), EnableRule::kEncoding,
+     CommandAction::kOpenInEditor, false},
+    {text::kLabelUtf8, text::kHelpUtf8, EncodingSwitch(kEncodingUtf8), EnableRule::kEncoding,
+     CommandAction::kOpenInEditor, false},
+    {text::kLabelUtf16Be, text::kHelpUtf16Be, EncodingSwitch(kEncodingUtf16Be), EnableRule::kEncoding,
+     CommandAction::kOpenInEditor, false},
+    {text::kLabelUtf16Le, text::kHelpUtf16Le, EncodingSwitch(kEncodingUtf16Le), EnableRule::kEncoding,
+     CommandAction::kOpenInEditor, false},
+    {text::kProjectExtension, text::kHelpOpenProjectAsText, kProjectAsTextSwitch, EnableRule::kProject,
+     CommandAction::kOpenInEditor, false},
+    {text::kLabelCreateProject, text::kHelpCreateProject, nullptr, EnableRule::kAlways,
+     CommandAction::kCreateProject, true},
+    {text::kLabelCopyNames, text::kHelpCopyNames, nullptr, EnableRule::kAlways, CommandAction::kCopyNames,
+     true},
+};
+
+inline constexpr int kCommandCount = static_cast<int>(std::size(kCommands));
+
+constexpr int CountSeparators() {
+  int count = 0;
+  for (const Command& command : kCommands) count += command.separator_before ? 1 : 0;
+  return count;
+}
+
+// Submenu positions, separators included.
+inline constexpr int kSubmenuEntries = kCommandCount + CountSeparators();
+
+// One position of the submenu.
+struct SubmenuEntry {
+  bool separator;
+  const char* label;  // null for a separator
+  int offset;         // command offset; -1 for a separator
+  EnableRule rule;
+};
+
+constexpr std::array<SubmenuEntry, kSubmenuEntries> MakeSubmenu() {
+  std::array<SubmenuEntry, kSubmenuEntries> entries{};
+  std::size_t position = 0;
+  for (int offset = 0; offset < kCommandCount; ++offset) {
+    const Command& command = kCommands[offset];
+    if (command.separator_before) entries[position++] = {true, nullptr, -1, EnableRule::kAlways};
+    entries[position++] = {false, command.label, offset, command.rule};
+  }
+  return entries;
+}
+
+inline constexpr std::array<SubmenuEntry, kSubmenuEntries> kSubmenu = MakeSubmenu();
+
+// Menu flags as InsertMenuA takes them.
+inline constexpr std::uint32_t kItemEnabled = 0x400;  // MF_BYPOSITION | MF_STRING
+inline constexpr std::uint32_t kItemGrayed = 0x403;   // MF_BYPOSITION | MF_GRAYED | MF_DISABLED
+inline constexpr std::uint32_t kSeparator = 0xC00;    // MF_BYPOSITION | MF_SEPARATOR
+inline constexpr std::uint32_t kPopup = 0x410;        // MF_BYPOSITION | MF_POPUP
+
+// The row of command `offset`; null for an offset outside the table.
+const Command* CommandAt(long long offset);
+
+// Whether an item under `rule` is enabled for a selection of `kind`.
+bool RuleEnabled(EnableRule rule, SelectionKind kind);
+
+// The InsertMenuA flags of `entry` for a selection of `kind`.
+std::uint32_t EntryFlags(const SubmenuEntry& entry, SelectionKind kind);
+
+// The kind of a selection of `count` paths whose first is `first_path`; `is_folder` tells
+// whether the first path carries the directory attribute. Only the first path is examined.
+SelectionKind DecideSelectionKind(bool is_folder, int count, const char* first_path);
+
+// The editor switch of open command `offset`: "" for the plain open, an encoding switch, or
+// "/P " to open a project file as text; null for any other offset.
+const char* OpenSwitch(int offset);
+
+// The flags test of QueryContextMenu: true when the submenu is to be added for `flags`.
+// Only the low four bits count: none set, CMF_VERBSONLY (2) or CMF_EXPLORE (4) accept; the
+// rest (CMF_DEFAULTONLY 1 and CMF_NOVERBS 8 alone) reject.
+bool MenuFlagsAccepted(std::uint32_t flags);
+
+}  // namespace vlpd

@@ -1,0 +1,33 @@
+// The selection as the shell hands it over: its data object, kept for the handler's whole life,
+// and the list of selected paths read afresh from it for every use.
+#pragma once
+
+#include <windows.h>
+// The shell headers need windows.h first.
+#include <objidl.h>
+
+#include "selection/selection_list.h"
+#include "win/unique_handle.h"
+
+namespace vlpd {
+
+class ShellSelection {
+ public:
+  // Keeps a reference of its own on `data` (replacing any earlier one).
+  void Attach(IDataObject* data) { data_ = ComRef<IDataObject>::Share(data); }
+  // Gives the data object back.
+  void Detach() { data_.Reset(); }
+
+  // Reads the data object's drop list into List(). A failure result means the names could not
+  // be read (E_UNEXPECTED when no data object is attached, E_OUTOFMEMORY when memory runs out);
+  // success may still leave the list empty. Names of 260 bytes or more are left out.
+  HRESULT Refill();
+  void Free() { list_.Free(); }
+  const SelectionList& List() const { return list_; }
+
+ private:
+  ComRef<IDataObject> data_;
+  SelectionList list_;
+};
+
+}  // namespace vlpd

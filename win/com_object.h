@@ -1,0 +1,68 @@
+// What both COM classes share: the interface table that QueryInterface walks, the reference
+// count, and the module's count of live objects.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+#include "win/module_state.h"
+
+namespace vlpd {
+
+// One row of an interface table: an interface identifier and how to reach that interface of the
+// object. The first row also answers IID_IUnknown, so it fixes the object's identity.
+template <typename Object>
+struct InterfaceEntry {
+  const IID* iid;
+  IUnknown* (*cast)(Object* object);
+};
+
+template <typename Object, typename Interface>
+IUnknown* CastTo(Object* object) {
+  return static_cast<Interface*>(object);
+}
+
+// Implements IUnknown for `Object`, which derives from this with its interfaces and names them in
+// a static table `kInterfaces` of InterfaceEntry<Object> rows. Objects are apartment-threaded: only
+// their own apartment calls them, so the reference count needs no interlocking; the module count
+// does, as objects of several apartments share it.
+template <typename Object, typename... Interfaces>
+class ComObject : public Interfaces... {
+ public:
+  ComObject(const ComObject&) = delete;
+  ComObject& operator=(const ComObject&) = delete;
+
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    auto* self = static_cast<Object*>(this);
+    for (const InterfaceEntry<Object>& entry : Object::kInterfaces) {
+      if (IsEqualIID(riid, *entry.iid) || (&entry == Object::kInterfaces && IsEqualIID(riid, IID_IUnknown))) {
+        IUnknown* found = entry.cast(self);
+        found->AddRef();
+        *out = found;
+        return S_OK;
+      }
+    }
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references_); }
+  STDMETHODIMP_(ULONG) Release() override {
+    const LONG left = --references_;
+    if (left == 0) delete static_cast<Object*>(this);
+    return static_cast<ULONG>(left);
+  }
+
+ protected:
+  // Made with a reference count of 0: the first QueryInterface takes it to 1.
+  ComObject() { AddObject(); }
+  // Runs after the object's own destructor, so whatever it gives back is gone before the module
+  // may be unloaded.
+  ~ComObject() { RemoveObject(); }
+
+ private:
+  LONG references_ = 0;
+};
+
+}  // namespace vlpd
