@@ -1,11 +1,10 @@
-// Reading the selection from the shell's data object.
-#include <windows.h>
+#include "selection/shell_selection.h"
+
 // The shell headers need windows.h first.
 #include <shellapi.h>
 
 #include <cstring>
 
-#include "handler/vlpd_menu.h"
 #include "selection/drop_list.h"
 
 namespace vlpd {

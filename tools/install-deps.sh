@@ -6,7 +6,7 @@ set -euo pipefail
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
-for p in cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev \
+for p in cmake ninja-build g++ clang clang-tidy libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev \
          g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine xvfb xauth locales; do
   have_pkg "$p" || need+=("$p")
 done

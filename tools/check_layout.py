@@ -1,0 +1,129 @@
+#!/usr/bin/env python3
+"""Checks that includes run one way through the product's folders.
+
+Each folder stands on a floor and may include only folders on lower floors (and itself), so no
+include runs upward and no two folders include each other. The portable core (every source that
+a folder's CMakeLists.txt adds to vlpd_core, and every header those reach) includes no Windows
+header: only the C++ library and the compiler's vector intrinsics.
+
+Usage: check_layout.py [ROOT]       check the tree at ROOT (default: this script's project)
+       check_layout.py --self-test  check that the rules catch what they are meant to catch
+"""
+import os
+import re
+import sys
+import tempfile
+
+FLOORS = {
+    "text": 1,
+    "win": 1,
+    "detect": 2,
+    "selection": 2,
+    "project": 3,
+    "handler": 4,
+    "server": 5,
+}
+# Angle includes the portable core may use besides the C++ library's own (which have no ".h").
+CORE_SYSTEM_HEADERS = {"emmintrin.h", "immintrin.h", "cpuid.h"}
+
+QUOTED = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
+ANGLED = re.compile(r"^\s*#\s*include\s+<([^>]+)>", re.M)
+CORE_SOURCES = re.compile(r"target_sources\(\s*vlpd_core\s+PRIVATE\s+([^)]*)\)", re.S)
+
+
+def read(path):
+    with open(path, encoding="utf-8", errors="replace") as f:
+        return f.read()
+
+
+def product_files(root):
+    for folder in FLOORS:
+        base = os.path.join(root, folder)
+        if not os.path.isdir(base):
+            continue
+        for directory, _, names in os.walk(base):
+            for name in sorted(names):
+                if name.endswith((".h", ".cpp")):
+                    yield os.path.relpath(os.path.join(directory, name), root).replace(os.sep, "/")
+
+
+def core_files(root):
+    """Sources added to vlpd_core and every project header they reach."""
+    pending = []
+    for folder in FLOORS:
+        cmake = os.path.join(root, folder, "CMakeLists.txt")
+        if os.path.exists(cmake):
+            for block in CORE_SOURCES.findall(read(cmake)):
+                pending += [f"{folder}/{name}" for name in block.split()]
+    seen = set()
+    while pending:
+        path = pending.pop()
+        if path in seen or not os.path.exists(os.path.join(root, path)):
+            continue
+        seen.add(path)
+        header = os.path.splitext(path)[0] + ".h"
+        if path.endswith(".cpp") and os.path.exists(os.path.join(root, header)):
+            pending.append(header)
+        pending += QUOTED.findall(read(os.path.join(root, path)))
+    return seen
+
+
+def violations(root):
+    found = []
+    for path in product_files(root):
+        folder = path.split("/")[0]
+        for target in QUOTED.findall(read(os.path.join(root, path))):
+            other = target.split("/")[0]
+            if other == folder or other not in FLOORS:
+                continue
+            if FLOORS[other] >= FLOORS[folder]:
+                found.append(f"{path}: includes {target}, which is not on a floor below {folder}/")
+    for path in sorted(core_files(root)):
+        for target in ANGLED.findall(read(os.path.join(root, path))):
+            if target.endswith(".h") and target not in CORE_SYSTEM_HEADERS:
+                found.append(f"{path}: portable core file includes <{target}>")
+    return found
+
+
+def self_test():
+    cases = {
+        # name: (files, expected number of violations)
+        "clean": ({"text/a.h": "", "win/w.h": "#include <windows.h>\n",
+                   "handler/h.cpp": '#include "text/a.h"\n#include "win/w.h"\n',
+                   "handler/CMakeLists.txt": "target_sources(vlpd_core PRIVATE)"}, 0),
+        "upward": ({"text/a.h": '#include "handler/h.h"\n', "handler/h.h": ""}, 1),
+        "same floor": ({"detect/d.h": '#include "selection/s.h"\n', "selection/s.h": ""}, 1),
+        "circle": ({"project/p.h": '#include "handler/h.h"\n', "handler/h.h": '#include "project/p.h"\n'}, 1),
+        "windows in core": ({"text/CMakeLists.txt": "target_sources(vlpd_core PRIVATE t.cpp)",
+                             "text/t.cpp": '#include "text/t2.h"\n', "text/t2.h": "#include <windows.h>\n"}, 1),
+        "windows outside core": ({"text/CMakeLists.txt": "target_sources(vlpd_core PRIVATE)",
+                                  "text/w.cpp": "#include <windows.h>\n#include <cstring>\n"}, 0),
+    }
+    failed = 0
+    for name, (files, expected) in cases.items():
+        with tempfile.TemporaryDirectory() as root:
+            for path, content in files.items():
+                os.makedirs(os.path.dirname(os.path.join(root, path)), exist_ok=True)
+                with open(os.path.join(root, path), "w") as f:
+                    f.write(content)
+            got = violations(root)
+            if len(got) != expected:
+                failed += 1
+                print(f"self-test {name}: expected {expected} violations, got {got}")
+    return 1 if failed else 0
+
+
+def main():
+    if sys.argv[1:] == ["--self-test"]:
+        return self_test()
+    root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
+    found = violations(root)
+    for line in found:
+        print(line)
+    if not found:
+        print(f"layout: {sum(1 for _ in product_files(root))} files, includes run one way")
+    return 1 if found else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
