@@ -17,14 +17,16 @@ std::wstring Widen(const std::string& bytes, unsigned code_page) {
   return text;
 }
 
-std::string Utf8(const std::wstring& text) {
+std::string Narrow(const std::wstring& text, unsigned code_page) {
   if (text.empty()) return {};
   const int units = static_cast<int>(text.size());
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
+  const int size = WideCharToMultiByte(code_page, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
   std::string bytes(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), units, bytes.data(), size, nullptr, nullptr);
+  WideCharToMultiByte(code_page, 0, text.data(), units, bytes.data(), size, nullptr, nullptr);
   return bytes;
 }
+
+std::string Utf8(const std::wstring& text) { return Narrow(text, CP_UTF8); }
 
 std::string Cp932ToUtf8(const std::string& bytes) { return Utf8(Widen(bytes, 932)); }
 
