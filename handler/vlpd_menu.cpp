@@ -5,14 +5,18 @@
 #include "handler/help_text.h"
 #include "project/create_project.h"
 #include "win/module_state.h"
+#include "win/wide_text.h"
 
 namespace vlpd {
 namespace {
 
-// The longest help text needs 29 UTF-16 units with its terminator.
-constexpr int kWideHelpCapacity = 64;
+void InsertSeparator(HMENU menu, UINT position) { InsertMenuW(menu, position, kSeparator, 0, nullptr); }
 
-void InsertSeparator(HMENU menu, UINT position) { InsertMenuA(menu, position, kSeparator, 0, nullptr); }
+// Labels go in as Unicode, so they read the same whatever the system code page.
+BOOL InsertItem(HMENU menu, UINT position, UINT flags, UINT_PTR id, const char* label) {
+  const WideText wide(label);
+  return InsertMenuW(menu, position, flags, id, label != nullptr ? wide.Get() : nullptr);
+}
 
 }  // namespace
 
@@ -51,10 +55,9 @@ STDMETHODIMP CVLPDMenu::QueryContextMenu(HMENU menu, UINT index, UINT first_id, 
   for (UINT position = 0; position < kSubmenu.size(); ++position) {
     const SubmenuEntry& entry = kSubmenu[position];
     const UINT_PTR id = entry.separator ? 0 : first_id + static_cast<UINT>(entry.offset);
-    InsertMenuA(submenu.Get(), position, EntryFlags(entry, kind), id, entry.label);
+    InsertItem(submenu.Get(), position, EntryFlags(entry, kind), id, entry.label);
   }
-  if (InsertMenuA(menu, index + 1, kPopup, reinterpret_cast<UINT_PTR>(submenu.Get()),
-                  text::kSubmenuCaption)) {
+  if (InsertItem(menu, index + 1, kPopup, reinterpret_cast<UINT_PTR>(submenu.Get()), text::kSubmenuCaption)) {
     submenu.Release();  // destroyed with the shell's menu from now on
   }
   InsertSeparator(menu, index + 2);
@@ -91,14 +94,8 @@ STDMETHODIMP CVLPDMenu::GetCommandString(UINT_PTR command, UINT type, UINT*, LPS
   }
   // Every other request gets the wide text; the capacity is in the units the request names.
   const std::size_t capacity = (type & GCS_UNICODE) != 0 ? size : size / sizeof(WCHAR);
-  auto* out = reinterpret_cast<WCHAR*>(name);
-  WCHAR wide[kWideHelpCapacity];
-  const int units = MultiByteToWideChar(CP_ACP, 0, help, -1, nullptr, 0);
-  if (units <= 0 || units > kWideHelpCapacity ||
-      MultiByteToWideChar(CP_ACP, 0, help, -1, wide, kWideHelpCapacity) != units) {
-    wide[0] = L'\0';
-  }
-  CopyBoundedUtf16(wide, out, capacity);
+  const WideText wide(help);
+  CopyBoundedUtf16(wide.Get(), reinterpret_cast<WCHAR*>(name), capacity);
   return S_OK;
 }
 

@@ -8,21 +8,39 @@
 #include "project/project_text.h"
 #include "text/path.h"
 #include "win/message_box.h"
+#include "win/wide_text.h"
 
 namespace vlpd {
 namespace {
 
-// The child dialog's user slot (DWL_USER of 32-bit Windows) holds the save dialog description.
-constexpr int kDialogUserSlot = 8;
-
 // The full description with pvReserved, dwReserved and FlagsEx.
-constexpr DWORD kOpenFileNameSize = 88;
-static_assert(sizeof(OPENFILENAMEA) == kOpenFileNameSize, "OPENFILENAMEA must be the full 88-byte form");
+constexpr DWORD kOpenFileNameSize = sizeof(OPENFILENAMEW);
+static_assert(kOpenFileNameSize == (sizeof(void*) == 4 ? 88 : 152), "OPENFILENAMEW must be the full form");
 
 // Existing files are replaced without a question: no OFN_OVERWRITEPROMPT.
 constexpr DWORD kDialogFlags = OFN_HIDEREADONLY | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_FILEMUSTEXIST |
                                OFN_EXPLORER | OFN_LONGNAMES | OFN_ENABLESIZING;
 static_assert(kDialogFlags == 0x00A81064, "save dialog flags");
+
+// Converts without best fit; false when a character has no form in the system code page or
+// the path does not fit. (A UTF-8 system code page writes every character and takes no
+// default-character query.)
+bool ConvertExactly(const wchar_t* wide, char (&path)[kPathBufferSize]) {
+  BOOL lossy = FALSE;
+  return WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, path, kPathBufferSize, nullptr,
+                             GetACP() == CP_UTF8 ? nullptr : &lossy) > 0 &&
+         !lossy;
+}
+
+// The chosen name in the system code page, as the project writer takes it: exactly, or, when the
+// code page cannot write it, as the short name of an existing file. False when neither works:
+// a name best-fitted to other characters would name another file.
+bool ToSystemPath(const wchar_t* chosen, char (&path)[kPathBufferSize]) {
+  if (ConvertExactly(chosen, path)) return true;
+  wchar_t short_path[kPathBufferSize];
+  const DWORD units = GetShortPathNameW(chosen, short_path, kPathBufferSize);
+  return units > 0 && units < kPathBufferSize && ConvertExactly(short_path, path);
+}
 
 }  // namespace
 
@@ -30,21 +48,20 @@ UINT_PTR CALLBACK ProjectDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lp
   const HWND picker = GetDlgItem(dialog, kPickerControl);
   switch (message) {
     case WM_INITDIALOG:
-      SetWindowLongA(dialog, kDialogUserSlot, static_cast<LONG>(lparam));
+      SetWindowLongPtrW(dialog, DWLP_USER, lparam);
       // Inserted by position, so the list keeps this order despite CBS_SORT.
       for (int i = 0; text::kPickerEntries[i] != nullptr; ++i) {
-        SendMessageA(picker, CB_INSERTSTRING, static_cast<WPARAM>(i),
-                     reinterpret_cast<LPARAM>(text::kPickerEntries[i]));
+        const WideText entry(text::kPickerEntries[i]);
+        SendMessageW(picker, CB_INSERTSTRING, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(entry.Get()));
       }
-      SendMessageA(picker, CB_SETCURSEL, 0, 0);
+      SendMessageW(picker, CB_SETCURSEL, 0, 0);
       return 1;
     case WM_NOTIFY:
       return 1;
     case WM_DESTROY: {
-      const auto* description =
-          reinterpret_cast<const OPENFILENAMEA*>(GetWindowLongA(dialog, kDialogUserSlot));
+      const auto* description = reinterpret_cast<const OPENFILENAMEW*>(GetWindowLongPtrW(dialog, DWLP_USER));
       if (description == nullptr) return 0;
-      const LRESULT position = SendMessageA(picker, CB_GETCURSEL, 0, 0);
+      const LRESULT position = SendMessageW(picker, CB_GETCURSEL, 0, 0);
       *reinterpret_cast<int*>(description->lCustData) = PickerEncoding(static_cast<long>(position));
       return 1;
     }
@@ -54,26 +71,40 @@ UINT_PTR CALLBACK ProjectDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lp
 }
 
 void CreateProject(ShellSelection& selection, HWND owner, const char* invoking_folder, HINSTANCE module) {
-  char file_name[kPathBufferSize] = "";
+  wchar_t chosen[kPathBufferSize] = L"";
   int member_encoding = 0;
+  // The invoking folder is a path in the system code page; the dialog's own texts are ours.
+  wchar_t initial_folder[kPathBufferSize] = L"";
+  if (invoking_folder != nullptr &&
+      MultiByteToWideChar(CP_ACP, 0, invoking_folder, -1, initial_folder, kPathBufferSize) == 0) {
+    initial_folder[0] = L'\0';
+  }
+  const WideText filter(text::kProjectFilter, sizeof text::kProjectFilter);
+  const WideText title(text::kProjectDialogTitle);
+  const WideText default_extension(text::kProjectDefaultExtension);
 
-  OPENFILENAMEA description = {};
+  OPENFILENAMEW description = {};
   description.lStructSize = kOpenFileNameSize;
   description.hwndOwner = owner;
   description.hInstance = module;
-  description.lpstrFilter = text::kProjectFilter;
+  description.lpstrFilter = filter.Get();
   description.nFilterIndex = 1;
-  description.lpstrFile = file_name;
+  description.lpstrFile = chosen;
   description.nMaxFile = kMaxPath;
-  description.lpstrInitialDir = invoking_folder;
-  description.lpstrTitle = text::kProjectDialogTitle;
+  description.lpstrInitialDir = invoking_folder != nullptr ? initial_folder : nullptr;
+  description.lpstrTitle = title.Get();
   description.Flags = kDialogFlags;
-  description.lpstrDefExt = text::kProjectDefaultExtension;
+  description.lpstrDefExt = default_extension.Get();
   description.lCustData = reinterpret_cast<LPARAM>(&member_encoding);
   description.lpfnHook = ProjectDialogHook;
-  description.lpTemplateName = MAKEINTRESOURCEA(kProjectDialogTemplate);
-  if (!GetSaveFileNameA(&description)) return;
+  description.lpTemplateName = MAKEINTRESOURCEW(kProjectDialogTemplate);
+  if (!GetSaveFileNameW(&description)) return;
 
+  char file_name[kPathBufferSize];
+  if (!ToSystemPath(chosen, file_name)) {
+    ShowMessage(text::kProjectFailed, text::kProjectFailedTitle, MB_ICONWARNING, owner);
+    return;
+  }
   if (FAILED(selection.Refill()) || selection.List().Count() == 0) return;
   const SaveResult result = SaveProject(file_name, selection.List(), invoking_folder, member_encoding, owner);
   if (result == SaveResult::kNotCreated) return;

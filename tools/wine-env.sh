@@ -8,4 +8,5 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export LOCPATH="$VLPD_ROOT/build/locale"
 # This shell cannot load a locale from LOCPATH (only the programs it starts can): hide its warning.
-{ export LC_ALL=ja_JP.UTF-8; } 2>/dev/null
+# VLPD_WINE_LOCALE runs a program as on a system of another language (e.g. C.UTF-8: code page 1252).
+{ export LC_ALL="${VLPD_WINE_LOCALE:-ja_JP.UTF-8}"; } 2>/dev/null

@@ -1,4 +1,5 @@
-// The one way the commands talk to the user: an OK-only message box with an icon.
+// The one way the commands talk to the user: an OK-only message box with an icon, its texts
+// given in code page 932 and shown in Unicode.
 #pragma once
 
 #include <windows.h>
