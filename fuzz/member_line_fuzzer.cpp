@@ -110,8 +110,8 @@ void CheckBase(const char* folder, const char* first, const RelativeBase& base) 
   Require(Folded(first).compare(0, expected.length, base.folded_base) == 0);
 }
 
-// A relative path resolved against the invoking folder. A member may itself hold "..\\" after the
-// base, so every split of the leading "..\\" run between prefix and member is tried.
+// A relative path resolved against the invoking folder. A member may itself hold "..\" after the
+// base, so every split of the leading "..\" run between prefix and member is tried.
 bool ResolvesTo(const char* folder, const std::string& relative, const std::string& member) {
   std::string start;
   if (!WithSeparator(folder, start) || !EndsInSeparator(start)) return false;

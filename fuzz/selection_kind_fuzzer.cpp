@@ -4,7 +4,8 @@
 // file.
 //
 // Input: one control byte (bit 0 the folder flag, bit 1 the count is taken from the next four
-// bytes rather than being one), then the path, in a buffer of exactly its length and terminator.
+// bytes rather than being one, bit 2 no path at all), then the path, in a buffer of exactly its
+// length and terminator.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -48,11 +49,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string path = input.Field();
   const std::unique_ptr<char[]> text = ExactCopy(path);
 
-  const SelectionKind kind = DecideSelectionKind(is_folder, count, text.get());
+  const bool absent = (control & 4) != 0;
+  const char* first_path = absent ? nullptr : text.get();
+
+  const SelectionKind kind = DecideSelectionKind(is_folder, count, first_path);
   Require(kind == SelectionKind::kSeveral || kind == SelectionKind::kSingleFile ||
           kind == SelectionKind::kSingleProject);
   // The shell never hands over an empty selection; for one the answer need only be a kind.
-  if (count >= 1) Require(kind == ReferenceKind(is_folder, count, path));
-  Require(kind == DecideSelectionKind(is_folder, count, text.get()));
+  if (count >= 1) Require(kind == ReferenceKind(is_folder, count, absent ? std::string() : path));
+  Require(kind == DecideSelectionKind(is_folder, count, first_path));
   return 0;
 }
