@@ -118,7 +118,10 @@ void ComputeRelativeBase(const char* invoking_folder, const char* first_path, Re
   char first[kPathBufferSize];
   if (!CopyPath(folder, invoking_folder) || !CopyPath(first, first_path)) return;
   LowerAscii(folder);
-  if (AppendSeparator(folder, sizeof folder) < 0) return;
+  const int separated_length = AppendSeparator(folder, sizeof folder);
+  // After a lone lead byte the added backslash is that byte's trail, no separator: the folder's
+  // last part could not be counted as a level, so members keep their absolute paths.
+  if (separated_length < 0 || !IsSeparatorAt(folder, static_cast<std::size_t>(separated_length) - 1)) return;
   LowerAscii(first);
 
   // A backslash at index 0 or 1 never ends a base: C:\ can be one, the \\ of a network path not.

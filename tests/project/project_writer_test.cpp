@@ -191,6 +191,22 @@ TEST(RelativeBase, TrailByteBackslashIsNeitherBaseEndNorLevel) {
   EXPECT_EQ(LineOf(5, "C:\\" HYO "\\" SO "\\" HYO ".txt", inside), "/UB .\\" HYO ".txt\r\n");
 }
 
+TEST(RelativeBase, FolderEndingInALoneLeadByteGivesAbsolutePaths) {
+  // The separator added after the lone 0x81 becomes its trail byte, so the folder's last part
+  // is no level: the prefix came out empty (".\" missing) or one level short.
+  const char first[] =
+      "C:\\a\\b\x81"
+      "\\x.txt";
+  RelativeBase inside = BaseOf("C:\\a\\b\x81", first);
+  EXPECT_EQ(inside.base_length, 0);
+  EXPECT_STREQ(inside.up_prefix, "");
+  EXPECT_EQ(LineOf(0, first, inside), std::string(first) + "\r\n");
+
+  RelativeBase above = BaseOf("C:\\a\\b\\c\x81", R"(C:\a\x.txt)");
+  EXPECT_EQ(above.base_length, 0);
+  EXPECT_EQ(LineOf(0, R"(C:\a\x.txt)", above), "C:\\a\\x.txt\r\n");
+}
+
 TEST(RelativeBase, AbsentOrOverlongInvokingFolderGivesAbsolutePaths) {
   EXPECT_EQ(BaseOf(nullptr, R"(C:\a\x.txt)").base_length, 0);
   EXPECT_EQ(BaseOf(R"(C:\a)", nullptr).base_length, 0);
