@@ -13,12 +13,10 @@
 namespace vlpd {
 namespace {
 
-// The child dialog's user slot (DWL_USER of 32-bit Windows) holds the save dialog description.
-constexpr int kDialogUserSlot = 8;
-
-// The full description with pvReserved, dwReserved and FlagsEx.
-constexpr DWORD kOpenFileNameSize = 88;
-static_assert(sizeof(OPENFILENAMEA) == kOpenFileNameSize, "OPENFILENAMEA must be the full 88-byte form");
+// The full description with pvReserved, dwReserved and FlagsEx: 88 bytes on 32-bit Windows, 152 on
+// 64-bit.
+constexpr DWORD kOpenFileNameSize = sizeof(void*) == 8 ? 152 : 88;
+static_assert(sizeof(OPENFILENAMEA) == kOpenFileNameSize, "OPENFILENAMEA must be the full form");
 
 // Existing files are replaced without a question: no OFN_OVERWRITEPROMPT.
 constexpr DWORD kDialogFlags = OFN_HIDEREADONLY | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_FILEMUSTEXIST |
@@ -31,7 +29,8 @@ UINT_PTR CALLBACK ProjectDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lp
   const HWND picker = GetDlgItem(dialog, kPickerControl);
   switch (message) {
     case WM_INITDIALOG:
-      SetWindowLongA(dialog, kDialogUserSlot, static_cast<LONG>(lparam));
+      // The child dialog's user slot holds the save dialog description: a whole pointer.
+      SetWindowLongPtrA(dialog, DWLP_USER, lparam);
       // Inserted by position, so the list keeps this order despite CBS_SORT.
       for (int i = 0; text::kPickerEntries[i] != nullptr; ++i) {
         SendMessageA(picker, CB_INSERTSTRING, static_cast<WPARAM>(i),
@@ -42,8 +41,7 @@ UINT_PTR CALLBACK ProjectDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lp
     case WM_NOTIFY:
       return 1;
     case WM_DESTROY: {
-      const auto* description =
-          reinterpret_cast<const OPENFILENAMEA*>(GetWindowLongA(dialog, kDialogUserSlot));
+      const auto* description = reinterpret_cast<const OPENFILENAMEA*>(GetWindowLongPtrA(dialog, DWLP_USER));
       if (description == nullptr) return 0;
       const LRESULT position = SendMessageA(picker, CB_GETCURSEL, 0, 0);
       *reinterpret_cast<int*>(description->lCustData) = PickerEncoding(static_cast<long>(position));
