@@ -9,5 +9,8 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Every test executable runs under Wine through this wrapper (prefix, locale, code page 932).
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run.sh)
+# Every test executable runs under Wine through this wrapper (prefix, locale, code page 932), in
+# the 32-bit prefix (tools/wine-env.sh).
+set(VLPD_WINE_ARCH win32)
+set(CMAKE_CROSSCOMPILING_EMULATOR env VLPD_WINE_ARCH=${VLPD_WINE_ARCH}
+                                  ${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run.sh)

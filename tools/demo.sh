@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Shows VLPDMenu.dll at work under Wine on the bundled sample files, from a fresh machine:
-# installs the tools, builds the win32 preset, registers the DLL in a private demo prefix, installs
-# a stand-in for the editor, and runs build/win32/tools/demo/vlpd_demo.exe, which plays Explorer:
+# installs the tools, builds the win32 preset and the installer package (build/win64/VLPDMenu.msi,
+# with the win64 preset), registers the 32-bit DLL in a private demo prefix, installs a stand-in
+# for the editor, and runs build/win32/tools/demo/vlpd_demo.exe, which plays Explorer:
 # it prints the context menu, starts the editor, creates a project file through the save dialog,
 # copies names to the clipboard, and saves two screenshots under build/demo/.
 set -euo pipefail
@@ -17,6 +18,11 @@ fi
 
 cmake --preset win32 >/dev/null
 cmake --build --preset win32
+# The installer package of both DLLs, made by the x86-64 build (it takes the 32-bit DLL from above).
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 --target installer
+# 32-bit Wine, like the DLL the demo registers.
+export VLPD_WINE_ARCH=win32
 bash tools/wine-setup.sh
 
 # The tests' prefix stays untouched: the demo registers the DLL in a prefix of its own.

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds every preset and runs every test: native, sanitizers, fuzzers, and the i686 build
-# under Wine (with a virtual display for the dialogs). Exits non-zero on any failure.
+# Builds every preset and runs every test: native, sanitizers, fuzzers, and the i686 and x86-64
+# builds under Wine (each in its own prefix, with a virtual display for the dialogs). The x86-64
+# build also makes the installer package, build/win64/VLPDMenu.msi, which its tests install.
+# Exits non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh || exit 1
@@ -21,16 +23,20 @@ step cmake --preset fuzz >/dev/null
 step cmake --build --preset fuzz
 step ctest --preset fuzz
 
-step cmake --preset win32 >/dev/null
-step cmake --build --preset win32
-step bash tools/wine-setup.sh
-source tools/wine-env.sh
-# A fresh Wine session, started under the virtual display by the first test.
-wineserver -k 2>/dev/null
-wineserver -w 2>/dev/null
-step xvfb-run -a ctest --preset win32
-wineserver -k 2>/dev/null
-wineserver -w 2>/dev/null
+# The Windows presets are named after their Wine prefix's architecture (tools/wine-env.sh).
+for preset in win32 win64; do
+  step cmake --preset "$preset" >/dev/null
+  step cmake --build --preset "$preset"
+  export VLPD_WINE_ARCH="$preset"
+  step bash tools/wine-setup.sh
+  source tools/wine-env.sh
+  # A fresh Wine session, started under the virtual display by the first test.
+  wineserver -k 2>/dev/null
+  wineserver -w 2>/dev/null
+  step xvfb-run -a ctest --preset "$preset"
+  wineserver -k 2>/dev/null
+  wineserver -w 2>/dev/null
+done
 
 if [ $status -eq 0 ]; then echo "=== all test presets passed"; else echo "=== some step failed"; fi
 exit $status

@@ -1,8 +1,15 @@
-# Sourced by the scripts that run Wine: one private 32-bit prefix and a Japanese locale,
-# both inside the build tree, so that Wine's ANSI code page is 932.
+# Sourced by the scripts that run Wine: one private prefix per architecture and a Japanese locale,
+# all inside the build tree, so that Wine's ANSI code page is 932. VLPD_WINE_ARCH picks the prefix:
+# win32 (the default; build/wineprefix) or win64 (build/wineprefix64, for the x86-64 build, where
+# 32-bit programs run too). The toolchains' test wrapper sets it for each preset.
 VLPD_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-export WINEPREFIX="$VLPD_ROOT/build/wineprefix"
-export WINEARCH=win32
+case "${VLPD_WINE_ARCH:=win32}" in
+  win32) export WINEPREFIX="$VLPD_ROOT/build/wineprefix" ;;
+  win64) export WINEPREFIX="$VLPD_ROOT/build/wineprefix64" ;;
+  *) echo "wine-env: VLPD_WINE_ARCH must be win32 or win64, not $VLPD_WINE_ARCH" >&2; return 1 ;;
+esac
+export VLPD_WINE_ARCH
+export WINEARCH="$VLPD_WINE_ARCH"
 export WINEDEBUG=-all
 # Keep Wine from offering to download Mono and Gecko into the prefix.
 export WINEDLLOVERRIDES="mscoree,mshtml="

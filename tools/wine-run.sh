@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs one Windows program under the project's Wine prefix (the CMake cross-compiling emulator).
+# Runs one Windows program under the project's Wine prefix for VLPD_WINE_ARCH (the CMake
+# cross-compiling emulator).
 set -euo pipefail
 here="$(dirname "$0")"
 source "$here/wine-env.sh"

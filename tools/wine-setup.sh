@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Makes the Japanese locale and the 32-bit Wine prefix once; later calls return at once.
+# Makes the Japanese locale and the Wine prefix of VLPD_WINE_ARCH (tools/wine-env.sh) once; later
+# calls return at once.
 set -euo pipefail
 # The locale first: wine-env.sh selects it, and the shell warns when it is missing.
 LOCPATH="$(cd "$(dirname "$0")/.." && pwd)/build/locale"

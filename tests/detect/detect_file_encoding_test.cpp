@@ -131,11 +131,68 @@ TEST_F(DetectFileEncodingTest, FailedReadGivesMinusOne) {
   }
 }
 
+#if defined(_WIN64)
+// A 64-bit address space is far too large to take whole (Wine keeps a byte for every reserved
+// page), so the detector's request is refused at its source: while the object lives, this
+// program's import of GlobalAlloc leads to a stand-in that gives no block, as GlobalAlloc does
+// when memory has run out.
+class NoMemory {
+ public:
+  NoMemory() : slot_(ImportSlot("kernel32.dll", "GlobalAlloc")) {
+    if (slot_ != nullptr) original_ = Swap(reinterpret_cast<void*>(&Refuse));
+  }
+  ~NoMemory() {
+    if (slot_ != nullptr) Swap(original_);
+  }
+  NoMemory(const NoMemory&) = delete;
+  NoMemory& operator=(const NoMemory&) = delete;
+
+ private:
+  static HGLOBAL WINAPI Refuse(UINT, SIZE_T) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+
+  // The import address table entry of `function` from `library` in this program; null if absent.
+  static void** ImportSlot(const char* library, const char* function) {
+    auto* const base = reinterpret_cast<unsigned char*>(GetModuleHandleA(nullptr));
+    const auto* nt =
+        reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         entry->Name != 0; ++entry) {
+      if (lstrcmpiA(reinterpret_cast<const char*>(base + entry->Name), library) != 0) continue;
+      auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
+      auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
+      for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+        if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+        const auto* by_name = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+        if (lstrcmpA(reinterpret_cast<const char*>(by_name->Name), function) == 0) {
+          return reinterpret_cast<void**>(&slots->u1.Function);
+        }
+      }
+    }
+    return nullptr;
+  }
+
+  void* Swap(void* target) {
+    DWORD protection = 0;
+    VirtualProtect(slot_, sizeof *slot_, PAGE_READWRITE, &protection);
+    void* const previous = *slot_;
+    *slot_ = target;
+    VirtualProtect(slot_, sizeof *slot_, protection, &protection);
+    return previous;
+  }
+
+  void** const slot_;
+  void* original_ = nullptr;
+};
+#else
 // Takes every free range of the 32-bit address space, then every 256 KiB heap block left, so
 // that the next request for the detector's buffer fails.
-class AddressSpaceHog {
+class NoMemory {
  public:
-  AddressSpaceHog() {
+  NoMemory() {
     reserved_.reserve(1 << 16);
     blocks_.reserve(1 << 14);
     for (SIZE_T size = SIZE_T{1} << 30; size >= (SIZE_T{1} << 16); size /= 2) {
@@ -151,17 +208,18 @@ class AddressSpaceHog {
       blocks_.push_back(block);
     }
   }
-  ~AddressSpaceHog() {
+  ~NoMemory() {
     for (HGLOBAL block : blocks_) GlobalFree(block);
     for (void* p : reserved_) VirtualFree(p, 0, MEM_RELEASE);
   }
-  AddressSpaceHog(const AddressSpaceHog&) = delete;
-  AddressSpaceHog& operator=(const AddressSpaceHog&) = delete;
+  NoMemory(const NoMemory&) = delete;
+  NoMemory& operator=(const NoMemory&) = delete;
 
  private:
   std::vector<void*> reserved_;
   std::vector<HGLOBAL> blocks_;
 };
+#endif
 
 TEST_F(DetectFileEncodingTest, NoBufferGivesZeroAndClosesTheFile) {
   const std::string path = Write("nobuffer.txt", kJapaneseEuc.Str());
@@ -169,7 +227,7 @@ TEST_F(DetectFileEncodingTest, NoBufferGivesZeroAndClosesTheFile) {
   bool opened = false;
   int code = -2;
   {
-    AddressSpaceHog hog;
+    NoMemory no_memory;
     HGLOBAL probe = GlobalAlloc(GMEM_ZEROINIT, kDetectionWindow);
     exhausted = probe == nullptr;
     if (probe != nullptr) GlobalFree(probe);

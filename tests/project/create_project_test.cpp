@@ -323,6 +323,63 @@ TEST_F(CreateProjectTest, EachPickedEncodingSwitchesTheSelectedFiles) {
   EXPECT_TRUE(boxes.Seen().empty());
 }
 
+#if defined(_WIN64)
+// Takes every free range of the address space below 4 GiB while it lives, so that what is made
+// after it, a new thread's stack among them, lies above 4 GiB, and a pointer cut to its low 32 bits
+// leads into the taken ranges, where every access faults.
+class LowAddressesTaken {
+ public:
+  LowAddressesTaken() {
+    constexpr ULONG_PTR kFourGib = ULONG_PTR{1} << 32;
+    for (SIZE_T size = SIZE_T{1} << 31; size >= (SIZE_T{1} << 16); size /= 2) {
+      for (;;) {
+        void* p = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS);
+        if (p == nullptr) break;
+        reserved_.push_back(p);
+        if (reinterpret_cast<ULONG_PTR>(p) >= kFourGib) break;
+      }
+    }
+  }
+  ~LowAddressesTaken() {
+    for (void* p : reserved_) VirtualFree(p, 0, MEM_RELEASE);
+  }
+  LowAddressesTaken(const LowAddressesTaken&) = delete;
+  LowAddressesTaken& operator=(const LowAddressesTaken&) = delete;
+
+ private:
+  std::vector<void*> reserved_;
+};
+
+TEST_F(CreateProjectTest, DescriptionAbove4GiBReachesTheHookWhole) {
+  TempDir dir("vlpd_high");
+  const std::string file = dir.WriteFile("a.txt", kShiftJisText);
+  MessageBoxWatcher boxes;
+  const LowAddressesTaken taken;
+  // The command runs on a thread made now: its stack, and the dialog description on it, lie above
+  // 4 GiB, and the dialog hook finds the description again through the dialog's user slot.
+  bool stack_above_4gib = false;
+  HRESULT invoked = E_FAIL;
+  DialogView view;
+  std::thread shell([&] {
+    const ComApartment apartment;
+    const int probe = 0;
+    stack_above_4gib = (reinterpret_cast<ULONG_PTR>(&probe) >> 32) != 0;
+    ComRef<TestDataObject> data = TestDataObject::Make({file});
+    const DWORD shell_thread = GetCurrentThreadId();
+    std::thread user([&] { view = DriveDialog({2, dir / "high"}, shell_thread); });
+    invoked = InvokeOnNewHandler(dll_, data.Get(), MAKEINTRESOURCEA(7), nullptr, dir.Path().c_str());
+    user.join();
+  });
+  shell.join();
+  ASSERT_TRUE(stack_above_4gib);
+  EXPECT_EQ(invoked, S_OK);
+  EXPECT_TRUE(view.found);
+  // The picked EUC reached the project, though the file is Shift-JIS.
+  EXPECT_EQ(ReadFileBytes(dir / "high.vpj"), "/E .\\a.txt\r\n");
+  EXPECT_TRUE(boxes.Seen().empty());
+}
+#endif
+
 TEST_F(CreateProjectTest, DetectsEveryEncodingOnDisk) {
   TempDir dir("vlpd_detect");
   const std::vector<std::pair<std::string, std::string>> files = {

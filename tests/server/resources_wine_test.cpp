@@ -15,16 +15,24 @@
 namespace vlpd::test {
 namespace {
 
-// Read-only view of a 32-bit PE file held in memory; every read is checked against its size.
+// The machine the DLL is built for: the tests' own, so that they can load it.
+#if defined(_WIN64)
+constexpr WORD kMachine = IMAGE_FILE_MACHINE_AMD64;
+#else
+constexpr WORD kMachine = IMAGE_FILE_MACHINE_I386;
+#endif
+
+// Read-only view of a PE file of the tests' own kind (PE32 on i686, PE32+ on x86-64) held in
+// memory; every read is checked against its size.
 class PeFile {
  public:
   explicit PeFile(std::string bytes) : bytes_(std::move(bytes)) {
     IMAGE_DOS_HEADER dos;
     if (!Read(0, dos) || dos.e_magic != IMAGE_DOS_SIGNATURE) return;
     if (!Read(dos.e_lfanew, nt_) || nt_.Signature != IMAGE_NT_SIGNATURE) return;
-    if (nt_.OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC) return;
+    if (nt_.OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR_MAGIC) return;
     const std::size_t first =
-        dos.e_lfanew + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) + nt_.FileHeader.SizeOfOptionalHeader;
+        dos.e_lfanew + offsetof(IMAGE_NT_HEADERS, OptionalHeader) + nt_.FileHeader.SizeOfOptionalHeader;
     for (WORD i = 0; i < nt_.FileHeader.NumberOfSections; ++i) {
       IMAGE_SECTION_HEADER section;
       if (!Read(first + i * sizeof section, section)) return;
@@ -34,7 +42,7 @@ class PeFile {
   }
 
   bool Valid() const { return valid_; }
-  const IMAGE_NT_HEADERS32& Headers() const { return nt_; }
+  const IMAGE_NT_HEADERS& Headers() const { return nt_; }
   const IMAGE_DATA_DIRECTORY& Directory(int index) const { return nt_.OptionalHeader.DataDirectory[index]; }
 
   // The file offset of a relative virtual address; npos outside every section's raw data.
@@ -69,7 +77,7 @@ class PeFile {
 
  private:
   std::string bytes_;
-  IMAGE_NT_HEADERS32 nt_ = {};
+  IMAGE_NT_HEADERS nt_ = {};
   std::vector<IMAGE_SECTION_HEADER> sections_;
   bool valid_ = false;
 };
@@ -94,8 +102,8 @@ class BuiltDll : public ::testing::Test {
   PeFile pe_{ReadFileBytes(dll_.Path())};
 };
 
-TEST_F(BuiltDll, IsA32BitDll) {
-  EXPECT_EQ(pe_.Headers().FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
+TEST_F(BuiltDll, IsADllForTheTestsMachine) {
+  EXPECT_EQ(pe_.Headers().FileHeader.Machine, kMachine);
   EXPECT_NE(pe_.Headers().FileHeader.Characteristics & IMAGE_FILE_DLL, 0);
 }
 

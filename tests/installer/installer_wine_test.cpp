@@ -1,0 +1,305 @@
+// The installer package in the 64-bit Wine prefix, run as a user runs it (msiexec /i, /x, /qn):
+// every registration row in the registry view of its DLL, both DLLs in place, the handler created
+// through COM by a 64-bit and a 32-bit program, nothing of ours left after removal, and a later
+// version that takes the place of the earlier one. Every test starts and ends with the package
+// and all of its entries gone.
+#include <windows.h>
+// The installer and shell headers need windows.h first.
+#include <gtest/gtest.h>
+#include <msi.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "handler/handler_text.h"
+#include "server/clsid.h"
+#include "server/registry_rows.h"
+#include "server/unique_handle.h"
+#include "tests/installer/installer_files.h"
+#include "tests/support/temp_dir.h"
+
+namespace vlpd::test {
+namespace {
+
+constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// A file of the build machine as the Wine prefix sees it: its root is drive Z:.
+std::string OnDriveZ(const char* unix_path) {
+  std::string path = std::string("Z:") + unix_path;
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+std::string ClsidText() {
+  wchar_t wide[64] = {};
+  StringFromGUID2(kClsidVLPDMenu, wide, 64);
+  char text[64] = {};
+  WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+  return text;
+}
+
+std::string ProgramFiles(int folder) {
+  char path[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, path);
+  return path;
+}
+
+// One registry view with the DLL whose rows it holds and the programs that read it.
+struct View {
+  const char* name;
+  REGSAM flag;            // KEY_WOW64_64KEY or KEY_WOW64_32KEY
+  std::string folder;     // where the package puts the DLL
+  std::string built_dll;  // the file it must hold
+  std::string host;       // installed_menu_host of the same kind
+  std::string Dll() const { return folder + "\\VLPDMenu.dll"; }
+};
+
+const std::vector<View>& Views() {
+  static const std::vector<View> views = {
+      {"64-bit view", KEY_WOW64_64KEY, ProgramFiles(CSIDL_PROGRAM_FILES) + "\\VLPDMenu",
+       OnDriveZ(kBuiltDll64), OnDriveZ(kHost64)},
+      {"32-bit view", KEY_WOW64_32KEY, ProgramFiles(CSIDL_PROGRAM_FILESX86) + "\\VLPDMenu",
+       OnDriveZ(kBuiltDll32), OnDriveZ(kHost32)},
+  };
+  return views;
+}
+
+// Every row the package writes: those of self-registration and the approval.
+std::vector<const RegistrationRow*> Rows() {
+  std::vector<const RegistrationRow*> rows;
+  for (const RegistrationRow& row : kRegistrationRows) rows.push_back(&row);
+  rows.push_back(&kApprovalRow);
+  return rows;
+}
+
+// A row's key as a per-machine package writes it: the classes root is the machine's.
+std::string MachineKey(const RegistrationRow& row, const RowTexts& texts) {
+  return (row.root == RegistryRoot::kClassesRoot ? "Software\\Classes\\" : "") + std::string(texts.key_path);
+}
+
+struct Value {
+  bool key_found = false;
+  bool found = false;
+  DWORD type = REG_NONE;
+  std::string bytes;  // as stored, terminator included
+};
+
+Value ReadValue(const std::string& key, const char* name, REGSAM view) {
+  Value value;
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS) {
+    return value;
+  }
+  const RegKey guard(opened);
+  value.key_found = true;
+  char data[1024];
+  DWORD size = sizeof data;
+  if (RegQueryValueExA(opened, name, nullptr, &value.type, reinterpret_cast<BYTE*>(data), &size) ==
+      ERROR_SUCCESS) {
+    value.found = true;
+    value.bytes.assign(data, size);
+  }
+  return value;
+}
+
+// Runs `command` and returns its exit code (~0 when it cannot start), with what it wrote to its
+// standard output in `output` when that is given.
+DWORD RunProgram(std::string command, std::string* output = nullptr) {
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE read_end = nullptr;
+  HANDLE write_end = nullptr;
+  if (output != nullptr && !CreatePipe(&read_end, &write_end, &inherit, 0)) return ~0u;
+  KernelHandle reader(read_end);
+  KernelHandle writer(write_end);
+  if (reader) SetHandleInformation(reader.Get(), HANDLE_FLAG_INHERIT, 0);
+
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  if (writer) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writer.Get();
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  }
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, writer.Valid(), 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return ~0u;
+  }
+  const KernelHandle process_handle(process.hProcess);
+  const KernelHandle thread_handle(process.hThread);
+  // Only the child holds the write end now, so the reads end when it does.
+  writer.Reset();
+  if (reader) {
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(reader.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+      output->append(buffer, got);
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = ~0u;
+  GetExitCodeProcess(process.hProcess, &code);
+  return code;
+}
+
+DWORD Msiexec(const std::string& arguments) { return RunProgram("msiexec.exe " + arguments + " /qn"); }
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// The product codes installed with the package's upgrade code.
+std::vector<std::string> InstalledProducts() {
+  std::vector<std::string> products;
+  char product[39];
+  for (DWORD i = 0; MsiEnumRelatedProductsA(kUpgradeCode, 0, i, product) == ERROR_SUCCESS; ++i) {
+    products.push_back(product);
+  }
+  return products;
+}
+
+// A property of an installed product as the machine-wide installation has it; empty for a product
+// installed otherwise.
+std::string ProductInfo(const std::string& product, LPCSTR property) {
+  char value[256] = {};
+  DWORD size = sizeof value;
+  MsiGetProductInfoExA(product.c_str(), nullptr, MSIINSTALLCONTEXT_MACHINE, property, value, &size);
+  return value;
+}
+
+// The entries of the list of installed programs (both views) named `display_name`.
+int UninstallEntriesNamed(const std::string& display_name) {
+  int count = 0;
+  for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | view, &opened) != ERROR_SUCCESS)
+      continue;
+    const RegKey list(opened);
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+      DWORD size = sizeof name;
+      if (RegEnumKeyExA(list.Get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        break;
+      const Value shown = ReadValue(std::string(kUninstallKey) + "\\" + name, "DisplayName", view);
+      if (shown.found && shown.bytes == display_name + '\0') ++count;
+    }
+  }
+  return count;
+}
+
+class Installer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(clsid_text_.size(), 38u);
+    RemoveInstalledProducts();
+    ExpectNothingOfOurs();
+  }
+  void TearDown() override {
+    RemoveInstalledProducts();
+    ExpectNothingOfOurs();
+  }
+
+  static void RemoveInstalledProducts() {
+    for (const std::string& product : InstalledProducts()) Msiexec("/x " + product);
+  }
+
+  // Every row in its view, as REG_SZ with the data self-registration writes for that view's DLL,
+  // and the DLLs in place.
+  void ExpectInstalled() const {
+    for (const View& view : Views()) {
+      SCOPED_TRACE(view.name);
+      for (const RegistrationRow* row : Rows()) {
+        RowTexts texts;
+        ASSERT_TRUE(BuildRowTexts(*row, clsid_text_.c_str(), view.Dll().c_str(), texts));
+        const std::string key = MachineKey(*row, texts);
+        SCOPED_TRACE(key + " " + (texts.default_value ? "(default)" : texts.value_name));
+        const Value value = ReadValue(key, texts.default_value ? nullptr : texts.value_name, view.flag);
+        ASSERT_TRUE(value.found);
+        EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ));
+        EXPECT_EQ(value.bytes, std::string(texts.data, texts.stored_length));
+      }
+      const std::string installed = ReadFileBytes(view.Dll());
+      EXPECT_FALSE(installed.empty()) << view.Dll();
+      EXPECT_TRUE(installed == ReadFileBytes(view.built_dll)) << view.Dll() << " is not " << view.built_dll;
+    }
+  }
+
+  // No row's value in either view, none of the keys whose default value a row writes, no file or
+  // folder of ours, and no product with the package's upgrade code.
+  void ExpectNothingOfOurs() const {
+    for (const View& view : Views()) {
+      SCOPED_TRACE(view.name);
+      for (const RegistrationRow* row : Rows()) {
+        RowTexts texts;
+        ASSERT_TRUE(BuildRowTexts(*row, clsid_text_.c_str(), view.Dll().c_str(), texts));
+        const std::string key = MachineKey(*row, texts);
+        const Value value = ReadValue(key, texts.default_value ? nullptr : texts.value_name, view.flag);
+        EXPECT_FALSE(value.found) << key;
+        if (texts.default_value) {
+          EXPECT_FALSE(value.key_found) << key;
+        }
+      }
+      EXPECT_FALSE(FileExists(view.folder)) << view.folder;
+    }
+    EXPECT_EQ(InstalledProducts(), std::vector<std::string>{});
+  }
+
+  const std::string clsid_text_ = ClsidText();
+  const std::string package_ = OnDriveZ(kPackage);
+};
+
+TEST_F(Installer, WritesEveryRowIntoTheViewOfItsDllAndRemovesThemAll) {
+  ASSERT_EQ(Msiexec("/i " + Quoted(package_)), 0u);
+  ExpectInstalled();
+  const std::vector<std::string> products = InstalledProducts();
+  ASSERT_EQ(products.size(), 1u);
+  EXPECT_EQ(ProductInfo(products[0], INSTALLPROPERTY_VERSIONSTRING), kVersion);
+
+  ASSERT_EQ(Msiexec("/x " + Quoted(package_)), 0u);
+  ExpectNothingOfOurs();
+}
+
+TEST_F(Installer, ProgramsOfBothKindsGetTheSubmenuThroughCom) {
+  ASSERT_EQ(Msiexec("/i " + Quoted(package_)), 0u);
+  const TempDir folder;
+  folder.WriteFile("memo.txt", "text");
+  for (const View& view : Views()) {
+    SCOPED_TRACE(view.host);
+    std::string output;
+    ASSERT_EQ(RunProgram(Quoted(view.host) + " " + Quoted(folder.Path()) + " memo.txt", &output), 0u)
+        << output;
+    // A console program's lines end in CR LF.
+    output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
+    EXPECT_STRCASEEQ(output.substr(0, output.find('\n')).c_str(), ("module " + view.Dll()).c_str());
+    EXPECT_NE(output.find("\nquery 0x00000009\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("\nsubmenu " + std::string(text::kSubmenuCaption) + "\ncommands 9\n"),
+              std::string::npos)
+        << output;
+  }
+}
+
+TEST_F(Installer, ALaterVersionTakesThePlaceOfTheEarlierOne) {
+  ASSERT_EQ(Msiexec("/i " + Quoted(package_)), 0u);
+  const std::vector<std::string> earlier = InstalledProducts();
+  ASSERT_EQ(earlier.size(), 1u);
+  const std::string name = ProductInfo(earlier[0], INSTALLPROPERTY_INSTALLEDPRODUCTNAME);
+  ASSERT_FALSE(name.empty());
+  EXPECT_EQ(UninstallEntriesNamed(name), 1);
+
+  const std::string later_package = OnDriveZ(kNextPackage);
+  ASSERT_EQ(Msiexec("/i " + Quoted(later_package)), 0u);
+  const std::vector<std::string> later = InstalledProducts();
+  ASSERT_EQ(later.size(), 1u);
+  EXPECT_NE(later[0], earlier[0]);
+  EXPECT_EQ(ProductInfo(later[0], INSTALLPROPERTY_VERSIONSTRING), kNextVersion);
+  EXPECT_EQ(UninstallEntriesNamed(name), 1);
+  ExpectInstalled();
+
+  ASSERT_EQ(Msiexec("/x " + Quoted(later_package)), 0u);
+  ExpectNothingOfOurs();
+  EXPECT_EQ(UninstallEntriesNamed(name), 0);
+}
+
+}  // namespace
+}  // namespace vlpd::test
