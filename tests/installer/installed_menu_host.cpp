@@ -16,10 +16,10 @@
 #include <string>
 
 #include "server/clsid.h"
-#include "server/unique_handle.h"
 #include "tests/handler/menu_reader.h"
 #include "tests/support/shell_data_object.h"
 #include "tests/support/vlpd_dll.h"
+#include "win/unique_handle.h"
 
 namespace vlpd::test {
 namespace {

@@ -16,9 +16,9 @@
 #include "handler/handler_text.h"
 #include "server/clsid.h"
 #include "server/registry_rows.h"
-#include "server/unique_handle.h"
 #include "tests/installer/installer_files.h"
 #include "tests/support/temp_dir.h"
+#include "win/unique_handle.h"
 
 namespace vlpd::test {
 namespace {
