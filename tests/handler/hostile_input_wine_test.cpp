@@ -88,10 +88,10 @@ struct DataCase {
   const char* what;
   std::vector<std::string> paths;
   DropOptions options;
-  HRESULT init;       // Initialize's answer
-  UINT commands;      // commands QueryContextMenu adds
-  bool copies;        // the name copy replaces the clipboard with the names
-  bool starts;        // the open command tries to start the editor (there is none: its message)
+  HRESULT init;   // Initialize's answer
+  UINT commands;  // commands QueryContextMenu adds
+  bool copies;    // the name copy replaces the clipboard with the names
+  bool starts;    // the open command tries to start the editor (there is none: its message)
 };
 
 TEST_F(HostileInputTest, DataObjectsOfEveryShapeEndInAMenuOrNothing) {
@@ -174,6 +174,25 @@ TEST_F(HostileInputTest, DataObjectsOfEveryShapeEndInAMenuOrNothing) {
   }
 }
 
+TEST_F(HostileInputTest, NamesOf260BytesOrMoreAreLeftOut) {
+  const std::string fits = "C:\\" + std::string(256, 'f');  // 259 bytes
+  const std::string over = "C:\\" + std::string(257, 'o');  // 260 bytes
+  // 表 is two bytes but one UTF-16 unit: far fewer units than bytes in a wide list.
+  std::string wide_fits = "C:\\";
+  for (int i = 0; i < 128; ++i) wide_fits += "\x95\x5C";        // 259 bytes
+  const std::string wide_over = "C:\\x" + wide_fits.substr(3);  // 260 bytes
+  for (bool wide : {false, true}) {
+    SCOPED_TRACE(wide ? "wide list" : "ANSI list");
+    DropOptions options;
+    options.wide_names = wide;
+    ComRef<TestDataObject> data = TestDataObject::Make({over, fits, wide_over, wide_fits}, options);
+    PutClipboardText(kUntouched);
+    EXPECT_EQ(Invoke(data.Get(), kCopyNames), S_OK);
+    EXPECT_EQ(ReadClipboardText().bytes, fits + "\r\n" + wide_fits + std::string(2, '\0'));
+  }
+  EXPECT_TRUE(boxes_.Seen().empty());
+}
+
 TEST_F(HostileInputTest, InitializeGivesBackTheMediumItAskedFor) {
   DropOptions counted;
   counted.count_releases = true;
@@ -202,13 +221,13 @@ TEST_F(HostileInputTest, HelpTextsIntoBuffersOfNoRoomTouchNothingPastThem) {
   for (const StringForm& form : forms) {
     for (UINT capacity : {0u, 1u}) {
       for (UINT_PTR command = 0; command < 10; ++command) {
-        SCOPED_TRACE(testing::Message() << "type " << form.type << " cchMax " << capacity << " command "
-                                        << command);
+        SCOPED_TRACE(testing::Message()
+                     << "type " << form.type << " cchMax " << capacity << " command " << command);
         unsigned char buffer[16];
         std::memset(buffer, 0x7E, sizeof buffer);
-        EXPECT_EQ(handler->GetCommandString(command, form.type, nullptr, reinterpret_cast<LPSTR>(buffer),
-                                            capacity),
-                  S_OK);
+        EXPECT_EQ(
+            handler->GetCommandString(command, form.type, nullptr, reinterpret_cast<LPSTR>(buffer), capacity),
+            S_OK);
         const UINT room = capacity * form.unit;
         for (UINT k = room; k < sizeof buffer; ++k) ASSERT_EQ(buffer[k], 0x7E) << "wrote byte " << k;
         // What fits in one unit is the terminator alone.
@@ -246,7 +265,8 @@ TEST_F(HostileInputTest, InvokeFormsAShellMayUse) {
     info.lpVerb = verb;
     EXPECT_EQ(Invoke(data.Get(), &info), E_INVALIDARG) << verb;
   }
-  for (UINT offset : {9u, 10u, 0x7FFFu, 0xFFFFu}) EXPECT_EQ(Invoke(data.Get(), offset), E_INVALIDARG) << offset;
+  for (UINT offset : {9u, 10u, 0x7FFFu, 0xFFFFu})
+    EXPECT_EQ(Invoke(data.Get(), offset), E_INVALIDARG) << offset;
   EXPECT_EQ(ReadClipboardText().bytes, std::string(kUntouched) + '\0');
 
   // No invoking folder: the project keeps absolute paths.
@@ -278,12 +298,14 @@ TEST_F(HostileInputTest, OddInstallValuesGiveTheirMessageAndStartNothing) {
   const DWORD number = 0x12345678;
   const InstallCase cases[] = {
       {"259 characters", REG_SZ, deep + '\0', text::kTitleModule, text::kMessageStartFailed},
-      {"300 bytes", REG_SZ, std::string(299, 'x') + '\0', text::kTitleStartFailed, text::kMessageNoInstallFolder},
-      {"REG_DWORD", REG_DWORD, std::string(reinterpret_cast<const char*>(&number), 4), text::kTitleStartFailed,
+      {"300 bytes", REG_SZ, std::string(299, 'x') + '\0', text::kTitleStartFailed,
        text::kMessageNoInstallFolder},
+      {"REG_DWORD", REG_DWORD, std::string(reinterpret_cast<const char*>(&number), 4),
+       text::kTitleStartFailed, text::kMessageNoInstallFolder},
       {"REG_EXPAND_SZ", REG_EXPAND_SZ, empty + '\0', text::kTitleStartFailed, text::kMessageNoInstallFolder},
       {"REG_BINARY", REG_BINARY, empty, text::kTitleStartFailed, text::kMessageNoInstallFolder},
-      {"REG_MULTI_SZ", REG_MULTI_SZ, empty + '\0' + '\0', text::kTitleStartFailed, text::kMessageNoInstallFolder},
+      {"REG_MULTI_SZ", REG_MULTI_SZ, empty + '\0' + '\0', text::kTitleStartFailed,
+       text::kMessageNoInstallFolder},
       {"no terminator", REG_SZ, empty, text::kTitleModule, text::kMessageStartFailed},
       {"no terminator, 261 bytes", REG_SZ, std::string(261, 'x'), text::kTitleStartFailed,
        text::kMessageNoInstallFolder},

@@ -23,7 +23,7 @@ namespace vlpd::test {
 namespace {
 
 constexpr char kExeName[] = "Vellumpad_0150.exe";
-constexpr char kQuickStandIn[] = "VLPD_STAND_IN_QUICK";  // read by the stand-in editor
+constexpr char kQuickStandIn[] = "VLPD_STAND_IN_QUICK";          // read by the stand-in editor
 constexpr char kHyo[] = "\x95\\";                                // 表: its trail byte is 0x5C
 constexpr char kJapaneseFile[] = "\x83\x81\x83\x82 \x95\\.txt";  // メモ 表.txt
 

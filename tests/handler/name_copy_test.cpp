@@ -76,6 +76,16 @@ TEST_F(NameCopyTest, TwoPathsAreJoinedByCrLfInABlockOfTotalPlusTwicePerPath) {
   EXPECT_TRUE(boxes_.Seen().empty());
 }
 
+TEST_F(NameCopyTest, FormatsLeftByAnotherProgramGoWithTheOldText) {
+  const UINT other = RegisterClipboardFormatA("vlpd another program's format");
+  ASSERT_NE(other, 0u);
+  PutClipboardText("before", other);
+  ASSERT_TRUE(IsClipboardFormatAvailable(other));
+  EXPECT_EQ(CopyNames({"C:\\a.txt"}), S_OK);
+  EXPECT_FALSE(IsClipboardFormatAvailable(other));
+  EXPECT_EQ(ReadClipboardText().bytes, std::string("C:\\a.txt\0\0", 10));
+}
+
 TEST_F(NameCopyTest, SeveralPathsKeepTheirOrderAndTheirBytes) {
   const std::vector<std::string> paths = {"C:\\\x95\\\\memo.txt", "D:\\b c.txt", "C:\\\x83\\", "E:\\z"};
   EXPECT_EQ(CopyNames(paths), S_OK);

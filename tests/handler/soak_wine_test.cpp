@@ -29,8 +29,8 @@ constexpr int kWarmUpRounds = 50;
 
 // How much the process may hold more afterwards: lazily made caches of Wine's own, never a
 // per-round leak, which the long run would multiply far past these.
-constexpr long kHandleSlack = 8;        // kernel handle slots
-constexpr long kUserObjectSlack = 0;    // menus and windows
+constexpr long kHandleSlack = 8;                // kernel handle slots
+constexpr long kUserObjectSlack = 0;            // menus and windows
 constexpr long long kMemorySlack = 512 * 1024;  // committed bytes
 
 int Rounds() { return std::getenv("VLPD_LONG_RUN") != nullptr ? kFullRounds : kShortRounds; }
@@ -57,7 +57,8 @@ long UserObjects() {
     if (IsMenu(reinterpret_cast<HMENU>(index))) ++count;
     const HWND window = reinterpret_cast<HWND>(index);
     DWORD pid = 0;
-    if (IsWindow(window) && GetWindowThreadProcessId(window, &pid) != 0 && pid == GetCurrentProcessId()) ++count;
+    if (IsWindow(window) && GetWindowThreadProcessId(window, &pid) != 0 && pid == GetCurrentProcessId())
+      ++count;
   }
   return count;
 }
@@ -78,7 +79,8 @@ Holdings Measure() { return {NextHandleSlot(), UserObjects(), CommittedBytes()};
 // One right-click as Explorer makes it; false when the handler did not answer as it should.
 bool RightClick(const VlpdDll& dll, IDataObject* data) {
   ComRef<IClassFactory> factory;
-  if (FAILED(dll.GetClassObject(kClsidVLPDMenu, IID_IClassFactory, reinterpret_cast<void**>(factory.Put())))) {
+  if (FAILED(
+          dll.GetClassObject(kClsidVLPDMenu, IID_IClassFactory, reinterpret_cast<void**>(factory.Put())))) {
     return false;
   }
   ComRef<IContextMenu> handler;
@@ -99,7 +101,8 @@ bool RightClick(const VlpdDll& dll, IDataObject* data) {
     WCHAR wide[64] = {};
     ok = ok && handler->GetCommandString(command, GCS_HELPTEXTA, nullptr, ansi, sizeof ansi) == S_OK &&
          ansi[0] != '\0' &&
-         handler->GetCommandString(command, GCS_HELPTEXTW, nullptr, reinterpret_cast<LPSTR>(wide), 64) == S_OK &&
+         handler->GetCommandString(command, GCS_HELPTEXTW, nullptr, reinterpret_cast<LPSTR>(wide), 64) ==
+             S_OK &&
          wide[0] != L'\0';
   }
   return ok;

@@ -21,7 +21,8 @@ void SetBlock(UINT format, const std::string& text) {
 }  // namespace
 
 HiddenWindow::HiddenWindow()
-    : window_(CreateWindowA("STATIC", "vlpd clipboard test", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr)) {}
+    : window_(CreateWindowA("STATIC", "vlpd clipboard test", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                            nullptr)) {}
 
 HiddenWindow::~HiddenWindow() {
   if (window_ != nullptr) DestroyWindow(window_);

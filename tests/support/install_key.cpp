@@ -35,7 +35,8 @@ bool SetInstallFolder(const std::string& folder) {
 InstallKeyGuard::InstallKeyGuard() {
   {
     RegKey parent;
-    parent_existed_ = RegOpenKeyExA(HKEY_CURRENT_USER, kParentKeyPath, 0, KEY_READ, parent.Put()) == ERROR_SUCCESS;
+    parent_existed_ =
+        RegOpenKeyExA(HKEY_CURRENT_USER, kParentKeyPath, 0, KEY_READ, parent.Put()) == ERROR_SUCCESS;
   }
   RegKey key;
   existed_ = RegOpenKeyExA(HKEY_CURRENT_USER, kInstallKeyPath, 0, KEY_READ, key.Put()) == ERROR_SUCCESS;

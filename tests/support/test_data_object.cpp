@@ -147,7 +147,8 @@ STDMETHODIMP TestDataObject::GetData(FORMATETC* format, STGMEDIUM* medium) {
   ++get_data_calls_;
   std::memset(medium, 0, sizeof *medium);
   if (!options_.offer_hdrop || format->cfFormat != CF_HDROP) return DV_E_FORMATETC;
-  const bool stream = options_.stream_regardless || (options_.stream_only && (format->tymed & TYMED_ISTREAM) != 0);
+  const bool stream =
+      options_.stream_regardless || (options_.stream_only && (format->tymed & TYMED_ISTREAM) != 0);
   if (!stream && (options_.stream_only || (format->tymed & TYMED_HGLOBAL) == 0)) return DV_E_TYMED;
   const HGLOBAL block = MakeDropBlock();
   if (block == nullptr) return E_OUTOFMEMORY;
