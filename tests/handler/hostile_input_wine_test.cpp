@@ -105,6 +105,8 @@ TEST_F(HostileInputTest, DataObjectsOfEveryShapeEndInAMenuOrNothing) {
   stream_only.stream_only = true;
   DropOptions stream_regardless;
   stream_regardless.stream_regardless = true;
+  DropOptions null_block;
+  null_block.null_block = true;
   DropOptions wide;
   wide.wide_names = true;
   std::vector<unsigned char> far_offset = DropHeader({'C', ':', '\\', 0, 0});
@@ -116,6 +118,7 @@ TEST_F(HostileInputTest, DataObjectsOfEveryShapeEndInAMenuOrNothing) {
       {"GetData fails", {file}, no_drop_list, E_INVALIDARG, 0, false, false},
       {"TYMED_ISTREAM only", {file}, stream_only, E_INVALIDARG, 0, false, false},
       {"a stream where HGLOBAL was asked", {file}, stream_regardless, S_OK, 0, false, false},
+      {"S_OK with no block", {file}, null_block, S_OK, 0, false, false},
       {"no names", {}, {}, S_OK, 0, false, false},
       {"many names", many, {}, S_OK, 9, true, true},
       {"many wide names", many, wide, S_OK, 9, true, true},
@@ -132,7 +135,7 @@ TEST_F(HostileInputTest, DataObjectsOfEveryShapeEndInAMenuOrNothing) {
   for (const DataCase& c : cases) {
     SCOPED_TRACE(c.what);
     DropOptions options = c.options;
-    options.count_releases = !options.stream_only && !options.stream_regardless;
+    options.count_releases = !options.stream_only && !options.stream_regardless && !options.null_block;
     ComRef<TestDataObject> data = TestDataObject::Make(c.paths, options);
     {
       ComRef<IContextMenu> handler = dll_.CreateHandler();

@@ -150,6 +150,11 @@ STDMETHODIMP TestDataObject::GetData(FORMATETC* format, STGMEDIUM* medium) {
   const bool stream =
       options_.stream_regardless || (options_.stream_only && (format->tymed & TYMED_ISTREAM) != 0);
   if (!stream && (options_.stream_only || (format->tymed & TYMED_HGLOBAL) == 0)) return DV_E_TYMED;
+  if (options_.null_block) {
+    medium->tymed = TYMED_HGLOBAL;
+    ++handed_out_;
+    return S_OK;
+  }
   const HGLOBAL block = MakeDropBlock();
   if (block == nullptr) return E_OUTOFMEMORY;
   if (stream) {

@@ -21,6 +21,7 @@ struct DropOptions {
   bool wide_names = false;         // DROPFILES with fWide, as the shell builds it
   bool use_raw_block = false;      // hand over `raw_block` as the drop list, bytes as they are
   std::vector<unsigned char> raw_block;
+  bool null_block = false;         // GetData answers S_OK with no block at all
   bool stream_only = false;        // the drop list is offered as TYMED_ISTREAM only, never as HGLOBAL
   bool stream_regardless = false;  // GetData answers S_OK with a stream whatever medium was asked
   // Every medium handed out carries a pUnkForRelease that owns its block, so that each
