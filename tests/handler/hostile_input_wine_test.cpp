@@ -17,7 +17,6 @@
 
 #include "handler/handler_text.h"
 #include "handler/install_folder.h"
-#include "project/project_text.h"
 #include "tests/support/clipboard.h"
 #include "tests/support/install_key.h"
 #include "tests/support/message_box_watcher.h"
@@ -110,9 +109,9 @@ TEST_F(HostileInputTest, DataObjectsOfEveryShapeEndInAMenuOrNothing) {
   DropOptions wide;
   wide.wide_names = true;
   std::vector<unsigned char> far_offset = DropHeader({'C', ':', '\\', 0, 0});
-  far_offset[1] = 0x7F;
+  far_offset[1] = 0x7F;  // pFiles 0x7F14
   std::vector<unsigned char> wide_cut = DropHeader({'C', 0, ':', 0, 0});
-  wide_cut[16] = 1;
+  wide_cut[16] = 1;  // fWide
 
   const DataCase cases[] = {
       {"GetData fails", {file}, no_drop_list, E_INVALIDARG, 0, false, false},

@@ -29,26 +29,29 @@ constexpr int kWarmUpRounds = 50;
 
 // How much the process may hold more afterwards: lazily made caches of Wine's own, never a
 // per-round leak, which the long run would multiply far past these.
-constexpr long kHandleSlack = 8;                // kernel handle slots
+constexpr long kHandleSlack = 4;                // kernel handles
 constexpr long kUserObjectSlack = 0;            // menus and windows
 constexpr long long kMemorySlack = 512 * 1024;  // committed bytes
 
 int Rounds() { return std::getenv("VLPD_LONG_RUN") != nullptr ? kFullRounds : kShortRounds; }
 
 // What the process holds. Wine answers 0 to GetProcessHandleCount and GetGuiResources, so the
-// kernel handles are seen through the next slot handed out (the lowest free one), and the menus
-// and windows are counted through their handle table, whose 16-bit handles match any generation.
+// kernel handles are counted by asking every handle value of the table about itself (the next
+// value handed out misses leaks once earlier handles close below them), and the menus and
+// windows through their handle table, whose 16-bit handles match any generation.
 struct Holdings {
-  long next_handle_slot = 0;
+  long kernel_handles = 0;
   long user_objects = 0;
   long long committed = 0;
 };
 
-long NextHandleSlot() {
-  const HANDLE probe = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  const long slot = static_cast<long>(reinterpret_cast<UINT_PTR>(probe) / 4);
-  CloseHandle(probe);
-  return slot;
+long KernelHandles() {
+  long count = 0;
+  DWORD flags = 0;
+  for (UINT_PTR value = 4; value < 4 * 32768; value += 4) {
+    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
+  }
+  return count;
 }
 
 long UserObjects() {
@@ -74,7 +77,7 @@ long long CommittedBytes() {
   return total;
 }
 
-Holdings Measure() { return {NextHandleSlot(), UserObjects(), CommittedBytes()}; }
+Holdings Measure() { return {KernelHandles(), UserObjects(), CommittedBytes()}; }
 
 // One right-click as Explorer makes it; false when the handler did not answer as it should.
 bool RightClick(const VlpdDll& dll, IDataObject* data) {
@@ -162,7 +165,7 @@ TEST(Soak, TheMeasuresSeeAHeldHandleMenuAndMemory) {
   VirtualFree(block, 0, MEM_RELEASE);
   DestroyMenu(menu);
   CloseHandle(event);
-  EXPECT_GT(held.next_handle_slot, before.next_handle_slot);
+  EXPECT_EQ(held.kernel_handles, before.kernel_handles + 1);
   EXPECT_EQ(held.user_objects, before.user_objects + 1);
   EXPECT_GE(held.committed - before.committed, static_cast<long long>(kBlock));
 }
@@ -184,12 +187,12 @@ TEST(Soak, TwoApartmentsOfRightClicksAndNameCopiesLeaveNothingBehind) {
   const Holdings after = Measure();
 
   EXPECT_EQ(dll.CanUnloadNow(), S_OK) << "an object of the DLL is still alive";
-  const long handles = after.next_handle_slot - before.next_handle_slot;
+  const long handles = after.kernel_handles - before.kernel_handles;
   const long user_objects = after.user_objects - before.user_objects;
   const long long committed = after.committed - before.committed;
   std::printf("soak: %d right-clicks on each of two apartments, %d name copies\n", rounds, kCopies);
-  std::printf("soak: next kernel handle slot %ld -> %ld (%+ld)\n", before.next_handle_slot,
-              after.next_handle_slot, handles);
+  std::printf("soak: kernel handles %ld -> %ld (%+ld)\n", before.kernel_handles, after.kernel_handles,
+              handles);
   std::printf("soak: menus and windows %ld -> %ld (%+ld)\n", before.user_objects, after.user_objects,
               user_objects);
   std::printf("soak: committed memory %lld -> %lld bytes (%+lld)\n", before.committed, after.committed,
