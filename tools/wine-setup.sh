@@ -21,12 +21,20 @@ if [ ! -f "$WINEPREFIX/.vlpd-ready" ]; then
   touch "$WINEPREFIX/.vlpd-ready"
 fi
 # Bump when the settings below change; a prefix made earlier gets them on the next run.
-settings="settings 2"
+settings="settings 4"
 if [ "$(cat "$WINEPREFIX/.vlpd-ready")" != "$settings" ]; then
   changed=1
   # Unmanaged windows: Xvfb runs no window manager, and Wine would wait two seconds for one
   # every time a dialog or message box closes.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  # No debugger for a crashing program: winedbg would wait for ctest's timeout, and the entry
+  # would pass once it was ended. Without one the program ends at once with a failure status.
+  aedebug='HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug'
+  # A 64-bit prefix keeps a second copy for its 32-bit programs.
+  for view in /reg:32 /reg:64; do
+    wine reg add "$aedebug" /v Debugger /d '' /f $view >/dev/null 2>&1
+    wine reg add "$aedebug" /v Auto /d 1 /f $view >/dev/null 2>&1
+  done
   echo "$settings" > "$WINEPREFIX/.vlpd-ready"
 fi
 # Stop the Wine session these steps started: its desktop process would otherwise live on

@@ -12,6 +12,7 @@
 
 #include "handler/handler_text.h"
 #include "handler/install_folder.h"
+#include "tests/support/install_key.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_data_object.h"
@@ -22,6 +23,7 @@ namespace vlpd::test {
 namespace {
 
 constexpr char kExeName[] = "Vellumpad_0150.exe";
+constexpr char kQuickStandIn[] = "VLPD_STAND_IN_QUICK";          // read by the stand-in editor
 constexpr char kHyo[] = "\x95\\";                                // 表: its trail byte is 0x5C
 constexpr char kJapaneseFile[] = "\x83\x81\x83\x82 \x95\\.txt";  // メモ 表.txt
 
@@ -43,82 +45,18 @@ void WaitForStandInsToQuit() {
   } while (Process32Next(snapshot.Get(), &entry));
 }
 
-bool InstallKeyExists() {
-  RegKey key;
-  return RegOpenKeyExA(HKEY_CURRENT_USER, kInstallKeyPath, 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
-}
-
-void RemoveInstallKey() { RegDeleteTreeA(HKEY_CURRENT_USER, kInstallKeyPath); }
-
-// Stores `bytes` as the value INSTALL, exactly these bytes: Wine's RegSetValueExA counts a
-// terminator the caller left out when one follows in memory, so a non-NUL byte follows here.
-void SetInstall(DWORD type, const std::string& bytes) {
-  RegKey key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kInstallKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            key.Put(), nullptr),
-            ERROR_SUCCESS);
-  const std::string stored = bytes + "X";
-  ASSERT_EQ(RegSetValueExA(key.Get(), kInstallValueName, 0, type,
-                           reinterpret_cast<const BYTE*>(stored.data()), static_cast<DWORD>(bytes.size())),
-            ERROR_SUCCESS);
-}
-void SetInstallFolder(const std::string& folder) {
-  SetInstall(REG_SZ, std::string(folder.c_str(), folder.size() + 1));
-}
-
-// The install key as it was before a test, put back afterwards.
-class InstallKeyGuard {
- public:
-  InstallKeyGuard() {
-    {
-      RegKey parent;
-      parent_existed_ =
-          RegOpenKeyExA(HKEY_CURRENT_USER, kParentKeyPath, 0, KEY_READ, parent.Put()) == ERROR_SUCCESS;
-    }
-    RegKey key;
-    existed_ = RegOpenKeyExA(HKEY_CURRENT_USER, kInstallKeyPath, 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
-    DWORD size = 0;
-    if (existed_ &&
-        RegQueryValueExA(key.Get(), kInstallValueName, nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
-      value_.resize(size);
-      had_value_ = RegQueryValueExA(key.Get(), kInstallValueName, nullptr, &type_,
-                                    reinterpret_cast<BYTE*>(value_.data()), &size) == ERROR_SUCCESS;
-      value_.resize(size);
-    }
-    RemoveInstallKey();
-  }
-  ~InstallKeyGuard() {
-    RemoveInstallKey();
-    // The lookup creates the whole path; a parent that was not there before goes again.
-    if (!parent_existed_) RegDeleteKeyA(HKEY_CURRENT_USER, kParentKeyPath);
-    if (!existed_) return;
-    RegKey key;
-    RegCreateKeyExA(HKEY_CURRENT_USER, kInstallKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(),
-                    nullptr);
-    if (had_value_) {
-      RegSetValueExA(key.Get(), kInstallValueName, 0, type_, reinterpret_cast<const BYTE*>(value_.data()),
-                     static_cast<DWORD>(value_.size()));
-    }
-  }
-  InstallKeyGuard(const InstallKeyGuard&) = delete;
-  InstallKeyGuard& operator=(const InstallKeyGuard&) = delete;
-
- private:
-  static constexpr char kParentKeyPath[] = "SOFTWARE\\kastel";
-  bool parent_existed_ = false;
-  bool existed_ = false;
-  bool had_value_ = false;
-  DWORD type_ = 0;
-  std::string value_;
-};
-
 class LaunchTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dll_.Loaded());
     ASSERT_FALSE(StandInEditor().empty()) << "stand-in editor not built";
+    // The editors started here take input at once and quit at once; one case keeps the pause.
+    SetEnvironmentVariableA(kQuickStandIn, "1");
   }
-  void TearDown() override { WaitForStandInsToQuit(); }
+  void TearDown() override {
+    WaitForStandInsToQuit();
+    SetEnvironmentVariableA(kQuickStandIn, nullptr);
+  }
 
   // Copies the stand-in editor into a new folder below the temp folder; returns that folder.
   std::string EditorFolder(const std::string& relative) {
@@ -151,17 +89,27 @@ class LaunchTest : public ::testing::Test {
   MessageBoxWatcher boxes_;
 };
 
-TEST_F(LaunchTest, EachOpenCommandStartsTheEditorWithItsSwitchAndWaitsUntilItIsReady) {
+TEST_F(LaunchTest, TheCommandWaitsUntilTheEditorIsReadyForInput) {
+  SetEnvironmentVariableA(kQuickStandIn, nullptr);
   const std::string folder = EditorFolder("Editor");
   const std::string file = temp_.WriteFile("doc\\memo.txt", "text");
-  SetInstallFolder(folder);
+  ASSERT_TRUE(SetInstallFolder(folder));
+  EXPECT_EQ(Invoke({file}, 0u), S_OK);
+  // "ready" is written 700 ms after the command line and before the editor takes input: it is
+  // there as soon as InvokeCommand returns only because the launch waited.
+  EXPECT_EQ(Recorded(folder), Expected(folder + "\\", "", file));
+  EXPECT_TRUE(boxes_.Seen().empty());
+}
+
+TEST_F(LaunchTest, EachOpenCommandStartsTheEditorWithItsSwitch) {
+  const std::string folder = EditorFolder("Editor");
+  const std::string file = temp_.WriteFile("doc\\memo.txt", "text");
+  ASSERT_TRUE(SetInstallFolder(folder));
   const char* const switches[] = {"", "/S ", "/E ", "/U8 ", "/UB ", "/UL ", "/P "};
   for (UINT offset = 0; offset < 7; ++offset) {
     SCOPED_TRACE(offset);
     DeleteFileA((folder + "\\cmdline.txt").c_str());
     EXPECT_EQ(Invoke({file}, offset), S_OK);
-    // "ready" is written 700 ms after the command line and before the editor takes input: it is
-    // there as soon as InvokeCommand returns only because the launch waited.
     EXPECT_EQ(Recorded(folder), Expected(folder + "\\", switches[offset], file));
   }
   EXPECT_TRUE(boxes_.Seen().empty());
@@ -170,7 +118,7 @@ TEST_F(LaunchTest, EachOpenCommandStartsTheEditorWithItsSwitchAndWaitsUntilItIsR
 TEST_F(LaunchTest, InstallFolderWithTrailingSeparatorIsNotDoubled) {
   const std::string folder = EditorFolder("Tools\\Editor");
   const std::string file = temp_.WriteFile("memo.txt", "text");
-  SetInstallFolder(folder + "\\");
+  ASSERT_TRUE(SetInstallFolder(folder + "\\"));
   EXPECT_EQ(Invoke({file}, 2u), S_OK);
   EXPECT_EQ(Recorded(folder), Expected(folder + "\\", "/E ", file));
   EXPECT_TRUE(boxes_.Seen().empty());
@@ -182,7 +130,7 @@ TEST_F(LaunchTest, JapaneseInstallFolderAndPathPassByteForByte) {
   const std::string file = temp_.WriteFile(std::string(kHyo) + "\\" + kJapaneseFile, "text");
   for (const std::string& install : {folder, folder + "\\"}) {
     SCOPED_TRACE(install);
-    SetInstallFolder(install);
+    ASSERT_TRUE(SetInstallFolder(install));
     DeleteFileA((folder + "\\cmdline.txt").c_str());
     EXPECT_EQ(Invoke({file}, 1u), S_OK);
     EXPECT_EQ(Recorded(folder), Expected(folder + "\\", "/S ", file));
@@ -195,7 +143,7 @@ TEST_F(LaunchTest, OnlyTheFirstOfSeveralSelectedPathsIsPassed) {
   const std::string first = temp_.WriteFile("a.txt", "a");
   const std::string second = temp_.MakeFolder("dir");
   const std::string third = temp_.WriteFile("b c.txt", "b");
-  SetInstallFolder(folder);
+  ASSERT_TRUE(SetInstallFolder(folder));
   EXPECT_EQ(Invoke({first, second, third}, 5u), S_OK);
   EXPECT_EQ(Recorded(folder), Expected(folder + "\\", "/UL ", first));
   EXPECT_TRUE(boxes_.Seen().empty());
@@ -214,7 +162,7 @@ TEST_F(LaunchTest, VerbTextAndOffsetAboveEightAreRefusedWithoutSideEffects) {
 
 TEST_F(LaunchTest, EmptySelectionStartsNothingAndSaysNothing) {
   const std::string folder = EditorFolder("Editor");
-  SetInstallFolder(folder);
+  ASSERT_TRUE(SetInstallFolder(folder));
   EXPECT_EQ(Invoke({}, 0u), S_OK);
   EXPECT_FALSE(FileExists(folder + "\\cmdline.txt"));
   EXPECT_TRUE(boxes_.Seen().empty());
@@ -241,7 +189,7 @@ TEST_F(LaunchTest, MissingValueIsReportedAndTheKeyIsCreated) {
 TEST_F(LaunchTest, ExpandableStringValueCountsAsMissing) {
   const std::string folder = EditorFolder("Editor");
   const std::string file = temp_.WriteFile("memo.txt", "text");
-  SetInstall(REG_EXPAND_SZ, std::string(folder.c_str(), folder.size() + 1));
+  ASSERT_TRUE(SetInstall(REG_EXPAND_SZ, std::string(folder.c_str(), folder.size() + 1)));
   EXPECT_EQ(Invoke({file}, 0u), S_OK);
   ExpectNoInstallFolder(boxes_, folder);
 }
@@ -249,7 +197,7 @@ TEST_F(LaunchTest, ExpandableStringValueCountsAsMissing) {
 TEST_F(LaunchTest, ValueStoredWithoutTerminatorStillNamesTheFolder) {
   const std::string folder = EditorFolder("Editor");
   const std::string file = temp_.WriteFile("memo.txt", "text");
-  SetInstall(REG_SZ, folder);
+  ASSERT_TRUE(SetInstall(REG_SZ, folder));
   {  // The value really lacks its terminator: its UTF-16 form is exactly as long as the text.
     RegKey key;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kInstallKeyPath, 0, KEY_READ, key.Put()), ERROR_SUCCESS);
@@ -272,9 +220,9 @@ std::string LongFolder(size_t length, char last) {
 
 TEST_F(LaunchTest, ValueLongerThanTheBufferIsNotObtained) {
   const std::string file = temp_.WriteFile("memo.txt", "text");
-  SetInstallFolder(LongFolder(260, 'v'));  // 261 bytes with its terminator
+  ASSERT_TRUE(SetInstallFolder(LongFolder(260, 'v')));  // 261 bytes with its terminator
   EXPECT_EQ(Invoke({file}, 0u), S_OK);
-  SetInstall(REG_SZ, LongFolder(261, '\\'));  // 261 bytes, no terminator
+  ASSERT_TRUE(SetInstall(REG_SZ, LongFolder(261, '\\')));  // 261 bytes, no terminator
   EXPECT_EQ(Invoke({file}, 0u), S_OK);
   const std::vector<SeenBox> seen = boxes_.WaitFor(2);
   ASSERT_EQ(seen.size(), 2u);
@@ -286,7 +234,7 @@ TEST_F(LaunchTest, ValueLongerThanTheBufferIsNotObtained) {
 
 TEST_F(LaunchTest, FullLengthValueNeedsRoomForItsSeparator) {
   const std::string file = temp_.WriteFile("memo.txt", "text");
-  SetInstall(REG_SZ, LongFolder(260, 'v'));  // fills the buffer; no room for the separator
+  ASSERT_TRUE(SetInstall(REG_SZ, LongFolder(260, 'v')));  // fills the buffer; no room for the separator
   EXPECT_EQ(Invoke({file}, 0u), S_OK);
   std::vector<SeenBox> seen = boxes_.WaitFor(1);
   ASSERT_EQ(seen.size(), 1u);
@@ -294,7 +242,7 @@ TEST_F(LaunchTest, FullLengthValueNeedsRoomForItsSeparator) {
   EXPECT_EQ(seen[0].text, text::kMessageNoInstallFolder);
 
   // Ending in its separator the same length is a folder; no editor can be started from it.
-  SetInstall(REG_SZ, LongFolder(260, '\\'));
+  ASSERT_TRUE(SetInstall(REG_SZ, LongFolder(260, '\\')));
   EXPECT_EQ(Invoke({file}, 0u), S_OK);
   seen = boxes_.WaitFor(2);
   ASSERT_EQ(seen.size(), 2u);
@@ -305,7 +253,7 @@ TEST_F(LaunchTest, FullLengthValueNeedsRoomForItsSeparator) {
 TEST_F(LaunchTest, UnopenableKeyGivesTheRegistryMessageThenTheInstallFolderMessage) {
   const std::string folder = EditorFolder("Editor");
   const std::string file = temp_.WriteFile("memo.txt", "text");
-  SetInstallFolder(folder);
+  ASSERT_TRUE(SetInstallFolder(folder));
   {  // Everyone may read the key but not write it; KEY_ALL_ACCESS asks for both.
     RegKey key;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kInstallKeyPath, 0, WRITE_DAC, key.Put()), ERROR_SUCCESS);
@@ -333,7 +281,7 @@ TEST_F(LaunchTest, UnopenableKeyGivesTheRegistryMessageThenTheInstallFolderMessa
 TEST_F(LaunchTest, MissingExecutableIsReportedAsAFailedStart) {
   const std::string folder = temp_.MakeFolder("Empty");
   const std::string file = temp_.WriteFile("memo.txt", "text");
-  SetInstallFolder(folder);
+  ASSERT_TRUE(SetInstallFolder(folder));
   EXPECT_EQ(Invoke({file}, 0u), S_OK);
   const std::vector<SeenBox> seen = boxes_.WaitFor(1);
   ASSERT_EQ(seen.size(), 1u);

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/clipboard.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/test_data_object.h"
 #include "tests/support/vlpd_dll.h"
@@ -17,65 +18,6 @@ namespace vlpd::test {
 namespace {
 
 constexpr UINT kCopyNames = 8;
-
-// A hidden window of the calling thread; the clipboard tells owners apart by window.
-class HiddenWindow {
- public:
-  HiddenWindow()
-      : window_(CreateWindowA("STATIC", "vlpd clipboard test", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr,
-                              nullptr)) {}
-  ~HiddenWindow() {
-    if (window_ != nullptr) DestroyWindow(window_);
-  }
-  HiddenWindow(const HiddenWindow&) = delete;
-  HiddenWindow& operator=(const HiddenWindow&) = delete;
-  HWND Get() const { return window_; }
-
- private:
-  HWND window_;
-};
-
-struct ClipboardText {
-  bool present = false;
-  SIZE_T block_size = 0;
-  std::string bytes;  // the whole block
-};
-
-// Opening with a window of our own succeeds only while nobody else holds the clipboard open,
-// the DLL included (it opens with no window).
-bool ClipboardIsFree() {
-  HiddenWindow window;
-  if (!OpenClipboard(window.Get())) return false;
-  CloseClipboard();
-  return true;
-}
-
-ClipboardText ReadClipboardText() {
-  ClipboardText out;
-  HiddenWindow window;
-  if (!OpenClipboard(window.Get())) return out;
-  if (HANDLE data = GetClipboardData(CF_TEXT)) {
-    out.present = true;
-    out.block_size = GlobalSize(data);
-    const GlobalLockGuard lock(data);
-    if (lock.Data() != nullptr) out.bytes.assign(static_cast<const char*>(lock.Data()), out.block_size);
-  }
-  CloseClipboard();
-  return out;
-}
-
-void PutClipboardText(const std::string& text) {
-  HiddenWindow window;
-  ASSERT_TRUE(OpenClipboard(window.Get()));
-  EmptyClipboard();
-  GlobalBlock block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 1));
-  {
-    const GlobalLockGuard lock(block.Get());
-    memcpy(lock.Data(), text.c_str(), text.size() + 1);
-  }
-  if (SetClipboardData(CF_TEXT, block.Get()) != nullptr) block.Release();
-  CloseClipboard();
-}
 
 // Another window, on a thread of its own, holding the clipboard open until released.
 class ClipboardHolder {
@@ -132,6 +74,16 @@ TEST_F(NameCopyTest, TwoPathsAreJoinedByCrLfInABlockOfTotalPlusTwicePerPath) {
   EXPECT_EQ(text.bytes, std::string("C:\\a.txt\r\nC:\\dir\0\0", 18));
   EXPECT_TRUE(ClipboardIsFree());
   EXPECT_TRUE(boxes_.Seen().empty());
+}
+
+TEST_F(NameCopyTest, FormatsLeftByAnotherProgramGoWithTheOldText) {
+  const UINT other = RegisterClipboardFormatA("vlpd another program's format");
+  ASSERT_NE(other, 0u);
+  PutClipboardText("before", other);
+  ASSERT_TRUE(IsClipboardFormatAvailable(other));
+  EXPECT_EQ(CopyNames({"C:\\a.txt"}), S_OK);
+  EXPECT_FALSE(IsClipboardFormatAvailable(other));
+  EXPECT_EQ(ReadClipboardText().bytes, std::string("C:\\a.txt\0\0", 10));
 }
 
 TEST_F(NameCopyTest, SeveralPathsKeepTheirOrderAndTheirBytes) {

@@ -56,6 +56,11 @@ std::vector<SeenBox> MessageBoxWatcher::Seen() {
   return seen_;
 }
 
+void MessageBoxWatcher::Clear() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  seen_.clear();
+}
+
 std::vector<SeenBox> MessageBoxWatcher::WaitFor(size_t count, DWORD timeout_ms) {
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < timeout_ms) {

@@ -28,6 +28,8 @@ class MessageBoxWatcher {
   MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
 
   std::vector<SeenBox> Seen();
+  // Forgets the boxes seen so far, so that a table of cases can check each case's own.
+  void Clear();
   // Waits up to `timeout_ms` until at least `count` boxes were seen; returns what was seen.
   std::vector<SeenBox> WaitFor(size_t count, DWORD timeout_ms = 5000);
 

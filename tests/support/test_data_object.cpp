@@ -52,6 +52,36 @@ class FormatEnumerator : public IEnumFORMATETC {
   size_t next_ = 0;
 };
 
+// The pUnkForRelease of a counted medium: owns the block, and counts its one release.
+class MediumOwner : public IUnknown {
+ public:
+  MediumOwner(HGLOBAL block, std::shared_ptr<std::atomic<long>> released)
+      : block_(block), released_(std::move(released)) {}
+
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    *out = nullptr;
+    if (riid != IID_IUnknown) return E_NOINTERFACE;
+    *out = static_cast<IUnknown*>(this);
+    AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&references_); }
+  STDMETHODIMP_(ULONG) Release() override {
+    const LONG left = InterlockedDecrement(&references_);
+    if (left == 0) {
+      ++*released_;
+      delete this;
+    }
+    return left;
+  }
+
+ private:
+  virtual ~MediumOwner() { GlobalFree(block_); }
+  LONG references_ = 1;
+  HGLOBAL block_;
+  std::shared_ptr<std::atomic<long>> released_;
+};
+
 }  // namespace
 
 HGLOBAL MakeDropBlock(const std::vector<std::string>& paths, bool wide) {
@@ -116,16 +146,35 @@ HGLOBAL TestDataObject::MakeDropBlock() const {
 STDMETHODIMP TestDataObject::GetData(FORMATETC* format, STGMEDIUM* medium) {
   ++get_data_calls_;
   std::memset(medium, 0, sizeof *medium);
-  if (!options_.offer_hdrop || format->cfFormat != CF_HDROP || (format->tymed & TYMED_HGLOBAL) == 0) {
-    return DV_E_FORMATETC;
+  if (!options_.offer_hdrop || format->cfFormat != CF_HDROP) return DV_E_FORMATETC;
+  const bool stream =
+      options_.stream_regardless || (options_.stream_only && (format->tymed & TYMED_ISTREAM) != 0);
+  if (!stream && (options_.stream_only || (format->tymed & TYMED_HGLOBAL) == 0)) return DV_E_TYMED;
+  if (options_.null_block) {
+    medium->tymed = TYMED_HGLOBAL;
+    ++handed_out_;
+    return S_OK;
   }
-  medium->tymed = TYMED_HGLOBAL;
-  medium->hGlobal = MakeDropBlock();
-  return medium->hGlobal != nullptr ? S_OK : E_OUTOFMEMORY;
+  const HGLOBAL block = MakeDropBlock();
+  if (block == nullptr) return E_OUTOFMEMORY;
+  if (stream) {
+    if (FAILED(CreateStreamOnHGlobal(block, TRUE, &medium->pstm))) {
+      GlobalFree(block);
+      return E_OUTOFMEMORY;
+    }
+    medium->tymed = TYMED_ISTREAM;
+  } else {
+    medium->tymed = TYMED_HGLOBAL;
+    medium->hGlobal = block;
+    if (options_.count_releases) medium->pUnkForRelease = new MediumOwner(block, released_);
+  }
+  ++handed_out_;
+  return S_OK;
 }
 
 STDMETHODIMP TestDataObject::QueryGetData(FORMATETC* format) {
-  return options_.offer_hdrop && format->cfFormat == CF_HDROP ? S_OK : DV_E_FORMATETC;
+  if (!options_.offer_hdrop || format->cfFormat != CF_HDROP) return DV_E_FORMATETC;
+  return options_.stream_only && (format->tymed & TYMED_ISTREAM) == 0 ? DV_E_TYMED : S_OK;
 }
 
 STDMETHODIMP TestDataObject::GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) {
@@ -140,6 +189,7 @@ STDMETHODIMP TestDataObject::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out
   if (!options_.enumerate_nothing) {
     if (options_.hdrop_not_first) formats.push_back(HdropFormat(CF_TEXT));
     formats.push_back(HdropFormat(CF_HDROP));
+    if (options_.stream_only) formats.back().tymed = TYMED_ISTREAM;
   }
   *out = new FormatEnumerator(std::move(formats));
   return S_OK;

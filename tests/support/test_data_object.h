@@ -5,6 +5,8 @@
 #include <objidl.h>
 #include <windows.h>
 
+#include <atomic>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,12 @@ struct DropOptions {
   bool wide_names = false;         // DROPFILES with fWide, as the shell builds it
   bool use_raw_block = false;      // hand over `raw_block` as the drop list, bytes as they are
   std::vector<unsigned char> raw_block;
+  bool null_block = false;         // GetData answers S_OK with no block at all
+  bool stream_only = false;        // the drop list is offered as TYMED_ISTREAM only, never as HGLOBAL
+  bool stream_regardless = false;  // GetData answers S_OK with a stream whatever medium was asked
+  // Every medium handed out carries a pUnkForRelease that owns its block, so that each
+  // ReleaseStgMedium is counted (MediaReleased) and frees the block.
+  bool count_releases = false;
 };
 
 class TestDataObject : public IDataObject {
@@ -27,6 +35,9 @@ class TestDataObject : public IDataObject {
 
   LONG References() const { return references_; }
   int GetDataCalls() const { return get_data_calls_; }
+  // Media handed out by a successful GetData, and those given back (with count_releases).
+  long MediaHandedOut() const { return handed_out_; }
+  long MediaReleased() const { return *released_; }
 
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override;
   STDMETHODIMP_(ULONG) AddRef() override;
@@ -48,6 +59,8 @@ class TestDataObject : public IDataObject {
 
   LONG references_ = 1;
   int get_data_calls_ = 0;
+  std::atomic<long> handed_out_{0};
+  std::shared_ptr<std::atomic<long>> released_ = std::make_shared<std::atomic<long>>(0);
   std::vector<std::string> paths_;
   DropOptions options_;
 };

@@ -1,6 +1,8 @@
 // Stand-in for Vellumpad_0150.exe. Appends its command line, bytes as they are, and CR LF to
 // cmdline.txt beside itself; after ~700 ms appends "ready"; only then enters a message loop (the
-// moment WaitForInputIdle lets its starter go) and quits on its own after ~1 s.
+// moment WaitForInputIdle lets its starter go) and quits on its own after ~1 s. With the
+// environment variable VLPD_STAND_IN_QUICK set it neither pauses nor lingers: the extension fixes
+// the command line, but the environment passes through to the editor it starts.
 #include <windows.h>
 
 #include <cstring>
@@ -9,6 +11,11 @@ namespace {
 
 constexpr UINT kPauseBeforeReadyMs = 700;
 constexpr UINT kLifetimeMs = 1000;
+
+bool Quick() {
+  char value[8];
+  return GetEnvironmentVariableA("VLPD_STAND_IN_QUICK", value, sizeof value) > 0;
+}
 
 bool LogPath(char* out, DWORD size) {
   const DWORD n = GetModuleFileNameA(nullptr, out, size);
@@ -50,7 +57,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   char log[MAX_PATH];
   if (!LogPath(log, sizeof log)) return 1;
   AppendLine(log, GetCommandLineA());
-  Sleep(kPauseBeforeReadyMs);
+  const bool quick = Quick();
+  if (!quick) Sleep(kPauseBeforeReadyMs);
   AppendLine(log, "ready");
 
   WNDCLASSA window_class = {};
@@ -61,7 +69,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   const HWND window = CreateWindowA(window_class.lpszClassName, "Vellumpad stand-in", WS_OVERLAPPEDWINDOW, 0,
                                     0, 100, 100, nullptr, nullptr, instance, nullptr);
   if (window == nullptr) return 1;
-  SetTimer(window, 1, kLifetimeMs, nullptr);
+  SetTimer(window, 1, quick ? USER_TIMER_MINIMUM : kLifetimeMs, nullptr);
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);

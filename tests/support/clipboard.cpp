@@ -1,0 +1,61 @@
+#include "tests/support/clipboard.h"
+
+#include <cstring>
+
+#include "win/unique_handle.h"
+
+namespace vlpd::test {
+namespace {
+
+void SetBlock(UINT format, const std::string& text) {
+  GlobalBlock block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 1));
+  if (!block) return;
+  {
+    const GlobalLockGuard lock(block.Get());
+    if (lock.Data() == nullptr) return;
+    std::memcpy(lock.Data(), text.c_str(), text.size() + 1);
+  }
+  if (SetClipboardData(format, block.Get()) != nullptr) block.Release();
+}
+
+}  // namespace
+
+HiddenWindow::HiddenWindow()
+    : window_(CreateWindowA("STATIC", "vlpd clipboard test", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                            nullptr)) {}
+
+HiddenWindow::~HiddenWindow() {
+  if (window_ != nullptr) DestroyWindow(window_);
+}
+
+bool ClipboardIsFree() {
+  HiddenWindow window;
+  if (!OpenClipboard(window.Get())) return false;
+  CloseClipboard();
+  return true;
+}
+
+ClipboardText ReadClipboardText() {
+  ClipboardText out;
+  HiddenWindow window;
+  if (!OpenClipboard(window.Get())) return out;
+  if (HANDLE data = GetClipboardData(CF_TEXT)) {
+    out.present = true;
+    out.block_size = GlobalSize(data);
+    const GlobalLockGuard lock(data);
+    if (lock.Data() != nullptr) out.bytes.assign(static_cast<const char*>(lock.Data()), out.block_size);
+  }
+  CloseClipboard();
+  return out;
+}
+
+void PutClipboardText(const std::string& text, UINT other_format) {
+  HiddenWindow window;
+  if (!OpenClipboard(window.Get())) return;
+  EmptyClipboard();
+  SetBlock(CF_TEXT, text);
+  if (other_format != 0) SetBlock(other_format, text);
+  CloseClipboard();
+}
+
+}  // namespace vlpd::test

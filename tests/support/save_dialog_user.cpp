@@ -1,0 +1,64 @@
+#include "tests/support/save_dialog_user.h"
+
+#include <commdlg.h>
+
+#include "project/project_text.h"
+#include "tests/support/message_box_watcher.h"
+
+namespace vlpd::test {
+namespace {
+
+constexpr int kPickerControl = 1004;
+constexpr int kFileNameBox = 0x47C;  // cmb13 of the explorer-style dialog
+
+BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
+  char name[16] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (lstrcmpA(name, "#32770") == 0) PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  return TRUE;
+}
+
+BOOL CALLBACK FindPicker(HWND window, LPARAM param) {
+  if (GetDlgCtrlID(window) != kPickerControl) return TRUE;
+  *reinterpret_cast<HWND*>(param) = window;
+  return FALSE;
+}
+
+}  // namespace
+
+SaveDialogUser::SaveDialogUser(SaveDialogPlan plan, DWORD shell_thread)
+    : plan_(std::move(plan)), thread_([this, shell_thread] { Run(shell_thread); }) {}
+
+SaveDialogUser::~SaveDialogUser() { Finish(); }
+
+void SaveDialogUser::Finish() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void SaveDialogUser::Run(DWORD shell_thread) {
+  const HWND dialog = FindDialog(text::kProjectDialogTitle, 10000);
+  if (dialog == nullptr) {
+    // Whatever came up instead must not keep the command waiting forever.
+    EnumThreadWindows(shell_thread, CancelDialog, 0);
+    return;
+  }
+  found_ = true;
+  char folder[MAX_PATH * 2] = {};
+  if (SendMessageA(dialog, CDM_GETFOLDERPATH, sizeof folder, reinterpret_cast<LPARAM>(folder)) > 0) {
+    opened_in_ = folder;
+    if (opened_in_.size() > 3 && opened_in_.back() == '\\') opened_in_.pop_back();
+  }
+  if (plan_.pick >= 0) {
+    HWND picker = nullptr;
+    EnumChildWindows(dialog, FindPicker, reinterpret_cast<LPARAM>(&picker));
+    if (picker != nullptr) SendMessageA(picker, CB_SETCURSEL, plan_.pick, 0);
+  }
+  const bool cancel = plan_.file_name.empty();
+  if (!cancel) SetWindowTextA(GetDlgItem(dialog, kFileNameBox), plan_.file_name.c_str());
+  if (plan_.before_ok) plan_.before_ok();
+  const int button = cancel ? IDCANCEL : IDOK;
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+}
+
+}  // namespace vlpd::test
