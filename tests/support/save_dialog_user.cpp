@@ -43,8 +43,11 @@ void SaveDialogUser::Run(DWORD shell_thread) {
     return;
   }
   found_ = true;
+  // The dialog is a wide one: its folder comes back in UTF-16 whichever form the message takes.
+  wchar_t wide_folder[MAX_PATH] = {};
   char folder[MAX_PATH * 2] = {};
-  if (SendMessageA(dialog, CDM_GETFOLDERPATH, sizeof folder, reinterpret_cast<LPARAM>(folder)) > 0) {
+  if (SendMessageW(dialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(wide_folder)) > 0 &&
+      WideCharToMultiByte(CP_ACP, 0, wide_folder, -1, folder, sizeof folder, nullptr, nullptr) > 0) {
     opened_in_ = folder;
     if (opened_in_.size() > 3 && opened_in_.back() == '\\') opened_in_.pop_back();
   }
