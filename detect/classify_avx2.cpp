@@ -20,7 +20,6 @@ VLPD_SIMD Block Load(const unsigned char* p) {
   return {_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p))};
 }
 VLPD_SIMD Block Splat(std::uint8_t byte) { return {_mm256_set1_epi8(static_cast<char>(byte))}; }
-VLPD_SIMD Block Splat16(std::uint16_t word) { return {_mm256_set1_epi16(static_cast<short>(word))}; }
 VLPD_SIMD Block Sub(Block a, Block b) { return {_mm256_sub_epi8(a.v, b.v)}; }
 VLPD_SIMD Block And(Block a, Block b) { return {_mm256_and_si256(a.v, b.v)}; }
 VLPD_SIMD Block Or(Block a, Block b) { return {_mm256_or_si256(a.v, b.v)}; }
@@ -38,18 +37,17 @@ VLPD_SIMD Block Min(Block a, Block b) { return {_mm256_min_epu8(a.v, b.v)}; }
 VLPD_SIMD Block Max(Block a, Block b) { return {_mm256_max_epu8(a.v, b.v)}; }
 // Bit i is the top bit of byte i.
 VLPD_SIMD std::uint32_t Mask(Block a) { return static_cast<std::uint32_t>(_mm256_movemask_epi8(a.v)); }
-VLPD_SIMD Block CmpGt16(Block a, Block b) { return {_mm256_cmpgt_epi16(a.v, b.v)}; }
-VLPD_SIMD Block CmpEq16(Block a, Block b) { return {_mm256_cmpeq_epi16(a.v, b.v)}; }
 VLPD_SIMD Block ShiftLeft16By8(Block a) { return {_mm256_slli_epi16(a.v, 8)}; }
-VLPD_SIMD Block Add16(Block a, Block b) { return {_mm256_add_epi16(a.v, b.v)}; }
-VLPD_SIMD Block Sub16(Block a, Block b) { return {_mm256_sub_epi16(a.v, b.v)}; }
-// The sum of the signed 16-bit words.
-VLPD_SIMD long SumWords(Block a) {
-  const __m256i pairs = _mm256_madd_epi16(a.v, _mm256_set1_epi16(1));
-  __m128i sums = _mm_add_epi32(_mm256_castsi256_si128(pairs), _mm256_extracti128_si256(pairs, 1));
-  sums = _mm_add_epi32(sums, _mm_shuffle_epi32(sums, 0x4E));
-  sums = _mm_add_epi32(sums, _mm_shuffle_epi32(sums, 0xB1));
-  return _mm_cvtsi128_si32(sums);
+VLPD_SIMD Block ShiftRight16By8(Block a) { return {_mm256_srli_epi16(a.v, 8)}; }
+// The sum of the bytes at even positions less the sum of those at odd positions.
+VLPD_SIMD long SumEvenMinusOddBytes(Block a) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i difference =
+      _mm256_sub_epi64(_mm256_sad_epu8(_mm256_and_si256(a.v, _mm256_set1_epi16(0x00FF)), zero),
+                       _mm256_sad_epu8(_mm256_srli_epi16(a.v, 8), zero));
+  const __m128i halves =
+      _mm_add_epi64(_mm256_castsi256_si128(difference), _mm256_extracti128_si256(difference, 1));
+  return _mm_cvtsi128_si32(halves) + _mm_cvtsi128_si32(_mm_srli_si128(halves, 8));
 }
 
 }  // namespace

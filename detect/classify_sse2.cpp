@@ -25,10 +25,6 @@ VLPD_SIMD Block Splat(std::uint8_t byte) {
   const __m128i v = _mm_set1_epi8(static_cast<char>(byte));
   return {v, v};
 }
-VLPD_SIMD Block Splat16(std::uint16_t word) {
-  const __m128i v = _mm_set1_epi16(static_cast<short>(word));
-  return {v, v};
-}
 VLPD_SIMD Block Sub(Block a, Block b) { return {_mm_sub_epi8(a.lo, b.lo), _mm_sub_epi8(a.hi, b.hi)}; }
 VLPD_SIMD Block And(Block a, Block b) { return {_mm_and_si128(a.lo, b.lo), _mm_and_si128(a.hi, b.hi)}; }
 VLPD_SIMD Block Or(Block a, Block b) { return {_mm_or_si128(a.lo, b.lo), _mm_or_si128(a.hi, b.hi)}; }
@@ -52,22 +48,18 @@ VLPD_SIMD std::uint32_t Mask(Block a) {
   return static_cast<std::uint32_t>(_mm_movemask_epi8(a.lo)) |
          static_cast<std::uint32_t>(_mm_movemask_epi8(a.hi)) << 16;
 }
-VLPD_SIMD Block CmpGt16(Block a, Block b) {
-  return {_mm_cmpgt_epi16(a.lo, b.lo), _mm_cmpgt_epi16(a.hi, b.hi)};
-}
-VLPD_SIMD Block CmpEq16(Block a, Block b) {
-  return {_mm_cmpeq_epi16(a.lo, b.lo), _mm_cmpeq_epi16(a.hi, b.hi)};
-}
 VLPD_SIMD Block ShiftLeft16By8(Block a) { return {_mm_slli_epi16(a.lo, 8), _mm_slli_epi16(a.hi, 8)}; }
-VLPD_SIMD Block Add16(Block a, Block b) { return {_mm_add_epi16(a.lo, b.lo), _mm_add_epi16(a.hi, b.hi)}; }
-VLPD_SIMD Block Sub16(Block a, Block b) { return {_mm_sub_epi16(a.lo, b.lo), _mm_sub_epi16(a.hi, b.hi)}; }
-// The sum of the signed 16-bit words.
-VLPD_SIMD long SumWords(Block a) {
-  const __m128i ones = _mm_set1_epi16(1);
-  __m128i sums = _mm_add_epi32(_mm_madd_epi16(a.lo, ones), _mm_madd_epi16(a.hi, ones));
-  sums = _mm_add_epi32(sums, _mm_shuffle_epi32(sums, 0x4E));
-  sums = _mm_add_epi32(sums, _mm_shuffle_epi32(sums, 0xB1));
-  return _mm_cvtsi128_si32(sums);
+VLPD_SIMD Block ShiftRight16By8(Block a) { return {_mm_srli_epi16(a.lo, 8), _mm_srli_epi16(a.hi, 8)}; }
+// The sum of the bytes at even positions less the sum of those at odd positions.
+VLPD_SIMD long SumEvenMinusOddBytes(Block a) {
+  const __m128i even_bytes = _mm_set1_epi16(0x00FF);
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i even = _mm_add_epi64(_mm_sad_epu8(_mm_and_si128(a.lo, even_bytes), zero),
+                                     _mm_sad_epu8(_mm_and_si128(a.hi, even_bytes), zero));
+  const __m128i odd =
+      _mm_add_epi64(_mm_sad_epu8(_mm_srli_epi16(a.lo, 8), zero), _mm_sad_epu8(_mm_srli_epi16(a.hi, 8), zero));
+  const __m128i difference = _mm_sub_epi64(even, odd);
+  return _mm_cvtsi128_si32(difference) + _mm_cvtsi128_si32(_mm_srli_si128(difference, 8));
 }
 
 }  // namespace
