@@ -1,8 +1,9 @@
 // Every classifier path the processor runs against the scalar reference, on windows held in heap
-// buffers of exactly their size. The first input byte picks how the rest becomes a window: as it
-// is, or as text of one encoding with faults sprinkled in, then repeated up to a size just short of
-// or equal to a full window, the last input bytes written over its end. The dispatcher, which only
-// picks one of the paths, is checked on the short windows.
+// buffers of exactly their size. The first input byte picks how the rest (after the second, which
+// places a single fault) becomes a window: as it is, or as text of one encoding with more or fewer
+// faults, then repeated up to a size just short of or equal to a full window, the last input bytes
+// written over its end. The dispatcher, which only picks one of the paths, is checked on the short
+// windows.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -38,13 +39,35 @@ class Input {
   std::size_t next_ = 0;
 };
 
-void AppendChar(Text text, Input& in, std::string& out) {
+// Where faults go: one character in `every` (none for 0), and the character numbered `only`.
+struct Faults {
+  unsigned every = 0;
+  std::size_t only = static_cast<std::size_t>(-1);
+  std::size_t characters = 0;
+};
+
+// One character of `text`; `pick` chooses between ASCII and the encoding's own characters.
+void AppendWhole(Text text, unsigned pick, Faults& faults, Input& in, std::string& out);
+
+// A fault is any byte at all, or a character cut short by its last byte.
+void AppendChar(Text text, Faults& faults, Input& in, std::string& out) {
   const unsigned pick = in.Byte();
-  // One character in 16 is any byte at all, so that every scan also meets its faults.
-  if (pick % 16 == 0) {
-    out += static_cast<char>(in.Byte());
+  const bool fault =
+      faults.characters++ == faults.only || (faults.every != 0 && in.Byte() % faults.every == 0);
+  if (fault) {
+    if (pick % 2 == 0) {
+      out += static_cast<char>(in.Byte());
+      return;
+    }
+    std::string whole;
+    AppendWhole(text, pick, faults, in, whole);
+    out.append(whole, 0, whole.size() > 1 ? whole.size() - 1 : 1);
     return;
   }
+  AppendWhole(text, pick, faults, in, out);
+}
+
+void AppendWhole(Text text, unsigned pick, Faults& faults, Input& in, std::string& out) {
   const bool ascii = pick % 4 == 1;
   switch (text) {
     case Text::kRaw:
@@ -90,7 +113,7 @@ void AppendChar(Text text, Input& in, std::string& out) {
       break;
     }
     case Text::kMixed:
-      AppendChar(static_cast<Text>(in.In(1, 6)), in, out);
+      AppendChar(static_cast<Text>(in.In(1, 6)), faults, in, out);
       break;
   }
 }
@@ -105,20 +128,33 @@ void CompareAllPaths(const std::string& bytes, bool dispatched) {
   if (vlpd::CpuHasAvx2()) Require(vlpd::ClassifyEncodingAvx2(window.get(), size) == expected);
 }
 
+// The window the text of `mode` (bits 0 to 2) makes from the input, with faults as bits 6 and 7
+// say: none; one, `fault_at` characters in; one character in 32; one in 8.
+std::string MakeWindow(unsigned mode, const std::uint8_t* data, std::size_t size, std::size_t fault_at) {
+  const Text text = static_cast<Text>(mode % 8);
+  if (text == Text::kRaw) return std::string(reinterpret_cast<const char*>(data), size);
+  Input in(data, size);
+  Faults faults;
+  if (mode >> 6 == 1) faults.only = fault_at;
+  if (mode >> 6 >= 2) faults.every = mode >> 6 == 2 ? 32 : 8;
+  std::string window;
+  while (!in.Empty()) AppendChar(text, faults, in, window);
+  return window;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size == 0 || size > vlpd::kDetectionWindow) return 0;
+  if (size < 2 || size > vlpd::kDetectionWindow) return 0;
   const unsigned mode = data[0];
-  const Text text = static_cast<Text>(mode % 8);
+  // A single fault goes after each of 16 characters in turn, from where the second input byte
+  // says: the same text puts it at every position of a block.
+  const unsigned sweep = mode >> 6 == 1 ? 16 : 1;
   std::string window;
-  if (text == Text::kRaw) {
-    window.assign(reinterpret_cast<const char*>(data + 1), size - 1);
-  } else {
-    Input in(data + 1, size - 1);
-    while (!in.Empty()) AppendChar(text, in, window);
+  for (unsigned shift = 0; shift < sweep; ++shift) {
+    window = MakeWindow(mode, data + 2, size - 2, data[1] + shift);
+    CompareAllPaths(window, true);
   }
-  CompareAllPaths(window, true);
 
   // Bits 3 to 5 all set ask for a window of 262,140 to 262,144 bytes: the text repeated, its last
   // bytes then overwritten by the input's last ones so that the window's end holds any byte
