@@ -33,14 +33,15 @@ double OnePassBytesPerSecond() {
   static const double rate = [] {
     const std::string& window = TextClasses().front().window;
     const auto* data = reinterpret_cast<const unsigned char*>(window.data());
+    constexpr int kRounds = 51;
     std::vector<double> rates;
-    for (int round = 0; round < 51; ++round) {
+    for (int round = 0; round < kRounds; ++round) {
       const double start = ThreadSeconds();
       for (int i = 0; i < 200; ++i) benchmark::DoNotOptimize(OnePassRead(data, window.size()));
       rates.push_back(200.0 * static_cast<double>(window.size()) / (ThreadSeconds() - start));
     }
-    std::nth_element(rates.begin(), rates.begin() + rates.size() / 2, rates.end());
-    return rates[rates.size() / 2];
+    std::nth_element(rates.begin(), rates.begin() + kRounds / 2, rates.end());
+    return rates[kRounds / 2];
   }();
   return rate;
 }

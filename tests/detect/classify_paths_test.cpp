@@ -193,17 +193,17 @@ TEST_P(ClassifyPaths, FullWindowsAndWindowsJustShort) {
 }
 
 // ASCII characters in UTF-16: votes that cancel out exactly, one vote deciding, and more votes
-// than a 16-bit counter holds, in windows longer than this system hands the classifier.
+// of each kind than a counter of one byte or even of 16 bits holds.
 TEST_P(ClassifyPaths, Utf16TalliesOfAnySize) {
   Comparison comparison = Compare();
-  for (const std::size_t pairs : {std::size_t{1000}, std::size_t{70000}, std::size_t{600000}}) {
+  for (const std::size_t pairs : {std::size_t{1000}, std::size_t{50000}}) {
     const std::string little = Repeat("A\0"s, 2 * pairs);
-    const std::string big = Repeat("\0A"s, 2 * pairs);
+    const std::string both = little + Repeat("\0A"s, 2 * pairs);
     comparison.Check(little, "little-endian only");
-    comparison.Check(little + big, "cancelled out");
-    comparison.Check(little + big + "B\0"s, "one little-endian vote more");
-    comparison.Check("\0B"s + little + big, "one big-endian vote more");
-    comparison.Check(little + big + "\x88\x9F", "cancelled out, Shift-JIS left");
+    comparison.Check(both, "cancelled out");
+    comparison.Check(both + "B\0"s, "one little-endian vote more");
+    comparison.Check("\0B"s + both, "one big-endian vote more");
+    comparison.Check(both + "\x88\x9F", "cancelled out, Shift-JIS left");
   }
   EXPECT_AGREES(comparison);
 }
