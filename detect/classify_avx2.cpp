@@ -24,6 +24,8 @@ VLPD_SIMD Block Sub(Block a, Block b) { return {_mm256_sub_epi8(a.v, b.v)}; }
 VLPD_SIMD Block And(Block a, Block b) { return {_mm256_and_si256(a.v, b.v)}; }
 VLPD_SIMD Block Or(Block a, Block b) { return {_mm256_or_si256(a.v, b.v)}; }
 VLPD_SIMD Block Xor(Block a, Block b) { return {_mm256_xor_si256(a.v, b.v)}; }
+// ~a & b
+VLPD_SIMD Block AndNot(Block a, Block b) { return {_mm256_andnot_si256(a.v, b.v)}; }
 // Signed bytes.
 VLPD_SIMD Block CmpGt(Block a, Block b) { return {_mm256_cmpgt_epi8(a.v, b.v)}; }
 VLPD_SIMD Block CmpEq(Block a, Block b) { return {_mm256_cmpeq_epi8(a.v, b.v)}; }

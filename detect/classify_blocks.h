@@ -1,9 +1,11 @@
-// The body of the block-wise classifier paths, 32 bytes at a time, with one bit per byte in each
-// mask. Included once by the source of each path after it has defined, in vlpd's anonymous
-// namespace, the `Block` type and its operations, all marked VLPD_SIMD (its target, inlined).
-// Every scan gives exactly the answer of its scalar step, which it hands the window's last bytes
-// at a character start.
+// The body of the block-wise classifier paths: 32 bytes at a time, or 64 where masks with one bit
+// per byte carry pairs from block to block. Included once by the source of each path after it has
+// defined, in vlpd's anonymous namespace, the `Block` type and its operations, all marked
+// VLPD_SIMD (its target, inlined). Every scan gives exactly the answer of its scalar step, which it
+// hands the window's last bytes at a character start.
 #pragma once
+
+#include <emmintrin.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -17,7 +19,6 @@ namespace {
 using classify::Utf8Verdict;
 
 constexpr std::size_t kBlock = 32;
-constexpr std::uint32_t kEvenBits = 0x55555555u;
 // Byte-wide vote counters take one vote per block: emptied before they can overflow.
 constexpr std::size_t kBlocksPerTally = 255;
 
@@ -29,16 +30,62 @@ VLPD_SIMD void Cover(std::size_t& covered, std::size_t end) {
 
 VLPD_SIMD std::size_t LowestBit(std::uint32_t bits) { return static_cast<std::size_t>(__builtin_ctz(bits)); }
 
+#if defined(__x86_64__)
+// One bit for each of 64 bytes.
+struct Bits {
+  std::uint64_t v;
+};
+VLPD_SIMD Bits Join(std::uint32_t low, std::uint32_t high) {
+  return {static_cast<std::uint64_t>(high) << 32 | low};
+}
+VLPD_SIMD Bits EvenBits() { return {0x5555555555555555u}; }
+VLPD_SIMD Bits And(Bits a, Bits b) { return {a.v & b.v}; }
+VLPD_SIMD Bits Or(Bits a, Bits b) { return {a.v | b.v}; }
+VLPD_SIMD Bits Xor(Bits a, Bits b) { return {a.v ^ b.v}; }
+VLPD_SIMD Bits AndNot(Bits a, Bits b) { return {~a.v & b.v}; }
+VLPD_SIMD Bits Add(Bits a, Bits b) { return {a.v + b.v}; }
+VLPD_SIMD Bits ShiftUp(Bits a) { return {a.v << 1}; }
+// The last bit, as the first.
+VLPD_SIMD Bits Last(Bits a) { return {a.v >> 63}; }
+VLPD_SIMD bool Any(Bits a) { return a.v != 0; }
+VLPD_SIMD std::uint32_t First32(Bits a) { return static_cast<std::uint32_t>(a.v); }
+#else
+// One bit for each of 64 bytes, in the low half of an SSE2 register: 32-bit x86 has no 64-bit
+// general registers, and a pair of them doubles every step and runs out of registers.
+struct Bits {
+  __m128i v;
+};
+VLPD_SIMD Bits Join(std::uint32_t low, std::uint32_t high) {
+  return {_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(low)),
+                             _mm_cvtsi32_si128(static_cast<int>(high)))};
+}
+VLPD_SIMD Bits EvenBits() { return {_mm_set_epi32(0, 0, 0x55555555, 0x55555555)}; }
+VLPD_SIMD Bits And(Bits a, Bits b) { return {_mm_and_si128(a.v, b.v)}; }
+VLPD_SIMD Bits Or(Bits a, Bits b) { return {_mm_or_si128(a.v, b.v)}; }
+VLPD_SIMD Bits Xor(Bits a, Bits b) { return {_mm_xor_si128(a.v, b.v)}; }
+VLPD_SIMD Bits AndNot(Bits a, Bits b) { return {_mm_andnot_si128(a.v, b.v)}; }
+VLPD_SIMD Bits Add(Bits a, Bits b) { return {_mm_add_epi64(a.v, b.v)}; }
+VLPD_SIMD Bits ShiftUp(Bits a) { return {_mm_slli_epi64(a.v, 1)}; }
+// The last bit, as the first.
+VLPD_SIMD Bits Last(Bits a) { return {_mm_srli_epi64(a.v, 63)}; }
+VLPD_SIMD bool Any(Bits a) { return _mm_movemask_epi8(_mm_cmpeq_epi8(a.v, _mm_setzero_si128())) != 0xFFFF; }
+VLPD_SIMD std::uint32_t First32(Bits a) { return static_cast<std::uint32_t>(_mm_cvtsi128_si32(a.v)); }
+#endif
+
+// The bits of the 64 bytes of two blocks.
+VLPD_SIMD Bits Mask64(Block first, Block second) { return Join(Mask(first), Mask(second)); }
+
 // The positions that end a pair, given those that can (the byte before is a lead, theirs may be a
-// trail) and whether the block before ended with the end of a pair (0 or 1). A run of positions
+// trail) and whether the bytes before ended with the end of a pair (first bit). A run of positions
 // that can end a pair alternates, starting with an end, or one byte later after a pair's end.
-VLPD_SIMD std::uint32_t PairEnds(std::uint32_t can_end, std::uint32_t& end_before) {
-  const std::uint32_t starts = can_end & ~(can_end << 1);
+VLPD_SIMD Bits PairEnds(Bits can_end, Bits& end_before) {
+  const Bits even = EvenBits();
+  const Bits starts = AndNot(ShiftUp(can_end), can_end);
   // Adding its first bit carries through a run and clears it: the runs left are those that start
   // at odd positions, or right after a pair's end.
-  const std::uint32_t shifted_runs = (can_end + (starts & kEvenBits & ~end_before)) & can_end;
-  const std::uint32_t ends = (can_end & kEvenBits) ^ shifted_runs;
-  end_before = ends >> 31;
+  const Bits shifted_runs = And(Add(can_end, AndNot(end_before, And(starts, even))), can_end);
+  const Bits ends = Xor(And(can_end, even), shifted_runs);
+  end_before = Last(ends);
   return ends;
 }
 
@@ -98,38 +145,46 @@ VLPD_SIMD int Utf16Tally(const unsigned char* d, std::size_t count) {
   return classify::Utf16FromVotes(votes + classify::Utf16Votes(d, p, count));
 }
 
-// The UTF-8 scan from `p`, a character start after ASCII only. A byte must be a continuation byte exactly
-// where a lead byte one to three bytes before it asks for one; F8-FF fails wherever it is.
+// Nonzero where `bytes` break the rule of leads of two or three bytes, one or two bytes before
+// them asking for a continuation byte, and at every byte from 0xF0 on: the blocks that hold a lead
+// of four bytes, and the blocks after them, go through Utf8Wrong as well.
+VLPD_SIMD Block Utf8WrongShort(Block bytes, Block before) {
+  const Block asked = Or(Or(SubSaturated(Preceding<1>(bytes, before), Splat(0xBF)),
+                            SubSaturated(Preceding<2>(bytes, before), Splat(0xDF))),
+                         SubSaturated(bytes, Splat(0xEF)));
+  return CmpEq(CmpEq(asked, Splat(0)), CmpGt(Splat(0xC0), bytes));  // 0x80-0xBF: signed, below -64
+}
+
+// Nonzero where `bytes` break the rule of all leads, one to three bytes before them asking for a
+// continuation byte, and at F8-FF.
+VLPD_SIMD Block Utf8Wrong(Block bytes, Block before) {
+  const Block asked =
+      Or(Or(SubSaturated(Preceding<1>(bytes, before), Splat(0xBF)),
+            SubSaturated(Preceding<2>(bytes, before), Splat(0xDF))),
+         Or(SubSaturated(Preceding<3>(bytes, before), Splat(0xEF)), SubSaturated(bytes, Splat(0xF7))));
+  return CmpEq(CmpEq(asked, Splat(0)), CmpGt(Splat(0xC0), bytes));
+}
+
+// The UTF-8 scan from `p`, a character start after ASCII only. A byte must be a continuation byte
+// exactly where a lead byte one to three bytes before it asks for one; F8-FF fails wherever it is.
 VLPD_SIMD Utf8Verdict ScanUtf8(const unsigned char* d, std::size_t count, std::size_t p, Block& low,
                                std::size_t& covered) {
   const std::size_t first = p;
   // The scalar step examines no character that starts in the last three bytes of a full window.
   const std::size_t limit = count == kDetectionWindow ? count - 3 : count;
-  const Block zero = Splat(0);
-  Block before = zero;  // ASCII, as far as leads go
-  bool checked_again = false;
+  Block before = Splat(0);  // ASCII, as far as leads go
+  bool long_lead_before = false;
   for (; p + kBlock <= limit; p += kBlock) {
     const Block bytes = Load(d + p);
     low = Min(low, bytes);
-    const Block continuation = CmpGt(Splat(0xC0), bytes);  // 0x80-0xBF: signed, below -64
-    // Nonzero where a lead of two bytes or more, or of three or more, asks for a continuation, and
-    // at bytes from 0xF0 on, to fail them here: a block with a lead of four bytes is checked again
-    // in full, and so is the block after it, whose first three bytes the lead may ask for.
-    const Block asked = Or(Or(SubSaturated(Preceding<1>(bytes, before), Splat(0xBF)),
-                              SubSaturated(Preceding<2>(bytes, before), Splat(0xDF))),
-                           SubSaturated(bytes, Splat(0xEF)));
-    const bool check_again = Mask(CmpEq(CmpEq(asked, zero), continuation)) != 0;
-    if (check_again || checked_again) {
-      const Block asked_all =
-          Or(Or(SubSaturated(Preceding<1>(bytes, before), Splat(0xBF)),
-                SubSaturated(Preceding<2>(bytes, before), Splat(0xDF))),
-             Or(SubSaturated(Preceding<3>(bytes, before), Splat(0xEF)), SubSaturated(bytes, Splat(0xF7))));
-      if (Mask(CmpEq(CmpEq(asked_all, zero), continuation)) != 0) {
+    const bool long_lead = Mask(Utf8WrongShort(bytes, before)) != 0;
+    if (long_lead || long_lead_before) {
+      if (Mask(Utf8Wrong(bytes, before)) != 0) {
         Cover(covered, p + kBlock);
         return Utf8Verdict::kNotUtf8;
       }
     }
-    checked_again = check_again;
+    long_lead_before = long_lead;
     before = bytes;
   }
   Cover(covered, p);
@@ -147,34 +202,57 @@ VLPD_SIMD Utf8Verdict ScanUtf8(const unsigned char* d, std::size_t count, std::s
   return classify::ScanUtf8(d, count, resume, p > first);
 }
 
+// EUC trails, 0xA1-0xFE: below -34 once 0x21 is taken off.
+VLPD_SIMD Block EucTrails(Block bytes) { return CmpGt(Splat(0xDE), Sub(bytes, Splat(0x21))); }
+
+// The EUC single shifts, 0x8E and 0x8F.
+VLPD_SIMD Block SingleShifts(Block bytes) { return CmpEq(And(bytes, Splat(0xFE)), Splat(0x8E)); }
+
 // The EUC scan from `p`, a character start after ASCII only. Pairs are a lead (0x8E, 0x8F,
 // 0xA1-0xFE) and a trail (0xA1-0xFE); every other byte of 0x80 and above fails.
 VLPD_SIMD bool ScanEuc(const unsigned char* d, std::size_t count, std::size_t p, Block& low,
                        std::size_t& covered) {
-  std::uint32_t lead_before = 0;  // the block before ended with a lead byte
-  std::uint32_t end_before = 0;   // ... with the second byte of a pair
-  std::uint32_t open = 0;         // ... with a character start of 0x80 or above, waiting for a trail
-  for (; p + kBlock <= count; p += kBlock) {
-    const Block bytes = Load(d + p);
-    low = Min(low, bytes);
-    const std::uint32_t high = Mask(bytes);
-    const std::uint32_t trail = Mask(CmpGt(Splat(0xDE), Sub(bytes, Splat(0x21))));  // 0xA1-0xFE: below -34
-    // The single shifts are the only leads below 0xA1: looked for only where such bytes are.
-    std::uint32_t lead = trail;
-    if ((high & ~trail) != 0) lead |= Mask(CmpEq(And(bytes, Splat(0xFE)), Splat(0x8E)));
-    const std::uint32_t ends = PairEnds((lead << 1 | lead_before) & trail, end_before);
-    const std::uint32_t starts_high = high & ~ends;
-    const std::uint32_t wrong = (starts_high << 1 | open) & ~ends;
-    lead_before = lead >> 31;
-    open = starts_high >> 31;
-    if (wrong != 0) {
-      Cover(covered, p + kBlock);
+  const Bits none = Join(0, 0);
+  Bits lead_before = none;  // the bytes before ended with a lead byte
+  Bits end_before = none;   // ... with the second byte of a pair
+  Bits open = none;         // ... with a character start of 0x80 or above, waiting for a trail
+  for (; p + 2 * kBlock <= count; p += 2 * kBlock) {
+    const Block first = Load(d + p);
+    const Block second = Load(d + p + kBlock);
+    low = Min(low, Min(first, second));
+    const Block first_trails = EucTrails(first);
+    const Block second_trails = EucTrails(second);
+    const Bits trail = Mask64(first_trails, second_trails);
+    // Where every byte of 0x80 and above is a trail, each is a lead as well. Else the others must
+    // be single shifts, the only leads below 0xA1.
+    Bits high = trail;
+    Bits lead = trail;
+    if (Mask(Or(AndNot(first_trails, first), AndNot(second_trails, second))) != 0) {
+      high = Mask64(first, second);
+      lead = Or(trail, Mask64(SingleShifts(first), SingleShifts(second)));
+    }
+    const Bits ends = PairEnds(And(Or(ShiftUp(lead), lead_before), trail), end_before);
+    const Bits starts_high = AndNot(ends, high);
+    const Bits wrong = AndNot(ends, Or(ShiftUp(starts_high), open));
+    lead_before = Last(lead);
+    open = Last(starts_high);
+    if (Any(wrong)) {
+      Cover(covered, p + 2 * kBlock);
       return false;
     }
   }
   Cover(covered, p);
-  return classify::IsValidEuc(d, count, p - open);
+  return classify::IsValidEuc(d, count, p - First32(open));
 }
+
+// Shift-JIS leads as taken here, 0x81-0x9F and 0xE0-0xEF: 0xA1-0xCF once bit 5 is flipped, then
+// below -81 once 0x21 is taken off.
+VLPD_SIMD Block SjisLeads(Block bytes) {
+  return CmpGt(Splat(0xAF), Sub(Xor(bytes, Splat(0x20)), Splat(0x21)));
+}
+
+// Bytes from 0xA1 on: below -33 once 0x21 is taken off.
+VLPD_SIMD Block FromA1(Block bytes) { return CmpGt(Splat(0xDF), Sub(bytes, Splat(0x21))); }
 
 // The Shift-JIS scan from `p`, a character start after ASCII only. A lead (0x81-0x9F, 0xE0-0xFC)
 // pairs with a trail (0x40-0x7E, 0x80-0xFC); a character never starts with 0xA1-0xDF or 0xF0-0xFF.
@@ -184,27 +262,28 @@ VLPD_SIMD bool ScanEuc(const unsigned char* d, std::size_t count, std::size_t p,
 // wherever they are, are looked for apart.
 VLPD_SIMD bool ScanSjis(const unsigned char* d, std::size_t count, std::size_t p, Block& low,
                         std::size_t& covered) {
-  std::uint32_t lead_before = 0;
-  std::uint32_t end_before = 0;
+  const Bits none = Join(0, 0);
+  Bits lead_before = none;
+  Bits end_before = none;
   Block top = Splat(0);
-  for (; p + kBlock <= count; p += kBlock) {
-    const Block bytes = Load(d + p);
-    low = Min(low, bytes);
-    top = Max(top, bytes);
-    // The leads become 0xA1-0xCF by flipping bit 5; each range is then one signed comparison.
-    const std::uint32_t lead = Mask(CmpGt(Splat(0xAF), Sub(Xor(bytes, Splat(0x20)), Splat(0x21))));
-    const std::uint32_t never_start = Mask(CmpGt(Splat(0xDF), Sub(bytes, Splat(0x21)))) & ~lead;
-    const std::uint32_t ends = PairEnds(lead << 1 | lead_before, end_before);
-    lead_before = lead >> 31;
-    if ((never_start & ~ends) != 0) {
-      Cover(covered, p + kBlock);
+  for (; p + 2 * kBlock <= count; p += 2 * kBlock) {
+    const Block first = Load(d + p);
+    const Block second = Load(d + p + kBlock);
+    low = Min(low, Min(first, second));
+    top = Max(top, Max(first, second));
+    const Bits lead = Mask64(SjisLeads(first), SjisLeads(second));
+    const Bits never_start = AndNot(lead, Mask64(FromA1(first), FromA1(second)));
+    const Bits ends = PairEnds(Or(ShiftUp(lead), lead_before), end_before);
+    lead_before = Last(lead);
+    if (Any(AndNot(ends, never_start))) {
+      Cover(covered, p + 2 * kBlock);
       return false;
     }
   }
   Cover(covered, p);
   if (Mask(CmpEq(Max(top, Splat(0xFD)), top)) != 0) return false;
   // The last byte of the blocks starts a character unless it ends a pair; it may pair with the next.
-  return classify::IsValidSjis(d, count, p - (lead_before & ~end_before));
+  return classify::IsValidSjis(d, count, p - First32(AndNot(end_before, lead_before)));
 }
 
 VLPD_SIMD int ClassifyBlocks(const unsigned char* d, std::size_t count) {

@@ -29,6 +29,10 @@ VLPD_SIMD Block Sub(Block a, Block b) { return {_mm_sub_epi8(a.lo, b.lo), _mm_su
 VLPD_SIMD Block And(Block a, Block b) { return {_mm_and_si128(a.lo, b.lo), _mm_and_si128(a.hi, b.hi)}; }
 VLPD_SIMD Block Or(Block a, Block b) { return {_mm_or_si128(a.lo, b.lo), _mm_or_si128(a.hi, b.hi)}; }
 VLPD_SIMD Block Xor(Block a, Block b) { return {_mm_xor_si128(a.lo, b.lo), _mm_xor_si128(a.hi, b.hi)}; }
+// ~a & b
+VLPD_SIMD Block AndNot(Block a, Block b) {
+  return {_mm_andnot_si128(a.lo, b.lo), _mm_andnot_si128(a.hi, b.hi)};
+}
 // Signed bytes.
 VLPD_SIMD Block CmpGt(Block a, Block b) { return {_mm_cmpgt_epi8(a.lo, b.lo), _mm_cmpgt_epi8(a.hi, b.hi)}; }
 VLPD_SIMD Block CmpEq(Block a, Block b) { return {_mm_cmpeq_epi8(a.lo, b.lo), _mm_cmpeq_epi8(a.hi, b.hi)}; }
