@@ -30,11 +30,6 @@ VLPD_SIMD Block AndNot(Block a, Block b) { return {_mm256_andnot_si256(a.v, b.v)
 VLPD_SIMD Block CmpGt(Block a, Block b) { return {_mm256_cmpgt_epi8(a.v, b.v)}; }
 VLPD_SIMD Block CmpEq(Block a, Block b) { return {_mm256_cmpeq_epi8(a.v, b.v)}; }
 VLPD_SIMD Block SubSaturated(Block a, Block b) { return {_mm256_subs_epu8(a.v, b.v)}; }
-// The bytes `kBytes` places before those of `a`, the first of them from the end of `before`.
-template <int kBytes>
-VLPD_SIMD Block Preceding(Block a, Block before) {
-  return {_mm256_alignr_epi8(a.v, _mm256_permute2x128_si256(before.v, a.v, 0x21), 16 - kBytes)};
-}
 VLPD_SIMD Block Min(Block a, Block b) { return {_mm256_min_epu8(a.v, b.v)}; }
 VLPD_SIMD Block Max(Block a, Block b) { return {_mm256_max_epu8(a.v, b.v)}; }
 // Bit i is the top bit of byte i.

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "detect/classify_steps.h"
 #include "detect/encoding.h"
@@ -145,47 +146,50 @@ VLPD_SIMD int Utf16Tally(const unsigned char* d, std::size_t count) {
   return classify::Utf16FromVotes(votes + classify::Utf16Votes(d, p, count));
 }
 
-// Nonzero where `bytes` break the rule of leads of two or three bytes, one or two bytes before
-// them asking for a continuation byte, and at every byte from 0xF0 on: the blocks that hold a lead
-// of four bytes, and the blocks after them, go through Utf8Wrong as well.
-VLPD_SIMD Block Utf8WrongShort(Block bytes, Block before) {
-  const Block asked = Or(Or(SubSaturated(Preceding<1>(bytes, before), Splat(0xBF)),
-                            SubSaturated(Preceding<2>(bytes, before), Splat(0xDF))),
-                         SubSaturated(bytes, Splat(0xEF)));
-  return CmpEq(CmpEq(asked, Splat(0)), CmpGt(Splat(0xC0), bytes));  // 0x80-0xBF: signed, below -64
+// Whether the 32 bytes at `at` break the rule of UTF-8 leads: a byte must be a continuation byte
+// exactly where a lead one to three bytes before asks for one; F8-FF fails wherever it is. The
+// three bytes before `at` are read too, over again rather than moved along from the block before.
+// Only leads of two and three bytes are checked, and every byte from 0xF0 on fails, unless
+// `long_lead_before`: then the block before held one of four bytes, whose continuations may go on
+// in this block, which is checked in full like any that holds such a lead itself.
+VLPD_SIMD bool Utf8Wrong(const unsigned char* at, Block& low, bool& long_lead_before) {
+  const Block bytes = Load(at);
+  low = Min(low, bytes);
+  const Block zero = Splat(0);
+  const Block continuation = CmpGt(Splat(0xC0), bytes);  // 0x80-0xBF: signed, below -64
+  const Block asked2 = SubSaturated(Load(at - 1), Splat(0xBF));
+  const Block asked3 = SubSaturated(Load(at - 2), Splat(0xDF));
+  const bool long_lead =
+      Mask(CmpEq(CmpEq(Or(Or(asked2, asked3), SubSaturated(bytes, Splat(0xEF))), zero), continuation)) != 0;
+  const bool check_in_full = long_lead || long_lead_before;
+  long_lead_before = long_lead;
+  if (!check_in_full) return false;
+  const Block asked4 = Or(SubSaturated(Load(at - 3), Splat(0xEF)), SubSaturated(bytes, Splat(0xF7)));
+  return Mask(CmpEq(CmpEq(Or(Or(asked2, asked3), asked4), zero), continuation)) != 0;
 }
 
-// Nonzero where `bytes` break the rule of all leads, one to three bytes before them asking for a
-// continuation byte, and at F8-FF.
-VLPD_SIMD Block Utf8Wrong(Block bytes, Block before) {
-  const Block asked =
-      Or(Or(SubSaturated(Preceding<1>(bytes, before), Splat(0xBF)),
-            SubSaturated(Preceding<2>(bytes, before), Splat(0xDF))),
-         Or(SubSaturated(Preceding<3>(bytes, before), Splat(0xEF)), SubSaturated(bytes, Splat(0xF7))));
-  return CmpEq(CmpEq(asked, Splat(0)), CmpGt(Splat(0xC0), bytes));
-}
-
-// The UTF-8 scan from `p`, a character start after ASCII only. A byte must be a continuation byte
-// exactly where a lead byte one to three bytes before it asks for one; F8-FF fails wherever it is.
+// The UTF-8 scan from `p`, a character start after ASCII only.
 VLPD_SIMD Utf8Verdict ScanUtf8(const unsigned char* d, std::size_t count, std::size_t p, Block& low,
                                std::size_t& covered) {
   const std::size_t first = p;
   // The scalar step examines no character that starts in the last three bytes of a full window.
   const std::size_t limit = count == kDetectionWindow ? count - 3 : count;
-  Block before = Splat(0);  // ASCII, as far as leads go
   bool long_lead_before = false;
-  for (; p + kBlock <= limit; p += kBlock) {
-    const Block bytes = Load(d + p);
-    low = Min(low, bytes);
-    const bool long_lead = Mask(Utf8WrongShort(bytes, before)) != 0;
-    if (long_lead || long_lead_before) {
-      if (Mask(Utf8Wrong(bytes, before)) != 0) {
-        Cover(covered, p + kBlock);
-        return Utf8Verdict::kNotUtf8;
-      }
+  if (p < 3 && p + kBlock <= limit) {
+    // The window has no three bytes before this block: zeros, ASCII like the bytes before `p`.
+    unsigned char head[3 + kBlock] = {};
+    std::memcpy(head + 3, d + p, kBlock);
+    if (Utf8Wrong(head + 3, low, long_lead_before)) {
+      Cover(covered, p + kBlock);
+      return Utf8Verdict::kNotUtf8;
     }
-    long_lead_before = long_lead;
-    before = bytes;
+    p += kBlock;
+  }
+  for (; p + kBlock <= limit; p += kBlock) {
+    if (Utf8Wrong(d + p, low, long_lead_before)) {
+      Cover(covered, p + kBlock);
+      return Utf8Verdict::kNotUtf8;
+    }
   }
   Cover(covered, p);
   // The last byte of the blocks that is no continuation byte starts a character; the character

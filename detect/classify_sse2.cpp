@@ -39,12 +39,6 @@ VLPD_SIMD Block CmpEq(Block a, Block b) { return {_mm_cmpeq_epi8(a.lo, b.lo), _m
 VLPD_SIMD Block SubSaturated(Block a, Block b) {
   return {_mm_subs_epu8(a.lo, b.lo), _mm_subs_epu8(a.hi, b.hi)};
 }
-// The bytes `kBytes` places before those of `a`, the first of them from the end of `before`.
-template <int kBytes>
-VLPD_SIMD Block Preceding(Block a, Block before) {
-  return {_mm_or_si128(_mm_slli_si128(a.lo, kBytes), _mm_srli_si128(before.hi, 16 - kBytes)),
-          _mm_or_si128(_mm_slli_si128(a.hi, kBytes), _mm_srli_si128(a.lo, 16 - kBytes))};
-}
 VLPD_SIMD Block Min(Block a, Block b) { return {_mm_min_epu8(a.lo, b.lo), _mm_min_epu8(a.hi, b.hi)}; }
 VLPD_SIMD Block Max(Block a, Block b) { return {_mm_max_epu8(a.lo, b.lo), _mm_max_epu8(a.hi, b.hi)}; }
 // Bit i is the top bit of byte i.
