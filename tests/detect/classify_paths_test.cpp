@@ -1,6 +1,6 @@
 // The block-wise classifier paths against the scalar reference, wherever blocks could go wrong:
 // characters across block edges, faults in the last partial block, windows cut anywhere, full
-// windows and windows just short of full, and UTF-16 tallies too long for 16-bit counters.
+// windows and windows just short of full, and UTF-16 tallies too long for narrow counters.
 #include "detect/classify_paths.h"
 
 #include <gtest/gtest.h>
