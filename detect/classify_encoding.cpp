@@ -1,39 +1,18 @@
 #include "detect/classify_encoding.h"
 
+#include <cpuid.h>
+
+#include "detect/classify_paths.h"
+#include "detect/classify_steps.h"
 #include "detect/encoding.h"
 #include "detect/euc_class.h"
 #include "text/sjis_class.h"
 
 namespace vlpd {
+namespace classify {
 namespace {
 
-enum class Utf8Verdict { kSevenBit, kUtf8, kNotUtf8 };
-
 bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
-
-int ByteOrderMark(const unsigned char* d, std::size_t count) {
-  if (count >= 3 && d[0] == 0xEF && d[1] == 0xBB && d[2] == 0xBF) return -kEncodingUtf8;
-  if (count >= 2 && d[0] == 0xFE && d[1] == 0xFF) return -kEncodingUtf16Be;
-  if (count >= 2 && d[0] == 0xFF && d[1] == 0xFE) return -kEncodingUtf16Le;
-  return 0;
-}
-
-// ASCII characters give UTF-16 away by their zero byte; its side tells the byte order.
-int Utf16Tally(const unsigned char* d, std::size_t count) {
-  long tally = 0;
-  for (std::size_t i = 0; i + 1 < count; i += 2) {
-    const unsigned char first = d[i];
-    const unsigned char second = d[i + 1];
-    if (second == 0 && first >= 0x01 && first <= 0x7F) {
-      ++tally;
-    } else if (first == 0 && second >= 0x01 && second <= 0x7F) {
-      --tally;
-    }
-  }
-  if (tally > 0) return kEncodingUtf16Le;
-  if (tally < 0) return kEncodingUtf16Be;
-  return 0;
-}
 
 // True when the `n` bytes after `p` exist within the window and are all continuation bytes.
 bool ContinuationsFollow(const unsigned char* d, std::size_t count, std::size_t p, std::size_t n) {
@@ -44,11 +23,39 @@ bool ContinuationsFollow(const unsigned char* d, std::size_t count, std::size_t 
   return true;
 }
 
-Utf8Verdict ScanUtf8(const unsigned char* d, std::size_t count) {
+}  // namespace
+
+int ByteOrderMark(const unsigned char* d, std::size_t count) {
+  if (count >= 3 && d[0] == 0xEF && d[1] == 0xBB && d[2] == 0xBF) return -kEncodingUtf8;
+  if (count >= 2 && d[0] == 0xFE && d[1] == 0xFF) return -kEncodingUtf16Be;
+  if (count >= 2 && d[0] == 0xFF && d[1] == 0xFE) return -kEncodingUtf16Le;
+  return 0;
+}
+
+// ASCII characters give UTF-16 away by their zero byte; its side tells the byte order.
+long Utf16Votes(const unsigned char* d, std::size_t begin, std::size_t end) {
+  long tally = 0;
+  for (std::size_t i = begin; i + 1 < end; i += 2) {
+    const unsigned char first = d[i];
+    const unsigned char second = d[i + 1];
+    if (second == 0 && first >= 0x01 && first <= 0x7F) {
+      ++tally;
+    } else if (first == 0 && second >= 0x01 && second <= 0x7F) {
+      --tally;
+    }
+  }
+  return tally;
+}
+
+int Utf16FromVotes(long votes) {
+  if (votes > 0) return kEncodingUtf16Le;
+  if (votes < 0) return kEncodingUtf16Be;
+  return 0;
+}
+
+Utf8Verdict ScanUtf8(const unsigned char* d, std::size_t count, std::size_t p, bool multibyte) {
   // A full window usually ends inside the file, so a sequence it cuts is not held against it.
   const bool full = count == kDetectionWindow;
-  bool multibyte = false;
-  std::size_t p = 0;
   while (p < count) {
     if (full && p > kDetectionWindow - 4) break;
     const unsigned char b = d[p];
@@ -68,8 +75,7 @@ Utf8Verdict ScanUtf8(const unsigned char* d, std::size_t count) {
   return multibyte ? Utf8Verdict::kUtf8 : Utf8Verdict::kSevenBit;
 }
 
-bool IsValidEuc(const unsigned char* d, std::size_t count) {
-  std::size_t p = 0;
+bool IsValidEuc(const unsigned char* d, std::size_t count, std::size_t p) {
   while (p < count) {
     const unsigned char b = d[p];
     if (kEucClass[b] & kEucNever) return false;
@@ -86,8 +92,7 @@ bool IsValidEuc(const unsigned char* d, std::size_t count) {
   return true;
 }
 
-bool IsValidSjis(const unsigned char* d, std::size_t count) {
-  std::size_t p = 0;
+bool IsValidSjis(const unsigned char* d, std::size_t count, std::size_t p) {
   while (p < count) {
     const unsigned char b = d[p];
     if (kEucClass[b] & kNotSjisStart) return false;
@@ -102,25 +107,79 @@ bool IsValidSjis(const unsigned char* d, std::size_t count) {
   return true;
 }
 
-}  // namespace
-
-int ClassifyEncoding(const unsigned char* data, std::size_t count) {
-  if (count == 0) return kEncodingAuto;
-  if (const int mark = ByteOrderMark(data, count); mark != 0) return mark;
-  if (count % 2 == 0) {
-    if (const int utf16 = Utf16Tally(data, count); utf16 != 0) return utf16;
-  }
-
-  const Utf8Verdict utf8 = ScanUtf8(data, count);
+int DecideEncoding(Utf8Verdict utf8, bool euc, bool sjis) {
   if (utf8 == Utf8Verdict::kUtf8) return kEncodingUtf8;
-  const bool euc = IsValidEuc(data, count);
-  const bool sjis = IsValidSjis(data, count);
   if (utf8 == Utf8Verdict::kSevenBit) {
     // Only bytes at or above 0x80 left unexamined at the end of a full window fail both scans.
     return euc || sjis ? kEncodingShiftJis : kEncodingUtf8;
   }
   if (euc == sjis) return kEncodingAuto;  // both fit, or neither does: no telling
   return euc ? kEncodingEuc : kEncodingShiftJis;
+}
+
+}  // namespace classify
+
+namespace {
+
+struct CpuFeatures {
+  bool sse2 = false;
+  bool avx2 = false;
+};
+
+// The register states the operating system saves on a task switch (XCR0).
+unsigned SavedRegisterStates() {
+  unsigned low = 0;
+  unsigned high = 0;
+  __asm__ volatile("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
+  return low;
+}
+
+CpuFeatures ReadCpuFeatures() {
+  CpuFeatures features;
+  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+  if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return features;
+  features.sse2 = (edx & bit_SSE2) != 0;
+  // xgetbv exists only once the system has enabled it (OSXSAVE); bits 1 and 2 are XMM and YMM.
+  const bool ymm_saved = (ecx & bit_OSXSAVE) != 0 && (ecx & bit_AVX) != 0 && (SavedRegisterStates() & 6) == 6;
+  if (ymm_saved && __get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) features.avx2 = (ebx & bit_AVX2) != 0;
+  return features;
+}
+
+const CpuFeatures& Features() {
+  static const CpuFeatures features = ReadCpuFeatures();
+  return features;
+}
+
+using Classifier = int (*)(const unsigned char*, std::size_t);
+
+Classifier FastestClassifier() {
+  if (CpuHasAvx2()) return ClassifyEncodingAvx2;
+  if (CpuHasSse2()) return ClassifyEncodingSse2;
+  return ClassifyEncodingScalar;
+}
+
+}  // namespace
+
+bool CpuHasSse2() { return Features().sse2; }
+bool CpuHasAvx2() { return Features().avx2; }
+
+int ClassifyEncodingScalar(const unsigned char* data, std::size_t count) {
+  if (count == 0) return kEncodingAuto;
+  if (const int mark = classify::ByteOrderMark(data, count); mark != 0) return mark;
+  if (count % 2 == 0) {
+    if (const int utf16 = classify::Utf16FromVotes(classify::Utf16Votes(data, 0, count)); utf16 != 0) {
+      return utf16;
+    }
+  }
+  const classify::Utf8Verdict utf8 = classify::ScanUtf8(data, count, 0, false);
+  if (utf8 == classify::Utf8Verdict::kUtf8) return kEncodingUtf8;
+  return classify::DecideEncoding(utf8, classify::IsValidEuc(data, count, 0),
+                                  classify::IsValidSjis(data, count, 0));
+}
+
+int ClassifyEncoding(const unsigned char* data, std::size_t count) {
+  static const Classifier classify = FastestClassifier();
+  return classify(data, count);
 }
 
 }  // namespace vlpd

@@ -7,7 +7,7 @@ need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 for p in cmake ninja-build g++ clang clang-tidy libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev \
-         g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix \
+         libuchardet-dev g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix \
          binutils-mingw-w64-x86-64 wine wine64 wixl xvfb xauth locales; do
   have_pkg "$p" || need+=("$p")
 done

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "detect/classify_paths.h"
 #include "detect/encoding.h"
 #include "tests/detect/japanese_text.h"
 
@@ -15,11 +16,19 @@ namespace {
 using namespace std::string_literals;
 
 // Classifies a copy held in a heap buffer of exactly its size, so that the sanitizers catch any
-// read at or beyond the end of the window.
+// read at or beyond the end of the window; every path the processor runs must give the same answer.
 int Classify(const std::string& bytes) {
   std::unique_ptr<unsigned char[]> copy(new unsigned char[bytes.size()]);
   std::memcpy(copy.get(), bytes.data(), bytes.size());
-  return ClassifyEncoding(copy.get(), bytes.size());
+  const int code = ClassifyEncodingScalar(copy.get(), bytes.size());
+  EXPECT_EQ(ClassifyEncoding(copy.get(), bytes.size()), code);
+  if (CpuHasSse2()) {
+    EXPECT_EQ(ClassifyEncodingSse2(copy.get(), bytes.size()), code) << "SSE2";
+  }
+  if (CpuHasAvx2()) {
+    EXPECT_EQ(ClassifyEncodingAvx2(copy.get(), bytes.size()), code) << "AVX2";
+  }
+  return code;
 }
 
 std::string Repeat(const std::string& unit, std::size_t size) {

@@ -1,0 +1,22 @@
+// The classifier's paths, each giving ClassifyEncoding's answer for every window: the scalar
+// reference and the block-wise SSE2 and AVX2 paths. ClassifyEncoding runs the fastest path the
+// processor and the operating system support; tests, fuzzers and benchmarks call each one.
+#pragma once
+
+#include <cstddef>
+
+namespace vlpd {
+
+int ClassifyEncodingScalar(const unsigned char* data, std::size_t count);
+
+// Only where CpuHasSse2() holds.
+int ClassifyEncodingSse2(const unsigned char* data, std::size_t count);
+
+// Only where CpuHasAvx2() holds: the processor has AVX2 and the system saves the YMM registers.
+int ClassifyEncodingAvx2(const unsigned char* data, std::size_t count);
+
+// Read from the processor once, on the first call.
+bool CpuHasSse2();
+bool CpuHasAvx2();
+
+}  // namespace vlpd
