@@ -207,6 +207,22 @@ int MemberCode(ProjectSystem& system, const char* path, std::uint64_t size, int 
 WalkResult WalkFolderEntry(ProjectWalk& walk, const char* folder, std::uint32_t attributes,
                            bool through_link) {
   const bool link = (attributes & kAttributeReparsePoint) != 0;
+  if (link && !walk.folders.Tracking()) {
+    // The first link: the folders walked so far are identified now, so that it cannot lead
+    // back into any of them.
+    walk.folders.StartTracking();
+    for (const char* path = walk.folders.Remembered(); path < walk.folders.RememberedEnd();
+         path += std::strlen(path) + 1) {
+      FolderIdentity identity;
+      if (walk.system.IdentifyFolder(path, identity)) walk.folders.Add(identity, false);
+    }
+    walk.folders.ForgetRemembered();
+  }
+  if (!walk.folders.Tracking()) {
+    walk.folders.Remember(folder);
+    return WalkFolder(walk, folder, false);
+  }
+
   through_link = through_link || link;
   FolderIdentity identity;
   if (walk.system.IdentifyFolder(folder, identity)) {

@@ -1,11 +1,13 @@
 #include "project/walked_folders.h"
 
+#include <cstring>
 #include <new>
 
 namespace vlpd {
 namespace {
 
 constexpr std::size_t kFirstCapacity = 64;
+constexpr std::size_t kFirstPathsCapacity = 16384;
 
 std::size_t Hash(const FolderIdentity& id) {
   std::uint64_t h = id.index * 0x9E3779B97F4A7C15ull ^ id.volume;
@@ -19,7 +21,34 @@ bool Same(const FolderIdentity& a, const FolderIdentity& b) {
 
 }  // namespace
 
-WalkedFolders::~WalkedFolders() { delete[] slots_; }
+WalkedFolders::~WalkedFolders() {
+  delete[] slots_;
+  delete[] paths_;
+}
+
+void WalkedFolders::Remember(const char* path) {
+  const std::size_t size = std::strlen(path) + 1;
+  if (paths_capacity_ - paths_used_ < size) {
+    std::size_t capacity = paths_capacity_ == 0 ? kFirstPathsCapacity : 2 * paths_capacity_;
+    while (capacity - paths_used_ < size && capacity > paths_capacity_) capacity *= 2;
+    if (capacity <= paths_capacity_) return;
+    char* paths = new (std::nothrow) char[capacity];
+    if (paths == nullptr) return;
+    if (paths_used_ > 0) std::memcpy(paths, paths_, paths_used_);
+    delete[] paths_;
+    paths_ = paths;
+    paths_capacity_ = capacity;
+  }
+  std::memcpy(paths_ + paths_used_, path, size);
+  paths_used_ += size;
+}
+
+void WalkedFolders::ForgetRemembered() {
+  delete[] paths_;
+  paths_ = nullptr;
+  paths_used_ = 0;
+  paths_capacity_ = 0;
+}
 
 // The slot holding `id`, or the free slot where it belongs. Needs a table with a free slot.
 std::size_t WalkedFolders::SlotOf(const FolderIdentity& id) const {

@@ -1,5 +1,7 @@
 // The folders one project has walked, known by identity rather than by path, so that a folder
-// reached again through a link (junction or symbolic link) is recognised.
+// reached again through a link (junction or symbolic link) is recognised. Identities are costly
+// to ask for (milliseconds a folder under Wine), so until the first link appears only the paths
+// of the walked folders are kept; they are identified when, and only if, a link turns up.
 #pragma once
 
 #include <cstddef>
@@ -22,6 +24,18 @@ class WalkedFolders {
   WalkedFolders(const WalkedFolders&) = delete;
   WalkedFolders& operator=(const WalkedFolders&) = delete;
 
+  // True once a link was met: from then on every walked folder is identified.
+  bool Tracking() const { return tracking_; }
+  // Before tracking: keeps the path of a folder being walked directly. Without memory for it the
+  // folder is forgotten, and a link to it may walk it once more.
+  void Remember(const char* path);
+  // Starts tracking; the paths remembered so far are handed out (each NUL-terminated, one after
+  // the other, from Remembered() to RememberedEnd()) until ForgetRemembered().
+  void StartTracking() { tracking_ = true; }
+  const char* Remembered() const { return paths_; }
+  const char* RememberedEnd() const { return paths_ + paths_used_; }
+  void ForgetRemembered();
+
   // How the folder was reached when it was first walked.
   Seen Find(const FolderIdentity& id) const;
   // Records a walked folder (a folder already recorded keeps its first record). False when
@@ -37,6 +51,10 @@ class WalkedFolders {
   std::size_t SlotOf(const FolderIdentity& id) const;
   bool Grow();
 
+  bool tracking_ = false;
+  char* paths_ = nullptr;
+  std::size_t paths_used_ = 0;
+  std::size_t paths_capacity_ = 0;
   Slot* slots_ = nullptr;
   std::size_t capacity_ = 0;  // 0 or a power of two
   std::size_t count_ = 0;

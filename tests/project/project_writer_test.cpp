@@ -66,6 +66,7 @@ class FakeSystem final : public ProjectSystem {
     return found == attributes_.end() ? FolderEntry{} : FolderEntry{found->second, 7, ""};
   }
   bool IdentifyFolder(const char* path, FolderIdentity& identity) override {
+    identified.push_back(path);
     const auto found = identities_.find(Resolve(path));
     if (found == identities_.end()) return false;
     identity.volume = 7;
@@ -99,6 +100,7 @@ class FakeSystem final : public ProjectSystem {
   int limit_messages = 0;
   std::vector<std::string> listed;
   std::vector<std::string> detected;
+  std::vector<std::string> identified;
   std::vector<std::uint64_t> sizes;
   std::vector<std::size_t> write_lengths;
   std::vector<int> counts;
@@ -397,6 +399,8 @@ TEST_F(ProjectWriterTest, SubfoldersAreWalkedDepthFirstWithoutDotEntries) {
   EXPECT_EQ(system_.output, ".\\top\\1\r\n.\\top\\ab\\2\r\n.\\top\\ab\\c\\3\r\n.\\top\\4\r\n.\\last.txt\r\n");
   EXPECT_EQ(system_.listed, (std::vector<std::string>{R"(C:\p\top\*.*)", R"(C:\p\top\ab\*.*)",
                                                       R"(C:\p\top\ab\c\*.*)", R"(C:\p\top\e\*.*)"}));
+  // Without a link no folder needs to be identified.
+  EXPECT_TRUE(system_.identified.empty());
 }
 
 TEST_F(ProjectWriterTest, FoldersNamedWithTrailByteBackslashes) {
@@ -476,6 +480,21 @@ TEST_F(ProjectWriterTest, LinksBackToWalkedFoldersAreNotFollowed) {
   EXPECT_EQ(system_.output, ".\\tree\\a.txt\r\n.\\tree\\zz\\z.txt\r\n");
   EXPECT_EQ(system_.listed,
             (std::vector<std::string>{R"(C:\p\tree\*.*)", R"(C:\p\tree\mid\*.*)", R"(C:\p\tree\zz\*.*)"}));
+}
+
+TEST_F(ProjectWriterTest, FirstLinkIdentifiesTheFoldersWalkedBeforeIt) {
+  Select(R"(C:\p\a)", kFolder);
+  Select(R"(C:\p\b)", kFolder);
+  system_.AddFolder(R"(C:\p\a)", {{kFolder, "inner"}});
+  system_.AddFolder(R"(C:\p\a\inner)", {{kFile, "x"}});
+  system_.AddFolder(R"(C:\p\b)", {{kFile, "y"}, {kLink, "back"}, {kFolder, "c"}});
+  system_.AddLink(R"(C:\p\b\back)", R"(C:\p\a\inner)");
+  system_.AddFolder(R"(C:\p\b\c)", {});
+
+  EXPECT_EQ(Write(R"(C:\p)", 0), 2);
+  EXPECT_EQ(system_.output, ".\\a\\inner\\x\r\n.\\b\\y\r\n");
+  EXPECT_EQ(system_.identified, (std::vector<std::string>{R"(C:\p\a)", R"(C:\p\a\inner)", R"(C:\p\b)",
+                                                          R"(C:\p\b\back)", R"(C:\p\b\c)"}));
 }
 
 TEST_F(ProjectWriterTest, FolderWalkedThroughALinkIsNotWalkedAgainDirectly) {
