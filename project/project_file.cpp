@@ -1,5 +1,7 @@
 #include "project/project_file.h"
 
+#include <cstring>
+
 #include "detect/detect_file_encoding.h"
 #include "detect/encoding.h"
 #include "project/creation_progress.h"
@@ -89,6 +91,9 @@ class FileProjectSystem final : public ProjectSystem {
   GlobalBlock buffer_;
 };
 
+// What GetTempFileNameA adds to a folder: "vpjXXXX.tmp" and the terminator, with room to spare.
+constexpr std::size_t kTemporaryNameLength = 14;
+
 FileHandle CreateProjectFile(const char* path, DWORD attributes) {
   return FileHandle(
       CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr));
@@ -128,6 +133,9 @@ SaveResult SaveOver(const char* path, const SelectionList& selection, const char
   parts.source = path;
   if (!SplitPath(parts) || parts.directory[0] == '\0') return SaveResult::kNotCreated;
 
+  // Windows refuses a folder longer than this for a temporary name; Wine makes the file anyway and
+  // hands back a cut name, which could then not be deleted.
+  if (std::strlen(parts.directory) > MAX_PATH - kTemporaryNameLength) return SaveResult::kNotCreated;
   char temporary[MAX_PATH];
   if (GetTempFileNameA(parts.directory, "vpj", 0, temporary) == 0) return SaveResult::kNotCreated;
   FileHandle file = CreateProjectFile(temporary, FILE_ATTRIBUTE_TEMPORARY);
