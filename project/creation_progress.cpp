@@ -24,8 +24,11 @@ constexpr DWORD kFlags = PROGDLG_NORMAL | PROGDLG_NOMINIMIZE | PROGDLG_MARQUEEPR
 
 CreationProgress::CreationProgress(HWND owner) : owner_(owner), start_(GetTickCount()) {}
 
-CreationProgress::~CreationProgress() {
-  if (dialog_) dialog_->StopProgressDialog();
+void CreationProgress::Close() {
+  tried_ = true;
+  if (!dialog_) return;
+  dialog_->StopProgressDialog();
+  dialog_.Reset();
 }
 
 bool CreationProgress::Update(int member_count, const char* place) {

@@ -14,14 +14,15 @@ class CreationProgress {
  public:
   // Starts the clock; `owner` (may be null) will own the window.
   explicit CreationProgress(HWND owner);
-  // Closes the window if it was shown.
-  ~CreationProgress();
+  ~CreationProgress() { Close(); }
   CreationProgress(const CreationProgress&) = delete;
   CreationProgress& operator=(const CreationProgress&) = delete;
 
   // Called often: shows or refreshes the window when it is time. False once the user pressed
   // Cancel. `place` is a path in the system code page.
   bool Update(int member_count, const char* place);
+  // Takes the window down (before a message box, say); it does not come back.
+  void Close();
 
  private:
   void Show();

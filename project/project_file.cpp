@@ -77,6 +77,7 @@ class FileProjectSystem final : public ProjectSystem {
   }
 
   void ShowLimitMessage() override {
+    progress_.Close();
     ShowMessage(text::kProjectLimit, text::kProjectLimitTitle, MB_ICONERROR, owner_);
   }
 
