@@ -107,9 +107,8 @@ void CreateProject(ShellSelection& selection, HWND owner, const char* invoking_f
   }
   if (FAILED(selection.Refill()) || selection.List().Count() == 0) return;
   const SaveResult result = SaveProject(file_name, selection.List(), invoking_folder, member_encoding, owner);
-  if (result == SaveResult::kNotCreated) return;
   selection.Free();
-  if (result == SaveResult::kFailed) {
+  if (result == SaveResult::kNotCreated || result == SaveResult::kFailed) {
     ShowMessage(text::kProjectFailed, text::kProjectFailedTitle, MB_ICONWARNING, owner);
   }
 }

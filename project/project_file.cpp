@@ -1,6 +1,10 @@
 #include "project/project_file.h"
 
+#include <cstring>
+
 #include "detect/detect_file_encoding.h"
+#include "detect/encoding.h"
+#include "project/creation_progress.h"
 #include "project/project_text.h"
 #include "project/project_writer.h"
 #include "text/path.h"
@@ -10,24 +14,61 @@
 namespace vlpd {
 namespace {
 
+static_assert(kUnknownSize == kUnknownFileSize, "one value for a size nobody reported");
+
 // The writer's view of the real file system and of the open project file.
 class FileProjectSystem final : public ProjectSystem {
  public:
-  FileProjectSystem(HANDLE file, HWND owner) : file_(file), owner_(owner) {}
+  FileProjectSystem(HANDLE file, HWND owner) : file_(file), owner_(owner), progress_(owner) {}
 
   bool ListFolder(const char* pattern, FolderVisitor& visitor) override {
-    WIN32_FIND_DATAA entry;
-    const FindHandle find(FindFirstFileA(pattern, &entry));
+    WIN32_FIND_DATAA found;
+    const FindHandle find(FindFirstFileA(pattern, &found));
     if (!find) return false;
     do {
-      if (!visitor.Visit(entry.dwFileAttributes, entry.cFileName)) break;
-    } while (FindNextFileA(find.Get(), &entry));
+      FolderEntry entry;
+      entry.attributes = found.dwFileAttributes;
+      entry.size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+      entry.name = found.cFileName;
+      if (!visitor.Visit(entry)) break;
+    } while (FindNextFileA(find.Get(), &found));
     return true;
   }
 
-  std::uint32_t Attributes(const char* path) override { return GetFileAttributesA(path); }
+  FolderEntry Describe(const char* path) override {
+    FolderEntry entry;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExA(path, GetFileExInfoStandard, &data)) {
+      entry.attributes = data.dwFileAttributes;
+      entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    }
+    return entry;
+  }
 
-  int DetectEncoding(const char* path) override { return DetectFileEncoding(path); }
+  bool IdentifyFolder(const char* path, FolderIdentity& identity) override {
+    // Opening a folder needs backup semantics; without FILE_FLAG_OPEN_REPARSE_POINT a link is
+    // followed to its target.
+    const FileHandle folder(CreateFileA(path, FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!folder || !GetFileInformationByHandle(folder.Get(), &information) ||
+        (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      return false;
+    }
+    identity.volume = information.dwVolumeSerialNumber;
+    identity.index =
+        (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+    return true;
+  }
+
+  int DetectEncoding(const char* path, std::uint64_t size) override {
+    // One buffer for the whole creation: the detector reads only the bytes it was given.
+    if (!buffer_) buffer_.Reset(GlobalAlloc(GMEM_FIXED, kDetectionWindow));
+    if (!buffer_) return kEncodingAuto;
+    // A fixed (not movable) global block's handle is its address.
+    return DetectFileEncoding(path, size, static_cast<unsigned char*>(buffer_.Get()), kDetectionWindow);
+  }
 
   bool Write(const char* data, std::size_t length) override {
     DWORD written = 0;
@@ -36,20 +77,31 @@ class FileProjectSystem final : public ProjectSystem {
   }
 
   void ShowLimitMessage() override {
+    progress_.Close();
     ShowMessage(text::kProjectLimit, text::kProjectLimitTitle, MB_ICONERROR, owner_);
+  }
+
+  bool KeepGoing(int member_count, const char* place) override {
+    return progress_.Update(member_count, place);
   }
 
  private:
   HANDLE file_;
   HWND owner_;
+  CreationProgress progress_;
+  GlobalBlock buffer_;
 };
+
+// What GetTempFileNameA adds to a folder: "vpjXXXX.tmp" and the terminator, with room to spare.
+constexpr std::size_t kTemporaryNameLength = 14;
 
 FileHandle CreateProjectFile(const char* path, DWORD attributes) {
   return FileHandle(
       CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr));
 }
 
-// Fills the open project file; the member count, 0 when nothing usable was written.
+// Fills the open project file; the member count, 0 when nothing usable was written,
+// kProjectCancelled when the user cancelled.
 int FillProject(HANDLE file, const SelectionList& selection, const char* invoking_folder, int member_encoding,
                 HWND owner, const char* skip_path) {
   FileProjectSystem system(file, owner);
@@ -65,7 +117,7 @@ SaveResult SaveNew(const char* path, const SelectionList& selection, const char*
   file.Reset();
   if (count > 0) return SaveResult::kSaved;
   DeleteFileA(path);
-  return SaveResult::kFailed;
+  return count == kProjectCancelled ? SaveResult::kCancelled : SaveResult::kFailed;
 }
 
 // An existing file: the project goes to a temporary file in the same folder, which replaces
@@ -82,6 +134,9 @@ SaveResult SaveOver(const char* path, const SelectionList& selection, const char
   parts.source = path;
   if (!SplitPath(parts) || parts.directory[0] == '\0') return SaveResult::kNotCreated;
 
+  // Windows refuses a folder longer than this for a temporary name; Wine makes the file anyway and
+  // hands back a cut name, which could then not be deleted.
+  if (std::strlen(parts.directory) > MAX_PATH - kTemporaryNameLength) return SaveResult::kNotCreated;
   char temporary[MAX_PATH];
   if (GetTempFileNameA(parts.directory, "vpj", 0, temporary) == 0) return SaveResult::kNotCreated;
   FileHandle file = CreateProjectFile(temporary, FILE_ATTRIBUTE_TEMPORARY);
@@ -98,7 +153,7 @@ SaveResult SaveOver(const char* path, const SelectionList& selection, const char
     return SaveResult::kSaved;
   }
   DeleteFileA(temporary);
-  return SaveResult::kFailed;
+  return count == kProjectCancelled ? SaveResult::kCancelled : SaveResult::kFailed;
 }
 
 }  // namespace

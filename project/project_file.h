@@ -12,11 +12,12 @@ enum class SaveResult {
   kNotCreated,  // the file could not be created; nothing changed on disk
   kSaved,       // the project holds at least one member
   kFailed,      // no member, or a write failed; any file the user had under that name is kept
+  kCancelled,   // the user cancelled; as kFailed, but the user needs no word about it
 };
 
 // Writes the project of `selection` to `path`. Paths are relative to `invoking_folder` (may be
-// null); `owner` owns the limit message. An existing file is replaced only by a complete
-// project: the new one is written beside it under a temporary name first.
+// null); `owner` owns the limit message and the progress window of a long creation. An existing file is
+// replaced only by a complete project: the new one is written beside it under a temporary name first.
 SaveResult SaveProject(const char* path, const SelectionList& selection, const char* invoking_folder,
                        int member_encoding, HWND owner);
 

@@ -23,13 +23,23 @@ inline constexpr const char* kPickerEntries[] = {
     kPickerAutomatic, kPickerShiftJis, "EUC", "UTF8", "UTF16BE", "UTF16LE", nullptr,
 };
 
-// Creating the project failed (a write failed, or no member was found).
+// Creating the project failed (the file could not be created, a write failed, or no member was
+// found).
 inline constexpr char kProjectFailedTitle[] = "VLPDMenu";
 inline constexpr char kProjectFailed[] =  // ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙの作成に失敗しました。
     "\xCC\xDF\xDB\xBC\xDE\xAA\xB8\xC4\xCC\xA7\xB2\xD9\x82\xCC\x8D\xEC\x90\xAC\x82\xC9\x8E\xB8\x94s\x82\xB5"
     "\x82"
     "\xDC\x82\xB5\x82\xBD\x81"
     "B";
+
+// The progress window of a long creation (its title is kProjectDialogTitle): the member count
+// follows the first line's text, the folder being walked is the second line.
+inline constexpr char kProgressMembers[] =  // 登録したファイル数：
+    "\x93o\x98^\x82\xB5\x82\xBD\x83t\x83@\x83"
+    "C\x83\x8B\x90\x94\x81"
+    "F";
+inline constexpr char kProgressCancelling[] =  // キャンセルしています...
+    "\x83L\x83\x83\x83\x93\x83Z\x83\x8B\x82\xB5\x82\xC4\x82\xA2\x82\xDC\x82\xB7...";
 
 // The member limit cut the project short.
 inline constexpr const char* kProjectLimitTitle = kHandlerName;

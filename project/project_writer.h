@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "project/walked_folders.h"
 #include "selection/selection_list.h"
 #include "text/path.h"
 
@@ -17,6 +18,16 @@ inline constexpr int kMaxMembers = 7500;
 
 // "..\" three bytes per level: 86 levels fill the 260 bytes of an up prefix.
 inline constexpr std::size_t kMaxUpLevels = 86;
+
+// The size of a file the system did not report.
+inline constexpr std::uint64_t kUnknownSize = ~std::uint64_t{0};
+
+// What WriteMemberLines returns when the user cancelled the creation.
+inline constexpr int kProjectCancelled = -1;
+
+// Member lines are gathered and handed to ProjectSystem::Write in pieces of at most this many
+// bytes: one write per line costs more than the rest of a member's work.
+inline constexpr std::size_t kOutputChunk = 16384;
 
 // Longest switch ("/U8 ", four bytes), a path of kMaxPath bytes, CR LF and the terminator.
 inline constexpr std::size_t kLineBufferSize = 4 + kMaxPath + 2 + 1;
@@ -31,11 +42,19 @@ struct RelativeBase {
   char folded_base[kPathBufferSize] = {};
 };
 
+// One entry of a folder listing, or what the file system says of one selected path.
+struct FolderEntry {
+  std::uint32_t attributes = kInvalidAttributes;
+  // Bytes in the file; kUnknownSize when the system did not say.
+  std::uint64_t size = kUnknownSize;
+  const char* name = "";  // listing entries only
+};
+
 // Receives the entries of one folder listing, in listing order.
 class FolderVisitor {
  public:
   // False ends the listing.
-  virtual bool Visit(std::uint32_t attributes, const char* name) = 0;
+  virtual bool Visit(const FolderEntry& entry) = 0;
 
  protected:
   ~FolderVisitor() = default;
@@ -47,14 +66,22 @@ class ProjectSystem {
   // Lists the folder entries matching `pattern` (a folder path with separator and "*.*") into
   // `visitor`. False when the listing cannot be started.
   virtual bool ListFolder(const char* pattern, FolderVisitor& visitor) = 0;
-  // Attributes of a path, kInvalidAttributes when they cannot be read.
-  virtual std::uint32_t Attributes(const char* path) = 0;
-  // The detector's encoding code for a file: 0 to 6, negative when it could not be read.
-  virtual int DetectEncoding(const char* path) = 0;
+  // Attributes and size of a path; attributes kInvalidAttributes when they cannot be read.
+  virtual FolderEntry Describe(const char* path) = 0;
+  // The identity of the folder `path` leads to (through any link); false when it cannot be had
+  // (a dangling link, no access).
+  virtual bool IdentifyFolder(const char* path, FolderIdentity& identity) = 0;
+  // The detector's encoding code for a file of `size` bytes (kUnknownSize: not known): 0 to 6,
+  // negative when it could not be read.
+  virtual int DetectEncoding(const char* path, std::uint64_t size) = 0;
   // Appends bytes to the project file; false unless every byte was written.
   virtual bool Write(const char* data, std::size_t length) = 0;
   // Tells the user that the member limit cut the project short.
   virtual void ShowLimitMessage() = 0;
+  // Polled as the walk goes, once for every folder entered and every member: `member_count`
+  // members so far, `place` the folder being walked (or the selected file being added). False
+  // when the user cancelled the creation.
+  virtual bool KeepGoing(int member_count, const char* place) = 0;
 
  protected:
   ~ProjectSystem() = default;
@@ -71,29 +98,49 @@ void ComputeRelativeBase(const char* invoking_folder, const char* first_path, Re
 std::size_t ComposeMemberLine(char (&line)[kLineBufferSize], int code, const char* member,
                               const RelativeBase& base);
 
-// Encoding code for a selected file (`walked` false) or a file found in a folder walk.
-// Only asks the detector when the member encoding is automatic (0).
-int MemberCode(ProjectSystem& system, const char* path, int member_encoding, bool walked);
+// Encoding code for a selected file (`walked` false) or a file found in a folder walk, of `size`
+// bytes. Only asks the detector when the member encoding is automatic (0).
+int MemberCode(ProjectSystem& system, const char* path, std::uint64_t size, int member_encoding, bool walked);
+
+// How a walk ended.
+enum class WalkResult {
+  kDone,       // gone through (a folder that could not be listed yields no member)
+  kLimit,      // the member limit was reached
+  kFailed,     // a write failed
+  kCancelled,  // the user cancelled
+};
 
 // The one project being written: what every folder walk shares.
 struct ProjectWalk {
+  explicit ProjectWalk(ProjectSystem& project_system) : system(project_system) {}
+
   ProjectSystem& system;
-  int member_encoding;
+  int member_encoding = 0;
   RelativeBase base;
   // The file being written when it stands beside the user's file under a temporary name,
   // folded with LowerAscii; never listed. Empty for none.
-  char folded_skip_path[kPathBufferSize];
-  int member_count;
+  char folded_skip_path[kPathBufferSize] = {};
+  int member_count = 0;
+  WalkedFolders folders;
+  // Lines not yet handed to the system; `failed` once a write failed.
+  char output[kOutputChunk];
+  std::size_t output_length = 0;
+  bool failed = false;
 };
 
-// Walks `folder` depth first, in listing order. Returns 1 when the whole folder was gone
-// through; 0 when it stopped early (the limit was reached or a folder could not be listed);
-// -1 when a write failed.
-int WalkFolder(ProjectWalk& walk, const char* folder);
+// Walks the folder `folder`, met as an entry with `attributes` (a link, or not) below a folder
+// reached through a link (`through_link`) or not. A link is followed only to a folder this
+// project has not walked, and a folder walked through a link is not walked again directly.
+WalkResult WalkFolderEntry(ProjectWalk& walk, const char* folder, std::uint32_t attributes,
+                           bool through_link);
 
-// Writes the lines of every member of `selection` and returns their number, or 0 when a write
-// failed anywhere. `skip_path` (or null) names the output file when it is not the user's own
-// name, so that it is never listed as a member.
+// Walks `folder` depth first, in listing order, whatever was walked before.
+WalkResult WalkFolder(ProjectWalk& walk, const char* folder, bool through_link);
+
+// Writes the lines of every member of `selection` and returns their number; 0 when a write
+// failed anywhere or there is no member; kProjectCancelled when the user cancelled. `skip_path`
+// (or null) names the output file when it is not the user's own name, so that it is never
+// listed as a member.
 int WriteMemberLines(ProjectSystem& system, const SelectionList& selection, const char* invoking_folder,
                      int member_encoding, const char* skip_path);
 

@@ -131,6 +131,34 @@ TEST_F(DetectFileEncodingTest, FailedReadGivesMinusOne) {
   }
 }
 
+TEST_F(DetectFileEncodingTest, SharedBufferGivesTheSameAnswers) {
+  // One buffer for many files, never cleared: bytes left by a longer file must not count.
+  std::vector<unsigned char> buffer(kDetectionWindow, 0xFF);
+  const std::vector<std::string> paths = {
+      Write("s.txt", kJapaneseShiftJis.Str()),
+      Write("e.txt", kJapaneseEuc.Str()),
+      Write("u.txt", kJapaneseUtf8.Str()),
+      Write("le.txt", kJapaneseUtf16Le.Str()),
+      Write("a.txt", "A"),
+      Write("empty.txt", ""),
+      dir_ / "missing.txt",
+  };
+  for (const std::string& path : paths) {
+    EXPECT_EQ(DetectFileEncoding(path.c_str(), kUnknownFileSize, buffer.data(), buffer.size()),
+              DetectFileEncoding(path.c_str()))
+        << path;
+  }
+  // A size from a listing is taken as given: only that much is read.
+  const std::string path = Write("size.txt", "A\0\0A"s);
+  EXPECT_EQ(DetectFileEncoding(path.c_str(), 4, buffer.data(), buffer.size()), kEncodingShiftJis);
+  EXPECT_EQ(DetectFileEncoding(path.c_str(), 2, buffer.data(), buffer.size()), kEncodingUtf16Le);
+  EXPECT_EQ(DetectFileEncoding(path.c_str(), std::uint64_t{1} << 32, buffer.data(), buffer.size()),
+            kEncodingShiftJis);
+  EXPECT_EQ(DetectFileEncoding(path.c_str(), 0, buffer.data(), buffer.size()), kEncodingAuto);
+  // A smaller buffer reads no more than it holds.
+  EXPECT_EQ(DetectFileEncoding(path.c_str(), kUnknownFileSize, buffer.data(), 2), kEncodingUtf16Le);
+}
+
 #if defined(_WIN64)
 // A 64-bit address space is far too large to take whole (Wine keeps a byte for every reserved
 // page), so the detector's request is refused at its source: while the object lives, this

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -50,19 +51,23 @@ const std::string kUtf16BeText(kUtf16Be, sizeof kUtf16Be - 1);
 constexpr int kPickerControl = 1004;
 constexpr int kFileNameBox = 0x47C;  // cmb13 of the explorer-style dialog
 
-// What the user does in the save dialog.
+// What the user does in the save dialog, and then in the progress window.
 struct DialogAction {
   int pick = -1;  // picker position to select; -1 leaves the picker alone
   std::string file_name;
   bool cancel = false;
+  bool cancel_progress = false;  // waits for the progress window and presses its Cancel
 };
 
-// What the second thread saw in the dialog; checked on the test's own thread.
+// What the second thread saw in the dialog and after it; checked on the test's own thread.
 struct DialogView {
   bool found = false;
   std::vector<std::string> entries;
   LRESULT initial_selection = CB_ERR;
   std::string label;
+  bool progress_seen = false;
+  HWND progress_owner = nullptr;
+  std::vector<std::string> progress_texts;  // of its static controls, code page 932
 };
 
 struct ChildSearch {
@@ -96,6 +101,82 @@ BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
   return TRUE;
 }
 
+struct ProgressSearch {
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindProgressBar(HWND window, LPARAM param) {
+  char name[32] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (lstrcmpiA(name, "msctls_progress32") != 0) return TRUE;
+  *reinterpret_cast<bool*>(param) = true;
+  return FALSE;
+}
+
+BOOL CALLBACK FindProgressWindow(HWND window, LPARAM param) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  char name[16] = {};
+  GetClassNameA(window, name, sizeof name);
+  bool has_bar = false;
+  if (pid != GetCurrentProcessId() || lstrcmpA(name, "#32770") != 0 || !IsWindowVisible(window) ||
+      WindowText(window) != text::kProjectDialogTitle) {
+    return TRUE;
+  }
+  EnumChildWindows(window, FindProgressBar, reinterpret_cast<LPARAM>(&has_bar));
+  if (!has_bar) return TRUE;
+  reinterpret_cast<ProgressSearch*>(param)->found = window;
+  return FALSE;
+}
+
+// The shell's progress window of a creation: titled as the save dialog, with a progress bar.
+HWND ProgressWindow() {
+  ProgressSearch search;
+  EnumWindows(FindProgressWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+BOOL CALLBACK CollectStaticText(HWND window, LPARAM param) {
+  char name[16] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (lstrcmpiA(name, "Static") == 0)
+    reinterpret_cast<std::vector<std::string>*>(param)->push_back(WindowText(window));
+  return TRUE;
+}
+
+// Waits for the progress window, reads it and presses its Cancel button.
+void CancelProgress(DialogView& view) {
+  HWND progress = nullptr;
+  for (int i = 0; i < 6000 && progress == nullptr; ++i) {
+    progress = ProgressWindow();
+    if (progress == nullptr) Sleep(10);
+  }
+  if (progress == nullptr) return;
+  view.progress_seen = true;
+  view.progress_owner = GetWindow(progress, GW_OWNER);
+  // The window shows before its lines are first filled in.
+  const std::string members = text::kProgressMembers;
+  for (int i = 0; i < 1000; ++i) {
+    view.progress_texts.clear();
+    EnumChildWindows(progress, CollectStaticText, reinterpret_cast<LPARAM>(&view.progress_texts));
+    if (std::any_of(
+            view.progress_texts.begin(), view.progress_texts.end(),
+            [&members](const std::string& line) { return line.compare(0, members.size(), members) == 0; })) {
+      break;
+    }
+    Sleep(10);
+  }
+  SendMessageA(GetDlgItem(progress, IDCANCEL), BM_CLICK, 0, 0);
+}
+
+// Watches for a progress window until the command has returned.
+void WatchProgress(DialogView& view, const std::atomic<bool>& done) {
+  while (!done) {
+    if (ProgressWindow() != nullptr) view.progress_seen = true;
+    Sleep(5);
+  }
+}
+
 DialogView DriveDialog(const DialogAction& action, DWORD shell_thread) {
   DialogView view;
   const HWND dialog = FindDialog(text::kProjectDialogTitle, 10000);
@@ -124,6 +205,7 @@ DialogView DriveDialog(const DialogAction& action, DWORD shell_thread) {
   if (!action.cancel) SetWindowTextA(GetDlgItem(dialog, kFileNameBox), action.file_name.c_str());
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+  if (action.cancel_progress) CancelProgress(view);
   return view;
 }
 
@@ -216,8 +298,13 @@ class CreateProjectTest : public ::testing::Test {
 
     DialogView view;
     const DWORD shell_thread = GetCurrentThreadId();
-    std::thread user([&] { view = DriveDialog(action, shell_thread); });
+    std::atomic<bool> done{false};
+    std::thread user([&] {
+      view = DriveDialog(action, shell_thread);
+      WatchProgress(view, done);
+    });
     EXPECT_EQ(handler->InvokeCommand(&info), S_OK);
+    done = true;
     user.join();
     EXPECT_TRUE(view.found);
     return view;
@@ -399,7 +486,8 @@ TEST_F(CreateProjectTest, DetectsEveryEncodingOnDisk) {
   for (const auto& [name, bytes] : files) selected.push_back(dir.WriteFile(name, bytes));
   MessageBoxWatcher boxes;
 
-  Run(selected, dir.Path(), {0, dir / "detect.vpj"});
+  // A creation this short shows no progress window.
+  EXPECT_FALSE(Run(selected, dir.Path(), {0, dir / "detect.vpj"}).progress_seen);
   EXPECT_EQ(ReadFileBytes(dir / "detect.vpj"),
             "/S .\\sjis.txt\r\n/E .\\euc.txt\r\n/U8 .\\utf8.txt\r\n/UL .\\le.txt\r\n/UB .\\be.txt\r\n"
             "/S .\\ascii.txt\r\n.\\empty.txt\r\n/U8 .\\bom.txt\r\n.\\katakana.txt\r\n");
@@ -534,6 +622,90 @@ TEST_F(CreateProjectTest, MembersOnAnotherDriveKeepAbsolutePaths) {
   DeleteFileA(file.c_str());
   RemoveDirectoryA(other.c_str());
   EXPECT_TRUE(boxes.Seen().empty());
+}
+
+// P:\links holds real symbolic links, which Wine lists as reparse points (see wine_drives.sh).
+TEST_F(CreateProjectTest, SymbolicLinksAreFollowedOnlyToFoldersNotYetWalked) {
+  const std::string links = "P:\\links";
+  if (GetFileAttributesA((links + "\\tree").c_str()) == INVALID_FILE_ATTRIBUTES) {
+    GTEST_SKIP() << "P:\\links is not there";
+  }
+  ASSERT_EQ(GetFileAttributesA((links + "\\tree\\l1").c_str()),
+            static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+  const std::string project = links + "\\links.vpj";
+  MessageBoxWatcher boxes;
+
+  // Each file once; zz, listed after the links and the dangling one, is still reached.
+  Run({links + "\\tree", links + "\\two"}, links, {2, project});
+  EXPECT_EQ(Sorted(Lines(ReadFileBytes(project))),
+            (std::vector<std::string>{".\\tree\\a.txt\r\n", ".\\tree\\zz\\z.txt\r\n", ".\\two\\b.txt\r\n"}));
+  DeleteFileA(project.c_str());
+  EXPECT_TRUE(boxes.Seen().empty());
+}
+
+TEST_F(CreateProjectTest, LongCreationShowsProgressAndItsCancelLeavesNothing) {
+  // One file beside 100 empty folders, selected 1500 times: far more than a second of walking
+  // without reaching the member limit.
+  TempDir dir("vlpd_progress");
+  dir.WriteFile("wide\\a.txt", kShiftJisText);
+  for (int i = 0; i < 100; ++i) dir.MakeFolder("wide\\e" + std::to_string(i));
+  const std::vector<std::string> selected(1500, dir / "wide");
+  const std::string old_project = dir.WriteFile("old.vpj", "old contents\r\n");
+  MessageBoxWatcher boxes;
+
+  for (const std::string& target : {dir / "new", old_project}) {
+    DialogAction action{0, target};
+    action.cancel_progress = true;
+    const DialogView view = Run(selected, dir.Path(), action);
+    ASSERT_TRUE(view.progress_seen) << target;
+    EXPECT_EQ(view.progress_owner, owner_);
+    // The member count so far, and the folder being walked.
+    const auto starts_with = [&view](const std::string& head) {
+      return std::any_of(
+          view.progress_texts.begin(), view.progress_texts.end(),
+          [&head](const std::string& line) { return line.compare(0, head.size(), head) == 0; });
+    };
+    EXPECT_TRUE(starts_with(text::kProgressMembers)) << target;
+    EXPECT_TRUE(starts_with(dir / "wide\\")) << target;
+    EXPECT_EQ(ProgressWindow(), nullptr);
+  }
+  EXPECT_FALSE(FileExists(dir / "new.vpj"));
+  EXPECT_EQ(ReadFileBytes(old_project), "old contents\r\n");
+  EXPECT_EQ(Sorted(ListNames(dir.Path())), (std::vector<std::string>{"old.vpj", "wide"}));
+  // The user chose to stop: no failure message.
+  EXPECT_TRUE(boxes.Seen().empty());
+}
+
+TEST_F(CreateProjectTest, ProjectFileThatCannotBeCreatedTellsTheUser) {
+  TempDir dir("vlpd_uncreatable");
+  const std::string file = dir.WriteFile("a.txt", "a");
+  // A name another program holds open without sharing.
+  const std::string held = dir.WriteFile("held.vpj", "held\r\n");
+  FileHandle holder(CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(holder.Valid());
+  // A folder whose path leaves no room for a temporary name beside the project in it.
+  std::string deep = "deep";
+  while (dir.Path().size() + 1 + deep.size() < 248)
+    deep += "\\" + std::string(std::min<std::size_t>(60, 247 - dir.Path().size() - deep.size() - 1), 'd');
+  const std::string deep_project = dir.WriteFile(deep + "\\p.vpj", "deep\r\n");
+  ASSERT_EQ(ReadFileBytes(deep_project), "deep\r\n");
+  std::vector<std::string> targets = {held, deep_project};
+  // A read-only drive, where nothing can be created.
+  if (GetFileAttributesA("R:\\") != INVALID_FILE_ATTRIBUTES) targets.push_back("R:\\new");
+  MessageBoxWatcher boxes;
+
+  for (const std::string& target : targets) Run({file}, dir.Path(), {1, target});
+  holder.Reset();
+  EXPECT_EQ(ReadFileBytes(held), "held\r\n");
+  EXPECT_EQ(ReadFileBytes(deep_project), "deep\r\n");
+  EXPECT_EQ(ListNames(dir / deep), std::vector<std::string>{"p.vpj"});
+  EXPECT_FALSE(FileExists("R:\\new.vpj"));
+  const std::vector<SeenBox> seen = boxes.WaitFor(targets.size());
+  ASSERT_EQ(seen.size(), targets.size());
+  for (const SeenBox& box : seen) {
+    EXPECT_EQ(box.title, "VLPDMenu");
+    EXPECT_EQ(box.text, text::kProjectFailed);
+  }
 }
 
 // Q: is a 64 KiB tmpfs mapped for these tests (see wine_drives.sh); filling it up makes every

@@ -19,67 +19,128 @@ namespace {
 struct Entry {
   std::uint32_t attributes;
   std::string name;
+  std::uint64_t size = 100;
 };
 
 constexpr std::uint32_t kFile = 0x20;
 constexpr std::uint32_t kFolder = kAttributeDirectory;
+constexpr std::uint32_t kLink = kAttributeDirectory | kAttributeReparsePoint;
 
-// A file system made of supplied listings, and an output file that can be made to fail.
+// A file system made of supplied listings and links, and an output file that can be made to fail.
 class FakeSystem final : public ProjectSystem {
  public:
-  // Adds the listing of `folder` (a path without final separator); "." and ".." come first as
-  // on disk.
+  // Adds the listing of `folder` (a path without final separator), a folder of its own
+  // identity; "." and ".." come first as on disk.
   void AddFolder(const std::string& folder, const std::vector<Entry>& entries) {
     std::vector<Entry> listing = {{kFolder, "."}, {kFolder, ".."}};
     listing.insert(listing.end(), entries.begin(), entries.end());
-    folders_[folder + "\\"] = listing;
+    folders_[folder] = listing;
+    identities_[folder] = next_identity_++;
   }
+  // Makes `link` lead to the folder `target`; an empty target leaves it dangling.
+  void AddLink(const std::string& link, const std::string& target) { links_[link] = target; }
   void SetAttributes(const std::string& path, std::uint32_t attributes) { attributes_[path] = attributes; }
   void SetEncoding(const std::string& path, int code) { encodings_[path] = code; }
   // The write with this 0-based index, and every later one, fails.
   void FailWritesFrom(int index) { fail_from_ = index; }
+  // Every write of less than a full chunk (the last one of a project) fails.
+  void FailShortWrites() { fail_short_ = true; }
+  // KeepGoing answers false from its call with this 0-based index on.
+  void CancelAt(int call) { cancel_at_ = call; }
 
   bool ListFolder(const char* pattern, FolderVisitor& visitor) override {
     const std::string text = pattern;
     EXPECT_LE(text.size(), kMaxPath);
     listed.push_back(text);
-    if (text.size() < 3 || text.compare(text.size() - 3, 3, "*.*") != 0) return false;
-    const auto found = folders_.find(text.substr(0, text.size() - 3));
+    if (text.size() < 4 || text.compare(text.size() - 4, 4, "\\*.*") != 0) return false;
+    const auto found = folders_.find(Resolve(text.substr(0, text.size() - 4)));
     if (found == folders_.end()) return false;
     for (const Entry& e : found->second) {
-      if (!visitor.Visit(e.attributes, e.name.c_str())) break;
+      const FolderEntry entry{e.attributes, e.size, e.name.c_str()};
+      if (!visitor.Visit(entry)) break;
     }
     return true;
   }
-  std::uint32_t Attributes(const char* path) override {
+  FolderEntry Describe(const char* path) override {
     const auto found = attributes_.find(path);
-    return found == attributes_.end() ? kInvalidAttributes : found->second;
+    return found == attributes_.end() ? FolderEntry{} : FolderEntry{found->second, 7, ""};
   }
-  int DetectEncoding(const char* path) override {
+  bool IdentifyFolder(const char* path, FolderIdentity& identity) override {
+    identified.push_back(path);
+    const auto found = identities_.find(Resolve(path));
+    if (found == identities_.end()) return false;
+    identity.volume = 7;
+    identity.index = found->second;
+    return true;
+  }
+  int DetectEncoding(const char* path, std::uint64_t size) override {
     detected.push_back(path);
+    sizes.push_back(size);
     const auto found = encodings_.find(path);
     return found == encodings_.end() ? 0 : found->second;
   }
   bool Write(const char* data, std::size_t length) override {
+    EXPECT_LE(length, kOutputChunk);
     const int index = writes++;
+    write_lengths.push_back(length);
     if (fail_from_ >= 0 && index >= fail_from_) return false;
+    if (fail_short_ && length + kLineBufferSize <= kOutputChunk) return false;
     output.append(data, length);
     return true;
   }
   void ShowLimitMessage() override { ++limit_messages; }
+  bool KeepGoing(int member_count, const char* place) override {
+    counts.push_back(member_count);
+    places.push_back(place);
+    return cancel_at_ < 0 || static_cast<int>(places.size()) <= cancel_at_;
+  }
 
   std::string output;
   int writes = 0;
   int limit_messages = 0;
   std::vector<std::string> listed;
   std::vector<std::string> detected;
+  std::vector<std::string> identified;
+  std::vector<std::uint64_t> sizes;
+  std::vector<std::size_t> write_lengths;
+  std::vector<int> counts;
+  std::vector<std::string> places;
 
  private:
+  // The folder a path names once every link along it is followed.
+  std::string Resolve(std::string path) const {
+    for (bool changed = true; changed;) {
+      changed = false;
+      for (const auto& [link, target] : links_) {
+        if (path.compare(0, link.size(), link) == 0 &&
+            (path.size() == link.size() || path[link.size()] == '\\')) {
+          if (target.empty()) return "";
+          path = target + path.substr(link.size());
+          changed = true;
+        }
+      }
+    }
+    return path;
+  }
+
   std::map<std::string, std::vector<Entry>> folders_;
+  std::map<std::string, std::string> links_;
+  std::map<std::string, std::uint64_t> identities_;
   std::map<std::string, std::uint32_t> attributes_;
   std::map<std::string, int> encodings_;
+  std::uint64_t next_identity_ = 1;
   int fail_from_ = -1;
+  bool fail_short_ = false;
+  int cancel_at_ = -1;
 };
+
+// The number of CR LF ended lines in a project.
+std::size_t LineCount(const std::string& output) {
+  std::size_t lines = 0;
+  for (std::size_t at = output.find("\r\n"); at != std::string::npos; at = output.find("\r\n", at + 2))
+    ++lines;
+  return lines;
+}
 
 class ProjectWriterTest : public ::testing::Test {
  protected:
@@ -115,13 +176,15 @@ std::string LineOf(int code, const char* member, const RelativeBase& base) {
 TEST_F(ProjectWriterTest, SelectedFileAndFolderWithDetectedSwitches) {
   Select(R"(C:\work\docs\a.txt)", kFile);
   Select(R"(C:\work\docs\sub)", kFolder);
-  system_.AddFolder(R"(C:\work\docs\sub)", {{kFile, "b.txt"}});
+  system_.AddFolder(R"(C:\work\docs\sub)", {{kFile, "b.txt", 12345}});
   system_.SetEncoding(R"(C:\work\docs\a.txt)", 1);
   system_.SetEncoding(R"(C:\work\docs\sub\b.txt)", 4);
 
   EXPECT_EQ(Write(R"(C:\work\docs)", 0), 2);
   EXPECT_EQ(system_.output, "/S .\\a.txt\r\n/U8 .\\sub\\b.txt\r\n");
   EXPECT_EQ(system_.limit_messages, 0);
+  // The detector is told the size the selection or the listing gave, so it need not ask.
+  EXPECT_EQ(system_.sizes, (std::vector<std::uint64_t>{7, 12345}));
 }
 
 TEST(RelativeBase, InvokingFolderAboveAtAndBelowTheBase) {
@@ -352,6 +415,8 @@ TEST_F(ProjectWriterTest, SubfoldersAreWalkedDepthFirstWithoutDotEntries) {
   EXPECT_EQ(system_.output, ".\\top\\1\r\n.\\top\\ab\\2\r\n.\\top\\ab\\c\\3\r\n.\\top\\4\r\n.\\last.txt\r\n");
   EXPECT_EQ(system_.listed, (std::vector<std::string>{R"(C:\p\top\*.*)", R"(C:\p\top\ab\*.*)",
                                                       R"(C:\p\top\ab\c\*.*)", R"(C:\p\top\e\*.*)"}));
+  // Without a link no folder needs to be identified.
+  EXPECT_TRUE(system_.identified.empty());
 }
 
 TEST_F(ProjectWriterTest, FoldersNamedWithTrailByteBackslashes) {
@@ -377,6 +442,22 @@ TEST_F(ProjectWriterTest, OnlyEmptyFoldersGiveNoMember) {
   EXPECT_EQ(system_.limit_messages, 0);
 }
 
+TEST_F(ProjectWriterTest, LinesAreGatheredIntoFullChunks) {
+  std::vector<Entry> many;
+  for (int i = 0; i < 2000; ++i) many.push_back({kFile, "member" + std::to_string(i) + ".txt"});
+  Select(R"(C:\p\many)", kFolder);
+  system_.AddFolder(R"(C:\p\many)", many);
+
+  EXPECT_EQ(Write(R"(C:\p)", 1), 2000);
+  EXPECT_EQ(LineCount(system_.output), 2000u);
+  ASSERT_GE(system_.write_lengths.size(), 2u);
+  // Each write but the last stops only where the next line no longer fits.
+  for (std::size_t i = 0; i + 1 < system_.write_lengths.size(); ++i) {
+    EXPECT_GT(system_.write_lengths[i] + kLineBufferSize, kOutputChunk) << i;
+    EXPECT_LE(system_.write_lengths[i], kOutputChunk) << i;
+  }
+}
+
 TEST_F(ProjectWriterTest, SubfolderTooDeepToListIsPassedOver) {
   const std::string folder = "C:\\" + std::string(240, 'f');
   const std::string fits(260 - folder.size() - 5, 's');  // folder\fits\*.* is 260 bytes
@@ -390,14 +471,113 @@ TEST_F(ProjectWriterTest, SubfolderTooDeepToListIsPassedOver) {
   EXPECT_EQ(system_.listed.size(), 2u);
 }
 
-TEST_F(ProjectWriterTest, UnlistableFolderEndsOnlyItsSelectedFolder) {
+TEST_F(ProjectWriterTest, UnlistableFolderYieldsNoLineAndTheWalkGoesOn) {
   Select(R"(C:\p\gone)", kFolder);
   Select(R"(C:\p\top)", kFolder);
   Select(R"(C:\p\next.txt)", kFile);
   system_.AddFolder(R"(C:\p\top)", {{kFile, "1"}, {kFolder, "locked"}, {kFile, "2"}});
 
+  EXPECT_EQ(Write(R"(C:\p)", 0), 3);
+  EXPECT_EQ(system_.output, ".\\top\\1\r\n.\\top\\2\r\n.\\next.txt\r\n");
+}
+
+// C:\p\tree holds a.txt, a link l1 to itself, mid with a link up to its parent, and zz.
+TEST_F(ProjectWriterTest, LinksBackToWalkedFoldersAreNotFollowed) {
+  Select(R"(C:\p\tree)", kFolder);
+  system_.AddFolder(R"(C:\p\tree)",
+                    {{kFile, "a.txt"}, {kLink, "l1"}, {kFolder, "mid"}, {kLink, "l2"}, {kFolder, "zz"}});
+  system_.AddLink(R"(C:\p\tree\l1)", R"(C:\p\tree)");
+  system_.AddLink(R"(C:\p\tree\l2)", R"(C:\p\tree)");
+  system_.AddFolder(R"(C:\p\tree\mid)", {{kLink, "up"}});
+  system_.AddLink(R"(C:\p\tree\mid\up)", R"(C:\p\tree)");
+  system_.AddFolder(R"(C:\p\tree\zz)", {{kFile, "z.txt"}});
+
   EXPECT_EQ(Write(R"(C:\p)", 0), 2);
-  EXPECT_EQ(system_.output, ".\\top\\1\r\n.\\next.txt\r\n");
+  EXPECT_EQ(system_.output, ".\\tree\\a.txt\r\n.\\tree\\zz\\z.txt\r\n");
+  EXPECT_EQ(system_.listed,
+            (std::vector<std::string>{R"(C:\p\tree\*.*)", R"(C:\p\tree\mid\*.*)", R"(C:\p\tree\zz\*.*)"}));
+}
+
+TEST_F(ProjectWriterTest, FirstLinkIdentifiesTheFoldersWalkedBeforeIt) {
+  Select(R"(C:\p\a)", kFolder);
+  Select(R"(C:\p\b)", kFolder);
+  system_.AddFolder(R"(C:\p\a)", {{kFolder, "inner"}});
+  system_.AddFolder(R"(C:\p\a\inner)", {{kFile, "x"}});
+  system_.AddFolder(R"(C:\p\b)", {{kFile, "y"}, {kLink, "back"}, {kFolder, "c"}});
+  system_.AddLink(R"(C:\p\b\back)", R"(C:\p\a\inner)");
+  system_.AddFolder(R"(C:\p\b\c)", {});
+
+  EXPECT_EQ(Write(R"(C:\p)", 0), 2);
+  EXPECT_EQ(system_.output, ".\\a\\inner\\x\r\n.\\b\\y\r\n");
+  EXPECT_EQ(system_.identified, (std::vector<std::string>{R"(C:\p\a)", R"(C:\p\a\inner)", R"(C:\p\b)",
+                                                          R"(C:\p\b\back)", R"(C:\p\b\c)"}));
+}
+
+TEST_F(ProjectWriterTest, FolderWalkedThroughALinkIsNotWalkedAgainDirectly) {
+  Select(R"(C:\p\top)", kFolder);
+  Select(R"(C:\p\top\real)", kFolder);
+  system_.AddFolder(R"(C:\p\top)",
+                    {{kLink, "alias"}, {kFile, "t"}, {kFolder, "real"}, {kLink, "ext"}, {kLink, "dead"}});
+  system_.AddLink(R"(C:\p\top\alias)", R"(C:\p\top\real)");
+  system_.AddFolder(R"(C:\p\top\real)", {{kFolder, "sub"}});
+  system_.AddFolder(R"(C:\p\top\real\sub)", {{kFile, "x"}});
+  // A link out of the selection leads to a folder walked nowhere else: walked under its path.
+  system_.AddLink(R"(C:\p\top\ext)", R"(D:\q)");
+  system_.AddFolder(R"(D:\q)", {{kFile, "y"}});
+  system_.AddLink(R"(C:\p\top\dead)", "");
+
+  EXPECT_EQ(Write(R"(C:\p)", 0), 3);
+  EXPECT_EQ(system_.output, ".\\top\\alias\\sub\\x\r\n.\\top\\t\r\n.\\top\\ext\\y\r\n");
+  EXPECT_EQ(system_.listed.size(), 4u);
+}
+
+TEST_F(ProjectWriterTest, SelectedLinkToAWalkedFolderIsPassedOverButRepeatsAreNot) {
+  Select(R"(C:\p\real)", kFolder);
+  Select(R"(C:\p\alias)", kLink);
+  Select(R"(C:\p\real)", kFolder);
+  system_.AddFolder(R"(C:\p\real)", {{kFile, "x"}});
+  system_.AddLink(R"(C:\p\alias)", R"(C:\p\real)");
+
+  // The user's own selection names one folder twice; a link to it adds nothing.
+  EXPECT_EQ(Write(R"(C:\p)", 0), 2);
+  EXPECT_EQ(system_.output, ".\\real\\x\r\n.\\real\\x\r\n");
+}
+
+TEST_F(ProjectWriterTest, ProgressIsPolledForEveryFolderAndMember) {
+  Select(R"(C:\p\top)", kFolder);
+  Select(R"(C:\p\f.txt)", kFile);
+  system_.AddFolder(R"(C:\p\top)", {{kFile, "1"}, {kFolder, "sub"}, {kFile, "2"}});
+  system_.AddFolder(R"(C:\p\top\sub)", {{kFile, "3"}});
+
+  EXPECT_EQ(Write(R"(C:\p)", 0), 4);
+  const std::string top = R"(C:\p\top\)";
+  const std::string sub = R"(C:\p\top\sub\)";
+  EXPECT_EQ(system_.places, (std::vector<std::string>{top, top, sub, sub, top, R"(C:\p\f.txt)"}));
+  EXPECT_EQ(system_.counts, (std::vector<int>{0, 1, 1, 2, 3, 4}));
+}
+
+TEST_F(ProjectWriterTest, CancelStopsAtOnceAndWritesNothing) {
+  Select(R"(C:\p\top)", kFolder);
+  Select(R"(C:\p\f.txt)", kFile);
+  system_.AddFolder(R"(C:\p\top)", {{kFile, "1"}, {kFolder, "sub"}, {kFile, "2"}});
+  system_.AddFolder(R"(C:\p\top\sub)", {{kFile, "3"}});
+  // Cancelled as the walk enters sub: it is never listed.
+  system_.CancelAt(2);
+
+  EXPECT_EQ(Write(R"(C:\p)", 0), kProjectCancelled);
+  EXPECT_EQ(system_.detected, std::vector<std::string>{R"(C:\p\top\1)"});
+  EXPECT_EQ(system_.listed, std::vector<std::string>{R"(C:\p\top\*.*)"});
+  EXPECT_EQ(system_.writes, 0);
+}
+
+TEST_F(ProjectWriterTest, CancelAfterASelectedFile) {
+  for (const char* name : {"a", "b", "c"}) Select(std::string("C:\\p\\") + name, kFile);
+  system_.CancelAt(1);
+
+  EXPECT_EQ(Write(R"(C:\p)", 1), kProjectCancelled);
+  EXPECT_EQ(system_.places.size(), 2u);
+  EXPECT_EQ(system_.writes, 0);
+  EXPECT_EQ(system_.limit_messages, 0);
 }
 
 TEST_F(ProjectWriterTest, LimitStopsAtExactly7500WithOneMessage) {
@@ -408,7 +588,7 @@ TEST_F(ProjectWriterTest, LimitStopsAtExactly7500WithOneMessage) {
   system_.AddFolder(R"(C:\p\many)", many);
 
   EXPECT_EQ(Write(R"(C:\p)", 1), kMaxMembers);
-  EXPECT_EQ(system_.writes, kMaxMembers);
+  EXPECT_EQ(LineCount(system_.output), static_cast<std::size_t>(kMaxMembers));
   EXPECT_EQ(system_.limit_messages, 1);
   const std::string tail = ".\\many\\7499\r\n";
   EXPECT_EQ(system_.output.substr(system_.output.size() - tail.size()), tail);
@@ -427,7 +607,7 @@ TEST_F(ProjectWriterTest, LimitInsideANestedWalkEndsTheWholeProject) {
   system_.AddFolder(R"(C:\p\top\deep)", many);
 
   EXPECT_EQ(Write(R"(C:\p)", 1), kMaxMembers);
-  EXPECT_EQ(system_.writes, kMaxMembers);
+  EXPECT_EQ(LineCount(system_.output), static_cast<std::size_t>(kMaxMembers));
   EXPECT_EQ(system_.limit_messages, 1);
   const std::string tail = ".\\top\\deep\\last\r\n";
   EXPECT_EQ(system_.output.substr(system_.output.size() - tail.size()), tail);
@@ -436,33 +616,44 @@ TEST_F(ProjectWriterTest, LimitInsideANestedWalkEndsTheWholeProject) {
 TEST_F(ProjectWriterTest, LimitReachedBySelectedFiles) {
   for (int i = 0; i < kMaxMembers + 3; ++i) Select("C:\\p\\" + std::to_string(i), kFile);
   EXPECT_EQ(Write(R"(C:\p)", 2), kMaxMembers);
-  EXPECT_EQ(system_.writes, kMaxMembers);
+  EXPECT_EQ(LineCount(system_.output), static_cast<std::size_t>(kMaxMembers));
   EXPECT_EQ(system_.limit_messages, 1);
+}
+
+TEST_F(ProjectWriterTest, LimitWithAFailedLastWriteIsAFailureWithoutTheMessage) {
+  for (int i = 0; i < kMaxMembers + 3; ++i) Select("C:\\p\\" + std::to_string(i), kFile);
+  system_.FailShortWrites();
+  EXPECT_EQ(Write(R"(C:\p)", 2), 0);
+  EXPECT_GT(system_.writes, 1);
+  EXPECT_EQ(system_.limit_messages, 0);
 }
 
 TEST_F(ProjectWriterTest, WriteFailureAtTopLevelFailsTheProject) {
   Select(R"(C:\p\a)", kFile);
   Select(R"(C:\p\b)", kFile);
   Select(R"(C:\p\c)", kFile);
-  system_.FailWritesFrom(1);
+  system_.FailWritesFrom(0);
 
   EXPECT_EQ(Write(R"(C:\p)", 1), 0);
-  EXPECT_EQ(system_.writes, 2);
+  EXPECT_EQ(system_.writes, 1);
   EXPECT_EQ(system_.limit_messages, 0);
 }
 
 TEST_F(ProjectWriterTest, WriteFailureInsideAWalkFailsTheProject) {
-  Select(R"(C:\p\a)", kFile);
+  // Lines of 100 bytes: ".\top\sub\", a name of 88 bytes, CR LF.
+  std::vector<Entry> many;
+  for (int i = 0; i < 1000; ++i) many.push_back({kFile, std::string(84, 'n') + std::to_string(1000 + i)});
   Select(R"(C:\p\top)", kFolder);
   Select(R"(C:\p\b)", kFile);
   system_.AddFolder(R"(C:\p\top)", {{kFolder, "sub"}, {kFile, "after"}});
-  system_.AddFolder(R"(C:\p\top\sub)", {{kFile, "1"}, {kFile, "2"}, {kFile, "3"}});
-  system_.FailWritesFrom(2);
+  system_.AddFolder(R"(C:\p\top\sub)", many);
+  system_.FailWritesFrom(1);
 
   EXPECT_EQ(Write(R"(C:\p)", 0), 0);
-  // The walk stopped at the failed line: nothing after it was tried.
-  EXPECT_EQ(system_.writes, 3);
-  EXPECT_EQ(system_.detected.size(), 3u);
+  // The walk stopped at the line that did not fit after the failed write: nothing after it was
+  // tried.
+  EXPECT_EQ(system_.writes, 2);
+  EXPECT_EQ(system_.detected.size(), 2 * (kOutputChunk / 100) + 1);
 }
 
 TEST_F(ProjectWriterTest, AbsentInvokingFolderWritesAbsolutePaths) {

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Prepares (setup) and removes (cleanup) what the project tests need in the Wine prefix:
 #   P: a second drive, a plain folder of the build tree, with P:\many (20,000 empty files) and
-#      P:\vanishing (5,000, which a test deletes);
+#      P:\vanishing (5,000, which a test deletes), and folders with real symbolic links
+#      (P:\links): tree\l1 leads to tree, tree\mid\up to tree, tree\dead nowhere;
+#      two\x and two\y both lead to two;
 #   Q: a 64 KiB tmpfs, which a test fills up to make writes fail as on a full disk (mounting
-#      needs root; without it Q: stays unmapped and that test is skipped).
+#      needs root; without it Q: stays unmapped and that test is skipped);
+#   R: a read-only tmpfs, where no project can be created (also needs root).
 set -uo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 action="$1"
@@ -14,14 +17,30 @@ dosdevices="$WINEPREFIX/dosdevices"
 
 case "$action" in
   setup)
-    mkdir -p "$work/other" "$work/small"
+    mkdir -p "$work/other" "$work/small" "$work/readonly"
     # Big folders for the hostile-folder tests, made here at once: Wine looks every new name up
     # among all the others of its folder, so 20,000 creations from a test take minutes.
     mkdir -p "$work/other/many" "$work/other/vanishing"
     (cd "$work/other/many" && seq -f '%g.txt' 0 19999 | xargs touch)
     (cd "$work/other/vanishing" && seq -f '%g.txt' 0 4999 | xargs touch)
     ln -sfn "$work/other" "$dosdevices/p:"
-    rm -f "$dosdevices/q:"
+    links="$work/other/links"
+    rm -rf "$links"
+    mkdir -p "$links/tree/mid" "$links/tree/zz" "$links/two"
+    echo a > "$links/tree/a.txt"
+    echo z > "$links/tree/zz/z.txt"
+    echo b > "$links/two/b.txt"
+    ln -s . "$links/tree/l1"
+    ln -s .. "$links/tree/mid/up"
+    ln -s "$work/none" "$links/tree/dead"
+    ln -s . "$links/two/x"
+    ln -s ../two "$links/two/y"
+    rm -f "$dosdevices/q:" "$dosdevices/r:"
+    if mountpoint -q "$work/readonly" || mount -t tmpfs -o ro,size=16k vlpd_readonly "$work/readonly" 2>/dev/null; then
+      ln -sfn "$work/readonly" "$dosdevices/r:"
+    else
+      echo "wine_drives: no read-only tmpfs could be mounted; that case will be skipped"
+    fi
     if mountpoint -q "$work/small" || mount -t tmpfs -o size=64k vlpd_small "$work/small" 2>/dev/null; then
       ln -sfn "$work/small" "$dosdevices/q:"
     else
@@ -29,8 +48,9 @@ case "$action" in
     fi
     ;;
   cleanup)
-    rm -f "$dosdevices/p:" "$dosdevices/q:"
+    rm -f "$dosdevices/p:" "$dosdevices/q:" "$dosdevices/r:"
     if mountpoint -q "$work/small"; then umount "$work/small"; fi
+    if mountpoint -q "$work/readonly"; then umount "$work/readonly"; fi
     rm -rf "$work"
     ;;
   *)
