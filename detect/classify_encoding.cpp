@@ -146,8 +146,8 @@ CpuFeatures ReadCpuFeatures() {
 }
 
 const CpuFeatures& Features() {
-  static const CpuFeatures features = ReadCpuFeatures();
-  return features;
+  static const CpuFeatures kFeatures = ReadCpuFeatures();
+  return kFeatures;
 }
 
 using Classifier = int (*)(const unsigned char*, std::size_t);
@@ -178,8 +178,8 @@ int ClassifyEncodingScalar(const unsigned char* data, std::size_t count) {
 }
 
 int ClassifyEncoding(const unsigned char* data, std::size_t count) {
-  static const Classifier classify = FastestClassifier();
-  return classify(data, count);
+  static const Classifier kClassifier = FastestClassifier();
+  return kClassifier(data, count);
 }
 
 }  // namespace vlpd
