@@ -5,34 +5,87 @@
 
 namespace vlpd {
 
-bool SelectionList::Reserve(int capacity) {
+template <typename Char>
+bool SelectionList::Buffer<Char>::Reserve(std::size_t wanted) {
+  if (wanted <= capacity) return true;
+  std::size_t grown = capacity < 256 ? 256 : capacity;
+  while (grown < wanted) {
+    if (grown > static_cast<std::size_t>(-1) / 2 / sizeof(Char)) return false;
+    grown *= 2;
+  }
+  Char* fresh = new (std::nothrow) Char[grown];
+  if (fresh == nullptr) return false;
+  if (used > 0) std::memcpy(fresh, data, used * sizeof(Char));
+  delete[] data;
+  data = fresh;
+  capacity = grown;
+  return true;
+}
+
+template <typename Char>
+bool SelectionList::Buffer<Char>::Add(const Char* text, std::size_t length) {
+  if (!Reserve(used + length + 1)) return false;
+  // Copied as bytes: the UTF-16 names arrive from buffers of the platform's own 16-bit type.
+  std::memcpy(data + used, text, length * sizeof(Char));
+  data[used + length] = 0;
+  used += length + 1;
+  return true;
+}
+
+template <typename Char>
+void SelectionList::Buffer<Char>::Free() {
+  delete[] data;
+  data = nullptr;
+  used = 0;
+  capacity = 0;
+}
+
+bool SelectionList::Reserve(int capacity, std::size_t ansi_bytes, std::size_t wide_units) {
   Free();
-  total_length_ = 0;
   if (capacity <= 0) return true;
-  names_ = new (std::nothrow) char*[static_cast<std::size_t>(capacity)];
-  if (names_ == nullptr) return false;
+  entries_ = new (std::nothrow) Entry[static_cast<std::size_t>(capacity)];
+  if (entries_ == nullptr || !ansi_.Reserve(ansi_bytes) || !wide_.Reserve(wide_units)) {
+    Free();
+    return false;
+  }
   capacity_ = capacity;
   return true;
 }
 
 bool SelectionList::Append(const char* name, std::size_t length) {
-  if (length >= kMaxPath || count_ >= capacity_) return false;
-  char* buffer = new (std::nothrow) char[kPathBufferSize];
-  if (buffer == nullptr) return false;
-  std::memcpy(buffer, name, length);
-  buffer[length] = '\0';
-  names_[count_++] = buffer;
+  return AppendEntry(name, length, nullptr, 0);
+}
+
+bool SelectionList::Append(const char* name, std::size_t length, const char16_t* wide,
+                           std::size_t wide_length) {
+  return wide != nullptr && AppendEntry(name, length, wide, wide_length);
+}
+
+bool SelectionList::AppendEntry(const char* name, std::size_t length, const char16_t* wide,
+                                std::size_t wide_length) {
+  if (length >= kMaxPath || wide_length >= kMaxPath || count_ >= capacity_) return false;
+  const std::size_t ansi_at = ansi_.used;
+  const std::size_t wide_at = wide_.used;
+  if (!ansi_.Add(name, length)) return false;
+  if (wide != nullptr && !wide_.Add(wide, wide_length)) {
+    ansi_.used = ansi_at;
+    return false;
+  }
+  entries_[count_++] = {ansi_at, wide != nullptr ? wide_at : kNoWide};
   total_length_ += static_cast<int>(length);
+  total_wide_length_ += wide != nullptr ? wide_length : 0;
   return true;
 }
 
 void SelectionList::Free() {
-  if (names_ == nullptr) return;
-  for (int i = 0; i < count_; ++i) delete[] names_[i];
-  delete[] names_;
-  names_ = nullptr;
+  delete[] entries_;
+  entries_ = nullptr;
+  ansi_.Free();
+  wide_.Free();
   capacity_ = 0;
   count_ = 0;
+  total_length_ = 0;
+  total_wide_length_ = 0;
 }
 
 }  // namespace vlpd
