@@ -81,6 +81,58 @@ TEST(SelectionList, ReserveDropsEarlierNamesAndRestartsTheTotal) {
   EXPECT_EQ(list.TotalLength(), 10);
 }
 
+TEST(SelectionList, KeepsEachNamesUtf16FormBesideIt) {
+  SelectionList list;
+  ASSERT_TRUE(list.Reserve(3));
+  const std::u16string hyo = u"C:\\\u8868.txt";
+  const std::u16string short_of = u"C:\\caf\u00E9\u2615.txt";
+  ASSERT_TRUE(list.Append("C:\\\x95\x5C.txt", 9, hyo.c_str(), hyo.size()));
+  ASSERT_TRUE(list.Append("C:\\CAF_~1.TXT", 13, short_of.c_str(), short_of.size()));
+  ASSERT_TRUE(list.Append("C:\\ansi.txt", 10));  // no UTF-16 form known
+  EXPECT_EQ(std::u16string(list.WideName(0)), hyo);
+  EXPECT_EQ(std::u16string(list.WideName(1)), short_of);
+  EXPECT_EQ(list.WideName(2), nullptr);
+  EXPECT_STREQ(list.Name(1), "C:\\CAF_~1.TXT");
+  EXPECT_EQ(list.TotalLength(), 32);
+  EXPECT_EQ(list.TotalWideLength(), hyo.size() + short_of.size());
+}
+
+TEST(SelectionList, RefusesAMissingOrOverlongUtf16FormAndKeepsTheListAsItWas) {
+  SelectionList list;
+  ASSERT_TRUE(list.Reserve(3));
+  const std::u16string longest(259, u'w');
+  const std::u16string too_long(260, u'w');
+  EXPECT_FALSE(list.Append("a", 1, nullptr, 0));
+  EXPECT_FALSE(list.Append("b", 1, too_long.c_str(), too_long.size()));
+  EXPECT_TRUE(list.Append("c", 1, longest.c_str(), longest.size()));
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_STREQ(list.Name(0), "c");
+  EXPECT_EQ(std::u16string(list.WideName(0)), longest);
+  EXPECT_EQ(list.TotalLength(), 1);
+  EXPECT_EQ(list.TotalWideLength(), 259u);
+}
+
+TEST(SelectionList, ManyNamesOutgrowTheBuffersAndStayIntact) {
+  // Far more than the buffers hold at first, and more than the sizes given ahead.
+  constexpr int kNames = 3000;
+  SelectionList list;
+  ASSERT_TRUE(list.Reserve(kNames, 16, 16));
+  std::size_t total = 0;
+  for (int i = 0; i < kNames; ++i) {
+    const std::string name = "C:\\folder\\file" + std::to_string(i) + ".txt";
+    const std::u16string wide(name.begin(), name.end());
+    ASSERT_TRUE(list.Append(name.c_str(), name.size(), wide.c_str(), wide.size()));
+    total += name.size();
+  }
+  ASSERT_EQ(list.Count(), kNames);
+  EXPECT_EQ(list.TotalLength(), static_cast<int>(total));
+  for (int i : {0, 1, 1234, kNames - 1}) {
+    const std::string name = "C:\\folder\\file" + std::to_string(i) + ".txt";
+    EXPECT_EQ(list.Name(i), name);
+    EXPECT_EQ(std::u16string(list.WideName(i)), std::u16string(name.begin(), name.end()));
+  }
+}
+
 TEST(SelectionList, ReserveOfNothingLeavesAnEmptyList) {
   SelectionList list;
   AppendAll(list, {"C:\\a.txt"});
