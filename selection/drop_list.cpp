@@ -18,6 +18,15 @@ std::size_t FindZeroUnit(const unsigned char* data, std::size_t size, std::size_
     const void* zero = std::memchr(data + at, 0, size - at);
     return zero == nullptr ? size : static_cast<std::size_t>(static_cast<const unsigned char*>(zero) - data);
   }
+  // Four units at a time while whole words remain: a word with no zero unit is passed over
+  // whole, whatever the byte order.
+  constexpr std::uint64_t kLow = 0x0001000100010001u;
+  constexpr std::uint64_t kHigh = 0x8000800080008000u;
+  for (; size - at >= 8; at += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, data + at, 8);
+    if (((word - kLow) & ~word & kHigh) != 0) break;
+  }
   for (; size - at >= 2; at += 2) {
     if (data[at] == 0 && data[at + 1] == 0) return at;
   }
@@ -61,18 +70,15 @@ DropNameWalker::DropNameWalker(const unsigned char* data, std::size_t size) : da
   count_ = CountNames(data, size, first, unit_, &end);
   if (count_ == 0) return;
   at_ = first;
+  end_ = end;
   list_units_ = (end - first) / unit_;
 }
 
 bool DropNameWalker::Next(DropName* name) {
   if (yielded_ == count_) return false;
   // Validated: this name's terminator lies inside the list, so the search cannot run past it.
-  std::size_t zero = at_;
-  if (unit_ == 1) {
-    zero += std::strlen(reinterpret_cast<const char*>(data_ + at_));
-  } else {
-    while (!IsZeroUnit(data_, zero, 2)) zero += 2;
-  }
+  const std::size_t zero = unit_ == 1 ? at_ + std::strlen(reinterpret_cast<const char*>(data_ + at_))
+                                      : FindZeroUnit(data_, end_, at_, 2);
   name->offset = at_;
   name->units = (zero - at_) / unit_;
   at_ = zero + unit_;

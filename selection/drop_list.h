@@ -41,6 +41,7 @@ class DropNameWalker {
   const unsigned char* data_;
   std::size_t unit_ = 1;
   std::size_t at_ = 0;
+  std::size_t end_ = 0;  // just past the list's closing unit
   std::size_t count_ = 0;
   std::size_t list_units_ = 0;
   std::size_t yielded_ = 0;

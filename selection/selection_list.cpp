@@ -8,23 +8,25 @@ namespace vlpd {
 template <typename Char>
 bool SelectionList::Buffer<Char>::Reserve(std::size_t wanted) {
   if (wanted <= capacity) return true;
-  std::size_t grown = capacity < 256 ? 256 : capacity;
-  while (grown < wanted) {
-    if (grown > static_cast<std::size_t>(-1) / 2 / sizeof(Char)) return false;
-    grown *= 2;
-  }
-  Char* fresh = new (std::nothrow) Char[grown];
+  if (wanted > static_cast<std::size_t>(-1) / sizeof(Char)) return false;
+  Char* fresh = new (std::nothrow) Char[wanted];
   if (fresh == nullptr) return false;
   if (used > 0) std::memcpy(fresh, data, used * sizeof(Char));
   delete[] data;
   data = fresh;
-  capacity = grown;
+  capacity = wanted;
   return true;
 }
 
 template <typename Char>
 bool SelectionList::Buffer<Char>::Add(const Char* text, std::size_t length) {
-  if (!Reserve(used + length + 1)) return false;
+  const std::size_t wanted = used + length + 1;
+  if (wanted > capacity) {
+    // Doubling keeps the copies of a growing list linear in its size.
+    std::size_t grown = capacity < 128 ? 256 : 2 * capacity;
+    if (grown < wanted) grown = wanted;
+    if (!Reserve(grown)) return false;
+  }
   // Copied as bytes: the UTF-16 names arrive from buffers of the platform's own 16-bit type.
   std::memcpy(data + used, text, length * sizeof(Char));
   data[used + length] = 0;

@@ -113,13 +113,13 @@ HRESULT ShellSelection::Refill() {
   const std::size_t count = walker.Count();
   if (count == 0) return got;
   if (count > static_cast<std::size_t>(INT_MAX)) return E_OUTOFMEMORY;
-  // Room ahead: an ANSI list converts to as many units, a UTF-16 list to up to two bytes a unit,
-  // and no name kept is longer than a path buffer. Short names may still make a buffer grow.
+  // Room ahead for each form: as many characters as the list has units (exact for an ANSI list
+  // and for ASCII names; double-byte characters and short names make the ANSI buffer grow), but
+  // no more than a path buffer a name.
   const std::size_t list_units = walker.ListUnits();
   const std::size_t most = count * kPathBufferSize;
-  const std::size_t ansi_bytes = walker.Wide() ? 2 * list_units : list_units;
-  if (!list_.Reserve(static_cast<int>(count), ansi_bytes < most ? ansi_bytes : most,
-                     list_units < most ? list_units : most)) {
+  const std::size_t ahead = list_units < most ? list_units : most;
+  if (!list_.Reserve(static_cast<int>(count), ahead, ahead)) {
     return E_OUTOFMEMORY;
   }
 
