@@ -9,9 +9,10 @@ namespace vlpd {
 
 // Each name is kept twice: as the ANSI path the handler hands to the ANSI functions (at most 259
 // bytes), and as the file's true UTF-16 name when it is known. The two differ where the ANSI
-// code page lacks a character and the ANSI path is the file's short name. All names share two
-// growing buffers, so a long selection costs a few allocations rather than one per name.
-// Allocation failures leave the list unchanged or empty; nothing here throws.
+// code page lacks a character and the ANSI path is the file's short name. The names live in
+// chunks of at most 64 KiB: a long selection costs a few allocations rather than one per name,
+// none large enough to need memory of its own from the system, and no name moves as the list
+// grows. Allocation failures leave the list unchanged or empty; nothing here throws.
 class SelectionList {
  public:
   SelectionList() = default;
@@ -24,16 +25,14 @@ class SelectionList {
   int TotalLength() const { return total_length_; }
   // Sum of the UTF-16 names' lengths in units, terminators not counted.
   std::size_t TotalWideLength() const { return total_wide_length_; }
-  // The pointers stay valid until the next Reserve, Append or Free.
-  const char* Name(int index) const { return ansi_.data + entries_[index].ansi; }
+  // The pointers stay valid until the next Reserve or Free.
+  const char* Name(int index) const { return entries_[index].ansi; }
   // The NUL-terminated UTF-16 name; null when the name was appended without one.
-  const char16_t* WideName(int index) const {
-    return entries_[index].wide == kNoWide ? nullptr : wide_.data + entries_[index].wide;
-  }
+  const char16_t* WideName(int index) const { return entries_[index].wide; }
 
   // Empties the list and makes room for up to `capacity` names. `ansi_bytes` and `wide_units`
-  // (terminators included) size the buffers ahead, so that they seldom grow. False when memory
-  // runs out.
+  // (terminators included) size the first chunks, so that a list of about that size needs few.
+  // False when memory runs out.
   bool Reserve(int capacity, std::size_t ansi_bytes = 0, std::size_t wide_units = 0);
   // Appends a copy of the `length` bytes at `name` (at most 259); false when it is longer, no
   // room is left or memory runs out. This form knows no UTF-16 name.
@@ -44,31 +43,44 @@ class SelectionList {
   void Free();
 
  private:
-  static constexpr std::size_t kNoWide = static_cast<std::size_t>(-1);
-
   struct Entry {
-    std::size_t ansi;  // offsets into the buffers
-    std::size_t wide;
+    const char* ansi;
+    const char16_t* wide;
   };
 
-  // Terminated strings one after another; grows by doubling, never throws.
+  // Terminated strings one after another in chunks; never throws.
   template <typename Char>
-  struct Buffer {
-    Char* data = nullptr;
-    std::size_t used = 0;
-    std::size_t capacity = 0;
+  class Pool {
+   public:
+    Pool() = default;
+    ~Pool() { Free(); }
+    Pool(const Pool&) = delete;
+    Pool& operator=(const Pool&) = delete;
 
-    bool Reserve(std::size_t wanted);
-    // Adds the `length` characters at `text` and a terminator; false when memory runs out.
-    bool Add(const Char* text, std::size_t length);
+    // About this many characters are coming.
+    void Plan(std::size_t chars) { planned_ = chars; }
+    // A terminated copy of the `length` characters at `text`; null when memory runs out.
+    const Char* Add(const Char* text, std::size_t length);
     void Free();
+
+   private:
+    struct Chunk {
+      Chunk* next;
+      Char* text;
+      std::size_t used;
+      std::size_t capacity;
+    };
+
+    Chunk* newest_ = nullptr;
+    std::size_t planned_ = 0;
+    std::size_t placed_ = 0;  // characters in chunks allocated so far
   };
 
   bool AppendEntry(const char* name, std::size_t length, const char16_t* wide, std::size_t wide_length);
 
   Entry* entries_ = nullptr;
-  Buffer<char> ansi_;
-  Buffer<char16_t> wide_;
+  Pool<char> ansi_;
+  Pool<char16_t> wide_;
   int capacity_ = 0;
   int count_ = 0;
   int total_length_ = 0;

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace vlpd {
 namespace {
@@ -112,24 +113,28 @@ TEST(SelectionList, RefusesAMissingOrOverlongUtf16FormAndKeepsTheListAsItWas) {
   EXPECT_EQ(list.TotalWideLength(), 259u);
 }
 
-TEST(SelectionList, ManyNamesOutgrowTheBuffersAndStayIntact) {
-  // Far more than the buffers hold at first, and more than the sizes given ahead.
+TEST(SelectionList, ManyNamesOutgrowWhatWasPlannedAndNoneMoves) {
+  // Far more than the room planned, over many chunks.
   constexpr int kNames = 3000;
+  auto name_of = [](int i) { return "C:\\folder\\file" + std::to_string(i) + ".txt"; };
   SelectionList list;
   ASSERT_TRUE(list.Reserve(kNames, 16, 16));
+  std::vector<const char*> where;
   std::size_t total = 0;
   for (int i = 0; i < kNames; ++i) {
-    const std::string name = "C:\\folder\\file" + std::to_string(i) + ".txt";
+    const std::string name = name_of(i);
     const std::u16string wide(name.begin(), name.end());
     ASSERT_TRUE(list.Append(name.c_str(), name.size(), wide.c_str(), wide.size()));
+    where.push_back(list.Name(i));
     total += name.size();
   }
   ASSERT_EQ(list.Count(), kNames);
   EXPECT_EQ(list.TotalLength(), static_cast<int>(total));
-  for (int i : {0, 1, 1234, kNames - 1}) {
-    const std::string name = "C:\\folder\\file" + std::to_string(i) + ".txt";
-    EXPECT_EQ(list.Name(i), name);
-    EXPECT_EQ(std::u16string(list.WideName(i)), std::u16string(name.begin(), name.end()));
+  for (int i = 0; i < kNames; ++i) {
+    const std::string name = name_of(i);
+    ASSERT_EQ(list.Name(i), where[static_cast<std::size_t>(i)]);
+    ASSERT_EQ(list.Name(i), name);
+    ASSERT_EQ(std::u16string(list.WideName(i)), std::u16string(name.begin(), name.end()));
   }
 }
 
