@@ -1,13 +1,12 @@
-// Every literal the user sees (handler and project) is the code page 932 form of its Japanese text, as
-// glibc's CP932 converter produces it from UTF-8.
+// Every literal the user sees (handler and project) is the code page 932 form of its Japanese text, as glibc's CP932
+// converter produces it from UTF-8.
 #include "handler/handler_text.h"
+#include "project/project_text.h"
 
 #include <gtest/gtest.h>
 #include <iconv.h>
 
 #include <string>
-
-#include "project/project_text.h"
 
 namespace vlpd {
 namespace {
