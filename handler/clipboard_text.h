@@ -1,4 +1,5 @@
-// The name copy's clipboard text: the selected paths in order, joined by CR LF, NUL-terminated.
+// The name copy's clipboard texts: the selected paths in order, joined by CR LF, NUL-terminated;
+// once as ANSI paths (CF_TEXT) and once as the files' true UTF-16 names (CF_UNICODETEXT).
 #pragma once
 
 #include <cstddef>
@@ -16,5 +17,14 @@ std::size_t ClipboardBlockSize(int total_length, int count);
 // fit `size` bytes. Never writes past `size`.
 int ComposeClipboardText(char* out, std::size_t size, const char* const* names, int count);
 int ComposeClipboardText(char* out, std::size_t size, const SelectionList& list);
+
+// Units of the UTF-16 text's block: the names, CR LF between them, the terminator and one spare
+// unit (total + 2 x count). 0 for an empty list or one with a name of unknown UTF-16 form.
+std::size_t ClipboardWideUnits(const SelectionList& list);
+
+// Writes the list's UTF-16 names joined by CR LF and a terminator into `out` (`size` units) and
+// returns the text's length. -1, leaving an empty string when size > 0, when it does not fit or a
+// name's UTF-16 form is unknown. Never writes past `size`.
+int ComposeClipboardWideText(char16_t* out, std::size_t size, const SelectionList& list);
 
 }  // namespace vlpd

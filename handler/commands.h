@@ -10,7 +10,8 @@ namespace vlpd {
 // waits until it is ready for input.
 void LaunchEditor(ShellSelection& selection, const char* encoding_switch);
 
-// Puts the full paths of the selection on the clipboard as CF_TEXT, joined by CR LF.
+// Puts the full paths of the selection on the clipboard, joined by CR LF: as CF_TEXT (the ANSI
+// paths) and as CF_UNICODETEXT (the files' true names).
 void CopyNames(ShellSelection& selection);
 
 }  // namespace vlpd

@@ -34,6 +34,17 @@ bool WriteText(HGLOBAL block, std::size_t size, const SelectionList& list) {
   return ComposeClipboardText(static_cast<char*>(lock.Data()), size, list) >= 0;
 }
 
+bool WriteWideText(HGLOBAL block, std::size_t units, const SelectionList& list) {
+  const GlobalLockGuard lock(block);
+  if (lock.Data() == nullptr) return false;
+  return ComposeClipboardWideText(static_cast<char16_t*>(lock.Data()), units, list) >= 0;
+}
+
+// Hands `block` to the clipboard as `format`; a block it refuses is still ours to free.
+void Place(UINT format, GlobalBlock& block) {
+  if (SetClipboardData(format, block.Get()) != nullptr) block.Release();
+}
+
 }  // namespace
 
 void CopyNames(ShellSelection& selection) {
@@ -44,16 +55,26 @@ void CopyNames(ShellSelection& selection) {
   const SelectionList& list = selection.List();
   const std::size_t size = ClipboardBlockSize(list.TotalLength(), list.Count());
   GlobalBlock block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
-  if (!block || !WriteText(block.Get(), size, list)) {
+  // The true names beside the ANSI paths, for programs that read Unicode: where the code page
+  // lacks a character the ANSI path is the short name, the Unicode text the name as the user sees
+  // it. Every name of the shell's list has its UTF-16 form.
+  const std::size_t wide_units = ClipboardWideUnits(list);
+  GlobalBlock wide_block;
+  if (wide_units > 0)
+    wide_block.Reset(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, wide_units * sizeof(WCHAR)));
+  if (!block || !WriteText(block.Get(), size, list) ||
+      (wide_units > 0 && (!wide_block || !WriteWideText(wide_block.Get(), wide_units, list)))) {
     block.Reset();
+    wide_block.Reset();
     selection.Free();
     clipboard.Close();  // before the message, so the box never holds up other programs
     ShowMessage(text::kMessageCopyFailed, text::kTitleCopyFailed, MB_ICONERROR);
     return;
   }
   EmptyClipboard();
-  // The clipboard owns the block from here on; when it refuses it, the block is still ours to free.
-  if (SetClipboardData(CF_TEXT, block.Get()) != nullptr) block.Release();
+  // The clipboard owns each block from here on.
+  Place(CF_TEXT, block);
+  if (wide_block) Place(CF_UNICODETEXT, wide_block);
 }
 
 }  // namespace vlpd

@@ -3,12 +3,16 @@
 // The shell headers need windows.h first.
 #include <shellapi.h>
 
+#include <climits>
 #include <cstring>
 
 #include "selection/drop_list.h"
+#include "win/ansi_path.h"
 
 namespace vlpd {
 namespace {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 names are kept as char16_t");
 
 // A medium that GetData handed over, released on every path.
 class Medium {
@@ -51,11 +55,24 @@ HRESULT NextFormat(IEnumFORMATETC* formats, bool* delivered) {
   return hr;
 }
 
-bool DropListReadable(HGLOBAL block) {
-  const SIZE_T size = GlobalSize(block);
-  GlobalLockGuard lock(block);
-  return lock.Data() != nullptr &&
-         ValidateDropList(static_cast<const unsigned char*>(lock.Data()), static_cast<std::size_t>(size));
+// An ANSI name and its UTF-16 form, converted from the ANSI code page.
+bool AppendAnsiName(SelectionList& list, const char* name, std::size_t bytes) {
+  wchar_t wide[MAX_PATH];
+  const int units = MultiByteToWideChar(CP_ACP, 0, name, static_cast<int>(bytes), wide, MAX_PATH);
+  if (units <= 0 || units >= MAX_PATH) return list.Append(name, bytes);
+  return list.Append(name, bytes, reinterpret_cast<const char16_t*>(wide), static_cast<std::size_t>(units));
+}
+
+// A UTF-16 name (copied out of the block, whose units need not be aligned) and the ANSI path that
+// names the same file; a name without one is left out. False only when memory runs out.
+bool AppendWideName(SelectionList& list, const unsigned char* units_at, std::size_t units) {
+  if (units >= MAX_PATH) return true;
+  wchar_t wide[MAX_PATH];
+  std::memcpy(wide, units_at, units * sizeof(wchar_t));
+  char ansi[kAnsiPathBufferSize];
+  std::size_t bytes = 0;
+  if (ToAnsiPath(wide, units, ansi, &bytes) == AnsiPathKind::kRefused) return true;
+  return list.Append(ansi, bytes, reinterpret_cast<const char16_t*>(wide), units);
 }
 
 }  // namespace
@@ -86,26 +103,34 @@ HRESULT ShellSelection::Refill() {
     if (FAILED(hr)) return hr;
   }
 
-  // A short or malformed block reads as an empty selection: DragQueryFileA trusts it blindly.
+  // A short or malformed block reads as an empty selection; the names are read in one pass.
   const HGLOBAL block = medium.Get().hGlobal;
-  if (!DropListReadable(block)) return got;
-  const auto drop = static_cast<HDROP>(block);
-  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-  if (count < 1) return got;
-  if (!list_.Reserve(static_cast<int>(count))) return E_OUTOFMEMORY;
+  const SIZE_T size = GlobalSize(block);
+  const GlobalLockGuard lock(block);
+  if (lock.Data() == nullptr) return got;
+  const auto* data = static_cast<const unsigned char*>(lock.Data());
+  DropNameWalker walker(data, static_cast<std::size_t>(size));
+  const std::size_t count = walker.Count();
+  if (count == 0) return got;
+  if (count > static_cast<std::size_t>(INT_MAX)) return E_OUTOFMEMORY;
+  // Room ahead for each form: as many characters as the list has units (exact for an ANSI list
+  // and for ASCII names; double-byte characters and short names make the ANSI buffer grow), but
+  // no more than a path buffer a name.
+  const std::size_t list_units = walker.ListUnits();
+  const std::size_t most = count * kPathBufferSize;
+  const std::size_t ahead = list_units < most ? list_units : most;
+  if (!list_.Reserve(static_cast<int>(count), ahead, ahead)) {
+    return E_OUTOFMEMORY;
+  }
 
-  for (UINT i = 0; i < count; ++i) {
-    // A name that would not fit a 260-byte read is left out rather than kept cut short.
-    const UINT length = DragQueryFileA(drop, i, nullptr, 0);
-    if (length == 0 || length >= kMaxPath) continue;
-    // The read itself has room for twice the limit, so that a name whose reported length
-    // understates its bytes (a wide list counted in UTF-16 units) still arrives whole and is
-    // measured here, never cut short.
-    char name[2 * kMaxPath + 1] = {};
-    DragQueryFileA(drop, i, name, sizeof name - 1);
-    const std::size_t bytes = strnlen(name, sizeof name);
-    if (bytes == 0 || bytes >= kMaxPath) continue;
-    if (!list_.Append(name, bytes)) {
+  DropName name;
+  while (walker.Next(&name)) {
+    // A name of 260 bytes or more is left out rather than kept cut short.
+    if (name.units == 0 || (!walker.Wide() && name.units >= kMaxPath)) continue;
+    const bool appended =
+        walker.Wide() ? AppendWideName(list_, data + name.offset, name.units)
+                      : AppendAnsiName(list_, reinterpret_cast<const char*>(data + name.offset), name.units);
+    if (!appended) {
       list_.Free();
       return E_OUTOFMEMORY;
     }

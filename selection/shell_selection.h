@@ -18,9 +18,11 @@ class ShellSelection {
   // Gives the data object back.
   void Detach() { data_.Reset(); }
 
-  // Reads the data object's drop list into List(). A failure result means the names could not
-  // be read (E_UNEXPECTED when no data object is attached, E_OUTOFMEMORY when memory runs out);
-  // success may still leave the list empty. Names of 260 bytes or more are left out.
+  // Reads the data object's drop list into List(), in one pass over its names. A failure result
+  // means the names could not be read (E_UNEXPECTED when no data object is attached,
+  // E_OUTOFMEMORY when memory runs out); success may still leave the list empty. Names of 260
+  // bytes or more are left out, and so are UTF-16 names with no ANSI path that names the file
+  // (see ToAnsiPath); each name kept has its UTF-16 form beside it.
   HRESULT Refill();
   void Free() { list_.Free(); }
   const SelectionList& List() const { return list_; }

@@ -1,5 +1,7 @@
 // Times one QueryContextMenu call (selection refill from the shell's data object, attribute
-// read, kind decision, submenu built and inserted) under Wine. A timing program, not a test:
+// read, kind decision, submenu built and inserted) under Wine, and a whole right-click (class
+// factory, Initialize, QueryContextMenu, Release) for one and 7,500 names against the host
+// building the same twelve-entry submenu itself. A timing program, not a test:
 //   cmake --preset win32 -B build/win32-bench -DVLPD_BENCH=ON
 //   cmake --build build/win32-bench --target menu_bench
 //   tools/wine-run.sh build/win32-bench/bench/wine/menu_bench.exe
@@ -9,15 +11,24 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "handler/command_table.h"
 #include "handler/vlpd_menu.h"
+#include "server/class_factory.h"
+#include "server/clsid.h"
 #include "win/unique_handle.h"
 
 namespace {
 
 constexpr int kCalls = 2000;
+constexpr int kManyNames = 7500;
+// Rounds of the right-click comparison; the large selection runs until its time budget is spent.
+constexpr int kRounds = 2000;
+constexpr int kManyRoundsAtLeast = 5;
+constexpr double kManyBudgetSeconds = 20.0;
 
 std::wstring Wide(const std::string& text) {
   const int units = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
@@ -92,6 +103,188 @@ void Time(const char* label, IDataObject* data) {
               micros[micros.size() * 9 / 10], added, kCalls);
 }
 
+double Micros(LARGE_INTEGER from, LARGE_INTEGER to) {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  return 1e6 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+double Fastest(const std::vector<double>& values) {
+  return values.empty() ? 0.0 : *std::min_element(values.begin(), values.end());
+}
+
+// What the host does without any handler: a separator, the same twelve-entry submenu in a popup
+// item, a separator.
+double HostBuiltMicros(HMENU menu) {
+  LARGE_INTEGER from;
+  LARGE_INTEGER to;
+  QueryPerformanceCounter(&from);
+  InsertMenuA(menu, 0, vlpd::kSeparator, 0, nullptr);
+  HMENU submenu = CreateMenu();
+  for (UINT position = 0; position < vlpd::kSubmenu.size(); ++position) {
+    const vlpd::SubmenuEntry& entry = vlpd::kSubmenu[position];
+    const UINT_PTR id = entry.separator ? 0 : 1 + static_cast<UINT>(entry.offset);
+    InsertMenuA(submenu, position, vlpd::EntryFlags(entry, vlpd::SelectionKind::kSingleFile), id,
+                entry.label);
+  }
+  InsertMenuA(menu, 1, vlpd::kPopup, reinterpret_cast<UINT_PTR>(submenu), vlpd::text::kSubmenuCaption);
+  InsertMenuA(menu, 2, vlpd::kSeparator, 0, nullptr);
+  QueryPerformanceCounter(&to);
+  return Micros(from, to);
+}
+
+// One right-click as the shell makes it: a new class factory and handler, Initialize,
+// QueryContextMenu, and every reference released. -1 when a step fails.
+double RightClickMicros(IDataObject* data, HMENU menu) {
+  LARGE_INTEGER from;
+  LARGE_INTEGER to;
+  QueryPerformanceCounter(&from);
+  HRESULT hr = E_FAIL;
+  {
+    vlpd::ComRef<IClassFactory> factory;
+    vlpd::ComRef<IShellExtInit> init;
+    vlpd::ComRef<IContextMenu> handler;
+    if (SUCCEEDED(vlpd::GetVLPDMenuClassObject(vlpd::kClsidVLPDMenu, IID_IClassFactory,
+                                               reinterpret_cast<void**>(factory.Put()))) &&
+        SUCCEEDED(
+            factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(init.Put()))) &&
+        SUCCEEDED(init->Initialize(nullptr, data, nullptr)) &&
+        SUCCEEDED(init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(handler.Put())))) {
+      hr = handler->QueryContextMenu(menu, 0, 1, 100, CMF_NORMAL);
+    }
+  }
+  QueryPerformanceCounter(&to);
+  return HRESULT_CODE(hr) == vlpd::kCommandCount ? Micros(from, to) : -1.0;
+}
+
+// A data object that only copies a prepared drop list, so that a right-click on it shows what the
+// handler itself costs without the shell's rendering of the list.
+class CopyingDataObject final : public IDataObject {
+ public:
+  explicit CopyingDataObject(const std::wstring& path) {
+    block_.resize(sizeof(DROPFILES));
+    auto* drop = reinterpret_cast<DROPFILES*>(block_.data());
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    const auto* units = reinterpret_cast<const unsigned char*>(path.c_str());
+    block_.insert(block_.end(), units, units + (path.size() + 1) * sizeof(wchar_t));
+    block_.insert(block_.end(), 2, 0);
+  }
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    *out = riid == IID_IUnknown || riid == IID_IDataObject ? static_cast<IDataObject*>(this) : nullptr;
+    return *out != nullptr ? S_OK : E_NOINTERFACE;
+  }
+  // Lives on the stack for the whole run.
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
+    *medium = STGMEDIUM{};
+    if (format->cfFormat != CF_HDROP || (format->tymed & TYMED_HGLOBAL) == 0) return DV_E_FORMATETC;
+    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, block_.size());
+    if (copy == nullptr) return E_OUTOFMEMORY;
+    std::memcpy(GlobalLock(copy), block_.data(), block_.size());
+    GlobalUnlock(copy);
+    medium->tymed = TYMED_HGLOBAL;
+    medium->hGlobal = copy;
+    return S_OK;
+  }
+  STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  STDMETHODIMP QueryGetData(FORMATETC* format) override {
+    return format->cfFormat == CF_HDROP ? S_OK : DV_E_FORMATETC;
+  }
+  STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+  STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+  STDMETHODIMP EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override {
+    FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    return direction == DATADIR_GET ? SHCreateStdEnumFmtEtc(1, &format, out) : E_NOTIMPL;
+  }
+  STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
+  STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+  STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+
+ private:
+  std::vector<unsigned char> block_;
+};
+
+// What the host's data object alone costs: GetData of the drop list and its release.
+double GetDropListMicros(IDataObject* data) {
+  LARGE_INTEGER from;
+  LARGE_INTEGER to;
+  QueryPerformanceCounter(&from);
+  FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium = {};
+  const HRESULT hr = data->GetData(&format, &medium);
+  if (SUCCEEDED(hr)) ReleaseStgMedium(&medium);
+  QueryPerformanceCounter(&to);
+  return SUCCEEDED(hr) ? Micros(from, to) : -1.0;
+}
+
+// One sample of `measure` on a fresh host menu, destroyed outside the clock.
+template <typename Measure>
+double OnFreshMenu(Measure measure) {
+  HMENU menu = CreatePopupMenu();
+  const double micros = measure(menu);
+  DestroyMenu(menu);
+  return micros;
+}
+
+// The right-click of one name and of kManyNames names against the host-built submenu, in
+// interleaved rounds so that the ratios come from one run under the same conditions.
+void CompareRightClicks(IDataObject* one, IDataObject* many, IDataObject* copying) {
+  std::vector<double> host;
+  std::vector<double> single;
+  std::vector<double> handler_only;
+  std::vector<double> large;
+  std::vector<double> fetch_one;
+  std::vector<double> fetch_many;
+  for (int round = 0; round < kRounds; ++round) {
+    host.push_back(OnFreshMenu(HostBuiltMicros));
+    single.push_back(OnFreshMenu([one](HMENU menu) { return RightClickMicros(one, menu); }));
+    handler_only.push_back(OnFreshMenu([copying](HMENU menu) { return RightClickMicros(copying, menu); }));
+  }
+  double spent = 0;
+  while (static_cast<int>(large.size()) < kManyRoundsAtLeast || spent < kManyBudgetSeconds * 1e6) {
+    host.push_back(OnFreshMenu(HostBuiltMicros));
+    single.push_back(OnFreshMenu([one](HMENU menu) { return RightClickMicros(one, menu); }));
+    large.push_back(OnFreshMenu([many](HMENU menu) { return RightClickMicros(many, menu); }));
+    fetch_one.push_back(GetDropListMicros(one));
+    fetch_many.push_back(GetDropListMicros(many));
+    if (large.back() < 0) break;
+    spent += large.back();
+  }
+  const bool failed =
+      std::find_if(single.begin(), single.end(), [](double m) { return m < 0; }) != single.end() ||
+      std::find_if(large.begin(), large.end(), [](double m) { return m < 0; }) != large.end() ||
+      std::find_if(handler_only.begin(), handler_only.end(), [](double m) { return m < 0; }) !=
+          handler_only.end();
+  if (failed) {
+    std::printf("a right-click did not add the submenu\n");
+    return;
+  }
+  std::printf("Right-click (factory, Initialize, QueryContextMenu, Release), one run; median (fastest):\n");
+  std::printf("  %-34s %10.1f us (%9.1f)  %zu rounds\n", "host-built twelve-entry submenu", Median(host),
+              Fastest(host), host.size());
+  std::printf("  %-34s %10.1f us (%9.1f)  %zu rounds  %6.2fx (%.2fx) the host-built submenu\n", "one name",
+              Median(single), Fastest(single), single.size(), Median(single) / Median(host),
+              Fastest(single) / Fastest(host));
+  std::printf("  %-34s %10.1f us (%9.1f)  %zu rounds  %6.1fx (%.1fx) one name\n", "7,500 names",
+              Median(large), Fastest(large), large.size(), Median(large) / Median(single),
+              Fastest(large) / Fastest(single));
+  std::printf("  %-34s %10.1f us (%9.1f)  %zu rounds  %6.2fx (%.2fx) the host-built submenu\n",
+              "one name, list copied, not rendered", Median(handler_only), Fastest(handler_only),
+              handler_only.size(), Median(handler_only) / Median(host),
+              Fastest(handler_only) / Fastest(host));
+  // Each right-click fetches the drop list twice (Initialize and the refill): a floor that no
+  // reading of the names can go below.
+  std::printf("  %-34s %10.1f us  /  %.1f us for 7,500 names\n", "the data object's GetData, one name",
+              Median(fetch_one), Median(fetch_many));
+}
+
 }  // namespace
 
 int main() {
@@ -110,7 +303,30 @@ int main() {
   Time("one text file", ShellDataObject(folder, {names[0]}).Get());
   Time("three files", ShellDataObject(folder, {names[0], names[1], names[2]}).Get());
   Time("one hundred files", ShellDataObject(folder, names).Get());
+
+  std::vector<std::string> many_names;
+  for (int i = 0; i < kManyNames; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "many%05d.txt", i);
+    many_names.push_back(name);
+    vlpd::FileHandle file(
+        CreateFileA((folder + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  }
+  {
+    const vlpd::ComRef<IDataObject> one = ShellDataObject(folder, {many_names[0]});
+    const vlpd::ComRef<IDataObject> many = ShellDataObject(folder, many_names);
+    char first[MAX_PATH] = {};
+    std::snprintf(first, sizeof first, "%s\\%s", folder.c_str(), many_names[0].c_str());
+    CopyingDataObject copying(Wide(first));
+    if (one && many) {
+      CompareRightClicks(one.Get(), many.Get(), &copying);
+    } else {
+      std::printf("no data object for the right-click comparison\n");
+    }
+  }
+
   for (const std::string& name : names) DeleteFileA((folder + "\\" + name).c_str());
+  for (const std::string& name : many_names) DeleteFileA((folder + "\\" + name).c_str());
   RemoveDirectoryA(folder.c_str());
   CoUninitialize();
   return 0;

@@ -82,5 +82,43 @@ TEST(ClipboardText, ComposesFromTheSelectionList) {
   EXPECT_STREQ(buffer.data(), "C:\\a.txt\r\nC:\\dir\r\nD:\\b c.txt");
 }
 
+TEST(ClipboardText, ComposesTheUtf16NamesInTheSameOrder) {
+  SelectionList list;
+  ASSERT_TRUE(list.Reserve(2));
+  const std::u16string first = u"C:\\caf\u00E9\u2615.txt";
+  const std::u16string second = u"C:\\\u8868";
+  ASSERT_TRUE(list.Append("C:\\CAF_~1.TXT", 13, first.c_str(), first.size()));
+  ASSERT_TRUE(list.Append("C:\\\x95\x5C", 5, second.c_str(), second.size()));
+  const std::size_t units = ClipboardWideUnits(list);
+  EXPECT_EQ(units, first.size() + second.size() + 4);
+
+  std::vector<char16_t> buffer(units + 4, u'#');
+  EXPECT_EQ(ComposeClipboardWideText(buffer.data(), units, list), static_cast<int>(units) - 2);
+  EXPECT_EQ(std::u16string(buffer.data(), units - 2), first + u"\r\n" + second);
+  EXPECT_EQ(buffer[units - 2], u'\0');
+  EXPECT_EQ(std::u16string(buffer.data() + units, 4), u"####");
+
+  // One unit short of the text and its terminator: nothing but an empty string.
+  std::vector<char16_t> short_buffer(units - 2, u'#');
+  EXPECT_EQ(ComposeClipboardWideText(short_buffer.data(), short_buffer.size(), list), -1);
+  EXPECT_EQ(short_buffer[0], u'\0');
+  EXPECT_EQ(short_buffer[1], u'#');
+}
+
+TEST(ClipboardText, NoUtf16TextWhenANameHasNone) {
+  SelectionList list;
+  ASSERT_TRUE(list.Reserve(2));
+  const std::u16string known = u"C:\\a.txt";
+  ASSERT_TRUE(list.Append("C:\\a.txt", 8, known.c_str(), known.size()));
+  ASSERT_TRUE(list.Append("C:\\b.txt", 8));
+  EXPECT_EQ(ClipboardWideUnits(list), 0u);
+  std::vector<char16_t> buffer(64, u'#');
+  EXPECT_EQ(ComposeClipboardWideText(buffer.data(), buffer.size(), list), -1);
+  EXPECT_EQ(buffer[0], u'\0');
+
+  SelectionList empty;
+  EXPECT_EQ(ClipboardWideUnits(empty), 0u);
+}
+
 }  // namespace
 }  // namespace vlpd

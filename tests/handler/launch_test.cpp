@@ -14,6 +14,7 @@
 #include "handler/install_folder.h"
 #include "tests/support/install_key.h"
 #include "tests/support/message_box_watcher.h"
+#include "tests/support/shell_data_object.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_data_object.h"
 #include "tests/support/vlpd_dll.h"
@@ -72,6 +73,9 @@ class LaunchTest : public ::testing::Test {
   }
   HRESULT Invoke(const std::vector<std::string>& paths, UINT offset) {
     return Invoke(paths, MAKEINTRESOURCEA(offset));
+  }
+  HRESULT InvokeOn(IDataObject* data, UINT offset) {
+    return InvokeOnNewHandler(dll_, data, MAKEINTRESOURCEA(offset));
   }
 
   // What the stand-in in `folder` recorded: its command line and "ready", each with CR LF.
@@ -146,6 +150,33 @@ TEST_F(LaunchTest, OnlyTheFirstOfSeveralSelectedPathsIsPassed) {
   ASSERT_TRUE(SetInstallFolder(folder));
   EXPECT_EQ(Invoke({first, second, third}, 5u), S_OK);
   EXPECT_EQ(Recorded(folder), Expected(folder + "\\", "/UL ", first));
+  EXPECT_TRUE(boxes_.Seen().empty());
+}
+
+TEST_F(LaunchTest, NamesOutsideTheCodePageOpenByTheirShortPathsNeverByALookalike) {
+  const std::string folder = EditorFolder("Editor");
+  SetInstallFolder(folder);
+  // What a plain conversion makes of the first two names.
+  const std::string lookalike = temp_.WriteFile("cafe.txt", "lookalike");
+  for (const std::wstring name : {L"caf\x00E9.txt", L"caf\x00E9\x2615\xD55C.txt", L"\xD55C\xAE00.txt"}) {
+    SCOPED_TRACE(Narrow(name));
+    const std::wstring file = temp_.WriteFileW(name, "text");
+    DeleteFileA((folder + "\\cmdline.txt").c_str());
+    auto data = ShellDataObject(temp_.WidePath(), {name});
+    ASSERT_TRUE(data);
+    EXPECT_EQ(InvokeOn(data.Get(), 2u), S_OK);
+    EXPECT_EQ(Recorded(folder), Expected(folder + "\\", "/E ", temp_.Path() + "\\" + ShortAlias(file)));
+    EXPECT_EQ(Recorded(folder).find(lookalike), std::string::npos);
+  }
+
+  // Without the file there is no short path: nothing starts, not even on the lookalike.
+  temp_.WriteFile("gone.txt", "lookalike");
+  DropOptions options;
+  options.unicode_paths = {temp_.WidePath() + L"\\gon\x00E9.txt"};
+  auto absent = TestDataObject::Make({}, options);
+  DeleteFileA((folder + "\\cmdline.txt").c_str());
+  EXPECT_EQ(InvokeOn(absent.Get(), 0u), S_OK);
+  EXPECT_FALSE(FileExists(folder + "\\cmdline.txt"));
   EXPECT_TRUE(boxes_.Seen().empty());
 }
 

@@ -10,6 +10,8 @@
 
 #include "tests/support/clipboard.h"
 #include "tests/support/message_box_watcher.h"
+#include "tests/support/shell_data_object.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/test_data_object.h"
 #include "tests/support/vlpd_dll.h"
 #include "win/unique_handle.h"
@@ -18,6 +20,21 @@ namespace vlpd::test {
 namespace {
 
 constexpr UINT kCopyNames = 8;
+
+// The whole CF_UNICODETEXT block as UTF-16 units.
+std::wstring ReadClipboardUnicode() {
+  const ClipboardText block = ReadClipboardText(CF_UNICODETEXT);
+  std::wstring units(block.bytes.size() / sizeof(wchar_t), L'\0');
+  memcpy(units.data(), block.bytes.data(), units.size() * sizeof(wchar_t));
+  return units;
+}
+
+// `names` joined by CR LF, with the terminator and the spare unit of the block.
+std::wstring JoinedUnicode(const std::vector<std::wstring>& names) {
+  std::wstring joined;
+  for (const std::wstring& name : names) joined += (joined.empty() ? L"" : L"\r\n") + name;
+  return joined + std::wstring(2, L'\0');
+}
 
 // Another window, on a thread of its own, holding the clipboard open until released.
 class ClipboardHolder {
@@ -57,7 +74,10 @@ class NameCopyTest : public ::testing::Test {
 
   HRESULT CopyNames(const std::vector<std::string>& paths) {
     ComRef<TestDataObject> data = TestDataObject::Make(paths);
-    return InvokeOnNewHandler(dll_, data.Get(), MAKEINTRESOURCEA(kCopyNames));
+    return CopyNamesOf(data.Get());
+  }
+  HRESULT CopyNamesOf(IDataObject* data) {
+    return InvokeOnNewHandler(dll_, data, MAKEINTRESOURCEA(kCopyNames));
   }
 
   ComApartment com_;
@@ -96,6 +116,38 @@ TEST_F(NameCopyTest, SeveralPathsKeepTheirOrderAndTheirBytes) {
   EXPECT_EQ(text.block_size, total + 2 * paths.size());
   const std::string joined = paths[0] + "\r\n" + paths[1] + "\r\n" + paths[2] + "\r\n" + paths[3];
   EXPECT_EQ(text.bytes, joined + std::string(2, '\0'));
+  // The same names converted from code page 932, beside them.
+  EXPECT_EQ(ReadClipboardUnicode(),
+            JoinedUnicode({L"C:\\\x8868\\memo.txt", L"D:\\b c.txt", L"C:\\\x30BD", L"E:\\z"}));
+  EXPECT_TRUE(boxes_.Seen().empty());
+}
+
+TEST_F(NameCopyTest, NamesOutsideTheCodePageAreCopiedAsShortPathsAndAsThemselves) {
+  TempDir dir("vlpd_copy");
+  const std::vector<std::wstring> names = {L"caf\x00E9\x2615\xD55C.txt", L"\x8868.txt", L"\xD83D\xDE00.txt"};
+  std::vector<std::wstring> paths;
+  for (const std::wstring& name : names) paths.push_back(dir.WriteFileW(name, "x"));
+  const std::string lookalike = dir.WriteFile("cafe.txt", "lookalike");
+  auto data = ShellDataObject(dir.WidePath(), names);
+  ASSERT_TRUE(data);
+  PutClipboardText("before");
+  EXPECT_EQ(CopyNamesOf(data.Get()), S_OK);
+
+  const std::string ansi = dir.Path() + "\\" + ShortAlias(paths[0]) + "\r\n" + dir.Path() +
+                           "\\\x95\x5C.txt\r\n" + dir.Path() + "\\" + ShortAlias(paths[2]);
+  EXPECT_EQ(ReadClipboardText().bytes, ansi + std::string(2, '\0'));
+  EXPECT_EQ(ReadClipboardText().bytes.find(lookalike), std::string::npos);
+  EXPECT_EQ(ReadClipboardUnicode(), JoinedUnicode(paths));
+  EXPECT_TRUE(boxes_.Seen().empty());
+}
+
+TEST_F(NameCopyTest, ANameWithoutAnAnsiPathIsLeftOutOfBothTexts) {
+  DropOptions options;
+  options.unicode_paths = {L"C:\\a.txt", L"C:\\nowhere\\caf\x00E9.txt", L"C:\\b.txt"};
+  auto data = TestDataObject::Make({}, options);
+  EXPECT_EQ(CopyNamesOf(data.Get()), S_OK);
+  EXPECT_EQ(ReadClipboardText().bytes, std::string("C:\\a.txt\r\nC:\\b.txt\0\0", 20));
+  EXPECT_EQ(ReadClipboardUnicode(), JoinedUnicode({L"C:\\a.txt", L"C:\\b.txt"}));
   EXPECT_TRUE(boxes_.Seen().empty());
 }
 

@@ -30,6 +30,15 @@ std::vector<std::string> Names(const SelectionList& list) {
   return names;
 }
 
+std::vector<std::wstring> WideNames(const SelectionList& list) {
+  std::vector<std::wstring> names;
+  for (int i = 0; i < list.Count(); ++i) {
+    const char16_t* wide = list.WideName(i);
+    names.emplace_back(wide == nullptr ? L"<none>" : reinterpret_cast<const wchar_t*>(wide));
+  }
+  return names;
+}
+
 // The selection after Initialize(data) and one refill; `refill` receives the refill's result.
 std::vector<std::string> ReadSelection(IDataObject* data, HRESULT* refill = nullptr) {
   auto handler = NewHandler();
@@ -58,6 +67,38 @@ TEST(RefillSelection, WideDropListGivesAnsiNamesAndTheirByteLengths) {
   ASSERT_EQ(handler->RefillSelection(), S_OK);
   EXPECT_EQ(Names(handler->Selection()), paths);
   EXPECT_EQ(handler->Selection().TotalLength(), static_cast<int>(paths[0].size() + paths[1].size()));
+}
+
+TEST(RefillSelection, EachNameKeepsItsUtf16Form) {
+  const std::vector<std::string> paths = {"C:\\\x95\x5C\\\x83\x5C.txt", "C:\\b.txt"};  // C:\表\ソ.txt
+  const std::vector<std::wstring> wide = {L"C:\\\x8868\\\x30BD.txt", L"C:\\b.txt"};
+  for (bool wide_names : {false, true}) {
+    SCOPED_TRACE(wide_names ? "wide" : "ansi");
+    DropOptions options;
+    options.wide_names = wide_names;
+    auto data = TestDataObject::Make(paths, options);
+    auto handler = NewHandler();
+    ASSERT_EQ(handler->Initialize(nullptr, data.Get(), nullptr), S_OK);
+    ASSERT_EQ(handler->RefillSelection(), S_OK);
+    EXPECT_EQ(WideNames(handler->Selection()), wide);
+    EXPECT_EQ(handler->Selection().TotalWideLength(), wide[0].size() + wide[1].size());
+  }
+}
+
+TEST(RefillSelection, NamesOutsideTheCodePageWithoutAFileAreLeftOut) {
+  // A plain conversion would hand on "C:\nowhere\cafe.txt", "C:\nowhere\??.txt" and a yen sign
+  // made a separator; with no file behind them there is no short name to use instead.
+  DropOptions options;
+  options.unicode_paths = {L"C:\\nowhere\\caf\x00E9.txt", L"C:\\a.txt",
+                           L"C:\\nowhere\\\xD55C\xD83D\xDE00.txt", L"C:\\nowhere\\a\x00A5z.txt",
+                           L"C:\\\x8868.txt"};
+  auto data = TestDataObject::Make({}, options);
+  auto handler = NewHandler();
+  ASSERT_EQ(handler->Initialize(nullptr, data.Get(), nullptr), S_OK);
+  ASSERT_EQ(handler->RefillSelection(), S_OK);
+  EXPECT_EQ(Names(handler->Selection()), (std::vector<std::string>{"C:\\a.txt", "C:\\\x95\x5C.txt"}));
+  EXPECT_EQ(WideNames(handler->Selection()), (std::vector<std::wstring>{L"C:\\a.txt", L"C:\\\x8868.txt"}));
+  EXPECT_EQ(handler->Selection().TotalLength(), 17);
 }
 
 TEST(RefillSelection, NamesTooLongForAPathBufferAreLeftOut) {
@@ -96,8 +137,8 @@ TEST(RefillSelection, WideNamesAreMeasuredInBytesNotUnits) {
 TEST(RefillSelection, EmptyOrMalformedDropListsReadAsNothing) {
   const unsigned char header[20] = {20, 0, 0, 0};
   auto block = [&](std::initializer_list<unsigned char> names) {
-    std::vector<unsigned char> b(header, header + 20);
-    b.insert(b.end(), names);
+    std::vector<unsigned char> b(names);
+    b.insert(b.begin(), header, header + 20);
     return b;
   };
   std::vector<unsigned char> far_offset = block({'a', 0, 0});
@@ -197,6 +238,36 @@ TEST(RefillSelection, ReadsTheShellsOwnDataObject) {
   ASSERT_TRUE(SUCCEEDED(handler->RefillSelection()));
   EXPECT_EQ(Names(handler->Selection()), (std::vector<std::string>{a, b, sub}));
   EXPECT_EQ(handler->Selection().TotalLength(), static_cast<int>(a.size() + b.size() + sub.size()));
+}
+
+TEST(RefillSelection, NamesOutsideTheCodePageFromTheShellBecomeTheirShortPaths) {
+  ComApartment apartment;
+  TempDir dir("vlpd_foreign");
+  // café, café☕한, an emoji outside the basic plane, Hangul, and 表, which code page 932 writes.
+  const std::vector<std::wstring> names = {L"caf\x00E9.txt", L"caf\x00E9\x2615\xD55C.txt",
+                                           L"\xD83D\xDE00.txt", L"\xD55C\xAE00", L"\x8868.txt"};
+  for (size_t i = 0; i < names.size(); ++i) dir.WriteFileW(names[i], "file " + std::to_string(i));
+  // What a plain conversion makes of the first two: a file that must never stand in for them.
+  const std::string lookalike = dir.WriteFile("cafe.txt", "lookalike");
+  auto data = ShellDataObject(dir.WidePath(), names);
+  ASSERT_TRUE(data);
+  auto handler = NewHandler();
+  ASSERT_EQ(handler->Initialize(nullptr, data.Get(), nullptr), S_OK);
+  ASSERT_TRUE(SUCCEEDED(handler->RefillSelection()));
+
+  const SelectionList& list = handler->Selection();
+  ASSERT_EQ(list.Count(), static_cast<int>(names.size()));
+  std::vector<std::wstring> expected_wide;
+  for (size_t i = 0; i < names.size(); ++i) {
+    SCOPED_TRACE(i);
+    const std::wstring path = dir.WidePath() + L"\\" + names[i];
+    expected_wide.push_back(path);
+    const std::string expected = i + 1 < names.size() ? dir.Path() + "\\" + ShortAlias(path) : Narrow(path);
+    EXPECT_EQ(list.Name(i), expected);
+    EXPECT_NE(list.Name(i), lookalike);
+    EXPECT_EQ(ReadFileBytes(list.Name(i)), "file " + std::to_string(i));
+  }
+  EXPECT_EQ(WideNames(list), expected_wide);
 }
 
 // Initialize: what is stored, what is refused, and whose reference is given back.

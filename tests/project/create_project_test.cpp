@@ -531,6 +531,21 @@ TEST_F(CreateProjectTest, FoldersNamedWithTrailByteBackslashes) {
   EXPECT_TRUE(boxes.Seen().empty());
 }
 
+TEST_F(CreateProjectTest, NamesOutsideTheCodePageAreListedByTheirShortNames) {
+  TempDir dir("vlpd_foreign");
+  const std::vector<std::wstring> names = {L"caf\x00E9\x2615\xD55C.txt", L"\xD55C\xAE00.txt"};
+  std::vector<std::string> aliases;
+  for (const std::wstring& name : names) aliases.push_back(ShortAlias(dir.WriteFileW(name, kShiftJisText)));
+  dir.WriteFile("cafe.txt", kEucText);  // what a plain conversion makes of the first name
+  ComRef<IDataObject> data = ShellDataObject(dir.WidePath(), names);
+  ASSERT_TRUE(data);
+  MessageBoxWatcher boxes;
+
+  Run(data.Get(), dir.Path(), {0, dir / "foreign"});
+  EXPECT_EQ(ReadFileBytes(dir / "foreign.vpj"), "/S .\\" + aliases[0] + "\r\n/S .\\" + aliases[1] + "\r\n");
+  EXPECT_TRUE(boxes.Seen().empty());
+}
+
 TEST_F(CreateProjectTest, NewProjectInsideASelectedFolderListsItself) {
   TempDir dir("vlpd_self");
   const std::string folder = dir.MakeFolder("f");

@@ -124,5 +124,82 @@ TEST(ValidateDropList, ReadsWideListsInWholeUnits) {
   EXPECT_TRUE(Valid(other_true));
 }
 
+// The names a walk yields, each as its bytes (two a unit for a wide list).
+std::vector<std::string> Walk(const Bytes& block) {
+  DropNameWalker walker(block.data(), block.size());
+  std::vector<std::string> names;
+  DropName name;
+  const std::size_t unit = walker.Wide() ? 2 : 1;
+  while (walker.Next(&name)) {
+    EXPECT_LE(name.offset + (name.units + 1) * unit, block.size());
+    names.emplace_back(reinterpret_cast<const char*>(block.data() + name.offset), name.units * unit);
+  }
+  EXPECT_EQ(names.size(), walker.Count());
+  return names;
+}
+
+std::string AsWide(const std::string& ansi) {
+  std::string wide;
+  for (char c : ansi) wide += {c, '\0'};
+  return wide;
+}
+
+TEST(DropNameWalker, YieldsEveryNameInOrderWithItsOffsetAndLength) {
+  for (bool wide : {false, true}) {
+    SCOPED_TRACE(wide);
+    const Bytes block = DropBlock({"C:\\a.txt", "C:\\dir", "D:\\b c.txt"}, wide);
+    std::vector<std::string> expected = {"C:\\a.txt", "C:\\dir", "D:\\b c.txt"};
+    if (wide) {
+      for (std::string& name : expected) name = AsWide(name);
+    }
+    EXPECT_EQ(Walk(block), expected);
+    DropNameWalker walker(block.data(), block.size());
+    EXPECT_EQ(walker.Wide(), wide);
+    // 8 + 6 + 10 characters, three terminators and the closing unit.
+    EXPECT_EQ(walker.ListUnits(), 28u);
+    DropName first;
+    ASSERT_TRUE(walker.Next(&first));
+    EXPECT_EQ(first.offset, kDropFilesHeaderSize);
+    EXPECT_EQ(first.units, 8u);
+  }
+}
+
+TEST(DropNameWalker, CountsAnEmptyFirstNameAsTheShellDoes) {
+  // An empty list is one empty name; an empty first name may be followed by more.
+  EXPECT_EQ(Walk(DropBlock({}, false)), std::vector<std::string>{""});
+  EXPECT_EQ(Walk(DropBlock({}, true)), std::vector<std::string>{""});
+  Bytes leading_empty = Header(kDropFilesHeaderSize, false);
+  leading_empty.insert(leading_empty.end(), {0, 'b', 0, 0});
+  EXPECT_EQ(Walk(leading_empty), (std::vector<std::string>{"", "b"}));
+}
+
+TEST(DropNameWalker, ReadsWideUnitsFromAnOddOffsetAndStopsAtTheList) {
+  // The list after a gap of one byte: units are pairs counted from pFiles, not from the block.
+  Bytes odd = Header(kDropFilesHeaderSize + 1, true);
+  odd.push_back(0xEE);
+  const std::string a = AsWide("a") + std::string(2, '\0') + AsWide("\x01") + std::string(4, '\0');
+  odd.insert(odd.end(), a.begin(), a.end());
+  odd.insert(odd.end(), {'x', 'y', 0});  // spare bytes after the list are no name
+  EXPECT_EQ(Walk(odd), (std::vector<std::string>{AsWide("a"), AsWide("\x01")}));
+
+  // A unit whose low byte is zero is a character, not a terminator.
+  Bytes high = Header(kDropFilesHeaderSize, true);
+  high.insert(high.end(), {0, 0x30, 0, 0, 0, 0});
+  EXPECT_EQ(Walk(high), std::vector<std::string>{std::string("\0\x30", 2)});
+}
+
+TEST(DropNameWalker, YieldsNothingForEveryBlockTheCheckRejects) {
+  const Bytes full = DropBlock({"C:\\a.txt", "D:\\b c.txt"}, true);
+  for (std::size_t size = 0; size < full.size(); ++size) {
+    DropNameWalker walker(full.data(), size);
+    DropName name;
+    EXPECT_EQ(walker.Count(), 0u) << size;
+    EXPECT_FALSE(walker.Next(&name)) << size;
+  }
+  DropNameWalker none(nullptr, 100);
+  DropName name;
+  EXPECT_FALSE(none.Next(&name));
+}
+
 }  // namespace
 }  // namespace vlpd

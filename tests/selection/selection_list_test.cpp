@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace vlpd {
 namespace {
@@ -79,6 +80,62 @@ TEST(SelectionList, ReserveDropsEarlierNamesAndRestartsTheTotal) {
   ASSERT_EQ(list.Count(), 1);
   EXPECT_STREQ(list.Name(0), "C:\\new.txt");
   EXPECT_EQ(list.TotalLength(), 10);
+}
+
+TEST(SelectionList, KeepsEachNamesUtf16FormBesideIt) {
+  SelectionList list;
+  ASSERT_TRUE(list.Reserve(3));
+  const std::u16string hyo = u"C:\\\u8868.txt";
+  const std::u16string short_of = u"C:\\caf\u00E9\u2615.txt";
+  ASSERT_TRUE(list.Append("C:\\\x95\x5C.txt", 9, hyo.c_str(), hyo.size()));
+  ASSERT_TRUE(list.Append("C:\\CAF_~1.TXT", 13, short_of.c_str(), short_of.size()));
+  ASSERT_TRUE(list.Append("C:\\ansi.txt", 10));  // no UTF-16 form known
+  EXPECT_EQ(std::u16string(list.WideName(0)), hyo);
+  EXPECT_EQ(std::u16string(list.WideName(1)), short_of);
+  EXPECT_EQ(list.WideName(2), nullptr);
+  EXPECT_STREQ(list.Name(1), "C:\\CAF_~1.TXT");
+  EXPECT_EQ(list.TotalLength(), 32);
+  EXPECT_EQ(list.TotalWideLength(), hyo.size() + short_of.size());
+}
+
+TEST(SelectionList, RefusesAMissingOrOverlongUtf16FormAndKeepsTheListAsItWas) {
+  SelectionList list;
+  ASSERT_TRUE(list.Reserve(3));
+  const std::u16string longest(259, u'w');
+  const std::u16string too_long(260, u'w');
+  EXPECT_FALSE(list.Append("a", 1, nullptr, 0));
+  EXPECT_FALSE(list.Append("b", 1, too_long.c_str(), too_long.size()));
+  EXPECT_TRUE(list.Append("c", 1, longest.c_str(), longest.size()));
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_STREQ(list.Name(0), "c");
+  EXPECT_EQ(std::u16string(list.WideName(0)), longest);
+  EXPECT_EQ(list.TotalLength(), 1);
+  EXPECT_EQ(list.TotalWideLength(), 259u);
+}
+
+TEST(SelectionList, ManyNamesOutgrowWhatWasPlannedAndNoneMoves) {
+  // Far more than the room planned, over many chunks.
+  constexpr int kNames = 3000;
+  auto name_of = [](int i) { return "C:\\folder\\file" + std::to_string(i) + ".txt"; };
+  SelectionList list;
+  ASSERT_TRUE(list.Reserve(kNames, 16, 16));
+  std::vector<const char*> where;
+  std::size_t total = 0;
+  for (int i = 0; i < kNames; ++i) {
+    const std::string name = name_of(i);
+    const std::u16string wide(name.begin(), name.end());
+    ASSERT_TRUE(list.Append(name.c_str(), name.size(), wide.c_str(), wide.size()));
+    where.push_back(list.Name(i));
+    total += name.size();
+  }
+  ASSERT_EQ(list.Count(), kNames);
+  EXPECT_EQ(list.TotalLength(), static_cast<int>(total));
+  for (int i = 0; i < kNames; ++i) {
+    const std::string name = name_of(i);
+    ASSERT_EQ(list.Name(i), where[static_cast<std::size_t>(i)]);
+    ASSERT_EQ(list.Name(i), name);
+    ASSERT_EQ(std::u16string(list.WideName(i)), std::u16string(name.begin(), name.end()));
+  }
 }
 
 TEST(SelectionList, ReserveOfNothingLeavesAnEmptyList) {

@@ -35,11 +35,11 @@ bool ClipboardIsFree() {
   return true;
 }
 
-ClipboardText ReadClipboardText() {
+ClipboardText ReadClipboardText(UINT format) {
   ClipboardText out;
   HiddenWindow window;
   if (!OpenClipboard(window.Get())) return out;
-  if (HANDLE data = GetClipboardData(CF_TEXT)) {
+  if (HANDLE data = GetClipboardData(format)) {
     out.present = true;
     out.block_size = GlobalSize(data);
     const GlobalLockGuard lock(data);

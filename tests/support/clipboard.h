@@ -29,7 +29,8 @@ struct ClipboardText {
 // Opening with a window of our own succeeds only while nobody else holds the clipboard open,
 // the DLL included (it opens with no window).
 bool ClipboardIsFree();
-ClipboardText ReadClipboardText();
+// The whole block of `format` on the clipboard, if any.
+ClipboardText ReadClipboardText(UINT format = CF_TEXT);
 // Empties the clipboard and leaves `text` as CF_TEXT, owned by a window of ours; with a non-zero
 // `other_format`, a second block of that format beside it.
 void PutClipboardText(const std::string& text, UINT other_format = 0);

@@ -9,25 +9,26 @@
 namespace vlpd::test {
 namespace {
 
-void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA entry;
+// By UTF-16 names: an ANSI listing would show names outside code page 932 as '?'.
+void RemoveTree(const std::wstring& path) {
+  WIN32_FIND_DATAW entry;
   {
-    FindHandle find(FindFirstFileA((path + "\\*").c_str(), &entry));
+    FindHandle find(FindFirstFileW((path + L"\\*").c_str(), &entry));
     if (find.Valid()) {
       do {
-        const std::string name = entry.cFileName;
-        if (name == "." || name == "..") continue;
-        const std::string child = path + "\\" + name;
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring child = path + L"\\" + name;
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
           RemoveTree(child);
         } else {
-          SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-          DeleteFileA(child.c_str());
+          SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+          DeleteFileW(child.c_str());
         }
-      } while (FindNextFileA(find.Get(), &entry));
+      } while (FindNextFileW(find.Get(), &entry));
     }
   }
-  RemoveDirectoryA(path.c_str());
+  RemoveDirectoryW(path.c_str());
 }
 
 void MakeParents(const std::string& path) {
@@ -44,11 +45,11 @@ TempDir::TempDir(const std::string& name) {
   static LONG counter = 0;
   path_ = std::string(temp) + name + "_" + std::to_string(GetCurrentProcessId()) + "_" +
           std::to_string(InterlockedIncrement(&counter));
-  RemoveTree(path_);
+  RemoveTree(WidePath());
   CreateDirectoryA(path_.c_str(), nullptr);
 }
 
-TempDir::~TempDir() { RemoveTree(path_); }
+TempDir::~TempDir() { RemoveTree(WidePath()); }
 
 std::string TempDir::MakeFolder(const std::string& relative) const {
   const std::string full = *this / relative;
@@ -66,6 +67,39 @@ std::string TempDir::WriteFile(const std::string& relative, const std::string& b
     ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   }
   return full;
+}
+
+std::wstring TempDir::WriteFileW(const std::wstring& relative, const std::string& bytes) const {
+  const std::wstring full = WidePath() + L"\\" + relative;
+  FileHandle file(
+      CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD written = 0;
+  if (file.Valid() && !bytes.empty()) {
+    ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  }
+  return full;
+}
+
+std::wstring Widen(const std::string& ansi) {
+  const int units = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(units), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), units);
+  return wide;
+}
+
+std::string Narrow(const std::wstring& wide) {
+  const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                        nullptr, nullptr);
+  std::string ansi(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), bytes, nullptr,
+                      nullptr);
+  return ansi;
+}
+
+std::string ShortAlias(const std::wstring& path) {
+  WIN32_FIND_DATAW entry;
+  const FindHandle find(FindFirstFileW(path.c_str(), &entry));
+  return find.Valid() ? Narrow(entry.cAlternateFileName) : std::string();
 }
 
 std::string ReadFileBytes(const std::string& path) {

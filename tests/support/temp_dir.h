@@ -1,9 +1,14 @@
-// A fresh folder under the Wine temp folder, removed with everything in it at the end.
+// A fresh folder under the Wine temp folder, removed with everything in it at the end (entries
+// named outside code page 932 included).
 #pragma once
 
 #include <string>
 
 namespace vlpd::test {
+
+// Code page 932 text as UTF-16, and back with a plain conversion (best fit and '?' included).
+std::wstring Widen(const std::string& ansi);
+std::string Narrow(const std::wstring& wide);
 
 class TempDir {
  public:
@@ -22,10 +27,18 @@ class TempDir {
   std::string MakeFolder(const std::string& relative) const;
   // Writes `bytes` to a file below Path(), creating parent folders; returns its absolute path.
   std::string WriteFile(const std::string& relative, const std::string& bytes) const;
+  // The same by UTF-16 name (CreateFileW), for names the ANSI code page cannot write; the parent
+  // folders must exist. Returns the absolute UTF-16 path.
+  std::wstring WriteFileW(const std::wstring& relative, const std::string& bytes) const;
+  std::wstring WidePath() const { return Widen(path_); }
 
  private:
   std::string path_;
 };
+
+// The short (8.3) alias of a file's last component, as the file system reports it, in code page
+// 932; empty when it has none.
+std::string ShortAlias(const std::wstring& path);
 
 // Reads a whole file as bytes; empty when it cannot be opened.
 std::string ReadFileBytes(const std::string& path);

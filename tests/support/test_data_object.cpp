@@ -82,25 +82,7 @@ class MediumOwner : public IUnknown {
   std::shared_ptr<std::atomic<long>> released_;
 };
 
-}  // namespace
-
-HGLOBAL MakeDropBlock(const std::vector<std::string>& paths, bool wide) {
-  std::vector<unsigned char> names;
-  for (const std::string& p : paths) {
-    if (wide) {
-      const int units = MultiByteToWideChar(CP_ACP, 0, p.c_str(), -1, nullptr, 0);
-      std::vector<wchar_t> w(units);
-      MultiByteToWideChar(CP_ACP, 0, p.c_str(), -1, w.data(), units);
-      const auto* bytes = reinterpret_cast<const unsigned char*>(w.data());
-      names.insert(names.end(), bytes, bytes + units * sizeof(wchar_t));
-    } else {
-      names.insert(names.end(), p.begin(), p.end());
-      names.push_back(0);
-    }
-  }
-  names.insert(names.end(), wide ? 2 : 1, 0);
-  if (paths.empty()) names.insert(names.end(), wide ? 2 : 1, 0);
-
+HGLOBAL DropBlockOf(const std::vector<unsigned char>& names, bool wide) {
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size());
   auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
   drop->pFiles = sizeof(DROPFILES);
@@ -108,6 +90,36 @@ HGLOBAL MakeDropBlock(const std::vector<std::string>& paths, bool wide) {
   std::memcpy(reinterpret_cast<unsigned char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
   GlobalUnlock(block);
   return block;
+}
+
+}  // namespace
+
+HGLOBAL MakeDropBlock(const std::vector<std::wstring>& paths) {
+  std::vector<unsigned char> names;
+  for (const std::wstring& p : paths) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(p.c_str());
+    names.insert(names.end(), bytes, bytes + (p.size() + 1) * sizeof(wchar_t));
+  }
+  names.insert(names.end(), paths.empty() ? 4 : 2, 0);
+  return DropBlockOf(names, true);
+}
+
+HGLOBAL MakeDropBlock(const std::vector<std::string>& paths, bool wide) {
+  if (wide) {
+    std::vector<std::wstring> wide_paths;
+    for (const std::string& p : paths) {
+      const int units = MultiByteToWideChar(CP_ACP, 0, p.c_str(), -1, nullptr, 0);
+      std::wstring w(static_cast<size_t>(units), L'\0');
+      MultiByteToWideChar(CP_ACP, 0, p.c_str(), -1, w.data(), units);
+      w.resize(static_cast<size_t>(units) - 1);
+      wide_paths.push_back(w);
+    }
+    return MakeDropBlock(wide_paths);
+  }
+  std::vector<unsigned char> names;
+  for (const std::string& p : paths) names.insert(names.end(), p.c_str(), p.c_str() + p.size() + 1);
+  names.insert(names.end(), paths.empty() ? 2 : 1, 0);
+  return DropBlockOf(names, false);
 }
 
 ComRef<TestDataObject> TestDataObject::Make(std::vector<std::string> paths, DropOptions options) {
@@ -134,6 +146,7 @@ STDMETHODIMP_(ULONG) TestDataObject::Release() {
 }
 
 HGLOBAL TestDataObject::MakeDropBlock() const {
+  if (!options_.unicode_paths.empty()) return test::MakeDropBlock(options_.unicode_paths);
   if (!options_.use_raw_block) return test::MakeDropBlock(paths_, options_.wide_names);
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, options_.raw_block.empty() ? 1 : options_.raw_block.size());
   if (!options_.raw_block.empty()) {

@@ -19,7 +19,9 @@ struct DropOptions {
   bool enumerate_nothing = false;  // EnumFormatEtc lists no formats at all
   bool hdrop_not_first = false;    // EnumFormatEtc lists CF_TEXT before CF_HDROP
   bool wide_names = false;         // DROPFILES with fWide, as the shell builds it
-  bool use_raw_block = false;      // hand over `raw_block` as the drop list, bytes as they are
+  // When not empty: a UTF-16 list (fWide) of these paths instead, for names outside code page 932.
+  std::vector<std::wstring> unicode_paths;
+  bool use_raw_block = false;  // hand over `raw_block` as the drop list, bytes as they are
   std::vector<unsigned char> raw_block;
   bool null_block = false;         // GetData answers S_OK with no block at all
   bool stream_only = false;        // the drop list is offered as TYMED_ISTREAM only, never as HGLOBAL
@@ -67,5 +69,6 @@ class TestDataObject : public IDataObject {
 
 // Builds a CF_HDROP block (DROPFILES and the double-terminated name list).
 HGLOBAL MakeDropBlock(const std::vector<std::string>& paths, bool wide);
+HGLOBAL MakeDropBlock(const std::vector<std::wstring>& paths);
 
 }  // namespace vlpd::test
