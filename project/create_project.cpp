@@ -2,11 +2,14 @@
 
 #include <commdlg.h>
 
+#include <cwchar>
+
 #include "project/encoding_picker.h"
 #include "project/project_dialog.h"
 #include "project/project_file.h"
 #include "project/project_text.h"
 #include "text/path.h"
+#include "win/ansi_path.h"
 #include "win/message_box.h"
 #include "win/wide_text.h"
 
@@ -21,26 +24,6 @@ static_assert(kOpenFileNameSize == (sizeof(void*) == 4 ? 88 : 152), "OPENFILENAM
 constexpr DWORD kDialogFlags = OFN_HIDEREADONLY | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_FILEMUSTEXIST |
                                OFN_EXPLORER | OFN_LONGNAMES | OFN_ENABLESIZING;
 static_assert(kDialogFlags == 0x00A81064, "save dialog flags");
-
-// Converts without best fit; false when a character has no form in the system code page or
-// the path does not fit. (A UTF-8 system code page writes every character and takes no
-// default-character query.)
-bool ConvertExactly(const wchar_t* wide, char (&path)[kPathBufferSize]) {
-  BOOL lossy = FALSE;
-  return WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, path, kPathBufferSize, nullptr,
-                             GetACP() == CP_UTF8 ? nullptr : &lossy) > 0 &&
-         !lossy;
-}
-
-// The chosen name in the system code page, as the project writer takes it: exactly, or, when the
-// code page cannot write it, as the short name of an existing file. False when neither works:
-// a name best-fitted to other characters would name another file.
-bool ToSystemPath(const wchar_t* chosen, char (&path)[kPathBufferSize]) {
-  if (ConvertExactly(chosen, path)) return true;
-  wchar_t short_path[kPathBufferSize];
-  const DWORD units = GetShortPathNameW(chosen, short_path, kPathBufferSize);
-  return units > 0 && units < kPathBufferSize && ConvertExactly(short_path, path);
-}
 
 }  // namespace
 
@@ -100,8 +83,11 @@ void CreateProject(ShellSelection& selection, HWND owner, const char* invoking_f
   description.lpTemplateName = MAKEINTRESOURCEW(kProjectDialogTemplate);
   if (!GetSaveFileNameW(&description)) return;
 
-  char file_name[kPathBufferSize];
-  if (!ToSystemPath(chosen, file_name)) {
+  // The chosen name in the system code page, as the writer takes it: exactly, or through the short
+  // names of what exists, never best-fitted into a name that may belong to another file.
+  char file_name[kAnsiPathBufferSize];
+  std::size_t file_name_length = 0;
+  if (ToAnsiPath(chosen, std::wcslen(chosen), file_name, &file_name_length) == AnsiPathKind::kRefused) {
     ShowMessage(text::kProjectFailed, text::kProjectFailedTitle, MB_ICONWARNING, owner);
     return;
   }

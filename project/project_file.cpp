@@ -8,6 +8,7 @@
 #include "project/project_text.h"
 #include "project/project_writer.h"
 #include "text/path.h"
+#include "win/ansi_path.h"
 #include "win/message_box.h"
 #include "win/unique_handle.h"
 
@@ -21,17 +22,24 @@ class FileProjectSystem final : public ProjectSystem {
  public:
   FileProjectSystem(HANDLE file, HWND owner) : file_(file), owner_(owner), progress_(owner) {}
 
+  // Listed in UTF-16: the ANSI listing would hand over a name the code page cannot write as '?'
+  // or as a lookalike, naming another file or none. Such an entry goes by its short alias, or is
+  // passed over when it has none.
   bool ListFolder(const char* pattern, FolderVisitor& visitor) override {
-    WIN32_FIND_DATAA found;
-    const FindHandle find(FindFirstFileA(pattern, &found));
+    wchar_t wide_pattern[kPathBufferSize];
+    if (MultiByteToWideChar(CP_ACP, 0, pattern, -1, wide_pattern, kPathBufferSize) == 0) return false;
+    WIN32_FIND_DATAW found;
+    const FindHandle find(FindFirstFileW(wide_pattern, &found));
     if (!find) return false;
+    char name[kAnsiPathBufferSize];
     do {
+      if (!ToAnsiEntryName(found, name)) continue;
       FolderEntry entry;
       entry.attributes = found.dwFileAttributes;
       entry.size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-      entry.name = found.cFileName;
+      entry.name = name;
       if (!visitor.Visit(entry)) break;
-    } while (FindNextFileA(find.Get(), &found));
+    } while (FindNextFileW(find.Get(), &found));
     return true;
   }
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <initializer_list>
 
 namespace vlpd {
 namespace {
@@ -22,9 +23,11 @@ int ConvertExactly(const wchar_t* wide, std::size_t units, char* out, int room) 
     ++ascii;
   }
   if (ascii == units) return static_cast<int>(units);
+  // A UTF-8 system code page writes every character and takes no default-character query; the
+  // round trip below still catches what does not convert.
   BOOL used_default = FALSE;
   const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, static_cast<int>(units), out,
-                                        room, nullptr, &used_default);
+                                        room, nullptr, GetACP() == CP_UTF8 ? nullptr : &used_default);
   if (bytes <= 0 || used_default) return -1;
   wchar_t back[MAX_PATH];
   const int back_units = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, out, bytes, back, MAX_PATH);
@@ -73,6 +76,20 @@ bool MergeAliases(const wchar_t* long_path, const wchar_t* short_path, char (&ou
 }
 
 }  // namespace
+
+bool ToAnsiEntryName(const WIN32_FIND_DATAW& entry, char (&out)[kAnsiPathBufferSize]) {
+  out[0] = '\0';
+  for (const wchar_t* name : {entry.cFileName, entry.cAlternateFileName}) {
+    const std::size_t units = std::wcslen(name);
+    const int bytes = ConvertExactly(name, units, out, MAX_PATH - 1);
+    if (units > 0 && bytes > 0) {
+      out[bytes] = '\0';
+      return true;
+    }
+  }
+  out[0] = '\0';
+  return false;
+}
 
 AnsiPathKind ToAnsiPath(const wchar_t* wide, std::size_t units, char (&out)[kAnsiPathBufferSize],
                         std::size_t* length) {

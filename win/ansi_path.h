@@ -24,6 +24,11 @@ enum class AnsiPathKind {
 // must exist. Refused, with `out` empty, for an empty path, one of 260 units or more or with a
 // zero unit inside, an ANSI form of 260 bytes or more, or a component without an alias that
 // converts exactly.
+// The name of a folder listing's entry as the ANSI functions must be given it: its own name when
+// it converts exactly, else its short (8.3) alias from the same entry. False, with `out` empty,
+// when neither does.
+bool ToAnsiEntryName(const WIN32_FIND_DATAW& entry, char (&out)[kAnsiPathBufferSize]);
+
 AnsiPathKind ToAnsiPath(const wchar_t* wide, std::size_t units, char (&out)[kAnsiPathBufferSize],
                         std::size_t* length);
 

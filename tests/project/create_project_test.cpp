@@ -546,6 +546,19 @@ TEST_F(CreateProjectTest, NamesOutsideTheCodePageAreListedByTheirShortNames) {
   EXPECT_TRUE(boxes.Seen().empty());
 }
 
+TEST_F(CreateProjectTest, WalkedNamesOutsideTheCodePageAreListedByTheirShortNames) {
+  TempDir dir("vlpd_foreign_walk");
+  const std::string folder = dir.MakeFolder("f");
+  const std::string alias = ShortAlias(dir.WriteFileW(L"f\\caf\x00E9.txt", kShiftJisText));
+  dir.WriteFile("f\\cafe.txt", kEucText);  // what a plain conversion makes of the other name
+  MessageBoxWatcher boxes;
+
+  Run({folder}, dir.Path(), {0, dir / "walked"});
+  EXPECT_EQ(Sorted(Lines(ReadFileBytes(dir / "walked.vpj"))),
+            Sorted({"/S .\\f\\" + alias + "\r\n", "/E .\\f\\cafe.txt\r\n"}));
+  EXPECT_TRUE(boxes.Seen().empty());
+}
+
 TEST_F(CreateProjectTest, NewProjectInsideASelectedFolderListsItself) {
   TempDir dir("vlpd_self");
   const std::string folder = dir.MakeFolder("f");
