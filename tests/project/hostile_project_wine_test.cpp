@@ -20,6 +20,7 @@
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_data_object.h"
 #include "tests/support/vlpd_dll.h"
+#include "tests/support/wide_text.h"
 #include "win/unique_handle.h"
 
 namespace vlpd::test {
@@ -42,14 +43,6 @@ std::vector<std::string> Lines(const std::string& bytes, bool* whole = nullptr) 
   }
   if (whole != nullptr) *whole = start == bytes.size();
   return lines;
-}
-
-std::wstring Wide(const std::string& text) {
-  const int units = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  std::wstring w(units, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, w.data(), units);
-  w.resize(units - 1);
-  return w;
 }
 
 // Removes a tree of any depth: the ANSI calls of TempDir stop at 260 bytes.

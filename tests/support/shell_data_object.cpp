@@ -2,16 +2,10 @@
 
 #include <shlobj.h>
 
+#include "tests/support/wide_text.h"
+
 namespace vlpd::test {
 namespace {
-
-std::wstring Wide(const std::string& text) {
-  const int units = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  std::wstring w(units, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, w.data(), units);
-  w.resize(units - 1);
-  return w;
-}
 
 struct PidlList {
   std::vector<LPITEMIDLIST> items;
