@@ -1,10 +1,9 @@
 #include "handler/vlpd_menu.h"
 
+#include "handler/caption_bitmap.h"
 #include "handler/command_table.h"
 #include "handler/commands.h"
 #include "handler/help_text.h"
-#include "project/create_project.h"
-#include "win/module_state.h"
 #include "win/wide_text.h"
 
 namespace vlpd {
@@ -16,6 +15,15 @@ void InsertSeparator(HMENU menu, UINT position) { InsertMenuW(menu, position, kS
 BOOL InsertItem(HMENU menu, UINT position, UINT flags, UINT_PTR id, const char* label) {
   const WideText wide(label);
   return InsertMenuW(menu, position, flags, id, label != nullptr ? wide.Get() : nullptr);
+}
+
+// The editor's icon beside the caption; without it the submenu works all the same.
+void SetCaptionBitmap(HMENU menu, UINT position) {
+  MENUITEMINFOW item = {};
+  item.cbSize = sizeof item;
+  item.fMask = MIIM_BITMAP;
+  item.hbmpItem = CaptionBitmap();
+  if (item.hbmpItem != nullptr) SetMenuItemInfoW(menu, position, TRUE, &item);
 }
 
 }  // namespace
@@ -59,6 +67,7 @@ STDMETHODIMP CVLPDMenu::QueryContextMenu(HMENU menu, UINT index, UINT first_id, 
   }
   if (InsertItem(menu, index + 1, kPopup, reinterpret_cast<UINT_PTR>(submenu.Get()), text::kSubmenuCaption)) {
     submenu.Release();  // destroyed with the shell's menu from now on
+    SetCaptionBitmap(menu, index + 1);
   }
   InsertSeparator(menu, index + 2);
   return MAKE_HRESULT(SEVERITY_SUCCESS, 0, kCommandCount);
@@ -70,17 +79,7 @@ STDMETHODIMP CVLPDMenu::InvokeCommand(CMINVOKECOMMANDINFO* info) {
   if ((verb >> 16) != 0) return E_INVALIDARG;  // a verb given as text: we define none
   const Command* command = CommandAt(static_cast<long long>(verb & 0xFFFF));
   if (command == nullptr) return E_INVALIDARG;
-  switch (command->action) {
-    case CommandAction::kOpenInEditor:
-      LaunchEditor(selection_, command->editor_switch);
-      break;
-    case CommandAction::kCreateProject:
-      CreateProject(selection_, info->hwnd, info->lpDirectory, ModuleInstance());
-      break;
-    case CommandAction::kCopyNames:
-      CopyNames(selection_);
-      break;
-  }
+  RunCommand(*command, selection_, info->hwnd, info->lpDirectory);
   return S_OK;
 }
 

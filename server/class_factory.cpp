@@ -2,21 +2,28 @@
 
 #include <new>
 
+#include "handler/explorer_command.h"
 #include "handler/vlpd_menu.h"
 #include "server/clsid.h"
 
 namespace vlpd {
 namespace {
 
-// Hands out `riid` of a new object, which a refused interface destroys again.
 template <typename Object>
-HRESULT QueryNewObject(Object* object, REFIID riid, void** out) {
-  if (object == nullptr) return E_OUTOFMEMORY;
-  object->AddRef();
-  const HRESULT hr = object->QueryInterface(riid, out);
-  object->Release();
-  return hr;
+HRESULT MakeObject(REFIID riid, void** out) {
+  return QueryNewObject(new (std::nothrow) Object(), riid, out);
 }
+
+// The server's classes and what their factories make.
+struct ServedClass {
+  const CLSID* clsid;
+  CDllVLPDMenuClassFactory::Maker maker;
+};
+
+constexpr ServedClass kServedClasses[] = {
+    {&kClsidVLPDMenu, MakeObject<CVLPDMenu>},
+    {&kClsidVLPDCommand, MakeObject<CVLPDCommand>},
+};
 
 }  // namespace
 
@@ -28,7 +35,7 @@ STDMETHODIMP CDllVLPDMenuClassFactory::CreateInstance(IUnknown* outer, REFIID ri
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
   if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-  return QueryNewObject(new (std::nothrow) CVLPDMenu(), riid, out);
+  return maker_(riid, out);
 }
 
 STDMETHODIMP CDllVLPDMenuClassFactory::LockServer(BOOL) { return S_OK; }
@@ -36,8 +43,12 @@ STDMETHODIMP CDllVLPDMenuClassFactory::LockServer(BOOL) { return S_OK; }
 HRESULT GetVLPDMenuClassObject(REFCLSID clsid, REFIID riid, void** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
-  if (!IsEqualCLSID(clsid, kClsidVLPDMenu)) return CLASS_E_CLASSNOTAVAILABLE;
-  return QueryNewObject(new (std::nothrow) CDllVLPDMenuClassFactory(), riid, out);
+  for (const ServedClass& served : kServedClasses) {
+    if (IsEqualCLSID(clsid, *served.clsid)) {
+      return QueryNewObject(new (std::nothrow) CDllVLPDMenuClassFactory(served.maker), riid, out);
+    }
+  }
+  return CLASS_E_CLASSNOTAVAILABLE;
 }
 
 }  // namespace vlpd

@@ -1,4 +1,5 @@
-// The class factory of the handler: a new one for every DllGetClassObject call.
+// The class factory of the server's classes: a new one for every DllGetClassObject call, making
+// objects of the class it was asked for.
 #pragma once
 
 #include <windows.h>
@@ -13,8 +14,11 @@ class CDllVLPDMenuClassFactory final : public ComObject<CDllVLPDMenuClassFactory
  public:
   static const InterfaceEntry<CDllVLPDMenuClassFactory> kInterfaces[1];
 
+  // Makes a new object and hands out `riid` of it, as CreateInstance does.
+  using Maker = HRESULT (*)(REFIID riid, void** out);
+
   // Made with a reference count of 0 and counted among the module's live objects.
-  CDllVLPDMenuClassFactory() = default;
+  explicit CDllVLPDMenuClassFactory(Maker maker) : maker_(maker) {}
 
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** out) override;
   // Locks are not counted: only live objects keep the module loaded.
@@ -23,9 +27,11 @@ class CDllVLPDMenuClassFactory final : public ComObject<CDllVLPDMenuClassFactory
  private:
   friend ComObject;
   ~CDllVLPDMenuClassFactory() = default;
+
+  Maker maker_;
 };
 
-// DllGetClassObject's work: a new factory for the server's class, asked for `riid`.
+// DllGetClassObject's work: a new factory for one of the server's classes, asked for `riid`.
 HRESULT GetVLPDMenuClassObject(REFCLSID clsid, REFIID riid, void** out);
 
 }  // namespace vlpd

@@ -1,4 +1,5 @@
-// The server's one class identifier. Fixed for good: registry entries and callers depend on it.
+// The server's class identifiers. Fixed for good: registry entries, the package and callers depend
+// on them.
 #pragma once
 
 #include <windows.h>
@@ -8,5 +9,9 @@ namespace vlpd {
 // {0B6A3946-3576-42A4-99A1-C99BBFFCE590}
 inline constexpr CLSID kClsidVLPDMenu = {
     0x0b6a3946, 0x3576, 0x42a4, {0x99, 0xa1, 0xc9, 0x9b, 0xbf, 0xfc, 0xe5, 0x90}};
+
+// The command tree of the menu Windows 11 shows first. {7C3E5B2A-9D41-4F6E-A8B0-3E2D1C5F6A94}
+inline constexpr CLSID kClsidVLPDCommand = {
+    0x7c3e5b2a, 0x9d41, 0x4f6e, {0xa8, 0xb0, 0x3e, 0x2d, 0x1c, 0x5f, 0x6a, 0x94}};
 
 }  // namespace vlpd

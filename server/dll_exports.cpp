@@ -1,11 +1,14 @@
 // The module entry point and the exported functions through which the shell reaches the server.
 #include <windows.h>
 
+#include "handler/caption_bitmap.h"
 #include "server/class_factory.h"
 #include "win/module_state.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) vlpd::SetModuleInstance(instance);
+  // Freed on FreeLibrary; a process that is ending takes its GDI objects with it.
+  if (reason == DLL_PROCESS_DETACH && reserved == nullptr) vlpd::FreeCaptionBitmap();
   return TRUE;
 }
 

@@ -60,34 +60,46 @@ class WindowsRegistry final : public RegistryApplier {
   RegKey open_;
 };
 
-// The CLSID in its registry form, in the ANSI code page; left empty when StringFromIID gives no
+// A CLSID in its registry form, in the ANSI code page; left empty when StringFromIID gives no
 // string or the conversion fails, which the walks take as "nothing to do".
-void MakeClsidText(char (&text)[kRegistryTextSize]) {
+void MakeClsidText(const CLSID& clsid, char (&text)[kRegistryTextSize]) {
   text[0] = '\0';
   LPOLESTR wide = nullptr;
-  StringFromIID(kClsidVLPDMenu, &wide);
+  StringFromIID(clsid, &wide);
   if (wide == nullptr) return;
   if (WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr) == 0) text[0] = '\0';
   ComRef<IMalloc> allocator;
   if (SUCCEEDED(CoGetMalloc(MEMCTX_TASK, allocator.Put())) && allocator) allocator->Free(wide);
 }
 
+// The texts of both classes, in ServerClass order.
+class ServerClsidTexts {
+ public:
+  ServerClsidTexts() {
+    MakeClsidText(kClsidVLPDMenu, context_menu_);
+    MakeClsidText(kClsidVLPDCommand, explorer_command_);
+  }
+  ClsidTexts Get() const { return {{context_menu_, explorer_command_}}; }
+
+ private:
+  char context_menu_[kRegistryTextSize];
+  char explorer_command_[kRegistryTextSize];
+};
+
 }  // namespace
 }  // namespace vlpd
 
 STDAPI DllRegisterServer() {
-  char clsid_text[vlpd::kRegistryTextSize] = {};
-  vlpd::MakeClsidText(clsid_text);
+  const vlpd::ServerClsidTexts clsids;
   // One byte more than GetModuleFileNameA may fill, so the path is terminated even when cut.
   char module_path[vlpd::kPathBufferSize] = {};
   GetModuleFileNameA(vlpd::ModuleInstance(), module_path, vlpd::kMaxPath);
   vlpd::WindowsRegistry registry;
-  return vlpd::ApplyRegistration(registry, clsid_text, module_path) ? S_OK : SELFREG_E_CLASS;
+  return vlpd::ApplyRegistration(registry, clsids.Get(), module_path) ? S_OK : SELFREG_E_CLASS;
 }
 
 STDAPI DllUnregisterServer() {
-  char clsid_text[vlpd::kRegistryTextSize] = {};
-  vlpd::MakeClsidText(clsid_text);
+  const vlpd::ServerClsidTexts clsids;
   vlpd::WindowsRegistry registry;
-  return vlpd::ApplyUnregistration(registry, clsid_text) ? S_OK : SELFREG_E_CLASS;
+  return vlpd::ApplyUnregistration(registry, clsids.Get()) ? S_OK : SELFREG_E_CLASS;
 }

@@ -5,6 +5,13 @@ namespace {
 
 bool HasText(const char* text) { return text != nullptr && text[0] != '\0'; }
 
+bool HasEveryText(const ClsidTexts& clsids) {
+  for (const char* text : clsids.text) {
+    if (!HasText(text)) return false;
+  }
+  return true;
+}
+
 const char* RowArgumentText(RowArgument argument, const char* clsid_text, const char* module_path) {
   switch (argument) {
     case RowArgument::kModulePath:
@@ -73,25 +80,31 @@ bool BuildRowTexts(const RegistrationRow& row, const char* clsid_text, const cha
   return true;
 }
 
-bool ApplyRegistration(RegistryApplier& registry, const char* clsid_text, const char* module_path) {
-  if (!HasText(clsid_text)) return false;
+bool ApplyRegistration(RegistryApplier& registry, const ClsidTexts& clsids, const char* module_path) {
+  if (!HasEveryText(clsids)) return false;
   for (const RegistrationRow& row : kRegistrationRows) {
-    if (!ApplyRow(registry, row, clsid_text, module_path)) return false;
+    if (!ApplyRow(registry, row, clsids.Of(row.server_class), module_path)) return false;
   }
   if (!registry.IsNtPlatform()) return true;
-  return ApplyRow(registry, kApprovalRow, clsid_text, module_path);
+  for (const char* clsid_text : clsids.text) {
+    if (!ApplyRow(registry, kApprovalRow, clsid_text, module_path)) return false;
+  }
+  return true;
 }
 
-bool ApplyUnregistration(RegistryApplier& registry, const char* clsid_text) {
-  if (!HasText(clsid_text)) return false;
+bool ApplyUnregistration(RegistryApplier& registry, const ClsidTexts& clsids) {
+  if (!HasEveryText(clsids)) return false;
   char key_path[kRegistryTextSize];
   for (const UnregistrationRow& row : kUnregistrationRows) {
-    if (FormatRegistryText(key_path, sizeof key_path, row.key_format, clsid_text) < 0) return false;
+    if (FormatRegistryText(key_path, sizeof key_path, row.key_format, clsids.Of(row.server_class)) < 0) {
+      return false;
+    }
     if (!registry.DeleteKey(row.root, key_path)) return false;
   }
-  if (registry.IsNtPlatform()) {
-    // Registration wrote the approval as a value of the shared Approved key, so only that value
-    // goes; the key itself belongs to the system.
+  if (!registry.IsNtPlatform()) return true;
+  // Registration wrote each approval as a value of the shared Approved key, so only those values
+  // go; the key itself belongs to the system.
+  for (const char* clsid_text : clsids.text) {
     RowTexts approval;
     if (BuildRowTexts(kApprovalRow, clsid_text, nullptr, approval)) {
       registry.DeleteValue(kApprovalRow.root, approval.key_path, approval.value_name);

@@ -15,6 +15,18 @@ enum class RegistryRoot { kClassesRoot, kLocalMachine };
 // What the `%s` of a row's data format stands for.
 enum class RowArgument { kModulePath, kClsidText, kNone };
 
+// The server's COM classes: the context-menu handler, and the command tree of the menu that
+// Windows 11 shows first.
+enum class ServerClass { kContextMenu, kExplorerCommand };
+inline constexpr int kServerClassCount = 2;
+
+// The CLSID texts of the server's classes, in their registry form; a row's `%s` of the CLSID text
+// is its own class's.
+struct ClsidTexts {
+  const char* text[kServerClassCount];
+  const char* Of(ServerClass server_class) const { return text[static_cast<int>(server_class)]; }
+};
+
 inline constexpr const char* kRegisteredName = kHandlerName;
 
 // Every key path, value name and data text is built in a buffer of this many bytes (terminator
@@ -27,10 +39,13 @@ struct RegistrationRow {
   const char* value_name_format;  // null for the key's default value; `%s` is the CLSID text
   const char* data_format;        // `%s` is the row's argument
   RowArgument argument;
+  ServerClass server_class = ServerClass::kContextMenu;  // whose CLSID text the row's `%s` is
 };
 
 // Written in this order: the class key and its server (module path), then the key under
-// HKEY_LOCAL_MACHINE and the two context-menu hooks (CLSID text).
+// HKEY_LOCAL_MACHINE and the two context-menu hooks (CLSID text); then the command tree's class
+// key and server. The command tree needs no hook: Windows 11 finds it through the package that
+// declares it.
 inline constexpr RegistrationRow kRegistrationRows[] = {
     {RegistryRoot::kClassesRoot, "CLSID\\%s", nullptr, kRegisteredName, RowArgument::kModulePath},
     {RegistryRoot::kClassesRoot, "CLSID\\%s\\InProcServer32", nullptr, "%s", RowArgument::kModulePath},
@@ -42,17 +57,24 @@ inline constexpr RegistrationRow kRegistrationRows[] = {
      RowArgument::kClsidText},
     {RegistryRoot::kClassesRoot, "Directory\\shellex\\ContextMenuHandlers\\" VLPD_HANDLER_NAME, nullptr, "%s",
      RowArgument::kClsidText},
+    {RegistryRoot::kClassesRoot, "CLSID\\%s", nullptr, kRegisteredName, RowArgument::kModulePath,
+     ServerClass::kExplorerCommand},
+    {RegistryRoot::kClassesRoot, "CLSID\\%s\\InProcServer32", nullptr, "%s", RowArgument::kModulePath,
+     ServerClass::kExplorerCommand},
+    {RegistryRoot::kClassesRoot, "CLSID\\%s\\InProcServer32", "ThreadingModel", "Apartment",
+     RowArgument::kModulePath, ServerClass::kExplorerCommand},
 };
 
-// Written after the rows above, on Windows NT platforms only: the shell there loads only the
-// extensions listed as approved.
+// Written after the rows above for each class in turn, on Windows NT platforms only: the shell
+// there loads only the extensions listed as approved.
 inline constexpr RegistrationRow kApprovalRow = {
     RegistryRoot::kLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved",
     "%s", kRegisteredName, RowArgument::kNone};
 
 struct UnregistrationRow {
   RegistryRoot root;
-  const char* key_format;  // `%s` is the CLSID text
+  const char* key_format;  // `%s` is the CLSID text of the row's class
+  ServerClass server_class = ServerClass::kContextMenu;
 };
 
 // Deleted in this order: a key is deleted only once its subkeys are gone.
@@ -61,6 +83,8 @@ inline constexpr UnregistrationRow kUnregistrationRows[] = {
     {RegistryRoot::kClassesRoot, "CLSID\\%s"},
     {RegistryRoot::kClassesRoot, "*\\shellex\\ContextMenuHandlers\\" VLPD_HANDLER_NAME},
     {RegistryRoot::kClassesRoot, "Directory\\shellex\\ContextMenuHandlers\\" VLPD_HANDLER_NAME},
+    {RegistryRoot::kClassesRoot, "CLSID\\%s\\InProcServer32", ServerClass::kExplorerCommand},
+    {RegistryRoot::kClassesRoot, "CLSID\\%s", ServerClass::kExplorerCommand},
 };
 
 // Writes `format` into `out` (`size` bytes) with every "%s" replaced by `argument` (null counts
@@ -102,14 +126,14 @@ class RegistryApplier {
   virtual bool IsNtPlatform() = 0;
 };
 
-// Writes the registration rows in order, then the approval row on NT platforms. Stops at the
-// first key that cannot be created and returns false, leaving earlier rows written. False, with
-// nothing written, when there is no CLSID text.
-bool ApplyRegistration(RegistryApplier& registry, const char* clsid_text, const char* module_path);
+// Writes the registration rows in order, then the approval row of each class on NT platforms.
+// Stops at the first key that cannot be created and returns false, leaving earlier rows written.
+// False, with nothing written, when a class has no CLSID text.
+bool ApplyRegistration(RegistryApplier& registry, const ClsidTexts& clsids, const char* module_path);
 
-// Deletes the unregistration rows' keys in order and, when all are gone, the approval value on NT
-// platforms (whose own outcome does not count). Stops at the first key that cannot be deleted and
-// returns false. False, with nothing deleted, when there is no CLSID text.
-bool ApplyUnregistration(RegistryApplier& registry, const char* clsid_text);
+// Deletes the unregistration rows' keys in order and, when all are gone, each class's approval
+// value on NT platforms (whose own outcome does not count). Stops at the first key that cannot be
+// deleted and returns false. False, with nothing deleted, when a class has no CLSID text.
+bool ApplyUnregistration(RegistryApplier& registry, const ClsidTexts& clsids);
 
 }  // namespace vlpd

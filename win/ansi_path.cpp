@@ -91,24 +91,41 @@ bool ToAnsiEntryName(const WIN32_FIND_DATAW& entry, char (&out)[kAnsiPathBufferS
   return false;
 }
 
-AnsiPathKind ToAnsiPath(const wchar_t* wide, std::size_t units, char (&out)[kAnsiPathBufferSize],
-                        std::size_t* length) {
+namespace {
+
+enum class ExactResult { kDone, kNeedsAliases, kRefused };
+
+// The exact conversion into `out`, which ToAnsiPath tries first.
+ExactResult ConvertPathExactly(const wchar_t* wide, std::size_t units, char (&out)[kAnsiPathBufferSize],
+                               std::size_t* length) {
   out[0] = '\0';
   *length = 0;
   // A zero unit inside would end the ANSI path early, at another file's name.
   if (units == 0 || units >= MAX_PATH || std::wmemchr(wide, L'\0', units) != nullptr) {
-    return AnsiPathKind::kRefused;
+    return ExactResult::kRefused;
   }
-
   char converted[kConvertedRoom];
   const int bytes = ConvertExactly(wide, units, converted, kConvertedRoom);
-  if (bytes >= 0) {
-    if (bytes >= static_cast<int>(MAX_PATH)) return AnsiPathKind::kRefused;
-    std::memcpy(out, converted, static_cast<std::size_t>(bytes));
-    out[bytes] = '\0';
-    *length = static_cast<std::size_t>(bytes);
-    return AnsiPathKind::kExact;
-  }
+  if (bytes < 0) return ExactResult::kNeedsAliases;
+  if (bytes >= static_cast<int>(MAX_PATH)) return ExactResult::kRefused;
+  std::memcpy(out, converted, static_cast<std::size_t>(bytes));
+  out[bytes] = '\0';
+  *length = static_cast<std::size_t>(bytes);
+  return ExactResult::kDone;
+}
+
+}  // namespace
+
+bool ToExactAnsiPath(const wchar_t* wide, std::size_t units, char (&out)[kAnsiPathBufferSize],
+                     std::size_t* length) {
+  return ConvertPathExactly(wide, units, out, length) == ExactResult::kDone;
+}
+
+AnsiPathKind ToAnsiPath(const wchar_t* wide, std::size_t units, char (&out)[kAnsiPathBufferSize],
+                        std::size_t* length) {
+  const ExactResult exact = ConvertPathExactly(wide, units, out, length);
+  if (exact == ExactResult::kDone) return AnsiPathKind::kExact;
+  if (exact == ExactResult::kRefused) return AnsiPathKind::kRefused;
 
   // Some character has no ANSI form: only the file's own aliases may stand in for it.
   wchar_t long_path[MAX_PATH];
@@ -119,6 +136,7 @@ AnsiPathKind ToAnsiPath(const wchar_t* wide, std::size_t units, char (&out)[kAns
   if (short_units == 0 || short_units >= MAX_PATH) return AnsiPathKind::kRefused;
   if (MergeAliases(long_path, short_path, out, length)) return AnsiPathKind::kShort;
 
+  char converted[kConvertedRoom];
   const int short_bytes = ConvertExactly(short_path, short_units, converted, kConvertedRoom);
   if (short_bytes < 0 || short_bytes >= static_cast<int>(MAX_PATH)) {
     out[0] = '\0';

@@ -32,4 +32,10 @@ bool ToAnsiEntryName(const WIN32_FIND_DATAW& entry, char (&out)[kAnsiPathBufferS
 AnsiPathKind ToAnsiPath(const wchar_t* wide, std::size_t units, char (&out)[kAnsiPathBufferSize],
                         std::size_t* length);
 
+// The first step of ToAnsiPath alone, which never asks the file system: true, with `out` and
+// `*length` set, where ToAnsiPath answers kExact; false, with `out` empty, where it would need the
+// short aliases or refuse.
+bool ToExactAnsiPath(const wchar_t* wide, std::size_t units, char (&out)[kAnsiPathBufferSize],
+                     std::size_t* length);
+
 }  // namespace vlpd

@@ -1,4 +1,4 @@
-// What both COM classes share: the interface table that QueryInterface walks, the reference
+// What every COM class of the server shares: the interface table that QueryInterface walks, the reference
 // count, and the module's count of live objects.
 #pragma once
 
@@ -64,5 +64,16 @@ class ComObject : public Interfaces... {
  private:
   LONG references_ = 0;
 };
+
+// Hands out `riid` of a new object (made with a reference count of 0, null when memory ran out),
+// which a refused interface destroys again.
+template <typename Object>
+HRESULT QueryNewObject(Object* object, REFIID riid, void** out) {
+  if (object == nullptr) return E_OUTOFMEMORY;
+  object->AddRef();
+  const HRESULT hr = object->QueryInterface(riid, out);
+  object->Release();
+  return hr;
+}
 
 }  // namespace vlpd

@@ -67,6 +67,15 @@ struct MenuTraits {
   static void Close(HMENU m) { DestroyMenu(m); }
 };
 
+struct GdiObjectTraits {  // bitmaps and the other GDI objects
+  static HGDIOBJ Invalid() { return nullptr; }
+  static void Close(HGDIOBJ o) { DeleteObject(o); }
+};
+struct IconTraits {
+  static HICON Invalid() { return nullptr; }
+  static void Close(HICON i) { DestroyIcon(i); }
+};
+
 using FileHandle = UniqueHandle<HANDLE, FileHandleTraits>;
 using KernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using FindHandle = UniqueHandle<HANDLE, FindHandleTraits>;
@@ -74,6 +83,24 @@ using RegKey = UniqueHandle<HKEY, RegKeyTraits>;
 using GlobalBlock = UniqueHandle<HGLOBAL, GlobalTraits>;
 // A menu until another menu takes it over as a submenu (then Release it).
 using MenuHandle = UniqueHandle<HMENU, MenuTraits>;
+
+using GdiObject = UniqueHandle<HGDIOBJ, GdiObjectTraits>;
+using IconHandle = UniqueHandle<HICON, IconTraits>;
+
+// The screen's device context, released when it goes out of scope.
+class ScreenDc {
+ public:
+  ScreenDc() : dc_(GetDC(nullptr)) {}
+  ~ScreenDc() {
+    if (dc_ != nullptr) ReleaseDC(nullptr, dc_);
+  }
+  ScreenDc(const ScreenDc&) = delete;
+  ScreenDc& operator=(const ScreenDc&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
 
 // A locked global block, unlocked when it goes out of scope.
 class GlobalLockGuard {

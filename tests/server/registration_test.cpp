@@ -16,6 +16,8 @@ namespace vlpd {
 namespace {
 
 constexpr char kClsid[] = "{0B6A3946-3576-42A4-99A1-C99BBFFCE590}";
+constexpr char kCommandClsid[] = "{7C3E5B2A-9D41-4F6E-A8B0-3E2D1C5F6A94}";
+constexpr ClsidTexts kClsids = {{kClsid, kCommandClsid}};
 constexpr char kModule[] = "C:\\Program Files\\Vellumpad\\VLPDMenu.dll";
 constexpr char kApproved[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
 
@@ -117,6 +119,8 @@ const std::string kMachineKey = "HKLM\\software\\classes\\clsid\\VLPDMenu_0150";
 const std::string kFileHook = "HKCR\\*\\shellex\\ContextMenuHandlers\\VLPDMenu_0150";
 const std::string kFolderHook = "HKCR\\Directory\\shellex\\ContextMenuHandlers\\VLPDMenu_0150";
 const std::string kApprovedKey = std::string("HKLM\\") + kApproved;
+const std::string kCommandClassKey = std::string("HKCR\\CLSID\\") + kCommandClsid;
+const std::string kCommandServerKey = kCommandClassKey + "\\InProcServer32";
 
 TEST(FormatRegistryText, ReplacesEveryPlaceholder) {
   char out[kRegistryTextSize];
@@ -178,7 +182,9 @@ TEST(RowTexts, EveryRegistrationRowInOrder) {
     std::string key;
     const char* name;  // null: the default value
     std::string data;
+    const char* clsid = kClsid;
   };
+  const std::string command_key = std::string("CLSID\\") + kCommandClsid;
   const Expected expected[] = {
       {RegistryRoot::kClassesRoot, std::string("CLSID\\") + kClsid, nullptr, "VLPDMenu_0150"},
       {RegistryRoot::kClassesRoot, std::string("CLSID\\") + kClsid + "\\InProcServer32", nullptr, kModule},
@@ -187,18 +193,22 @@ TEST(RowTexts, EveryRegistrationRowInOrder) {
       {RegistryRoot::kLocalMachine, "software\\classes\\clsid\\VLPDMenu_0150", nullptr, kClsid},
       {RegistryRoot::kClassesRoot, "*\\shellex\\ContextMenuHandlers\\VLPDMenu_0150", nullptr, kClsid},
       {RegistryRoot::kClassesRoot, "Directory\\shellex\\ContextMenuHandlers\\VLPDMenu_0150", nullptr, kClsid},
+      {RegistryRoot::kClassesRoot, command_key, nullptr, "VLPDMenu_0150", kCommandClsid},
+      {RegistryRoot::kClassesRoot, command_key + "\\InProcServer32", nullptr, kModule, kCommandClsid},
+      {RegistryRoot::kClassesRoot, command_key + "\\InProcServer32", "ThreadingModel", "Apartment", kCommandClsid},
   };
   ASSERT_EQ(std::size(kRegistrationRows), std::size(expected));
   for (std::size_t i = 0; i < std::size(expected); ++i) {
     SCOPED_TRACE("row " + std::to_string(i + 1));
     RowTexts texts;
-    ASSERT_TRUE(BuildRowTexts(kRegistrationRows[i], kClsid, kModule, texts));
+    ASSERT_TRUE(BuildRowTexts(kRegistrationRows[i], kClsids.Of(kRegistrationRows[i].server_class), kModule, texts));
     EXPECT_EQ(kRegistrationRows[i].root, expected[i].root);
     EXPECT_STREQ(texts.key_path, expected[i].key.c_str());
     EXPECT_EQ(texts.default_value, expected[i].name == nullptr);
     EXPECT_STREQ(texts.value_name, expected[i].name == nullptr ? "" : expected[i].name);
     EXPECT_STREQ(texts.data, expected[i].data.c_str());
     EXPECT_EQ(texts.stored_length, expected[i].data.size() + 1);
+    EXPECT_STREQ(kClsids.Of(kRegistrationRows[i].server_class), expected[i].clsid);
   }
 }
 
@@ -243,11 +253,14 @@ TEST(UnregistrationRows, KeysInDeletionOrder) {
       {RegistryRoot::kClassesRoot, std::string("CLSID\\") + kClsid},
       {RegistryRoot::kClassesRoot, "*\\shellex\\ContextMenuHandlers\\VLPDMenu_0150"},
       {RegistryRoot::kClassesRoot, "Directory\\shellex\\ContextMenuHandlers\\VLPDMenu_0150"},
+      {RegistryRoot::kClassesRoot, std::string("CLSID\\") + kCommandClsid + "\\InProcServer32"},
+      {RegistryRoot::kClassesRoot, std::string("CLSID\\") + kCommandClsid},
   };
   ASSERT_EQ(std::size(kUnregistrationRows), std::size(expected));
   for (std::size_t i = 0; i < std::size(expected); ++i) {
     char path[kRegistryTextSize];
-    ASSERT_GT(FormatRegistryText(path, sizeof path, kUnregistrationRows[i].key_format, kClsid), 0);
+    const UnregistrationRow& row = kUnregistrationRows[i];
+    ASSERT_GT(FormatRegistryText(path, sizeof path, row.key_format, kClsids.Of(row.server_class)), 0);
     EXPECT_EQ(kUnregistrationRows[i].root, expected[i].first);
     EXPECT_STREQ(path, expected[i].second.c_str());
   }
@@ -259,7 +272,7 @@ class RegistrationWalk : public ::testing::Test {
 };
 
 TEST_F(RegistrationWalk, WritesEveryRowWithItsStoredBytesOnNt) {
-  ASSERT_TRUE(ApplyRegistration(registry_, kClsid, kModule));
+  ASSERT_TRUE(ApplyRegistration(registry_, kClsids, kModule));
   EXPECT_EQ(registry_.Value(kClassKey), Stored("VLPDMenu_0150"));
   EXPECT_EQ(registry_.Value(kServerKey), Stored(kModule));
   EXPECT_EQ(registry_.Value(kServerKey, "ThreadingModel"), Stored("Apartment"));
@@ -267,11 +280,15 @@ TEST_F(RegistrationWalk, WritesEveryRowWithItsStoredBytesOnNt) {
   EXPECT_EQ(registry_.Value(kFileHook), Stored(kClsid));
   EXPECT_EQ(registry_.Value(kFolderHook), Stored(kClsid));
   EXPECT_EQ(registry_.Value(kApprovedKey, kClsid), Stored("VLPDMenu_0150"));
+  EXPECT_EQ(registry_.Value(kCommandClassKey), Stored("VLPDMenu_0150"));
+  EXPECT_EQ(registry_.Value(kCommandServerKey), Stored(kModule));
+  EXPECT_EQ(registry_.Value(kCommandServerKey, "ThreadingModel"), Stored("Apartment"));
+  EXPECT_EQ(registry_.Value(kApprovedKey, kCommandClsid), Stored("VLPDMenu_0150"));
   EXPECT_FALSE(registry_.KeyOpen());
 }
 
 TEST_F(RegistrationWalk, OpensSetsAndClosesEachRowInTableOrder) {
-  ASSERT_TRUE(ApplyRegistration(registry_, kClsid, kModule));
+  ASSERT_TRUE(ApplyRegistration(registry_, kClsids, kModule));
   const std::vector<std::string> expected = {
       "create " + kClassKey,
       "set (default)",
@@ -291,8 +308,20 @@ TEST_F(RegistrationWalk, OpensSetsAndClosesEachRowInTableOrder) {
       "create " + kFolderHook,
       "set (default)",
       "close",
+      "create " + kCommandClassKey,
+      "set (default)",
+      "close",
+      "create " + kCommandServerKey,
+      "set (default)",
+      "close",
+      "create " + kCommandServerKey,
+      "set ThreadingModel",
+      "close",
       "create " + kApprovedKey,
       std::string("set ") + kClsid,
+      "close",
+      "create " + kApprovedKey,
+      std::string("set ") + kCommandClsid,
       "close",
   };
   EXPECT_EQ(registry_.Log(), expected);
@@ -300,7 +329,7 @@ TEST_F(RegistrationWalk, OpensSetsAndClosesEachRowInTableOrder) {
 
 TEST_F(RegistrationWalk, WithoutNtTheApprovedListIsNotTouched) {
   registry_.SetNt(false);
-  ASSERT_TRUE(ApplyRegistration(registry_, kClsid, kModule));
+  ASSERT_TRUE(ApplyRegistration(registry_, kClsids, kModule));
   EXPECT_TRUE(registry_.HasKey(kFolderHook));
   EXPECT_FALSE(registry_.HasKey(kApprovedKey));
   for (const std::string& entry : registry_.Log()) {
@@ -310,7 +339,7 @@ TEST_F(RegistrationWalk, WithoutNtTheApprovedListIsNotTouched) {
 
 TEST_F(RegistrationWalk, StopsAtTheFirstKeyThatCannotBeCreated) {
   registry_.Refuse(kMachineKey);
-  EXPECT_FALSE(ApplyRegistration(registry_, kClsid, kModule));
+  EXPECT_FALSE(ApplyRegistration(registry_, kClsids, kModule));
   // Rows 1 to 3 stay written; rows 5 to 7 were never tried.
   EXPECT_EQ(registry_.Value(kClassKey), Stored("VLPDMenu_0150"));
   EXPECT_EQ(registry_.Value(kServerKey), Stored(kModule));
@@ -325,88 +354,95 @@ TEST_F(RegistrationWalk, StopsAtTheFirstKeyThatCannotBeCreated) {
 
 TEST_F(RegistrationWalk, ARefusedApprovedKeyFailsAfterTheOtherRows) {
   registry_.Refuse(kApprovedKey);
-  EXPECT_FALSE(ApplyRegistration(registry_, kClsid, kModule));
+  EXPECT_FALSE(ApplyRegistration(registry_, kClsids, kModule));
   EXPECT_EQ(registry_.Value(kFolderHook), Stored(kClsid));
 }
 
 TEST_F(RegistrationWalk, ValuesThatCannotBeSetDoNotStopIt) {
   registry_.FailValues();
-  EXPECT_TRUE(ApplyRegistration(registry_, kClsid, kModule));
+  EXPECT_TRUE(ApplyRegistration(registry_, kClsids, kModule));
   EXPECT_TRUE(registry_.HasKey(kFolderHook));
   EXPECT_TRUE(registry_.HasKey(kApprovedKey));
   EXPECT_EQ(registry_.Value(kFolderHook), std::nullopt);
 }
 
 TEST_F(RegistrationWalk, RegisteringAgainLeavesTheSameEntries) {
-  ASSERT_TRUE(ApplyRegistration(registry_, kClsid, kModule));
+  ASSERT_TRUE(ApplyRegistration(registry_, kClsids, kModule));
   const auto first = registry_.Keys();
-  ASSERT_TRUE(ApplyRegistration(registry_, kClsid, kModule));
+  ASSERT_TRUE(ApplyRegistration(registry_, kClsids, kModule));
   EXPECT_EQ(registry_.Keys(), first);
 }
 
 TEST_F(RegistrationWalk, ATooLongModulePathFailsBeforeItsRowIsWritten) {
   const std::string long_path(kRegistryTextSize, 'm');
-  EXPECT_FALSE(ApplyRegistration(registry_, kClsid, long_path.c_str()));
+  EXPECT_FALSE(ApplyRegistration(registry_, kClsids, long_path.c_str()));
   EXPECT_TRUE(registry_.HasKey(kClassKey));
   EXPECT_FALSE(registry_.HasKey(kServerKey));
 }
 
 TEST_F(RegistrationWalk, NoClsidTextWritesNothing) {
-  EXPECT_FALSE(ApplyRegistration(registry_, nullptr, kModule));
-  EXPECT_FALSE(ApplyRegistration(registry_, "", kModule));
+  for (const ClsidTexts& clsids : {ClsidTexts{{nullptr, kCommandClsid}}, ClsidTexts{{"", kCommandClsid}},
+                                   ClsidTexts{{kClsid, nullptr}}, ClsidTexts{{kClsid, ""}}}) {
+    EXPECT_FALSE(ApplyRegistration(registry_, clsids, kModule));
+  }
   EXPECT_TRUE(registry_.Log().empty());
 }
 
 class UnregistrationWalk : public RegistrationWalk {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(ApplyRegistration(registry_, kClsid, kModule));
+    ASSERT_TRUE(ApplyRegistration(registry_, kClsids, kModule));
     registry_.ClearLog();
   }
 };
 
-TEST_F(UnregistrationWalk, DeletesTheFourKeysInOrderThenTheApprovalValue) {
-  ASSERT_TRUE(ApplyUnregistration(registry_, kClsid));
+TEST_F(UnregistrationWalk, DeletesTheSixKeysInOrderThenTheApprovalValues) {
+  ASSERT_TRUE(ApplyUnregistration(registry_, kClsids));
   const std::vector<std::string> expected = {
       "delete " + kServerKey,
       "delete " + kClassKey,
       "delete " + kFileHook,
       "delete " + kFolderHook,
+      "delete " + kCommandServerKey,
+      "delete " + kCommandClassKey,
       "delete value " + kApprovedKey + " " + kClsid,
+      "delete value " + kApprovedKey + " " + kCommandClsid,
   };
   EXPECT_EQ(registry_.Log(), expected);
 }
 
 TEST_F(UnregistrationWalk, LeavesTheMachineKeyAndTheApprovedKey) {
-  ASSERT_TRUE(ApplyUnregistration(registry_, kClsid));
+  ASSERT_TRUE(ApplyUnregistration(registry_, kClsids));
   EXPECT_FALSE(registry_.HasKey(kServerKey));
   EXPECT_FALSE(registry_.HasKey(kClassKey));
   EXPECT_FALSE(registry_.HasKey(kFileHook));
   EXPECT_FALSE(registry_.HasKey(kFolderHook));
   EXPECT_EQ(registry_.Value(kMachineKey), Stored(kClsid));
+  EXPECT_FALSE(registry_.HasKey(kCommandClassKey));
   EXPECT_TRUE(registry_.HasKey(kApprovedKey));
   EXPECT_EQ(registry_.Value(kApprovedKey, kClsid), std::nullopt);
+  EXPECT_EQ(registry_.Value(kApprovedKey, kCommandClsid), std::nullopt);
 }
 
 TEST_F(UnregistrationWalk, WithoutNtTheApprovedListIsNotTouched) {
   registry_.SetNt(false);
-  ASSERT_TRUE(ApplyUnregistration(registry_, kClsid));
+  ASSERT_TRUE(ApplyUnregistration(registry_, kClsids));
   EXPECT_EQ(registry_.Log().size(), std::size(kUnregistrationRows));
   EXPECT_EQ(registry_.Value(kApprovedKey, kClsid), Stored("VLPDMenu_0150"));
 }
 
 TEST_F(UnregistrationWalk, ASecondRunFailsAtItsFirstRowAndChangesNothing) {
-  ASSERT_TRUE(ApplyUnregistration(registry_, kClsid));
+  ASSERT_TRUE(ApplyUnregistration(registry_, kClsids));
   const auto after_first = registry_.Keys();
   registry_.ClearLog();
-  EXPECT_FALSE(ApplyUnregistration(registry_, kClsid));
+  EXPECT_FALSE(ApplyUnregistration(registry_, kClsids));
   EXPECT_EQ(registry_.Log(), std::vector<std::string>{"delete " + kServerKey});
   EXPECT_EQ(registry_.Keys(), after_first);
 }
 
 TEST_F(UnregistrationWalk, AMissingFolderHookFailsAfterDeletingWhatComesBefore) {
   registry_.Remove(kFolderHook);
-  EXPECT_FALSE(ApplyUnregistration(registry_, kClsid));
+  EXPECT_FALSE(ApplyUnregistration(registry_, kClsids));
   EXPECT_FALSE(registry_.HasKey(kServerKey));
   EXPECT_FALSE(registry_.HasKey(kClassKey));
   EXPECT_FALSE(registry_.HasKey(kFileHook));
@@ -420,7 +456,7 @@ TEST_F(UnregistrationWalk, AClassKeyWithOtherSubkeysStopsIt) {
   ASSERT_TRUE(registry_.CreateKey(RegistryRoot::kClassesRoot, other.c_str()));
   registry_.CloseKey();
   registry_.ClearLog();
-  EXPECT_FALSE(ApplyUnregistration(registry_, kClsid));
+  EXPECT_FALSE(ApplyUnregistration(registry_, kClsids));
   EXPECT_EQ(registry_.Log(), (std::vector<std::string>{"delete " + kServerKey, "delete " + kClassKey}));
   EXPECT_TRUE(registry_.HasKey(kClassKey));
   EXPECT_TRUE(registry_.HasKey(kFileHook));
@@ -428,8 +464,8 @@ TEST_F(UnregistrationWalk, AClassKeyWithOtherSubkeysStopsIt) {
 
 TEST_F(UnregistrationWalk, NoClsidTextDeletesNothing) {
   const auto before = registry_.Keys();
-  EXPECT_FALSE(ApplyUnregistration(registry_, nullptr));
-  EXPECT_FALSE(ApplyUnregistration(registry_, ""));
+  EXPECT_FALSE(ApplyUnregistration(registry_, ClsidTexts{{nullptr, kCommandClsid}}));
+  EXPECT_FALSE(ApplyUnregistration(registry_, ClsidTexts{{kClsid, ""}}));
   EXPECT_TRUE(registry_.Log().empty());
   EXPECT_EQ(registry_.Keys(), before);
 }

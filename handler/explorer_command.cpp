@@ -1,0 +1,264 @@
+#include "handler/explorer_command.h"
+
+#include <cwchar>
+#include <new>
+
+#include "handler/command_table.h"
+#include "handler/commands.h"
+#include "handler/explorer_selection.h"
+#include "handler/handler_text.h"
+#include "handler/menu_icon.h"
+#include "server/clsid.h"
+#include "win/apartment_call.h"
+#include "win/module_state.h"
+#include "win/wide_text.h"
+
+namespace vlpd {
+namespace {
+
+// `text` in memory of the COM task allocator, which the caller frees.
+HRESULT HandOver(const wchar_t* text, LPWSTR* out) {
+  const std::size_t bytes = (std::wcslen(text) + 1) * sizeof(wchar_t);
+  *out = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+  if (*out == nullptr) return E_OUTOFMEMORY;
+  std::memcpy(*out, text, bytes);
+  return S_OK;
+}
+
+// One of our code page 932 texts, handed over as UTF-16.
+HRESULT HandOverText(const char* text, LPWSTR* out) {
+  const WideText wide(text);
+  return HandOver(wide.Get(), out);
+}
+
+// The window the site names, the owner of the save dialog; null when there is none.
+HWND SiteWindow(IUnknown* site) {
+  ComRef<IOleWindow> window;
+  HWND owner = nullptr;
+  if (site == nullptr || FAILED(site->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(window.Put()))) ||
+      !window || FAILED(window->GetWindow(&owner))) {
+    return nullptr;
+  }
+  return owner;
+}
+
+HRESULT SiteInterface(IUnknown* site, REFIID riid, void** out) {
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  return site != nullptr ? site->QueryInterface(riid, out) : E_FAIL;
+}
+
+// The command of a submenu position, or null for a separator.
+const Command* PositionCommand(int position) {
+  const SubmenuEntry& entry = kSubmenu[static_cast<std::size_t>(position)];
+  return entry.separator ? nullptr : CommandAt(entry.offset);
+}
+
+// One invocation: the selection read on the shell's thread, the command run in a single-threaded
+// apartment (the save dialog needs one) on whatever thread that takes.
+struct Invocation {
+  const Command* command;
+  ShellSelection selection;
+  HWND owner;
+  char folder[kPathBufferSize];
+};
+
+void RunInvocation(void* context) {
+  auto* invocation = static_cast<Invocation*>(context);
+  RunCommand(*invocation->command, invocation->selection, invocation->owner,
+             invocation->folder[0] != '\0' ? invocation->folder : nullptr);
+}
+
+}  // namespace
+
+const InterfaceEntry<CVLPDCommand> CVLPDCommand::kInterfaces[2] = {
+    {&IID_IExplorerCommand, CastTo<CVLPDCommand, IExplorerCommand>},
+    {&IID_IObjectWithSite, CastTo<CVLPDCommand, IObjectWithSite>},
+};
+
+STDMETHODIMP CVLPDCommand::GetTitle(IShellItemArray*, LPWSTR* name) {
+  if (name == nullptr) return E_POINTER;
+  return HandOverText(text::kSubmenuCaption, name);
+}
+
+STDMETHODIMP CVLPDCommand::GetIcon(IShellItemArray*, LPWSTR* icon) {
+  if (icon == nullptr) return E_POINTER;
+  *icon = nullptr;
+  // "<module path>,-<resource id>": the icon resource of this very DLL.
+  wchar_t location[MAX_PATH + 16];
+  const DWORD length = GetModuleFileNameW(ModuleInstance(), location, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return E_FAIL;
+  swprintf(location + length, 16, L",-%d", kModuleIconId);
+  return HandOver(location, icon);
+}
+
+STDMETHODIMP CVLPDCommand::GetToolTip(IShellItemArray*, LPWSTR* tip) {
+  if (tip != nullptr) *tip = nullptr;
+  return E_NOTIMPL;  // the caption has no help text of its own
+}
+
+STDMETHODIMP CVLPDCommand::GetCanonicalName(GUID* name) {
+  if (name == nullptr) return E_POINTER;
+  *name = kClsidVLPDCommand;
+  return S_OK;
+}
+
+STDMETHODIMP CVLPDCommand::GetState(IShellItemArray* items, BOOL ok_to_be_slow, EXPCMDSTATE* state) {
+  if (state == nullptr) return E_POINTER;
+  ItemArrayState read;
+  const HRESULT hr = ReadItemArrayState(items, ok_to_be_slow != FALSE, &read);
+  if (hr == E_PENDING) return hr;
+  *state = SUCCEEDED(hr) && read.has_file_system ? ECS_ENABLED : ECS_HIDDEN;
+  return S_OK;
+}
+
+STDMETHODIMP CVLPDCommand::Invoke(IShellItemArray*, IBindCtx*) { return E_NOTIMPL; }
+
+STDMETHODIMP CVLPDCommand::GetFlags(EXPCMDFLAGS* flags) {
+  if (flags == nullptr) return E_POINTER;
+  *flags = ECF_HASSUBCOMMANDS;
+  return S_OK;
+}
+
+STDMETHODIMP CVLPDCommand::EnumSubCommands(IEnumExplorerCommand** commands) {
+  if (commands == nullptr) return E_POINTER;
+  *commands = nullptr;
+  return QueryNewObject(new (std::nothrow) CVLPDCommandEnum(0, site_.Get()), IID_IEnumExplorerCommand,
+                        reinterpret_cast<void**>(commands));
+}
+
+STDMETHODIMP CVLPDCommand::SetSite(IUnknown* site) {
+  site_ = ComRef<IUnknown>::Share(site);
+  return S_OK;
+}
+
+STDMETHODIMP CVLPDCommand::GetSite(REFIID riid, void** out) { return SiteInterface(site_.Get(), riid, out); }
+
+const InterfaceEntry<CVLPDSubCommand> CVLPDSubCommand::kInterfaces[2] = {
+    {&IID_IExplorerCommand, CastTo<CVLPDSubCommand, IExplorerCommand>},
+    {&IID_IObjectWithSite, CastTo<CVLPDSubCommand, IObjectWithSite>},
+};
+
+CVLPDSubCommand::CVLPDSubCommand(int position, IUnknown* site)
+    : position_(position), site_(ComRef<IUnknown>::Share(site)) {}
+
+STDMETHODIMP CVLPDSubCommand::GetTitle(IShellItemArray*, LPWSTR* name) {
+  if (name == nullptr) return E_POINTER;
+  *name = nullptr;
+  const Command* command = PositionCommand(position_);
+  return command != nullptr ? HandOverText(command->label, name) : E_NOTIMPL;
+}
+
+STDMETHODIMP CVLPDSubCommand::GetIcon(IShellItemArray*, LPWSTR* icon) {
+  if (icon != nullptr) *icon = nullptr;
+  return E_NOTIMPL;  // the classic items have none either
+}
+
+STDMETHODIMP CVLPDSubCommand::GetToolTip(IShellItemArray*, LPWSTR* tip) {
+  if (tip == nullptr) return E_POINTER;
+  *tip = nullptr;
+  const Command* command = PositionCommand(position_);
+  return command != nullptr ? HandOverText(command->help, tip) : E_NOTIMPL;
+}
+
+STDMETHODIMP CVLPDSubCommand::GetCanonicalName(GUID* name) {
+  if (name == nullptr) return E_POINTER;
+  // The class identifier with its last byte moved on by the position: one fixed name a position.
+  *name = kClsidVLPDCommand;
+  name->Data4[7] = static_cast<unsigned char>(name->Data4[7] + 1 + position_);
+  return S_OK;
+}
+
+STDMETHODIMP CVLPDSubCommand::GetState(IShellItemArray* items, BOOL ok_to_be_slow, EXPCMDSTATE* state) {
+  if (state == nullptr) return E_POINTER;
+  const Command* command = PositionCommand(position_);
+  if (command == nullptr) {
+    *state = ECS_ENABLED;
+    return S_OK;
+  }
+  ItemArrayState read;
+  const HRESULT hr = ReadItemArrayState(items, ok_to_be_slow != FALSE, &read);
+  if (hr == E_PENDING) return hr;
+  *state = SUCCEEDED(hr) && read.has_file_system && RuleEnabled(command->rule, read.kind) ? ECS_ENABLED
+                                                                                         : ECS_DISABLED;
+  return S_OK;
+}
+
+STDMETHODIMP CVLPDSubCommand::Invoke(IShellItemArray* items, IBindCtx*) {
+  const Command* command = PositionCommand(position_);
+  if (command == nullptr) return E_NOTIMPL;
+  if (items == nullptr) return E_INVALIDARG;
+  auto* invocation = new (std::nothrow) Invocation{command, {}, SiteWindow(site_.Get()), {}};
+  if (invocation == nullptr) return E_OUTOFMEMORY;
+  const HRESULT hr = ReadItemArraySelection(items, invocation->selection, invocation->folder);
+  if (SUCCEEDED(hr)) CallInSingleThreadedApartment(RunInvocation, invocation);
+  delete invocation;
+  return FAILED(hr) ? hr : S_OK;
+}
+
+STDMETHODIMP CVLPDSubCommand::GetFlags(EXPCMDFLAGS* flags) {
+  if (flags == nullptr) return E_POINTER;
+  *flags = kSubmenu[static_cast<std::size_t>(position_)].separator ? ECF_ISSEPARATOR : ECF_DEFAULT;
+  return S_OK;
+}
+
+STDMETHODIMP CVLPDSubCommand::EnumSubCommands(IEnumExplorerCommand** commands) {
+  if (commands != nullptr) *commands = nullptr;
+  return E_NOTIMPL;
+}
+
+STDMETHODIMP CVLPDSubCommand::SetSite(IUnknown* site) {
+  site_ = ComRef<IUnknown>::Share(site);
+  return S_OK;
+}
+
+STDMETHODIMP CVLPDSubCommand::GetSite(REFIID riid, void** out) { return SiteInterface(site_.Get(), riid, out); }
+
+const InterfaceEntry<CVLPDCommandEnum> CVLPDCommandEnum::kInterfaces[1] = {
+    {&IID_IEnumExplorerCommand, CastTo<CVLPDCommandEnum, IEnumExplorerCommand>},
+};
+
+CVLPDCommandEnum::CVLPDCommandEnum(int next, IUnknown* site)
+    : next_(next), site_(ComRef<IUnknown>::Share(site)) {}
+
+STDMETHODIMP CVLPDCommandEnum::Next(ULONG count, IExplorerCommand** commands, ULONG* fetched) {
+  if (commands == nullptr || (count > 1 && fetched == nullptr)) return E_POINTER;
+  ULONG made = 0;
+  HRESULT hr = S_OK;
+  while (made < count && next_ < kSubmenuEntries) {
+    hr = QueryNewObject(new (std::nothrow) CVLPDSubCommand(next_, site_.Get()), IID_IExplorerCommand,
+                        reinterpret_cast<void**>(&commands[made]));
+    if (FAILED(hr)) break;
+    ++made;
+    ++next_;
+  }
+  if (fetched != nullptr) *fetched = made;
+  if (FAILED(hr)) {
+    // Nothing is handed over from a call that fails.
+    while (made > 0) commands[--made]->Release();
+    if (fetched != nullptr) *fetched = 0;
+    return hr;
+  }
+  return made == count ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP CVLPDCommandEnum::Skip(ULONG count) {
+  const ULONG left = static_cast<ULONG>(kSubmenuEntries - next_);
+  const ULONG skipped = count < left ? count : left;
+  next_ += static_cast<int>(skipped);
+  return skipped == count ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP CVLPDCommandEnum::Reset() {
+  next_ = 0;
+  return S_OK;
+}
+
+STDMETHODIMP CVLPDCommandEnum::Clone(IEnumExplorerCommand** copy) {
+  if (copy == nullptr) return E_POINTER;
+  *copy = nullptr;
+  return QueryNewObject(new (std::nothrow) CVLPDCommandEnum(next_, site_.Get()), IID_IEnumExplorerCommand,
+                        reinterpret_cast<void**>(copy));
+}
+
+}  // namespace vlpd

@@ -1,0 +1,93 @@
+// The menu that Windows 11 shows first: a root command whose subcommands are the command table's
+// rows, in the classic submenu's order and with its separators. Each call reads the selection
+// from the shell item array it is given; the site, when the shell sets one, gives the owner
+// window of the save dialog.
+#pragma once
+
+#include <windows.h>
+// The shell headers need windows.h first.
+#include <shobjidl.h>
+
+#include "win/com_object.h"
+#include "win/unique_handle.h"
+
+namespace vlpd {
+
+// The root item: the submenu's caption and the editor's icon.
+class CVLPDCommand final : public ComObject<CVLPDCommand, IExplorerCommand, IObjectWithSite> {
+ public:
+  // The identity pointer is the IExplorerCommand one.
+  static const InterfaceEntry<CVLPDCommand> kInterfaces[2];
+
+  CVLPDCommand() = default;
+
+  // IExplorerCommand
+  STDMETHODIMP GetTitle(IShellItemArray* items, LPWSTR* name) override;
+  STDMETHODIMP GetIcon(IShellItemArray* items, LPWSTR* icon) override;
+  STDMETHODIMP GetToolTip(IShellItemArray* items, LPWSTR* tip) override;
+  STDMETHODIMP GetCanonicalName(GUID* name) override;
+  STDMETHODIMP GetState(IShellItemArray* items, BOOL ok_to_be_slow, EXPCMDSTATE* state) override;
+  STDMETHODIMP Invoke(IShellItemArray* items, IBindCtx* bind) override;
+  STDMETHODIMP GetFlags(EXPCMDFLAGS* flags) override;
+  STDMETHODIMP EnumSubCommands(IEnumExplorerCommand** commands) override;
+
+  // IObjectWithSite
+  STDMETHODIMP SetSite(IUnknown* site) override;
+  STDMETHODIMP GetSite(REFIID riid, void** out) override;
+
+ private:
+  friend ComObject;
+  ~CVLPDCommand() = default;
+
+  ComRef<IUnknown> site_;
+};
+
+// One position of the submenu: a command row or a separator.
+class CVLPDSubCommand final : public ComObject<CVLPDSubCommand, IExplorerCommand, IObjectWithSite> {
+ public:
+  static const InterfaceEntry<CVLPDSubCommand> kInterfaces[2];
+
+  // `position` indexes the submenu (kSubmenu); `site` is the root's, until the shell sets another.
+  CVLPDSubCommand(int position, IUnknown* site);
+
+  STDMETHODIMP GetTitle(IShellItemArray* items, LPWSTR* name) override;
+  STDMETHODIMP GetIcon(IShellItemArray* items, LPWSTR* icon) override;
+  STDMETHODIMP GetToolTip(IShellItemArray* items, LPWSTR* tip) override;
+  STDMETHODIMP GetCanonicalName(GUID* name) override;
+  STDMETHODIMP GetState(IShellItemArray* items, BOOL ok_to_be_slow, EXPCMDSTATE* state) override;
+  STDMETHODIMP Invoke(IShellItemArray* items, IBindCtx* bind) override;
+  STDMETHODIMP GetFlags(EXPCMDFLAGS* flags) override;
+  STDMETHODIMP EnumSubCommands(IEnumExplorerCommand** commands) override;
+
+  STDMETHODIMP SetSite(IUnknown* site) override;
+  STDMETHODIMP GetSite(REFIID riid, void** out) override;
+
+ private:
+  friend ComObject;
+  ~CVLPDSubCommand() = default;
+
+  int position_;
+  ComRef<IUnknown> site_;
+};
+
+// The root's subcommands, one submenu position after another.
+class CVLPDCommandEnum final : public ComObject<CVLPDCommandEnum, IEnumExplorerCommand> {
+ public:
+  static const InterfaceEntry<CVLPDCommandEnum> kInterfaces[1];
+
+  CVLPDCommandEnum(int next, IUnknown* site);
+
+  STDMETHODIMP Next(ULONG count, IExplorerCommand** commands, ULONG* fetched) override;
+  STDMETHODIMP Skip(ULONG count) override;
+  STDMETHODIMP Reset() override;
+  STDMETHODIMP Clone(IEnumExplorerCommand** copy) override;
+
+ private:
+  friend ComObject;
+  ~CVLPDCommandEnum() = default;
+
+  int next_;
+  ComRef<IUnknown> site_;
+};
+
+}  // namespace vlpd
