@@ -29,8 +29,8 @@ HBITMAP MakeBitmap() {
   const ScreenDc screen;
   if (screen.Get() == nullptr) return nullptr;
   const int size = SmallIconSize(GetDeviceCaps(screen.Get(), LOGPIXELSX));
-  const IconHandle icon(static_cast<HICON>(
-      LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(kModuleIconId), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+  const IconHandle icon(static_cast<HICON>(LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(kModuleIconId),
+                                                      IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
   ICONINFO parts = {};
   if (!icon || !GetIconInfo(icon.Get(), &parts)) return nullptr;
   const GdiObject color(parts.hbmColor);

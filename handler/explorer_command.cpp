@@ -1,5 +1,6 @@
 #include "handler/explorer_command.h"
 
+#include <cstring>
 #include <cwchar>
 #include <new>
 
@@ -8,13 +9,17 @@
 #include "handler/explorer_selection.h"
 #include "handler/handler_text.h"
 #include "handler/menu_icon.h"
-#include "server/clsid.h"
 #include "win/apartment_call.h"
 #include "win/module_state.h"
 #include "win/wide_text.h"
 
 namespace vlpd {
 namespace {
+
+// The root's canonical name, fixed for good: {7A290954-A505-4500-AE54-E597CF0B9F53}. Each submenu
+// position's name is this one with its last byte moved on by the position and one.
+constexpr GUID kCanonicalName = {
+    0x7a290954, 0xa505, 0x4500, {0xae, 0x54, 0xe5, 0x97, 0xcf, 0x0b, 0x9f, 0x53}};
 
 // `text` in memory of the COM task allocator, which the caller frees.
 HRESULT HandOver(const wchar_t* text, LPWSTR* out) {
@@ -35,8 +40,9 @@ HRESULT HandOverText(const char* text, LPWSTR* out) {
 HWND SiteWindow(IUnknown* site) {
   ComRef<IOleWindow> window;
   HWND owner = nullptr;
-  if (site == nullptr || FAILED(site->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(window.Put()))) ||
-      !window || FAILED(window->GetWindow(&owner))) {
+  if (site == nullptr ||
+      FAILED(site->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(window.Put()))) || !window ||
+      FAILED(window->GetWindow(&owner))) {
     return nullptr;
   }
   return owner;
@@ -99,7 +105,7 @@ STDMETHODIMP CVLPDCommand::GetToolTip(IShellItemArray*, LPWSTR* tip) {
 
 STDMETHODIMP CVLPDCommand::GetCanonicalName(GUID* name) {
   if (name == nullptr) return E_POINTER;
-  *name = kClsidVLPDCommand;
+  *name = kCanonicalName;
   return S_OK;
 }
 
@@ -108,7 +114,7 @@ STDMETHODIMP CVLPDCommand::GetState(IShellItemArray* items, BOOL ok_to_be_slow, 
   ItemArrayState read;
   const HRESULT hr = ReadItemArrayState(items, ok_to_be_slow != FALSE, &read);
   if (hr == E_PENDING) return hr;
-  *state = SUCCEEDED(hr) && read.has_file_system ? ECS_ENABLED : ECS_HIDDEN;
+  *state = SUCCEEDED(hr) && read.has_names ? ECS_ENABLED : ECS_HIDDEN;
   return S_OK;
 }
 
@@ -163,8 +169,7 @@ STDMETHODIMP CVLPDSubCommand::GetToolTip(IShellItemArray*, LPWSTR* tip) {
 
 STDMETHODIMP CVLPDSubCommand::GetCanonicalName(GUID* name) {
   if (name == nullptr) return E_POINTER;
-  // The class identifier with its last byte moved on by the position: one fixed name a position.
-  *name = kClsidVLPDCommand;
+  *name = kCanonicalName;
   name->Data4[7] = static_cast<unsigned char>(name->Data4[7] + 1 + position_);
   return S_OK;
 }
@@ -179,8 +184,8 @@ STDMETHODIMP CVLPDSubCommand::GetState(IShellItemArray* items, BOOL ok_to_be_slo
   ItemArrayState read;
   const HRESULT hr = ReadItemArrayState(items, ok_to_be_slow != FALSE, &read);
   if (hr == E_PENDING) return hr;
-  *state = SUCCEEDED(hr) && read.has_file_system && RuleEnabled(command->rule, read.kind) ? ECS_ENABLED
-                                                                                         : ECS_DISABLED;
+  *state =
+      SUCCEEDED(hr) && read.has_names && RuleEnabled(command->rule, read.kind) ? ECS_ENABLED : ECS_DISABLED;
   return S_OK;
 }
 
@@ -188,12 +193,12 @@ STDMETHODIMP CVLPDSubCommand::Invoke(IShellItemArray* items, IBindCtx*) {
   const Command* command = PositionCommand(position_);
   if (command == nullptr) return E_NOTIMPL;
   if (items == nullptr) return E_INVALIDARG;
-  auto* invocation = new (std::nothrow) Invocation{command, {}, SiteWindow(site_.Get()), {}};
-  if (invocation == nullptr) return E_OUTOFMEMORY;
-  const HRESULT hr = ReadItemArraySelection(items, invocation->selection, invocation->folder);
-  if (SUCCEEDED(hr)) CallInSingleThreadedApartment(RunInvocation, invocation);
-  delete invocation;
-  return FAILED(hr) ? hr : S_OK;
+  Invocation invocation{command, {}, SiteWindow(site_.Get()), {}};
+  const HRESULT hr = ReadItemArraySelection(items, invocation.selection, invocation.folder);
+  if (FAILED(hr)) return hr;
+  // Nothing kept, nothing to do: the classic menu is not even shown for such a selection.
+  if (invocation.selection.List().Count() > 0) CallInSingleThreadedApartment(RunInvocation, &invocation);
+  return S_OK;
 }
 
 STDMETHODIMP CVLPDSubCommand::GetFlags(EXPCMDFLAGS* flags) {
@@ -212,7 +217,9 @@ STDMETHODIMP CVLPDSubCommand::SetSite(IUnknown* site) {
   return S_OK;
 }
 
-STDMETHODIMP CVLPDSubCommand::GetSite(REFIID riid, void** out) { return SiteInterface(site_.Get(), riid, out); }
+STDMETHODIMP CVLPDSubCommand::GetSite(REFIID riid, void** out) {
+  return SiteInterface(site_.Get(), riid, out);
+}
 
 const InterfaceEntry<CVLPDCommandEnum> CVLPDCommandEnum::kInterfaces[1] = {
     {&IID_IEnumExplorerCommand, CastTo<CVLPDCommandEnum, IEnumExplorerCommand>},

@@ -111,7 +111,14 @@ HRESULT FillSelection(SelectionList& list, const WideName* names, std::size_t co
   return S_OK;
 }
 
+HRESULT ShellSelection::Hold(const WideName* names, std::size_t count) {
+  data_.Reset();
+  held_ = true;
+  return FillSelection(list_, names, count);
+}
+
 HRESULT ShellSelection::Refill() {
+  if (held_ && !data_) return S_OK;
   list_.Free();
   if (!data_) return E_UNEXPECTED;
 

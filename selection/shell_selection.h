@@ -14,10 +14,20 @@
 
 namespace vlpd {
 
+// One name as a front end without a drop list hands it over (a file-system path of a shell item):
+// `units` UTF-16 units at `text`, no terminator needed.
+struct WideName {
+  const wchar_t* text;
+  std::size_t units;
+};
+
 class ShellSelection {
  public:
   // Keeps a reference of its own on `data` (replacing any earlier one).
-  void Attach(IDataObject* data) { data_ = ComRef<IDataObject>::Share(data); }
+  void Attach(IDataObject* data) {
+    data_ = ComRef<IDataObject>::Share(data);
+    held_ = false;
+  }
   // Gives the data object back.
   void Detach() { data_.Reset(); }
 
@@ -26,20 +36,18 @@ class ShellSelection {
   // E_OUTOFMEMORY when memory runs out); success may still leave the list empty. Names of 260
   // bytes or more are left out, and so are UTF-16 names with no ANSI path that names the file
   // (see ToAnsiPath); each name kept has its UTF-16 form beside it.
+  // With names held (Hold) and no data object, the list stays as it is.
   HRESULT Refill();
   void Free() { list_.Free(); }
+  // Makes the `count` names at `names` the selection (see FillSelection), for a front end without
+  // a drop list; gives back any data object. The result is FillSelection's.
+  HRESULT Hold(const WideName* names, std::size_t count);
   const SelectionList& List() const { return list_; }
 
  private:
   ComRef<IDataObject> data_;
   SelectionList list_;
-};
-
-// One name as a front end without a drop list hands it over (a file-system path of a shell item):
-// `units` UTF-16 units at `text`, no terminator needed.
-struct WideName {
-  const wchar_t* text;
-  std::size_t units;
+  bool held_ = false;
 };
 
 // Fills `list` from the `count` names at `names`, in their order and by the drop list's rules:

@@ -2,10 +2,9 @@
 // install folder comes from the real registry and a stand-in editor records the command line it
 // was started with.
 #include <windows.h>
-// sddl.h and tlhelp32.h need windows.h before them.
+// sddl.h needs windows.h before it.
 #include <gtest/gtest.h>
 #include <sddl.h>
-#include <tlhelp32.h>
 
 #include <string>
 #include <vector>
@@ -15,6 +14,7 @@
 #include "tests/support/install_key.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/shell_data_object.h"
+#include "tests/support/stand_in_editor.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_data_object.h"
 #include "tests/support/vlpd_dll.h"
@@ -23,28 +23,9 @@
 namespace vlpd::test {
 namespace {
 
-constexpr char kExeName[] = "Vellumpad_0150.exe";
-constexpr char kQuickStandIn[] = "VLPD_STAND_IN_QUICK";          // read by the stand-in editor
+constexpr const char* kExeName = kEditorExeName;
 constexpr char kHyo[] = "\x95\\";                                // 表: its trail byte is 0x5C
 constexpr char kJapaneseFile[] = "\x83\x81\x83\x82 \x95\\.txt";  // メモ 表.txt
-
-// The stand-in editor built next to the tests: build\win32\tools\stand_in_editor.
-std::string StandInEditor() { return FindInBuildTree(std::string("tools\\stand_in_editor\\") + kExeName); }
-
-// Waits until every stand-in editor has quit (each does after about a second), so that its
-// folder can be removed. The limit only keeps a broken stand-in from hanging the run.
-void WaitForStandInsToQuit() {
-  FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot) return;
-  PROCESSENTRY32 entry = {};
-  entry.dwSize = sizeof entry;
-  if (!Process32First(snapshot.Get(), &entry)) return;
-  do {
-    if (lstrcmpiA(entry.szExeFile, kExeName) != 0) continue;
-    const KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
-    if (process) WaitForSingleObject(process.Get(), 30000);
-  } while (Process32Next(snapshot.Get(), &entry));
-}
 
 class LaunchTest : public ::testing::Test {
  protected:

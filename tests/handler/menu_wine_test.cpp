@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "handler/handler_text.h"
+#include "handler/menu_icon.h"
 #include "tests/handler/menu_reader.h"
 #include "tests/support/shell_data_object.h"
 #include "tests/support/temp_dir.h"
@@ -110,6 +112,43 @@ class MenuTest : public testing::Test {
 void ExpectUsed(HRESULT hr, int used) {
   EXPECT_EQ(HRESULT_SEVERITY(hr), SEVERITY_SUCCESS);
   EXPECT_EQ(HRESULT_CODE(hr), used);
+}
+
+// The caption carries the editor's icon: one 32-bit premultiplied bitmap of the small-icon size at
+// the system DPI, made once for every menu of the process.
+TEST_F(MenuTest, TheCaptionShowsTheEditorsIconMadeOnce) {
+  HBITMAP first = nullptr;
+  for (int round = 0; round < 3; ++round) {
+    NewShellMenu();
+    ASSERT_EQ(QueryPaths({dir_.WriteFile("icon.txt", "x")}), MAKE_HRESULT(0, 0, 9));
+    MENUITEMINFOW item = {};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_BITMAP;
+    ASSERT_TRUE(GetMenuItemInfoW(shell_menu_, 2, TRUE, &item));
+    ASSERT_NE(item.hbmpItem, nullptr);
+    if (round == 0) first = item.hbmpItem;
+    EXPECT_EQ(item.hbmpItem, first) << "a bitmap for each menu";
+  }
+  BITMAP bitmap = {};
+  ASSERT_EQ(GetObjectW(first, sizeof bitmap, &bitmap), static_cast<int>(sizeof bitmap));
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  EXPECT_EQ(SmallIconSize(dpi), GetSystemMetrics(SM_CXSMICON)) << dpi << " DPI";
+  EXPECT_EQ(bitmap.bmWidth, GetSystemMetrics(SM_CXSMICON));
+  EXPECT_EQ(bitmap.bmHeight, GetSystemMetrics(SM_CYSMICON));
+  EXPECT_EQ(bitmap.bmBitsPixel, 32);
+  ASSERT_NE(bitmap.bmBits, nullptr) << "not a DIB section";
+  const auto* pixels = static_cast<const std::uint32_t*>(bitmap.bmBits);
+  int opaque = 0;
+  for (int i = 0; i < bitmap.bmWidth * bitmap.bmHeight; ++i) {
+    const std::uint32_t alpha = pixels[i] >> 24;
+    opaque += alpha == 255 ? 1 : 0;
+    ASSERT_LE(pixels[i] & 0xFF, alpha) << i;
+    ASSERT_LE((pixels[i] >> 8) & 0xFF, alpha) << i;
+    ASSERT_LE((pixels[i] >> 16) & 0xFF, alpha) << i;
+  }
+  ReleaseDC(nullptr, screen);
+  EXPECT_GT(opaque, 0) << "the icon drew nothing";
 }
 
 TEST_F(MenuTest, CapitalTextExtensionEnablesOpenAndEncodings) {

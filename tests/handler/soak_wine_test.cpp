@@ -31,6 +31,7 @@ constexpr int kWarmUpRounds = 50;
 // per-round leak, which the long run would multiply far past these.
 constexpr long kHandleSlack = 4;                // kernel handles
 constexpr long kUserObjectSlack = 0;            // menus and windows
+constexpr long kGdiObjectSlack = 0;             // bitmaps (the caption's icon is made once)
 constexpr long long kMemorySlack = 512 * 1024;  // committed bytes
 
 int Rounds() { return std::getenv("VLPD_LONG_RUN") != nullptr ? kFullRounds : kShortRounds; }
@@ -42,6 +43,7 @@ int Rounds() { return std::getenv("VLPD_LONG_RUN") != nullptr ? kFullRounds : kS
 struct Holdings {
   long kernel_handles = 0;
   long user_objects = 0;
+  long gdi_objects = 0;
   long long committed = 0;
 };
 
@@ -66,6 +68,16 @@ long UserObjects() {
   return count;
 }
 
+// GDI objects through their handle table too: Wine matches a handle whose high word is 0 to its
+// entry of any generation, as it does for menus and windows.
+long GdiObjects() {
+  long count = 0;
+  for (UINT_PTR value = 4; value <= 0xFFFC; value += 4) {
+    if (GetObjectType(reinterpret_cast<HGDIOBJ>(value)) != 0) ++count;
+  }
+  return count;
+}
+
 long long CommittedBytes() {
   long long total = 0;
   MEMORY_BASIC_INFORMATION region;
@@ -77,7 +89,7 @@ long long CommittedBytes() {
   return total;
 }
 
-Holdings Measure() { return {KernelHandles(), UserObjects(), CommittedBytes()}; }
+Holdings Measure() { return {KernelHandles(), UserObjects(), GdiObjects(), CommittedBytes()}; }
 
 // One right-click as Explorer makes it; false when the handler did not answer as it should.
 bool RightClick(const VlpdDll& dll, IDataObject* data) {
@@ -159,14 +171,17 @@ TEST(Soak, TheMeasuresSeeAHeldHandleMenuAndMemory) {
   const Holdings before = Measure();
   const HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   const HMENU menu = CreatePopupMenu();
+  const HBITMAP bitmap = CreateBitmap(4, 4, 1, 32, nullptr);
   constexpr SIZE_T kBlock = 1 << 20;
   void* block = VirtualAlloc(nullptr, kBlock, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   const Holdings held = Measure();
   VirtualFree(block, 0, MEM_RELEASE);
+  DeleteObject(bitmap);
   DestroyMenu(menu);
   CloseHandle(event);
   EXPECT_EQ(held.kernel_handles, before.kernel_handles + 1);
   EXPECT_EQ(held.user_objects, before.user_objects + 1);
+  EXPECT_EQ(held.gdi_objects, before.gdi_objects + 1);
   EXPECT_GE(held.committed - before.committed, static_cast<long long>(kBlock));
 }
 
@@ -189,16 +204,19 @@ TEST(Soak, TwoApartmentsOfRightClicksAndNameCopiesLeaveNothingBehind) {
   EXPECT_EQ(dll.CanUnloadNow(), S_OK) << "an object of the DLL is still alive";
   const long handles = after.kernel_handles - before.kernel_handles;
   const long user_objects = after.user_objects - before.user_objects;
+  const long gdi_objects = after.gdi_objects - before.gdi_objects;
   const long long committed = after.committed - before.committed;
   std::printf("soak: %d right-clicks on each of two apartments, %d name copies\n", rounds, kCopies);
   std::printf("soak: kernel handles %ld -> %ld (%+ld)\n", before.kernel_handles, after.kernel_handles,
               handles);
   std::printf("soak: menus and windows %ld -> %ld (%+ld)\n", before.user_objects, after.user_objects,
               user_objects);
+  std::printf("soak: GDI objects %ld -> %ld (%+ld)\n", before.gdi_objects, after.gdi_objects, gdi_objects);
   std::printf("soak: committed memory %lld -> %lld bytes (%+lld)\n", before.committed, after.committed,
               committed);
   EXPECT_LE(handles, kHandleSlack);
   EXPECT_LE(user_objects, kUserObjectSlack);
+  EXPECT_LE(gdi_objects, kGdiObjectSlack);
   EXPECT_LE(committed, kMemorySlack);
 }
 

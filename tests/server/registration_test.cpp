@@ -195,13 +195,15 @@ TEST(RowTexts, EveryRegistrationRowInOrder) {
       {RegistryRoot::kClassesRoot, "Directory\\shellex\\ContextMenuHandlers\\VLPDMenu_0150", nullptr, kClsid},
       {RegistryRoot::kClassesRoot, command_key, nullptr, "VLPDMenu_0150", kCommandClsid},
       {RegistryRoot::kClassesRoot, command_key + "\\InProcServer32", nullptr, kModule, kCommandClsid},
-      {RegistryRoot::kClassesRoot, command_key + "\\InProcServer32", "ThreadingModel", "Apartment", kCommandClsid},
+      {RegistryRoot::kClassesRoot, command_key + "\\InProcServer32", "ThreadingModel", "Apartment",
+       kCommandClsid},
   };
   ASSERT_EQ(std::size(kRegistrationRows), std::size(expected));
   for (std::size_t i = 0; i < std::size(expected); ++i) {
     SCOPED_TRACE("row " + std::to_string(i + 1));
     RowTexts texts;
-    ASSERT_TRUE(BuildRowTexts(kRegistrationRows[i], kClsids.Of(kRegistrationRows[i].server_class), kModule, texts));
+    ASSERT_TRUE(
+        BuildRowTexts(kRegistrationRows[i], kClsids.Of(kRegistrationRows[i].server_class), kModule, texts));
     EXPECT_EQ(kRegistrationRows[i].root, expected[i].root);
     EXPECT_STREQ(texts.key_path, expected[i].key.c_str());
     EXPECT_EQ(texts.default_value, expected[i].name == nullptr);

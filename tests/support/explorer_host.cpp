@@ -1,0 +1,217 @@
+#include "tests/support/explorer_host.h"
+
+#include <atomic>
+#include <cstring>
+#include <memory>
+#include <utility>
+
+#include "server/clsid.h"
+
+namespace vlpd::test {
+namespace {
+
+std::wstring TakeString(LPWSTR text) {
+  std::wstring copy = text != nullptr ? text : L"";
+  CoTaskMemFree(text);
+  return copy;
+}
+
+// A reference count for the fakes below, which live on one thread at a time.
+template <typename Interface>
+class Counted : public Interface {
+ public:
+  STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
+  STDMETHODIMP_(ULONG) Release() override {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+ protected:
+  virtual ~Counted() = default;
+  // Answers for IUnknown and `iid`.
+  HRESULT Answer(REFIID riid, REFIID iid, void** out) {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, iid)) return E_NOINTERFACE;
+    *out = static_cast<Interface*>(this);
+    AddRef();
+    return S_OK;
+  }
+
+ private:
+  std::atomic<ULONG> references_{1};
+};
+
+class FakeItem final : public Counted<IShellItem> {
+ public:
+  FakeItem(std::wstring path, const FakeItems& shape)
+      : path_(std::move(path)), file_system_(shape.file_system), failing_names_(shape.failing_names) {}
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override { return Answer(riid, IID_IShellItem, out); }
+  STDMETHODIMP BindToHandler(IBindCtx*, REFGUID, REFIID, void** out) override {
+    *out = nullptr;
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP GetParent(IShellItem** parent) override {
+    *parent = nullptr;
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP GetDisplayName(SIGDN, LPWSTR* name) override {
+    *name = nullptr;
+    if (failing_names_) return E_FAIL;
+    const std::size_t bytes = (path_.size() + 1) * sizeof(wchar_t);
+    *name = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+    if (*name == nullptr) return E_OUTOFMEMORY;
+    std::memcpy(*name, path_.c_str(), bytes);
+    return S_OK;
+  }
+  STDMETHODIMP GetAttributes(SFGAOF mask, SFGAOF* attributes) override {
+    *attributes = mask & (file_system_ ? SFGAO_FILESYSTEM | SFGAO_STREAM : SFGAO_FOLDER);
+    return S_OK;
+  }
+  STDMETHODIMP Compare(IShellItem*, SICHINTF, int* order) override {
+    *order = 1;
+    return S_FALSE;
+  }
+
+ private:
+  ~FakeItem() override = default;
+  std::wstring path_;
+  bool file_system_;
+  bool failing_names_;
+};
+
+class FakeArray final : public Counted<IShellItemArray> {
+ public:
+  explicit FakeArray(FakeItems shape) : shape_(std::move(shape)) {
+    if (shape_.count == 0) shape_.count = shape_.paths.size();
+  }
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    return Answer(riid, IID_IShellItemArray, out);
+  }
+  STDMETHODIMP BindToHandler(IBindCtx*, REFGUID, REFIID, void** out) override {
+    *out = nullptr;
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP GetPropertyStore(GETPROPERTYSTOREFLAGS, REFIID, void** out) override {
+    *out = nullptr;
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP GetPropertyDescriptionList(REFPROPERTYKEY, REFIID, void** out) override {
+    *out = nullptr;
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP GetAttributes(SIATTRIBFLAGS, SFGAOF, SFGAOF* attributes) override {
+    *attributes = 0;
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP GetCount(DWORD* count) override {
+    *count = static_cast<DWORD>(shape_.count);
+    return S_OK;
+  }
+  STDMETHODIMP GetItemAt(DWORD index, IShellItem** item) override {
+    *item = nullptr;
+    if (index >= shape_.count) return E_INVALIDARG;
+    std::wstring path =
+        index < shape_.paths.size() ? shape_.paths[index] : shape_.prefix + std::to_wstring(index) + L".txt";
+    *item = new FakeItem(std::move(path), shape_);
+    return S_OK;
+  }
+  STDMETHODIMP EnumItems(IEnumShellItems** items) override {
+    *items = nullptr;
+    return E_NOTIMPL;
+  }
+
+ private:
+  ~FakeArray() override = default;
+  FakeItems shape_;
+};
+
+class Site final : public Counted<IOleWindow> {
+ public:
+  explicit Site(HWND window) : window_(window) {}
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override { return Answer(riid, IID_IOleWindow, out); }
+  STDMETHODIMP GetWindow(HWND* window) override {
+    *window = window_;
+    return S_OK;
+  }
+  STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+ private:
+  HWND window_;
+};
+
+}  // namespace
+
+ComRef<IExplorerCommand> CreateExplorerCommand(const VlpdDll& dll) {
+  ComRef<IExplorerCommand> command;
+  ComRef<IClassFactory> factory;
+  if (SUCCEEDED(dll.GetClassObject(kClsidVLPDCommand, IID_IClassFactory,
+                                   reinterpret_cast<void**>(factory.Put())))) {
+    factory->CreateInstance(nullptr, IID_IExplorerCommand, reinterpret_cast<void**>(command.Put()));
+  }
+  return command;
+}
+
+std::vector<ComRef<IExplorerCommand>> SubCommands(IExplorerCommand* root) {
+  std::vector<ComRef<IExplorerCommand>> commands;
+  ComRef<IEnumExplorerCommand> enumerator;
+  if (FAILED(root->EnumSubCommands(enumerator.Put())) || !enumerator) return commands;
+  for (;;) {
+    IExplorerCommand* next = nullptr;
+    ULONG fetched = 0;
+    if (enumerator->Next(1, &next, &fetched) != S_OK || fetched != 1) break;
+    commands.push_back(ComRef<IExplorerCommand>::Adopt(next));
+  }
+  return commands;
+}
+
+ShownCommand ShowCommand(IExplorerCommand* command, IShellItemArray* items) {
+  ShownCommand shown;
+  command->GetFlags(&shown.flags);
+  LPWSTR text = nullptr;
+  if (SUCCEEDED(command->GetTitle(items, &text))) shown.title = TakeString(text);
+  text = nullptr;
+  if (SUCCEEDED(command->GetToolTip(items, &text))) shown.tip = TakeString(text);
+  shown.state_result = command->GetState(items, FALSE, &shown.state);
+  if (shown.state_result == E_PENDING) shown.state_result = command->GetState(items, TRUE, &shown.state);
+  return shown;
+}
+
+ComRef<IShellItemArray> ShellItemArray(IDataObject* data) {
+  ComRef<IShellItemArray> items;
+  if (data != nullptr)
+    SHCreateShellItemArrayFromDataObject(data, IID_IShellItemArray, reinterpret_cast<void**>(items.Put()));
+  return items;
+}
+
+ComRef<IShellItemArray> VirtualItemArray() {
+  ComRef<IShellItem> computer;
+  ComRef<IShellItemArray> items;
+  if (SUCCEEDED(SHCreateItemFromParsingName(L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", nullptr,
+                                            IID_IShellItem, reinterpret_cast<void**>(computer.Put())))) {
+    SHCreateShellItemArrayFromShellItem(computer.Get(), IID_IShellItemArray,
+                                        reinterpret_cast<void**>(items.Put()));
+  }
+  return items;
+}
+
+ComRef<IShellItemArray> FakeItemArray(FakeItems items) {
+  return ComRef<IShellItemArray>::Adopt(new FakeArray(std::move(items)));
+}
+
+ComRef<IUnknown> WindowSite(HWND window) { return ComRef<IUnknown>::Adopt(new Site(window)); }
+
+HRESULT InvokeWithOwner(IExplorerCommand* command, IShellItemArray* items, HWND owner) {
+  ComRef<IObjectWithSite> with_site;
+  if (FAILED(command->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(with_site.Put())))) {
+    return E_NOINTERFACE;
+  }
+  ComRef<IUnknown> site = WindowSite(owner);
+  with_site->SetSite(site.Get());
+  const HRESULT hr = command->Invoke(items, nullptr);
+  with_site->SetSite(nullptr);
+  return hr;
+}
+
+}  // namespace vlpd::test

@@ -1,0 +1,29 @@
+#include "tests/support/stand_in_editor.h"
+
+#include <windows.h>
+// tlhelp32.h needs windows.h first.
+#include <tlhelp32.h>
+
+#include "tests/support/vlpd_dll.h"
+#include "win/unique_handle.h"
+
+namespace vlpd::test {
+
+std::string StandInEditor() {
+  return FindInBuildTree(std::string("tools\\stand_in_editor\\") + kEditorExeName);
+}
+
+void WaitForStandInsToQuit() {
+  FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return;
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  if (!Process32First(snapshot.Get(), &entry)) return;
+  do {
+    if (lstrcmpiA(entry.szExeFile, kEditorExeName) != 0) continue;
+    const KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
+    if (process) WaitForSingleObject(process.Get(), 30000);
+  } while (Process32Next(snapshot.Get(), &entry));
+}
+
+}  // namespace vlpd::test

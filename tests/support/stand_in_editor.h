@@ -1,0 +1,19 @@
+// The stand-in editor of the build tree (tools/stand_in_editor), which records the command line it
+// was started with in cmdline.txt beside itself.
+#pragma once
+
+#include <string>
+
+namespace vlpd::test {
+
+inline constexpr char kEditorExeName[] = "Vellumpad_0150.exe";
+inline constexpr char kQuickStandIn[] = "VLPD_STAND_IN_QUICK";  // read by the stand-in editor
+
+// The stand-in editor built next to the tests: build\win32\tools\stand_in_editor.
+std::string StandInEditor();
+
+// Waits until every stand-in editor has quit (each does after about a second), so that its
+// folder can be removed. The limit only keeps a broken stand-in from hanging the run.
+void WaitForStandInsToQuit();
+
+}  // namespace vlpd::test
