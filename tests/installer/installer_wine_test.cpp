@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "handler/handler_text.h"
@@ -34,9 +35,9 @@ std::string OnDriveZ(const char* unix_path) {
   return path;
 }
 
-std::string ClsidText() {
+std::string ClsidText(const CLSID& clsid) {
   wchar_t wide[64] = {};
-  StringFromGUID2(kClsidVLPDMenu, wide, 64);
+  StringFromGUID2(clsid, wide, 64);
   char text[64] = {};
   WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
   return text;
@@ -68,11 +69,15 @@ const std::vector<View>& Views() {
   return views;
 }
 
-// Every row the package writes: those of self-registration and the approval.
-std::vector<const RegistrationRow*> Rows() {
-  std::vector<const RegistrationRow*> rows;
-  for (const RegistrationRow& row : kRegistrationRows) rows.push_back(&row);
-  rows.push_back(&kApprovalRow);
+// Every row the package writes, with the CLSID text it is written with: those of
+// self-registration and each class's approval.
+std::vector<std::pair<const RegistrationRow*, std::string>> Rows() {
+  const std::string clsids[] = {ClsidText(kClsidVLPDMenu), ClsidText(kClsidVLPDCommand)};
+  std::vector<std::pair<const RegistrationRow*, std::string>> rows;
+  for (const RegistrationRow& row : kRegistrationRows) {
+    rows.emplace_back(&row, clsids[static_cast<int>(row.server_class)]);
+  }
+  for (const std::string& clsid : clsids) rows.emplace_back(&kApprovalRow, clsid);
   return rows;
 }
 
@@ -191,7 +196,6 @@ int UninstallEntriesNamed(const std::string& display_name) {
 class Installer : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(clsid_text_.size(), 38u);
     RemoveInstalledProducts();
     ExpectNothingOfOurs();
   }
@@ -209,9 +213,9 @@ class Installer : public ::testing::Test {
   void ExpectInstalled() const {
     for (const View& view : Views()) {
       SCOPED_TRACE(view.name);
-      for (const RegistrationRow* row : Rows()) {
+      for (const auto& [row, clsid] : Rows()) {
         RowTexts texts;
-        ASSERT_TRUE(BuildRowTexts(*row, clsid_text_.c_str(), view.Dll().c_str(), texts));
+        ASSERT_TRUE(BuildRowTexts(*row, clsid.c_str(), view.Dll().c_str(), texts));
         const std::string key = MachineKey(*row, texts);
         SCOPED_TRACE(key + " " + (texts.default_value ? "(default)" : texts.value_name));
         const Value value = ReadValue(key, texts.default_value ? nullptr : texts.value_name, view.flag);
@@ -230,9 +234,9 @@ class Installer : public ::testing::Test {
   void ExpectNothingOfOurs() const {
     for (const View& view : Views()) {
       SCOPED_TRACE(view.name);
-      for (const RegistrationRow* row : Rows()) {
+      for (const auto& [row, clsid] : Rows()) {
         RowTexts texts;
-        ASSERT_TRUE(BuildRowTexts(*row, clsid_text_.c_str(), view.Dll().c_str(), texts));
+        ASSERT_TRUE(BuildRowTexts(*row, clsid.c_str(), view.Dll().c_str(), texts));
         const std::string key = MachineKey(*row, texts);
         const Value value = ReadValue(key, texts.default_value ? nullptr : texts.value_name, view.flag);
         EXPECT_FALSE(value.found) << key;
@@ -245,7 +249,6 @@ class Installer : public ::testing::Test {
     EXPECT_EQ(InstalledProducts(), std::vector<std::string>{});
   }
 
-  const std::string clsid_text_ = ClsidText();
   const std::string package_ = OnDriveZ(kPackage);
 };
 

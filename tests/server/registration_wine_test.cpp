@@ -24,18 +24,22 @@ constexpr char kMachineKey[] = "software\\classes\\clsid\\VLPDMenu_0150";
 constexpr char kFileHook[] = "*\\shellex\\ContextMenuHandlers\\VLPDMenu_0150";
 constexpr char kFolderHook[] = "Directory\\shellex\\ContextMenuHandlers\\VLPDMenu_0150";
 
-// The CLSID's registry form, made here with StringFromGUID2 rather than the server's own path.
-std::string ClsidText() {
+// A CLSID's registry form, made here with StringFromGUID2 rather than the server's own path.
+std::string ClsidText(const CLSID& clsid) {
   wchar_t wide[64] = {};
-  StringFromGUID2(kClsidVLPDMenu, wide, 64);
+  StringFromGUID2(clsid, wide, 64);
   char text[64] = {};
   WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
   return text;
 }
 
-const std::string kClsid = ClsidText();
+const std::string kClsid = ClsidText(kClsidVLPDMenu);
 const std::string kClassKey = "CLSID\\" + kClsid;
 const std::string kServerKey = kClassKey + "\\InProcServer32";
+// The Windows 11 menu's class: its class key and server, and its approval; no hooks.
+const std::string kCommandClsid = ClsidText(kClsidVLPDCommand);
+const std::string kCommandClassKey = "CLSID\\" + kCommandClsid;
+const std::string kCommandServerKey = kCommandClassKey + "\\InProcServer32";
 
 struct Value {
   bool found = false;
@@ -103,9 +107,13 @@ std::string Dump(HKEY root, const std::string& key) {
 // Every place registration writes to, as one text.
 std::string Snapshot() {
   const Value approval = ReadValue(HKEY_LOCAL_MACHINE, kApproved, kClsid.c_str());
+  const Value command_approval = ReadValue(HKEY_LOCAL_MACHINE, kApproved, kCommandClsid.c_str());
   return "class " + Dump(HKEY_CLASSES_ROOT, kClassKey) + " machine " + Dump(HKEY_LOCAL_MACHINE, kMachineKey) +
          " files " + Dump(HKEY_CLASSES_ROOT, kFileHook) + " folders " + Dump(HKEY_CLASSES_ROOT, kFolderHook) +
-         " approval " + (approval.found ? std::to_string(approval.type) + "=" + approval.bytes : "-");
+         " approval " + (approval.found ? std::to_string(approval.type) + "=" + approval.bytes : "-") +
+         " command " + Dump(HKEY_CLASSES_ROOT, kCommandClassKey) + " command approval " +
+         (command_approval.found ? std::to_string(command_approval.type) + "=" + command_approval.bytes
+                                 : "-");
 }
 
 // Deletes row 4's key, or the link a test put in its place: opened as a link, so that a link is
@@ -145,10 +153,12 @@ void RemoveAllEntries() {
   DeleteMachineKey();
   RegDeleteTreeA(HKEY_CLASSES_ROOT, kFileHook);
   RegDeleteTreeA(HKEY_CLASSES_ROOT, kFolderHook);
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, kCommandClassKey.c_str());
   HKEY approved = nullptr;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kApproved, 0, KEY_SET_VALUE, &approved) == ERROR_SUCCESS) {
     const RegKey guard(approved);
     RegDeleteValueA(approved, kClsid.c_str());
+    RegDeleteValueA(approved, kCommandClsid.c_str());
   }
 }
 
@@ -194,7 +204,8 @@ class Registration : public ::testing::Test {
   }
   void TearDown() override {
     RemoveAllEntries();
-    EXPECT_EQ(Snapshot(), "class - machine - files - folders - approval -") << "entries left behind";
+    EXPECT_EQ(Snapshot(), "class - machine - files - folders - approval - command - command approval -")
+        << "entries left behind";
   }
 
   std::string Quoted(const std::string& path) const { return "\"" + path + "\""; }
@@ -215,6 +226,10 @@ class Registration : public ::testing::Test {
         {HKEY_CLASSES_ROOT, kFileHook, nullptr, kClsid},
         {HKEY_CLASSES_ROOT, kFolderHook, nullptr, kClsid},
         {HKEY_LOCAL_MACHINE, kApproved, kClsid.c_str(), "VLPDMenu_0150"},
+        {HKEY_CLASSES_ROOT, kCommandClassKey, nullptr, "VLPDMenu_0150"},
+        {HKEY_CLASSES_ROOT, kCommandServerKey, nullptr, module_path},
+        {HKEY_CLASSES_ROOT, kCommandServerKey, "ThreadingModel", "Apartment"},
+        {HKEY_LOCAL_MACHINE, kApproved, kCommandClsid.c_str(), "VLPDMenu_0150"},
     };
     for (const Row& row : rows) {
       SCOPED_TRACE(row.key + " " + (row.name == nullptr ? "(default)" : row.name));
@@ -238,6 +253,8 @@ class Registration : public ::testing::Test {
     EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kMachineKey, nullptr).bytes, Stored(kClsid));
     EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kApproved, kClsid.c_str()).found);
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kApproved));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kCommandClassKey));
+    EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kApproved, kCommandClsid.c_str()).found);
   }
 
   VlpdDll dll_;
