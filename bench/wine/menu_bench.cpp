@@ -1,7 +1,9 @@
 // Times one QueryContextMenu call (selection refill from the shell's data object, attribute
 // read, kind decision, submenu built and inserted) under Wine, and a whole right-click (class
 // factory, Initialize, QueryContextMenu, Release) for one and 7,500 names against the host
-// building the same twelve-entry submenu itself. A timing program, not a test:
+// building the same twelve-entry submenu itself; then the Windows 11 menu (the root's state and
+// the subcommands' enumeration, titles and states) beside the classic right-click for the same
+// selections. A timing program, not a test:
 //   cmake --preset win32 -B build/win32-bench -DVLPD_BENCH=ON
 //   cmake --build build/win32-bench --target menu_bench
 //   tools/wine-run.sh build/win32-bench/bench/wine/menu_bench.exe
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "handler/command_table.h"
+#include "handler/explorer_command.h"
 #include "handler/vlpd_menu.h"
 #include "server/class_factory.h"
 #include "server/clsid.h"
@@ -285,6 +288,91 @@ void CompareRightClicks(IDataObject* one, IDataObject* many, IDataObject* copyin
               Median(fetch_one), Median(fetch_many));
 }
 
+// What Explorer of Windows 11 does to show the menu: a new root through the class factory, its
+// state (again when told E_PENDING) and title, and every subcommand's flags, title and state. -1
+// when a step fails or the root is hidden.
+double Windows11MenuMicros(IShellItemArray* items) {
+  LARGE_INTEGER from;
+  LARGE_INTEGER to;
+  QueryPerformanceCounter(&from);
+  int shown = 0;
+  {
+    vlpd::ComRef<IClassFactory> factory;
+    vlpd::ComRef<IExplorerCommand> root;
+    vlpd::ComRef<IEnumExplorerCommand> commands;
+    EXPCMDSTATE state = ECS_HIDDEN;
+    LPWSTR title = nullptr;
+    if (SUCCEEDED(vlpd::GetVLPDMenuClassObject(vlpd::kClsidVLPDCommand, IID_IClassFactory,
+                                               reinterpret_cast<void**>(factory.Put()))) &&
+        SUCCEEDED(
+            factory->CreateInstance(nullptr, IID_IExplorerCommand, reinterpret_cast<void**>(root.Put()))) &&
+        (root->GetState(items, FALSE, &state) != E_PENDING ||
+         SUCCEEDED(root->GetState(items, TRUE, &state))) &&
+        state == ECS_ENABLED && SUCCEEDED(root->GetTitle(items, &title)) &&
+        SUCCEEDED(root->EnumSubCommands(commands.Put()))) {
+      CoTaskMemFree(title);
+      IExplorerCommand* command = nullptr;
+      ULONG fetched = 0;
+      while (commands->Next(1, &command, &fetched) == S_OK) {
+        EXPCMDFLAGS flags = 0;
+        command->GetFlags(&flags);
+        title = nullptr;
+        if ((flags & ECF_ISSEPARATOR) == 0 && SUCCEEDED(command->GetTitle(items, &title)))
+          CoTaskMemFree(title);
+        if (command->GetState(items, FALSE, &state) == E_PENDING) command->GetState(items, TRUE, &state);
+        command->Release();
+        ++shown;
+      }
+    }
+  }
+  QueryPerformanceCounter(&to);
+  return shown == vlpd::kSubmenuEntries ? Micros(from, to) : -1.0;
+}
+
+// Both menus for one name and for kManyNames names, in interleaved rounds of one run.
+void CompareMenus(IDataObject* one, IDataObject* many) {
+  vlpd::ComRef<IShellItemArray> one_items;
+  vlpd::ComRef<IShellItemArray> many_items;
+  SHCreateShellItemArrayFromDataObject(one, IID_IShellItemArray, reinterpret_cast<void**>(one_items.Put()));
+  SHCreateShellItemArrayFromDataObject(many, IID_IShellItemArray, reinterpret_cast<void**>(many_items.Put()));
+  if (!one_items || !many_items) {
+    std::printf("no shell item arrays for the menu comparison\n");
+    return;
+  }
+  std::vector<double> classic_one;
+  std::vector<double> modern_one;
+  std::vector<double> classic_many;
+  std::vector<double> modern_many;
+  for (int round = 0; round < kRounds; ++round) {
+    classic_one.push_back(OnFreshMenu([one](HMENU menu) { return RightClickMicros(one, menu); }));
+    modern_one.push_back(Windows11MenuMicros(one_items.Get()));
+  }
+  double spent = 0;
+  while (static_cast<int>(modern_many.size()) < kManyRoundsAtLeast || spent < kManyBudgetSeconds * 1e6) {
+    classic_many.push_back(OnFreshMenu([many](HMENU menu) { return RightClickMicros(many, menu); }));
+    modern_many.push_back(Windows11MenuMicros(many_items.Get()));
+    if (classic_many.back() < 0 || modern_many.back() < 0) break;
+    spent += classic_many.back() + modern_many.back();
+  }
+  for (const std::vector<double>* samples : {&classic_one, &modern_one, &classic_many, &modern_many}) {
+    if (std::find_if(samples->begin(), samples->end(), [](double m) { return m < 0; }) != samples->end()) {
+      std::printf("a menu was not shown in full\n");
+      return;
+    }
+  }
+  std::printf(
+      "Windows 11 menu (factory, root state and title, 12 subcommands with titles and states) beside\n"
+      "the classic right-click, one run; median (fastest):\n");
+  std::printf("  %-34s %10.1f us (%9.1f)  classic %10.1f us (%9.1f)  %6.2fx (%.2fx) the classic\n",
+              "one name", Median(modern_one), Fastest(modern_one), Median(classic_one), Fastest(classic_one),
+              Median(modern_one) / Median(classic_one), Fastest(modern_one) / Fastest(classic_one));
+  std::printf(
+      "  %-34s %10.1f us (%9.1f)  classic %10.1f us (%9.1f)  %6.2fx (%.2fx) the classic  %zu rounds\n",
+      "7,500 names", Median(modern_many), Fastest(modern_many), Median(classic_many), Fastest(classic_many),
+      Median(modern_many) / Median(classic_many), Fastest(modern_many) / Fastest(classic_many),
+      modern_many.size());
+}
+
 }  // namespace
 
 int main() {
@@ -320,6 +408,7 @@ int main() {
     CopyingDataObject copying(Wide(first));
     if (one && many) {
       CompareRightClicks(one.Get(), many.Get(), &copying);
+      CompareMenus(one.Get(), many.Get());
     } else {
       std::printf("no data object for the right-click comparison\n");
     }

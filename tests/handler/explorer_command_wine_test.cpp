@@ -197,7 +197,7 @@ class ExplorerCommandTest : public testing::Test {
   Outcome Modern(const Case& c) {
     Outcome outcome;
     ComRef<IShellItemArray> items = Items(c);
-    ComRef<IExplorerCommand> root = CreateExplorerCommand(dll_);
+    ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
     if (!root) return outcome;
     const ShownCommand shown = ShowCommand(root.Get(), items.Get());
     EXPECT_EQ(shown.flags, static_cast<EXPCMDFLAGS>(ECF_HASSUBCOMMANDS));
@@ -276,7 +276,7 @@ TEST_F(ExplorerCommandTest, BothMenusShowTheSameItemsAndDoTheSame) {
 }
 
 TEST_F(ExplorerCommandTest, TheRootNamesTheModulesIcon) {
-  ComRef<IExplorerCommand> root = CreateExplorerCommand(dll_);
+  ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
   ASSERT_TRUE(root);
   LPWSTR icon = nullptr;
   ASSERT_EQ(root->GetIcon(nullptr, &icon), S_OK);
@@ -315,7 +315,7 @@ TEST_F(ExplorerCommandTest, InvokedFromAnotherThreadTheSaveDialogAndMessagesStil
       CoInitializeEx(nullptr, apartment);
       {
         ComRef<IShellItemArray> items = Items(project);
-        ComRef<IExplorerCommand> root = CreateExplorerCommand(dll_);
+        ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
         std::vector<ComRef<IExplorerCommand>> commands = SubCommands(root.Get());
         if (commands.size() == 12) {
           create = InvokeWithOwner(commands[9].Get(), items.Get(), owner_.Get());
@@ -365,7 +365,7 @@ TEST_F(ExplorerCommandTest, EveryCommandSurvivesHostileItemArrays) {
       {"20,000 items", FakeItemArray(many), ECS_ENABLED, 20000},
   };
   RemoveInstallKey();
-  ComRef<IExplorerCommand> root = CreateExplorerCommand(dll_);
+  ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
   ASSERT_TRUE(root);
   std::vector<ComRef<IExplorerCommand>> commands = SubCommands(root.Get());
   ASSERT_EQ(commands.size(), 12u);

@@ -5,8 +5,6 @@
 #include <memory>
 #include <utility>
 
-#include "server/clsid.h"
-
 namespace vlpd::test {
 namespace {
 
@@ -142,16 +140,6 @@ class Site final : public Counted<IOleWindow> {
 };
 
 }  // namespace
-
-ComRef<IExplorerCommand> CreateExplorerCommand(const VlpdDll& dll) {
-  ComRef<IExplorerCommand> command;
-  ComRef<IClassFactory> factory;
-  if (SUCCEEDED(dll.GetClassObject(kClsidVLPDCommand, IID_IClassFactory,
-                                   reinterpret_cast<void**>(factory.Put())))) {
-    factory->CreateInstance(nullptr, IID_IExplorerCommand, reinterpret_cast<void**>(command.Put()));
-  }
-  return command;
-}
 
 std::vector<ComRef<IExplorerCommand>> SubCommands(IExplorerCommand* root) {
   std::vector<ComRef<IExplorerCommand>> commands;

@@ -1,6 +1,6 @@
-// Plays the Explorer of Windows 11 against the built DLL: its command tree through COM, the shell
-// item arrays it hands over (Wine's own, or fakes with the odd shapes a shell may produce), and
-// the site that names the owner window.
+// Plays the Explorer of Windows 11: the command tree of a root command, the shell item arrays it
+// hands over (Wine's own, or fakes with the odd shapes a shell may produce), and the site that
+// names the owner window. Shared by the Wine tests and the demo; no test framework inside.
 #pragma once
 
 #include <windows.h>
@@ -10,13 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/vlpd_dll.h"
 #include "win/unique_handle.h"
 
 namespace vlpd::test {
-
-// The root command, made through the DLL's class factory as Explorer makes it.
-ComRef<IExplorerCommand> CreateExplorerCommand(const VlpdDll& dll);
 
 // The root's subcommands in order, as its enumerator hands them out one at a time.
 std::vector<ComRef<IExplorerCommand>> SubCommands(IExplorerCommand* root);

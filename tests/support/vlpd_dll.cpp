@@ -46,6 +46,16 @@ ComRef<IContextMenu> VlpdDll::CreateHandler() const {
   return handler;
 }
 
+ComRef<IExplorerCommand> VlpdDll::CreateExplorerCommand() const {
+  ComRef<IExplorerCommand> command;
+  ComRef<IClassFactory> factory;
+  if (SUCCEEDED(
+          GetClassObject(kClsidVLPDCommand, IID_IClassFactory, reinterpret_cast<void**>(factory.Put())))) {
+    factory->CreateInstance(nullptr, IID_IExplorerCommand, reinterpret_cast<void**>(command.Put()));
+  }
+  return command;
+}
+
 ShownMenu::~ShownMenu() {
   if (menu != nullptr) DestroyMenu(menu);
 }

@@ -26,6 +26,8 @@ class VlpdDll {
   HRESULT CanUnloadNow() const;
   // A new handler through a new class factory, as the shell makes one per context menu.
   ComRef<IContextMenu> CreateHandler() const;
+  // A new root of the Windows 11 menu, made the same way.
+  ComRef<IExplorerCommand> CreateExplorerCommand() const;
 
  private:
   std::string path_;

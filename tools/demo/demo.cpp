@@ -1,7 +1,8 @@
 // Plays the Windows shell for VLPDMenu.dll on the sample files, the way Explorer would: it gets
 // the shell's data object for a selection, creates the handler through the registry, builds and
-// shows the context menu, and chooses commands. What the handler does is printed (UTF-8) and
-// two screenshots are saved.
+// shows the context menu, and chooses commands; then it plays the Explorer of Windows 11 with the
+// shell's item array and the command tree. What the handler does is printed (UTF-8) and two
+// screenshots are saved.
 //
 // Usage: vlpd_demo.exe <samples folder> <screenshot folder>
 // Exit code 0 when every step worked, 1 when a step failed, 2 when a step hung.
@@ -14,6 +15,8 @@
 #include <vector>
 
 #include "handler/command_table.h"
+#include "server/clsid.h"
+#include "tests/support/explorer_host.h"
 #include "tools/demo/console.h"
 #include "tools/demo/folder_view.h"
 #include "tools/demo/menu_printer.h"
@@ -24,6 +27,12 @@
 
 namespace vlpd::demo {
 namespace {
+
+using test::InvokeWithOwner;
+using test::ShellItemArray;
+using test::ShowCommand;
+using test::ShownCommand;
+using test::SubCommands;
 
 // The offsets of the commands the demo chooses.
 constexpr UINT kOffsetEuc = 2;
@@ -124,6 +133,7 @@ struct Demo {
   std::string samples;  // ANSI
   std::string shots;    // ANSI
   HWND window = nullptr;
+  std::string classic_command_line;  // what the editor got from the classic menu
   Watchdog watchdog;
   MessageBoxGuard boxes;
 };
@@ -198,8 +208,9 @@ void TextFileStep(Demo& demo) {
     Fail("the editor did not record its command line in " + Cp932ToUtf8(record));
   } else {
     // The stand-in editor records its command line as the first line.
+    demo.classic_command_line = SplitLines(command_line).front();
     Print("   The editor was started with this command line:\n     " +
-          Cp932ToUtf8(SplitLines(command_line).front()) + "\n");
+          Cp932ToUtf8(demo.classic_command_line) + "\n");
   }
 }
 
@@ -295,6 +306,81 @@ void CopyNamesStep(Demo& demo) {
   PrintLines(text);
 }
 
+// Windows 11's Explorer on the file of step 1: the item array Wine's shell makes of the selection,
+// the root made through the registry, its subcommands, and the same command chosen.
+void Windows11Step(Demo& demo) {
+  const std::string name = Ansi("日記_EUC.txt");
+  Print("\n5. Windows 11's menu (the top of Explorer's right-click menu) on the same file: " +
+        Cp932ToUtf8(demo.samples + "\\" + name) + "\n");
+  ComRef<IDataObject> data = ShellSelection(demo.samples, {name});
+  ComRef<IShellItemArray> items = ShellItemArray(data.Get());
+  if (!items) {
+    Fail("Wine's shell made no item array of the selection");
+    return;
+  }
+  ComRef<IExplorerCommand> root;
+  const HRESULT made = CoCreateInstance(kClsidVLPDCommand, nullptr, CLSCTX_INPROC_SERVER,
+                                        IID_IExplorerCommand, reinterpret_cast<void**>(root.Put()));
+  if (FAILED(made) || !root) {
+    Fail("CoCreateInstance of the Windows 11 menu's class failed");
+    return;
+  }
+  wchar_t clsid[64] = {};
+  StringFromGUID2(kClsidVLPDCommand, clsid, 64);
+  LPWSTR icon = nullptr;
+  root->GetIcon(items.Get(), &icon);
+  const ShownCommand shown = ShowCommand(root.Get(), items.Get());
+  Print("   " + Utf8(clsid) + " made through the registry; the item array comes from Wine's shell\n");
+  Print("   The root reads \"" + Utf8(shown.title) + "\", icon " + Utf8(icon != nullptr ? icon : L"(none)") +
+        ((shown.flags & ECF_HASSUBCOMMANDS) != 0 ? ", with subcommands" : ", without subcommands") +
+        (shown.state == ECS_ENABLED ? ", shown" : ", hidden") + "; its subcommands:\n");
+  CoTaskMemFree(icon);
+  const std::vector<ComRef<IExplorerCommand>> commands = SubCommands(root.Get());
+  IExplorerCommand* chosen = nullptr;
+  std::wstring chosen_title;
+  UINT offset = 0;
+  for (const ComRef<IExplorerCommand>& command : commands) {
+    const ShownCommand sub = ShowCommand(command.Get(), items.Get());
+    if ((sub.flags & ECF_ISSEPARATOR) != 0) {
+      Print("     ────────────\n");
+      continue;
+    }
+    Print("     " + PadTo(Utf8(sub.title), 20) +
+          PadTo(sub.state == ECS_ENABLED ? "enabled" : "disabled", 10) + Utf8(sub.tip) + "\n");
+    if (offset++ == kOffsetEuc) {
+      chosen = command.Get();
+      chosen_title = sub.title;
+    }
+  }
+  if (commands.size() != kSubmenu.size() || chosen == nullptr || shown.state != ECS_ENABLED) {
+    Fail("the root or its subcommands are not the classic submenu's");
+    return;
+  }
+  std::string install;
+  if (!ReadInstallFolder(install)) return;
+  const std::string record = install + "\\cmdline.txt";
+  DeleteFileA(record.c_str());
+  Print("   Chose \"" + Utf8(chosen_title) + "\" and invoked it with the item array.\n");
+  demo.watchdog.Arm("starting the editor from the Windows 11 menu", kStepSeconds);
+  const HRESULT result = InvokeWithOwner(chosen, items.Get(), demo.window);
+  demo.watchdog.Disarm();
+  if (ReportMessageBoxes(demo.boxes) > 0) return;
+  std::string command_line;
+  if (FAILED(result)) {
+    Fail("Invoke failed");
+  } else if (!WaitForFile(record, 10000) || !ReadWholeFile(record, command_line)) {
+    Fail("the editor did not record its command line in " + Cp932ToUtf8(record));
+  } else {
+    const std::string line = SplitLines(command_line).front();
+    Print("   The editor was started with this command line:\n     " + Cp932ToUtf8(line) + "\n");
+    if (line == demo.classic_command_line) {
+      Print("   The same command line as the classic menu's in step 1.\n");
+    } else {
+      Fail("the command line differs from the classic menu's");
+    }
+  }
+}
+
 int Run(int argc, char** argv) {
   PrepareConsole();
   if (argc != 3) {
@@ -332,6 +418,7 @@ int Run(int argc, char** argv) {
     ProjectFileStep(demo);
     FolderStep(demo);
     CopyNamesStep(demo);
+    Windows11Step(demo);
 
     DestroyWindow(demo.window);
     PumpMessages(100);
