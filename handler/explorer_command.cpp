@@ -112,7 +112,7 @@ STDMETHODIMP CVLPDCommand::GetCanonicalName(GUID* name) {
 STDMETHODIMP CVLPDCommand::GetState(IShellItemArray* items, BOOL ok_to_be_slow, EXPCMDSTATE* state) {
   if (state == nullptr) return E_POINTER;
   ItemArrayState read;
-  const HRESULT hr = ReadItemArrayState(items, ok_to_be_slow != FALSE, &read);
+  const HRESULT hr = StateOf(items, ok_to_be_slow != FALSE, &read);
   if (hr == E_PENDING) return hr;
   *state = SUCCEEDED(hr) && read.has_names ? ECS_ENABLED : ECS_HIDDEN;
   return S_OK;
@@ -129,7 +129,7 @@ STDMETHODIMP CVLPDCommand::GetFlags(EXPCMDFLAGS* flags) {
 STDMETHODIMP CVLPDCommand::EnumSubCommands(IEnumExplorerCommand** commands) {
   if (commands == nullptr) return E_POINTER;
   *commands = nullptr;
-  return QueryNewObject(new (std::nothrow) CVLPDCommandEnum(0, site_.Get()), IID_IEnumExplorerCommand,
+  return QueryNewObject(new (std::nothrow) CVLPDCommandEnum(0, this, site_.Get()), IID_IEnumExplorerCommand,
                         reinterpret_cast<void**>(commands));
 }
 
@@ -140,13 +140,26 @@ STDMETHODIMP CVLPDCommand::SetSite(IUnknown* site) {
 
 STDMETHODIMP CVLPDCommand::GetSite(REFIID riid, void** out) { return SiteInterface(site_.Get(), riid, out); }
 
+HRESULT CVLPDCommand::StateOf(IShellItemArray* items, bool may_touch_disk, ItemArrayState* state) {
+  if (items != nullptr && items == read_items_.Get()) {
+    *state = read_state_;
+    return S_OK;
+  }
+  const HRESULT hr = ReadItemArrayState(items, may_touch_disk, state);
+  if (hr == S_OK && items != nullptr) {
+    read_items_ = ComRef<IShellItemArray>::Share(items);
+    read_state_ = *state;
+  }
+  return hr;
+}
+
 const InterfaceEntry<CVLPDSubCommand> CVLPDSubCommand::kInterfaces[2] = {
     {&IID_IExplorerCommand, CastTo<CVLPDSubCommand, IExplorerCommand>},
     {&IID_IObjectWithSite, CastTo<CVLPDSubCommand, IObjectWithSite>},
 };
 
-CVLPDSubCommand::CVLPDSubCommand(int position, IUnknown* site)
-    : position_(position), site_(ComRef<IUnknown>::Share(site)) {}
+CVLPDSubCommand::CVLPDSubCommand(int position, CVLPDCommand* root, IUnknown* site)
+    : position_(position), root_(ComRef<CVLPDCommand>::Share(root)), site_(ComRef<IUnknown>::Share(site)) {}
 
 STDMETHODIMP CVLPDSubCommand::GetTitle(IShellItemArray*, LPWSTR* name) {
   if (name == nullptr) return E_POINTER;
@@ -182,7 +195,7 @@ STDMETHODIMP CVLPDSubCommand::GetState(IShellItemArray* items, BOOL ok_to_be_slo
     return S_OK;
   }
   ItemArrayState read;
-  const HRESULT hr = ReadItemArrayState(items, ok_to_be_slow != FALSE, &read);
+  const HRESULT hr = root_->StateOf(items, ok_to_be_slow != FALSE, &read);
   if (hr == E_PENDING) return hr;
   *state =
       SUCCEEDED(hr) && read.has_names && RuleEnabled(command->rule, read.kind) ? ECS_ENABLED : ECS_DISABLED;
@@ -225,16 +238,16 @@ const InterfaceEntry<CVLPDCommandEnum> CVLPDCommandEnum::kInterfaces[1] = {
     {&IID_IEnumExplorerCommand, CastTo<CVLPDCommandEnum, IEnumExplorerCommand>},
 };
 
-CVLPDCommandEnum::CVLPDCommandEnum(int next, IUnknown* site)
-    : next_(next), site_(ComRef<IUnknown>::Share(site)) {}
+CVLPDCommandEnum::CVLPDCommandEnum(int next, CVLPDCommand* root, IUnknown* site)
+    : next_(next), root_(ComRef<CVLPDCommand>::Share(root)), site_(ComRef<IUnknown>::Share(site)) {}
 
 STDMETHODIMP CVLPDCommandEnum::Next(ULONG count, IExplorerCommand** commands, ULONG* fetched) {
   if (commands == nullptr || (count > 1 && fetched == nullptr)) return E_POINTER;
   ULONG made = 0;
   HRESULT hr = S_OK;
   while (made < count && next_ < kSubmenuEntries) {
-    hr = QueryNewObject(new (std::nothrow) CVLPDSubCommand(next_, site_.Get()), IID_IExplorerCommand,
-                        reinterpret_cast<void**>(&commands[made]));
+    hr = QueryNewObject(new (std::nothrow) CVLPDSubCommand(next_, root_.Get(), site_.Get()),
+                        IID_IExplorerCommand, reinterpret_cast<void**>(&commands[made]));
     if (FAILED(hr)) break;
     ++made;
     ++next_;
@@ -264,8 +277,8 @@ STDMETHODIMP CVLPDCommandEnum::Reset() {
 STDMETHODIMP CVLPDCommandEnum::Clone(IEnumExplorerCommand** copy) {
   if (copy == nullptr) return E_POINTER;
   *copy = nullptr;
-  return QueryNewObject(new (std::nothrow) CVLPDCommandEnum(next_, site_.Get()), IID_IEnumExplorerCommand,
-                        reinterpret_cast<void**>(copy));
+  return QueryNewObject(new (std::nothrow) CVLPDCommandEnum(next_, root_.Get(), site_.Get()),
+                        IID_IEnumExplorerCommand, reinterpret_cast<void**>(copy));
 }
 
 }  // namespace vlpd

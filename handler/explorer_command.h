@@ -8,6 +8,7 @@
 // The shell headers need windows.h first.
 #include <shobjidl.h>
 
+#include "handler/explorer_selection.h"
 #include "win/com_object.h"
 #include "win/unique_handle.h"
 
@@ -35,11 +36,19 @@ class CVLPDCommand final : public ComObject<CVLPDCommand, IExplorerCommand, IObj
   STDMETHODIMP SetSite(IUnknown* site) override;
   STDMETHODIMP GetSite(REFIID riid, void** out) override;
 
+  // The state of `items` for the root and every subcommand (see ReadItemArrayState), read once
+  // for the array the shell asks about: it asks the root and then each subcommand in turn, and
+  // every read goes to the shell items. A state that needs the disk is read again next time.
+  HRESULT StateOf(IShellItemArray* items, bool may_touch_disk, ItemArrayState* state);
+
  private:
   friend ComObject;
   ~CVLPDCommand() = default;
 
   ComRef<IUnknown> site_;
+  // The array last read and its state; the reference keeps another array from taking its address.
+  ComRef<IShellItemArray> read_items_;
+  ItemArrayState read_state_;
 };
 
 // One position of the submenu: a command row or a separator.
@@ -47,8 +56,8 @@ class CVLPDSubCommand final : public ComObject<CVLPDSubCommand, IExplorerCommand
  public:
   static const InterfaceEntry<CVLPDSubCommand> kInterfaces[2];
 
-  // `position` indexes the submenu (kSubmenu); `site` is the root's, until the shell sets another.
-  CVLPDSubCommand(int position, IUnknown* site);
+  // `position` indexes the submenu (kSubmenu); the site is the root's, until the shell sets another.
+  CVLPDSubCommand(int position, CVLPDCommand* root, IUnknown* site);
 
   STDMETHODIMP GetTitle(IShellItemArray* items, LPWSTR* name) override;
   STDMETHODIMP GetIcon(IShellItemArray* items, LPWSTR* icon) override;
@@ -67,6 +76,7 @@ class CVLPDSubCommand final : public ComObject<CVLPDSubCommand, IExplorerCommand
   ~CVLPDSubCommand() = default;
 
   int position_;
+  ComRef<CVLPDCommand> root_;
   ComRef<IUnknown> site_;
 };
 
@@ -75,7 +85,7 @@ class CVLPDCommandEnum final : public ComObject<CVLPDCommandEnum, IEnumExplorerC
  public:
   static const InterfaceEntry<CVLPDCommandEnum> kInterfaces[1];
 
-  CVLPDCommandEnum(int next, IUnknown* site);
+  CVLPDCommandEnum(int next, CVLPDCommand* root, IUnknown* site);
 
   STDMETHODIMP Next(ULONG count, IExplorerCommand** commands, ULONG* fetched) override;
   STDMETHODIMP Skip(ULONG count) override;
@@ -87,6 +97,7 @@ class CVLPDCommandEnum final : public ComObject<CVLPDCommandEnum, IEnumExplorerC
   ~CVLPDCommandEnum() = default;
 
   int next_;
+  ComRef<CVLPDCommand> root_;
   ComRef<IUnknown> site_;
 };
 

@@ -352,17 +352,21 @@ TEST_F(ExplorerCommandTest, EveryCommandSurvivesHostileItemArrays) {
   virtual_items.file_system = false;
   FakeItems many;
   many.count = 20000;
+  FakeItems foreign;
+  foreign.paths = {L"C:\\fake\\caf\u00e9.txt"};
   const struct {
     const char* name;
     ComRef<IShellItemArray> items;
     EXPCMDSTATE root_state;
     std::size_t clipboard_lines;  // after the copy command; 0: the clipboard is left alone
+    bool pending;                 // without the disk the state cannot be told
   } arrays[] = {
-      {"no array", {}, ECS_HIDDEN, 0},
-      {"empty", FakeItemArray({}), ECS_HIDDEN, 0},
-      {"failing names", FakeItemArray(failing), ECS_HIDDEN, 0},
-      {"no file-system item", FakeItemArray(virtual_items), ECS_HIDDEN, 0},
-      {"20,000 items", FakeItemArray(many), ECS_ENABLED, 20000},
+      {"no array", {}, ECS_HIDDEN, 0, false},
+      {"empty", FakeItemArray({}), ECS_HIDDEN, 0, false},
+      {"failing names", FakeItemArray(failing), ECS_HIDDEN, 0, false},
+      {"no file-system item", FakeItemArray(virtual_items), ECS_HIDDEN, 0, false},
+      {"a name outside the code page that no file has", FakeItemArray(foreign), ECS_HIDDEN, 0, true},
+      {"20,000 items that no disk holds", FakeItemArray(many), ECS_ENABLED, 20000, false},
   };
   RemoveInstallKey();
   ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
@@ -371,6 +375,8 @@ TEST_F(ExplorerCommandTest, EveryCommandSurvivesHostileItemArrays) {
   ASSERT_EQ(commands.size(), 12u);
   for (const auto& array : arrays) {
     SCOPED_TRACE(array.name);
+    EXPCMDSTATE quick = 0;
+    EXPECT_EQ(root->GetState(array.items.Get(), FALSE, &quick), array.pending ? E_PENDING : S_OK);
     const ShownCommand shown = ShowCommand(root.Get(), array.items.Get());
     EXPECT_EQ(shown.state, array.root_state);
     EXPECT_EQ(root->Invoke(array.items.Get(), nullptr), E_NOTIMPL);
