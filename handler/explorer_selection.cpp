@@ -36,15 +36,19 @@ class TaskString {
 
 constexpr SFGAOF kAskedAttributes = SFGAO_FILESYSTEM | SFGAO_FOLDER | SFGAO_STREAM;
 
-// The file-system path of item `index`, with the item's attributes; false for an item that is
-// not in the file system or cannot be read (the shell's drop list would not name it either).
+// The file-system path of item `index`, with the item's attributes when `attributes` is given (a
+// shell item may read them anew for every call); false for an item that is not in the file system
+// or cannot be read (the shell's drop list would not name it either).
 bool ReadItem(IShellItemArray* items, DWORD index, TaskString& path, SFGAOF* attributes) {
   ComRef<IShellItem> item;
   if (FAILED(items->GetItemAt(index, item.Put())) || !item) return false;
-  *attributes = 0;
-  if (FAILED(item->GetAttributes(kAskedAttributes, attributes)) || (*attributes & SFGAO_FILESYSTEM) == 0) {
-    return false;
+  if (attributes != nullptr) {
+    *attributes = 0;
+    if (FAILED(item->GetAttributes(kAskedAttributes, attributes)) || (*attributes & SFGAO_FILESYSTEM) == 0) {
+      return false;
+    }
   }
+  // An item outside the file system has no file-system path.
   return SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, path.Put())) && path.Get() != nullptr;
 }
 
@@ -98,7 +102,8 @@ HRESULT ReadItemArrayState(IShellItemArray* items, bool may_touch_disk, ItemArra
   for (DWORD index = 0; index < count; ++index) {
     TaskString path;
     SFGAOF attributes = 0;
-    if (!ReadItem(items, index, path, &attributes)) continue;
+    // Only the first name's attributes count: after it, any name kept makes the selection several.
+    if (!ReadItem(items, index, path, state->has_names ? nullptr : &attributes)) continue;
     char ansi[kAnsiPathBufferSize];
     std::size_t length = 0;
     const std::size_t units = std::wcslen(path.Get());
@@ -131,8 +136,7 @@ HRESULT ReadItemArraySelection(IShellItemArray* items, ShellSelection& selection
   if (!names.Reserve(count)) return E_OUTOFMEMORY;
   for (DWORD index = 0; index < count; ++index) {
     TaskString path;
-    SFGAOF attributes = 0;
-    if (ReadItem(items, index, path, &attributes)) names.Add(path.Release());
+    if (ReadItem(items, index, path, nullptr)) names.Add(path.Release());
   }
   hr = selection.Hold(names.Names(), names.Count());
   if (FAILED(hr)) return hr;

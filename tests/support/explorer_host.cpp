@@ -54,9 +54,10 @@ class FakeItem final : public Counted<IShellItem> {
     *parent = nullptr;
     return E_NOTIMPL;
   }
-  STDMETHODIMP GetDisplayName(SIGDN, LPWSTR* name) override {
+  STDMETHODIMP GetDisplayName(SIGDN form, LPWSTR* name) override {
     *name = nullptr;
-    if (failing_names_) return E_FAIL;
+    // As the shell's: an item outside the file system has no file-system path.
+    if (failing_names_ || (form == SIGDN_FILESYSPATH && !file_system_)) return E_FAIL;
     const std::size_t bytes = (path_.size() + 1) * sizeof(wchar_t);
     *name = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
     if (*name == nullptr) return E_OUTOFMEMORY;
