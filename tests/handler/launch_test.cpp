@@ -12,9 +12,9 @@
 
 #include "handler/handler_text.h"
 #include "handler/install_folder.h"
+#include "tests/host/shell_data_object.h"
 #include "tests/support/install_key.h"
 #include "tests/support/message_box_watcher.h"
-#include "tests/support/shell_data_object.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_data_object.h"
 #include "tests/support/vlpd_dll.h"
@@ -162,7 +162,7 @@ TEST_F(LaunchTest, NamesOutsideTheCodePageOpenByTheirShortPathsNeverByALookalike
     SCOPED_TRACE(Narrow(name));
     const std::wstring file = temp_.WriteFileW(name, "text");
     DeleteFileA((folder + "\\cmdline.txt").c_str());
-    auto data = ShellDataObject(temp_.WidePath(), {name});
+    auto data = host::ShellDataObject(temp_.WidePath(), {name});
     ASSERT_TRUE(data);
     EXPECT_EQ(InvokeOn(data.Get(), 2u), S_OK);
     EXPECT_EQ(Recorded(folder), Expected(folder + "\\", "/E ", temp_.Path() + "\\" + ShortAlias(file)));

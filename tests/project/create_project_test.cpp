@@ -12,8 +12,8 @@
 
 #include "project/project_text.h"
 #include "project/save_dialog_ids.h"
+#include "tests/host/shell_data_object.h"
 #include "tests/support/message_box_watcher.h"
-#include "tests/support/shell_data_object.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_data_object.h"
 #include "tests/support/vlpd_dll.h"
@@ -500,7 +500,7 @@ TEST_F(CreateProjectTest, ShellDataObjectAndFolderWalkInListingOrder) {
   dir.WriteFile("docs\\two.txt", kUtf8Text);
   dir.WriteFile("docs\\inner\\three.txt", kEucText);
   dir.WriteFile("top.txt", kUtf16LeText);
-  ComRef<IDataObject> data = ShellDataObject(dir.Path(), {"top.txt", "docs"});
+  ComRef<IDataObject> data = host::ShellDataObject(dir.Path(), {"top.txt", "docs"});
   ASSERT_TRUE(data);
   MessageBoxWatcher boxes;
 
@@ -537,7 +537,7 @@ TEST_F(CreateProjectTest, NamesOutsideTheCodePageAreListedByTheirShortNames) {
   std::vector<std::string> aliases;
   for (const std::wstring& name : names) aliases.push_back(ShortAlias(dir.WriteFileW(name, kShiftJisText)));
   dir.WriteFile("cafe.txt", kEucText);  // what a plain conversion makes of the first name
-  ComRef<IDataObject> data = ShellDataObject(dir.WidePath(), names);
+  ComRef<IDataObject> data = host::ShellDataObject(dir.WidePath(), names);
   ASSERT_TRUE(data);
   MessageBoxWatcher boxes;
 

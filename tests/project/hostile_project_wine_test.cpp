@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "project/project_text.h"
+#include "tests/host/wide_text.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/save_dialog_user.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_data_object.h"
 #include "tests/support/vlpd_dll.h"
-#include "tests/support/wide_text.h"
 #include "win/unique_handle.h"
 
 namespace vlpd::test {
@@ -120,7 +120,7 @@ TEST_F(HostileProjectTest, TheSaveDialogOpensInTheInvokingFolder) {
 
 TEST_F(HostileProjectTest, ATreeOneHundredLevelsDeepListsWhatCanBeNamed) {
   TempDir dir("vlpd_deep");
-  std::wstring folder = L"\\\\?\\" + Wide(dir / "deep");
+  std::wstring folder = L"\\\\?\\" + host::Wide(dir / "deep");
   std::vector<std::string> files;  // every file of the tree, as an ANSI path without the prefix
   for (int level = 0; level < 100; ++level) {
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) << level;
@@ -154,7 +154,7 @@ TEST_F(HostileProjectTest, ATreeOneHundredLevelsDeepListsWhatCanBeNamed) {
       EXPECT_EQ(listed.count(file), 1u) << file;
     }
   }
-  RemoveLongTree(L"\\\\?\\" + Wide(dir / "deep"));
+  RemoveLongTree(L"\\\\?\\" + host::Wide(dir / "deep"));
   EXPECT_TRUE(boxes_.Seen().empty());
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "handler/command_table.h"
+#include "tests/host/shell_data_object.h"
 #include "tools/demo/console.h"
 #include "tools/demo/folder_view.h"
 #include "tools/demo/menu_printer.h"
@@ -130,7 +131,7 @@ struct Demo {
 
 // The handler the shell makes for a right-click on these items of `folder` (ANSI names).
 ComRef<IContextMenu> HandlerFor(const std::string& folder, const std::vector<std::string>& names) {
-  ComRef<IDataObject> data = ShellSelection(folder, names);
+  ComRef<IDataObject> data = host::ShellDataObject(folder, names);
   if (!data) {
     Fail("the shell gave no data object for the selection");
     return {};
