@@ -116,9 +116,15 @@ SelectionKind DecideSelectionKind(bool is_folder, int count, const char* first_p
 // "/P " to open a project file as text; null for any other offset.
 const char* OpenSwitch(int offset);
 
+// QueryContextMenu flags, as the shell passes them.
+inline constexpr std::uint32_t kMenuDefaultOnly = 0x1;  // CMF_DEFAULTONLY
+inline constexpr std::uint32_t kMenuVerbsOnly = 0x2;    // CMF_VERBSONLY
+inline constexpr std::uint32_t kMenuExplore = 0x4;      // CMF_EXPLORE
+inline constexpr std::uint32_t kMenuNoVerbs = 0x8;      // CMF_NOVERBS
+
 // The flags test of QueryContextMenu: true when the submenu is to be added for `flags`.
-// Only the low four bits count: none set, CMF_VERBSONLY (2) or CMF_EXPLORE (4) accept; the
-// rest (CMF_DEFAULTONLY 1 and CMF_NOVERBS 8 alone) reject.
+// Only the four flags above count: none set, kMenuVerbsOnly or kMenuExplore accept; the rest
+// (kMenuDefaultOnly and kMenuNoVerbs alone) reject.
 bool MenuFlagsAccepted(std::uint32_t flags);
 
 }  // namespace vlpd

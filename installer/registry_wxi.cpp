@@ -1,7 +1,7 @@
 // Writes the rows that DllRegisterServer walks (server/registry_rows.h), with the server's CLSIDs
-// (server/clsid.h), as a WiX include of RegistryValue elements: each of the installer's components
-// includes it, so the package writes exactly what self-registration writes. Runs on the build
-// machine:
+// (server/clsid_value.h), as a WiX include of RegistryValue elements: each of the installer's
+// components includes it, so the package writes exactly what self-registration writes. Runs on
+// the build machine:
 //   registry_wxi OUTPUT MODULE_PATH
 // MODULE_PATH is the data of the rows that name the module, as the package formats it (for
 // example [$(var.ServerFolder)]VLPDMenu.dll, a folder property that the including file picks).
@@ -10,19 +10,19 @@
 #include <utility>
 #include <vector>
 
-#include "server/clsid.h"
+#include "server/clsid_value.h"
 #include "server/registry_rows.h"
 
 namespace vlpd {
 namespace {
 
 // The registry form of a CLSID, as StringFromIID writes it.
-std::string ClsidText(const CLSID& clsid) {
+std::string ClsidText(const ClsidValue& clsid) {
   char text[39];
   std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                static_cast<unsigned>(clsid.Data1), clsid.Data2, clsid.Data3, clsid.Data4[0], clsid.Data4[1],
-                clsid.Data4[2], clsid.Data4[3], clsid.Data4[4], clsid.Data4[5], clsid.Data4[6],
-                clsid.Data4[7]);
+                static_cast<unsigned>(clsid.data1), clsid.data2, clsid.data3, clsid.data4[0], clsid.data4[1],
+                clsid.data4[2], clsid.data4[3], clsid.data4[4], clsid.data4[5], clsid.data4[6],
+                clsid.data4[7]);
   return text;
 }
 
@@ -78,8 +78,8 @@ std::string RowElement(const RegistrationRow& row, const char* clsid_text, const
 }
 
 int Run(const char* output, const char* module_path) {
-  const std::string context_menu = ClsidText(kClsidVLPDMenu);
-  const std::string explorer_command = ClsidText(kClsidVLPDCommand);
+  const std::string context_menu = ClsidText(kClsidValue);
+  const std::string explorer_command = ClsidText(kCommandClsidValue);
   const ClsidTexts clsids = {{context_menu.c_str(), explorer_command.c_str()}};
   std::string include =
       "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"

@@ -1,17 +1,21 @@
-// The server's class identifiers. Fixed for good: registry entries, the package and callers depend
-// on them.
+// The server's class identifiers as Windows takes them.
 #pragma once
 
 #include <windows.h>
 
+#include "server/clsid_value.h"
+
 namespace vlpd {
 
-// {0B6A3946-3576-42A4-99A1-C99BBFFCE590}
-inline constexpr CLSID kClsidVLPDMenu = {
-    0x0b6a3946, 0x3576, 0x42a4, {0x99, 0xa1, 0xc9, 0x9b, 0xbf, 0xfc, 0xe5, 0x90}};
+constexpr CLSID ToClsid(const ClsidValue& value) {
+  return {value.data1,
+          value.data2,
+          value.data3,
+          {value.data4[0], value.data4[1], value.data4[2], value.data4[3], value.data4[4], value.data4[5],
+           value.data4[6], value.data4[7]}};
+}
 
-// The command tree of the menu Windows 11 shows first. {7C3E5B2A-9D41-4F6E-A8B0-3E2D1C5F6A94}
-inline constexpr CLSID kClsidVLPDCommand = {
-    0x7c3e5b2a, 0x9d41, 0x4f6e, {0xa8, 0xb0, 0x3e, 0x2d, 0x1c, 0x5f, 0x6a, 0x94}};
+inline constexpr CLSID kClsidVLPDMenu = ToClsid(kClsidValue);
+inline constexpr CLSID kClsidVLPDCommand = ToClsid(kCommandClsidValue);
 
 }  // namespace vlpd

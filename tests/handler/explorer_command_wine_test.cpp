@@ -18,19 +18,32 @@
 
 #include "handler/handler_text.h"
 #include "project/project_text.h"
+#include "tests/host/explorer_host.h"
+#include "tests/host/message_box_watcher.h"
+#include "tests/host/shell_data_object.h"
+#include "tests/host/wide_text.h"
 #include "tests/support/clipboard.h"
-#include "tests/support/explorer_host.h"
 #include "tests/support/install_key.h"
-#include "tests/support/message_box_watcher.h"
 #include "tests/support/save_dialog_user.h"
-#include "tests/support/shell_data_object.h"
 #include "tests/support/stand_in_editor.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/vlpd_dll.h"
-#include "tests/support/wide_text.h"
 
 namespace vlpd::test {
 namespace {
+
+using host::FakeItemArray;
+using host::FakeItems;
+using host::FindDialog;
+using host::InvokeWithOwner;
+using host::SeenBox;
+using host::ShellDataObject;
+using host::ShellItemArray;
+using host::ShowCommand;
+using host::ShownCommand;
+using host::SubCommands;
+using host::VirtualItemArray;
+using host::Wide;
 
 constexpr UINT kFirstId = 100;
 
@@ -226,7 +239,7 @@ class ExplorerCommandTest : public testing::Test {
   VlpdDll dll_;
   InstallKeyGuard registry_;
   TempDir temp_{"vlpd_two_menus"};
-  MessageBoxWatcher boxes_;
+  host::MessageBoxWatcher boxes_;
   HiddenWindow owner_;
   std::string editor_;
   std::string folder_;

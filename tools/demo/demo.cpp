@@ -10,13 +10,16 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "handler/command_table.h"
 #include "server/clsid.h"
-#include "tests/support/explorer_host.h"
+#include "tests/host/explorer_host.h"
+#include "tests/host/message_box_watcher.h"
+#include "tests/host/shell_data_object.h"
 #include "tools/demo/console.h"
 #include "tools/demo/folder_view.h"
 #include "tools/demo/menu_printer.h"
@@ -28,11 +31,11 @@
 namespace vlpd::demo {
 namespace {
 
-using test::InvokeWithOwner;
-using test::ShellItemArray;
-using test::ShowCommand;
-using test::ShownCommand;
-using test::SubCommands;
+using host::InvokeWithOwner;
+using host::ShellItemArray;
+using host::ShowCommand;
+using host::ShownCommand;
+using host::SubCommands;
 
 // The offsets of the commands the demo chooses.
 constexpr UINT kOffsetEuc = 2;
@@ -115,9 +118,11 @@ bool ReadInstallFolder(std::string& install) {
 }
 
 // Returns how many boxes there were.
-size_t ReportMessageBoxes(MessageBoxGuard& boxes) {
-  const std::vector<std::string> seen = boxes.Take();
-  for (const std::string& box : seen) Fail("the handler showed a message box: " + box);
+size_t ReportMessageBoxes(host::MessageBoxWatcher& boxes) {
+  const std::vector<host::SeenBox> seen = boxes.Take();
+  for (const host::SeenBox& box : seen) {
+    Fail("the handler showed a message box: [" + Cp932ToUtf8(box.title) + "] " + Cp932ToUtf8(box.text));
+  }
   return seen.size();
 }
 
@@ -135,12 +140,12 @@ struct Demo {
   HWND window = nullptr;
   std::string classic_command_line;  // what the editor got from the classic menu
   Watchdog watchdog;
-  MessageBoxGuard boxes;
+  host::MessageBoxWatcher boxes{std::set<std::string>{}};  // every box
 };
 
 // The handler the shell makes for a right-click on these items of `folder` (ANSI names).
 ComRef<IContextMenu> HandlerFor(const std::string& folder, const std::vector<std::string>& names) {
-  ComRef<IDataObject> data = ShellSelection(folder, names);
+  ComRef<IDataObject> data = host::ShellDataObject(folder, names);
   if (!data) {
     Fail("the shell gave no data object for the selection");
     return {};
@@ -312,7 +317,7 @@ void Windows11Step(Demo& demo) {
   const std::string name = Ansi("日記_EUC.txt");
   Print("\n5. Windows 11's menu (the top of Explorer's right-click menu) on the same file: " +
         Cp932ToUtf8(demo.samples + "\\" + name) + "\n");
-  ComRef<IDataObject> data = ShellSelection(demo.samples, {name});
+  ComRef<IDataObject> data = host::ShellDataObject(demo.samples, {name});
   ComRef<IShellItemArray> items = ShellItemArray(data.Get());
   if (!items) {
     Fail("Wine's shell made no item array of the selection");

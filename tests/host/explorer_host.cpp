@@ -1,11 +1,11 @@
-#include "tests/support/explorer_host.h"
+#include "tests/host/explorer_host.h"
 
 #include <atomic>
 #include <cstring>
 #include <memory>
 #include <utility>
 
-namespace vlpd::test {
+namespace vlpd::host {
 namespace {
 
 std::wstring TakeString(LPWSTR text) {
@@ -203,4 +203,4 @@ HRESULT InvokeWithOwner(IExplorerCommand* command, IShellItemArray* items, HWND 
   return hr;
 }
 
-}  // namespace vlpd::test
+}  // namespace vlpd::host

@@ -12,7 +12,7 @@
 
 #include "win/unique_handle.h"
 
-namespace vlpd::test {
+namespace vlpd::host {
 
 // The root's subcommands in order, as its enumerator hands them out one at a time.
 std::vector<ComRef<IExplorerCommand>> SubCommands(IExplorerCommand* root);
@@ -50,4 +50,4 @@ ComRef<IUnknown> WindowSite(HWND window);
 // Invokes `command` with the site of `owner`, as Explorer does for the chosen item.
 HRESULT InvokeWithOwner(IExplorerCommand* command, IShellItemArray* items, HWND owner);
 
-}  // namespace vlpd::test
+}  // namespace vlpd::host
