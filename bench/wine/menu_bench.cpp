@@ -329,13 +329,17 @@ double Windows11MenuMicros(IShellItemArray* items) {
   return shown == vlpd::kSubmenuEntries ? Micros(from, to) : -1.0;
 }
 
-// Both menus for one name and for kManyNames names, in interleaved rounds of one run.
-void CompareMenus(IDataObject* one, IDataObject* many) {
+// Both menus for one name and for kManyNames names of the large folder, and for the one name of
+// a folder that holds nothing else (Wine's shell items read their folder anew for every
+// attribute and name asked), in interleaved rounds of one run.
+void CompareMenus(IDataObject* one, IDataObject* many, IDataObject* lone) {
   vlpd::ComRef<IShellItemArray> one_items;
   vlpd::ComRef<IShellItemArray> many_items;
+  vlpd::ComRef<IShellItemArray> lone_items;
   SHCreateShellItemArrayFromDataObject(one, IID_IShellItemArray, reinterpret_cast<void**>(one_items.Put()));
   SHCreateShellItemArrayFromDataObject(many, IID_IShellItemArray, reinterpret_cast<void**>(many_items.Put()));
-  if (!one_items || !many_items) {
+  SHCreateShellItemArrayFromDataObject(lone, IID_IShellItemArray, reinterpret_cast<void**>(lone_items.Put()));
+  if (!one_items || !many_items || !lone_items) {
     std::printf("no shell item arrays for the menu comparison\n");
     return;
   }
@@ -343,9 +347,13 @@ void CompareMenus(IDataObject* one, IDataObject* many) {
   std::vector<double> modern_one;
   std::vector<double> classic_many;
   std::vector<double> modern_many;
+  std::vector<double> classic_lone;
+  std::vector<double> modern_lone;
   for (int round = 0; round < kRounds; ++round) {
     classic_one.push_back(OnFreshMenu([one](HMENU menu) { return RightClickMicros(one, menu); }));
     modern_one.push_back(Windows11MenuMicros(one_items.Get()));
+    classic_lone.push_back(OnFreshMenu([lone](HMENU menu) { return RightClickMicros(lone, menu); }));
+    modern_lone.push_back(Windows11MenuMicros(lone_items.Get()));
   }
   double spent = 0;
   while (static_cast<int>(modern_many.size()) < kManyRoundsAtLeast || spent < kManyBudgetSeconds * 1e6) {
@@ -354,7 +362,8 @@ void CompareMenus(IDataObject* one, IDataObject* many) {
     if (classic_many.back() < 0 || modern_many.back() < 0) break;
     spent += classic_many.back() + modern_many.back();
   }
-  for (const std::vector<double>* samples : {&classic_one, &modern_one, &classic_many, &modern_many}) {
+  for (const std::vector<double>* samples :
+       {&classic_one, &modern_one, &classic_many, &modern_many, &classic_lone, &modern_lone}) {
     if (std::find_if(samples->begin(), samples->end(), [](double m) { return m < 0; }) != samples->end()) {
       std::printf("a menu was not shown in full\n");
       return;
@@ -366,6 +375,10 @@ void CompareMenus(IDataObject* one, IDataObject* many) {
   std::printf("  %-34s %10.1f us (%9.1f)  classic %10.1f us (%9.1f)  %6.2fx (%.2fx) the classic\n",
               "one name", Median(modern_one), Fastest(modern_one), Median(classic_one), Fastest(classic_one),
               Median(modern_one) / Median(classic_one), Fastest(modern_one) / Fastest(classic_one));
+  std::printf("  %-34s %10.1f us (%9.1f)  classic %10.1f us (%9.1f)  %6.2fx (%.2fx) the classic\n",
+              "one name alone in its folder", Median(modern_lone), Fastest(modern_lone), Median(classic_lone),
+              Fastest(classic_lone), Median(modern_lone) / Median(classic_lone),
+              Fastest(modern_lone) / Fastest(classic_lone));
   std::printf(
       "  %-34s %10.1f us (%9.1f)  classic %10.1f us (%9.1f)  %6.2fx (%.2fx) the classic  %zu rounds\n",
       "7,500 names", Median(modern_many), Fastest(modern_many), Median(classic_many), Fastest(classic_many),
@@ -406,9 +419,14 @@ int main() {
     char first[MAX_PATH] = {};
     std::snprintf(first, sizeof first, "%s\\%s", folder.c_str(), many_names[0].c_str());
     CopyingDataObject copying(Wide(first));
-    if (one && many) {
+    const std::string lone_folder = folder + "\\lone";
+    CreateDirectoryA(lone_folder.c_str(), nullptr);
+    vlpd::FileHandle(CreateFileA((lone_folder + "\\lone.txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                                 CREATE_ALWAYS, 0, nullptr));
+    const vlpd::ComRef<IDataObject> lone = ShellDataObject(lone_folder, {"lone.txt"});
+    if (one && many && lone) {
       CompareRightClicks(one.Get(), many.Get(), &copying);
-      CompareMenus(one.Get(), many.Get());
+      CompareMenus(one.Get(), many.Get(), lone.Get());
     } else {
       std::printf("no data object for the right-click comparison\n");
     }
@@ -416,6 +434,8 @@ int main() {
 
   for (const std::string& name : names) DeleteFileA((folder + "\\" + name).c_str());
   for (const std::string& name : many_names) DeleteFileA((folder + "\\" + name).c_str());
+  DeleteFileA((folder + "\\lone\\lone.txt").c_str());
+  RemoveDirectoryA((folder + "\\lone").c_str());
   RemoveDirectoryA(folder.c_str());
   CoUninitialize();
   return 0;
