@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cstring>
-#include <memory>
 #include <utility>
 
 namespace vlpd::host {
@@ -14,10 +13,21 @@ std::wstring TakeString(LPWSTR text) {
   return copy;
 }
 
-// A reference count for the fakes below, which live on one thread at a time.
+template <typename T>
+HRESULT NotImplemented(T** out) {
+  *out = nullptr;
+  return E_NOTIMPL;
+}
+
+// The fakes' IUnknown: one reference count, and answers for IUnknown and `Interface`.
 template <typename Interface>
 class Counted : public Interface {
  public:
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    *out = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, __uuidof(Interface)) ? this : nullptr;
+    if (*out != nullptr) AddRef();
+    return *out != nullptr ? S_OK : E_NOINTERFACE;
+  }
   STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
   STDMETHODIMP_(ULONG) Release() override {
     const ULONG left = --references_;
@@ -27,15 +37,6 @@ class Counted : public Interface {
 
  protected:
   virtual ~Counted() = default;
-  // Answers for IUnknown and `iid`.
-  HRESULT Answer(REFIID riid, REFIID iid, void** out) {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, iid)) return E_NOINTERFACE;
-    *out = static_cast<Interface*>(this);
-    AddRef();
-    return S_OK;
-  }
 
  private:
   std::atomic<ULONG> references_{1};
@@ -43,29 +44,20 @@ class Counted : public Interface {
 
 class FakeItem final : public Counted<IShellItem> {
  public:
-  FakeItem(std::wstring path, const FakeItems& shape)
-      : path_(std::move(path)), file_system_(shape.file_system), failing_names_(shape.failing_names) {}
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override { return Answer(riid, IID_IShellItem, out); }
-  STDMETHODIMP BindToHandler(IBindCtx*, REFGUID, REFIID, void** out) override {
-    *out = nullptr;
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP GetParent(IShellItem** parent) override {
-    *parent = nullptr;
-    return E_NOTIMPL;
-  }
+  FakeItem(std::wstring path, const FakeItems& shape) : path_(std::move(path)), shape_(shape) {}
+  STDMETHODIMP BindToHandler(IBindCtx*, REFGUID, REFIID, void** out) override { return NotImplemented(out); }
+  STDMETHODIMP GetParent(IShellItem** parent) override { return NotImplemented(parent); }
   STDMETHODIMP GetDisplayName(SIGDN form, LPWSTR* name) override {
     *name = nullptr;
     // As the shell's: an item outside the file system has no file-system path.
-    if (failing_names_ || (form == SIGDN_FILESYSPATH && !file_system_)) return E_FAIL;
+    if (shape_.failing_names || (form == SIGDN_FILESYSPATH && !shape_.file_system)) return E_FAIL;
     const std::size_t bytes = (path_.size() + 1) * sizeof(wchar_t);
     *name = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
-    if (*name == nullptr) return E_OUTOFMEMORY;
-    std::memcpy(*name, path_.c_str(), bytes);
-    return S_OK;
+    if (*name != nullptr) std::memcpy(*name, path_.c_str(), bytes);
+    return *name != nullptr ? S_OK : E_OUTOFMEMORY;
   }
   STDMETHODIMP GetAttributes(SFGAOF mask, SFGAOF* attributes) override {
-    *attributes = mask & (file_system_ ? SFGAO_FILESYSTEM | SFGAO_STREAM : SFGAO_FOLDER);
+    *attributes = mask & (shape_.file_system ? SFGAO_FILESYSTEM | SFGAO_STREAM : SFGAO_FOLDER);
     return S_OK;
   }
   STDMETHODIMP Compare(IShellItem*, SICHINTF, int* order) override {
@@ -74,10 +66,8 @@ class FakeItem final : public Counted<IShellItem> {
   }
 
  private:
-  ~FakeItem() override = default;
   std::wstring path_;
-  bool file_system_;
-  bool failing_names_;
+  FakeItems shape_;  // its flags only
 };
 
 class FakeArray final : public Counted<IShellItemArray> {
@@ -85,20 +75,12 @@ class FakeArray final : public Counted<IShellItemArray> {
   explicit FakeArray(FakeItems shape) : shape_(std::move(shape)) {
     if (shape_.count == 0) shape_.count = shape_.paths.size();
   }
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-    return Answer(riid, IID_IShellItemArray, out);
-  }
-  STDMETHODIMP BindToHandler(IBindCtx*, REFGUID, REFIID, void** out) override {
-    *out = nullptr;
-    return E_NOTIMPL;
-  }
+  STDMETHODIMP BindToHandler(IBindCtx*, REFGUID, REFIID, void** out) override { return NotImplemented(out); }
   STDMETHODIMP GetPropertyStore(GETPROPERTYSTOREFLAGS, REFIID, void** out) override {
-    *out = nullptr;
-    return E_NOTIMPL;
+    return NotImplemented(out);
   }
   STDMETHODIMP GetPropertyDescriptionList(REFPROPERTYKEY, REFIID, void** out) override {
-    *out = nullptr;
-    return E_NOTIMPL;
+    return NotImplemented(out);
   }
   STDMETHODIMP GetAttributes(SIATTRIBFLAGS, SFGAOF, SFGAOF* attributes) override {
     *attributes = 0;
@@ -111,25 +93,22 @@ class FakeArray final : public Counted<IShellItemArray> {
   STDMETHODIMP GetItemAt(DWORD index, IShellItem** item) override {
     *item = nullptr;
     if (index >= shape_.count) return E_INVALIDARG;
-    std::wstring path =
-        index < shape_.paths.size() ? shape_.paths[index] : shape_.prefix + std::to_wstring(index) + L".txt";
-    *item = new FakeItem(std::move(path), shape_);
+    FakeItems flags = shape_;
+    flags.paths.clear();
+    *item = new FakeItem(
+        index < shape_.paths.size() ? shape_.paths[index] : shape_.prefix + std::to_wstring(index) + L".txt",
+        flags);
     return S_OK;
   }
-  STDMETHODIMP EnumItems(IEnumShellItems** items) override {
-    *items = nullptr;
-    return E_NOTIMPL;
-  }
+  STDMETHODIMP EnumItems(IEnumShellItems** items) override { return NotImplemented(items); }
 
  private:
-  ~FakeArray() override = default;
   FakeItems shape_;
 };
 
 class Site final : public Counted<IOleWindow> {
  public:
   explicit Site(HWND window) : window_(window) {}
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override { return Answer(riid, IID_IOleWindow, out); }
   STDMETHODIMP GetWindow(HWND* window) override {
     *window = window_;
     return S_OK;
@@ -146,10 +125,9 @@ std::vector<ComRef<IExplorerCommand>> SubCommands(IExplorerCommand* root) {
   std::vector<ComRef<IExplorerCommand>> commands;
   ComRef<IEnumExplorerCommand> enumerator;
   if (FAILED(root->EnumSubCommands(enumerator.Put())) || !enumerator) return commands;
-  for (;;) {
-    IExplorerCommand* next = nullptr;
-    ULONG fetched = 0;
-    if (enumerator->Next(1, &next, &fetched) != S_OK || fetched != 1) break;
+  IExplorerCommand* next = nullptr;
+  ULONG fetched = 0;
+  while (enumerator->Next(1, &next, &fetched) == S_OK && fetched == 1) {
     commands.push_back(ComRef<IExplorerCommand>::Adopt(next));
   }
   return commands;
@@ -169,8 +147,9 @@ ShownCommand ShowCommand(IExplorerCommand* command, IShellItemArray* items) {
 
 ComRef<IShellItemArray> ShellItemArray(IDataObject* data) {
   ComRef<IShellItemArray> items;
-  if (data != nullptr)
+  if (data != nullptr) {
     SHCreateShellItemArrayFromDataObject(data, IID_IShellItemArray, reinterpret_cast<void**>(items.Put()));
+  }
   return items;
 }
 
@@ -189,14 +168,12 @@ ComRef<IShellItemArray> FakeItemArray(FakeItems items) {
   return ComRef<IShellItemArray>::Adopt(new FakeArray(std::move(items)));
 }
 
-ComRef<IUnknown> WindowSite(HWND window) { return ComRef<IUnknown>::Adopt(new Site(window)); }
-
 HRESULT InvokeWithOwner(IExplorerCommand* command, IShellItemArray* items, HWND owner) {
   ComRef<IObjectWithSite> with_site;
   if (FAILED(command->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(with_site.Put())))) {
     return E_NOINTERFACE;
   }
-  ComRef<IUnknown> site = WindowSite(owner);
+  ComRef<IUnknown> site = ComRef<IUnknown>::Adopt(new Site(owner));
   with_site->SetSite(site.Get());
   const HRESULT hr = command->Invoke(items, nullptr);
   with_site->SetSite(nullptr);

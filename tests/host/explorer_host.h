@@ -44,10 +44,8 @@ struct FakeItems {
 };
 ComRef<IShellItemArray> FakeItemArray(FakeItems items);
 
-// A site that answers IOleWindow with `window`, as Explorer's menu presenter does.
-ComRef<IUnknown> WindowSite(HWND window);
-
-// Invokes `command` with the site of `owner`, as Explorer does for the chosen item.
+// Invokes `command` with a site that answers IOleWindow with `owner`, as Explorer's menu
+// presenter does for the chosen item.
 HRESULT InvokeWithOwner(IExplorerCommand* command, IShellItemArray* items, HWND owner);
 
 }  // namespace vlpd::host
