@@ -419,7 +419,7 @@ int main() {
     char first[MAX_PATH] = {};
     std::snprintf(first, sizeof first, "%s\\%s", folder.c_str(), many_names[0].c_str());
     CopyingDataObject copying(Wide(first));
-    const std::string lone_folder = folder + "\\lone";
+    const std::string lone_folder = folder + "_lone";
     CreateDirectoryA(lone_folder.c_str(), nullptr);
     vlpd::FileHandle(CreateFileA((lone_folder + "\\lone.txt").c_str(), GENERIC_WRITE, 0, nullptr,
                                  CREATE_ALWAYS, 0, nullptr));
@@ -434,8 +434,8 @@ int main() {
 
   for (const std::string& name : names) DeleteFileA((folder + "\\" + name).c_str());
   for (const std::string& name : many_names) DeleteFileA((folder + "\\" + name).c_str());
-  DeleteFileA((folder + "\\lone\\lone.txt").c_str());
-  RemoveDirectoryA((folder + "\\lone").c_str());
+  DeleteFileA((folder + "_lone\\lone.txt").c_str());
+  RemoveDirectoryA((folder + "_lone").c_str());
   RemoveDirectoryA(folder.c_str());
   CoUninitialize();
   return 0;
