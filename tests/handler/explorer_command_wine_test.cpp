@@ -32,20 +32,6 @@
 namespace vlpd::test {
 namespace {
 
-using host::FakeItemArray;
-using host::FakeItems;
-using host::FindDialog;
-using host::InvokeWithOwner;
-using host::MessageBoxWatcher;
-using host::SeenBox;
-using host::ShellDataObject;
-using host::ShellItemArray;
-using host::ShowCommand;
-using host::ShownCommand;
-using host::SubCommands;
-using host::VirtualItemArray;
-using host::Wide;
-
 constexpr UINT kFirstId = 100;
 constexpr std::size_t kCreateProjectPosition = 9;
 

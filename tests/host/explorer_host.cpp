@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-namespace vlpd::host {
+namespace vlpd::test {
 namespace {
 
 std::wstring TakeString(LPWSTR text) {
@@ -180,4 +180,4 @@ HRESULT InvokeWithOwner(IExplorerCommand* command, IShellItemArray* items, HWND 
   return hr;
 }
 
-}  // namespace vlpd::host
+}  // namespace vlpd::test

@@ -12,7 +12,7 @@
 
 #include "win/unique_handle.h"
 
-namespace vlpd::host {
+namespace vlpd::test {
 
 // The root's subcommands in order, as its enumerator hands them out one at a time.
 std::vector<ComRef<IExplorerCommand>> SubCommands(IExplorerCommand* root);
@@ -48,4 +48,4 @@ ComRef<IShellItemArray> FakeItemArray(FakeItems items);
 // presenter does for the chosen item.
 HRESULT InvokeWithOwner(IExplorerCommand* command, IShellItemArray* items, HWND owner);
 
-}  // namespace vlpd::host
+}  // namespace vlpd::test

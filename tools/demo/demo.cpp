@@ -31,11 +31,11 @@
 namespace vlpd::demo {
 namespace {
 
-using host::InvokeWithOwner;
-using host::ShellItemArray;
-using host::ShowCommand;
-using host::ShownCommand;
-using host::SubCommands;
+using test::InvokeWithOwner;
+using test::ShellItemArray;
+using test::ShowCommand;
+using test::ShownCommand;
+using test::SubCommands;
 
 // The offsets of the commands the demo chooses.
 constexpr UINT kOffsetEuc = 2;
@@ -317,7 +317,7 @@ void Windows11Step(Demo& demo) {
   const std::string name = Ansi("日記_EUC.txt");
   Print("\n5. Windows 11's menu (the top of Explorer's right-click menu) on the same file: " +
         Cp932ToUtf8(demo.samples + "\\" + name) + "\n");
-  ComRef<IDataObject> data = host::ShellDataObject(demo.samples, {name});
+  ComRef<IDataObject> data = test::ShellDataObject(demo.samples, {name});
   ComRef<IShellItemArray> items = ShellItemArray(data.Get());
   if (!items) {
     Fail("Wine's shell made no item array of the selection");
