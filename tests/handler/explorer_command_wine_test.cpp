@@ -297,16 +297,11 @@ TEST_F(ExplorerCommandTest, InvokedFromAnotherThreadTheSaveDialogAndMessagesStil
 // disables where nothing can be read, never asks the disk in a quick state, and reads a long
 // array to its end.
 TEST_F(ExplorerCommandTest, EveryCommandSurvivesHostileItemArrays) {
-  FakeItems failing;
-  failing.count = 3;
-  failing.failing_names = true;
-  FakeItems virtual_items;
-  virtual_items.count = 2;
-  virtual_items.file_system = false;
-  FakeItems foreign;
-  foreign.paths = {L"C:\\fake\\caf\u00e9.txt"};
-  FakeItems many;
-  many.count = 20000;
+  // Shapes: paths, count, prefix of made-up names, in the file system, failing names.
+  const FakeItems failing = {{}, 3, L"C:\\fake\\item", true, true};
+  const FakeItems virtual_items = {{}, 2, L"C:\\fake\\item", false, false};
+  const FakeItems foreign = {{L"C:\\fake\\caf\u00e9.txt"}};
+  const FakeItems many = {{}, 20000};
   const struct {
     const char* name;
     ComRef<IShellItemArray> items;
