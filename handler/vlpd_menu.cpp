@@ -36,9 +36,11 @@ STDMETHODIMP CVLPDMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) {
   return S_OK;
 }
 
-STDMETHODIMP CVLPDMenu::QueryContextMenu(HMENU menu, UINT index, UINT first_id, UINT, UINT flags) {
+STDMETHODIMP CVLPDMenu::QueryContextMenu(HMENU menu, UINT index, UINT first_id, UINT last_id, UINT flags) {
   const HRESULT none = MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
   if (!MenuFlagsAccepted(flags)) return none;
+  // Ids beyond the granted range could be another handler's: without room for all, add none.
+  if (last_id < first_id || last_id - first_id < static_cast<UINT>(kCommandCount) - 1) return none;
   if (FAILED(selection_.Refill()) || Selection().Count() < 1) return none;
   const DWORD attributes = GetFileAttributesA(Selection().Name(0));
   if (attributes == INVALID_FILE_ATTRIBUTES) return none;

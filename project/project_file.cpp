@@ -5,6 +5,7 @@
 #include "detect/detect_file_encoding.h"
 #include "detect/encoding.h"
 #include "project/creation_progress.h"
+#include "project/folder_identity.h"
 #include "project/project_text.h"
 #include "project/project_writer.h"
 #include "text/path.h"
@@ -54,20 +55,7 @@ class FileProjectSystem final : public ProjectSystem {
   }
 
   bool IdentifyFolder(const char* path, FolderIdentity& identity) override {
-    // Opening a folder needs backup semantics; without FILE_FLAG_OPEN_REPARSE_POINT a link is
-    // followed to its target.
-    const FileHandle folder(CreateFileA(path, FILE_READ_ATTRIBUTES,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION information;
-    if (!folder || !GetFileInformationByHandle(folder.Get(), &information) ||
-        (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-      return false;
-    }
-    identity.volume = information.dwVolumeSerialNumber;
-    identity.index =
-        (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
-    return true;
+    return vlpd::IdentifyFolder(path, identity);
   }
 
   int DetectEncoding(const char* path, std::uint64_t size) override {

@@ -32,4 +32,8 @@ int AppendSeparator(char* path, std::size_t size);
 // more.
 bool SplitPath(PathParts& parts);
 
+// True for a path that names one place whatever the current drive and folder: a drive letter,
+// a colon and a separator (C:\x), or a UNC path (\\srv\x). C:x, \x and x depend on them.
+bool IsAbsolutePath(const char* path);
+
 }  // namespace vlpd

@@ -213,5 +213,21 @@ INSTANTIATE_TEST_SUITE_P(Each, ClassifyPaths,
                                          Path{"Avx2", ClassifyEncodingAvx2, CpuHasAvx2}),
                          [](const testing::TestParamInfo<Path>& info) { return info.param.name; });
 
+TEST(CpuFeaturesFrom, Avx2OnlyWhereTheSystemSavesTheYmmRegisters) {
+  constexpr unsigned kOsxsave = 1u << 27, kAvx = 1u << 28, kSse2 = 1u << 26, kAvx2 = 1u << 5;
+  struct Case {
+    unsigned ecx, xcr0, ebx;
+    bool avx2;
+  };
+  const Case cases[] = {{kOsxsave | kAvx, 0x7, kAvx2, true},  {kOsxsave | kAvx, 0x3, kAvx2, false},
+                        {kOsxsave | kAvx, 0x5, kAvx2, false}, {kAvx, 0x7, kAvx2, false},
+                        {kOsxsave, 0x7, kAvx2, false},        {kOsxsave | kAvx, 0x7, 0, false}};
+  for (const Case& c : cases)
+    EXPECT_EQ(CpuFeaturesFrom(c.ecx, kSse2, c.xcr0, c.ebx).avx2, c.avx2)
+        << c.ecx << ' ' << c.xcr0 << ' ' << c.ebx;
+  EXPECT_TRUE(CpuFeaturesFrom(0, kSse2, 0, 0).sse2);
+  EXPECT_FALSE(CpuFeaturesFrom(~0u, ~kSse2, ~0u, ~0u).sse2);
+}
+
 }  // namespace
 }  // namespace vlpd

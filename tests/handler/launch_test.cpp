@@ -32,7 +32,7 @@ constexpr char kJapaneseFile[] = "\x83\x81\x83\x82 \x95\\.txt";  // メモ 表.t
 std::string StandInEditor() { return FindInBuildTree(std::string("tools\\stand_in_editor\\") + kExeName); }
 
 // Waits until every stand-in editor has quit (each does after about a second), so that its
-// folder can be removed. The limit only keeps a broken stand-in from hanging the run.
+// folder can be removed; one that outlives the limit (a stalled one) is ended.
 void WaitForStandInsToQuit() {
   FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) return;
@@ -41,8 +41,11 @@ void WaitForStandInsToQuit() {
   if (!Process32First(snapshot.Get(), &entry)) return;
   do {
     if (lstrcmpiA(entry.szExeFile, kExeName) != 0) continue;
-    const KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
-    if (process) WaitForSingleObject(process.Get(), 30000);
+    const KernelHandle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+    if (process && WaitForSingleObject(process.Get(), 5000) == WAIT_TIMEOUT) {
+      TerminateProcess(process.Get(), 1);
+      WaitForSingleObject(process.Get(), 5000);
+    }
   } while (Process32Next(snapshot.Get(), &entry));
 }
 
@@ -93,7 +96,7 @@ class LaunchTest : public ::testing::Test {
   MessageBoxWatcher boxes_;
 };
 
-TEST_F(LaunchTest, TheCommandWaitsUntilTheEditorIsReadyForInput) {
+TEST_F(LaunchTest, TheCommandWaitsForTheEditorToTakeInputAFewSecondsAtMost) {
   SetEnvironmentVariableA(kQuickStandIn, nullptr);
   const std::string folder = EditorFolder("Editor");
   const std::string file = temp_.WriteFile("doc\\memo.txt", "text");
@@ -102,6 +105,15 @@ TEST_F(LaunchTest, TheCommandWaitsUntilTheEditorIsReadyForInput) {
   // "ready" is written 700 ms after the command line and before the editor takes input: it is
   // there as soon as InvokeCommand returns only because the launch waited.
   EXPECT_EQ(Recorded(folder), Expected(folder + "\\", "", file));
+
+  // An editor 20 s from taking input holds the shell's thread a few seconds, not until then.
+  SetEnvironmentVariableA("VLPD_STAND_IN_STALL", "1");
+  DeleteFileA((folder + "\\cmdline.txt").c_str());
+  const DWORD start = GetTickCount();
+  EXPECT_EQ(Invoke({file}, 0u), S_OK);
+  EXPECT_LT(GetTickCount() - start, 6000u);
+  SetEnvironmentVariableA("VLPD_STAND_IN_STALL", nullptr);
+  EXPECT_EQ(Recorded(folder) + "ready\r\n", Expected(folder + "\\", "", file));
   EXPECT_TRUE(boxes_.Seen().empty());
 }
 
@@ -306,6 +318,16 @@ TEST_F(LaunchTest, UnopenableKeyGivesTheRegistryMessageThenTheInstallFolderMessa
   EXPECT_EQ(seen[0].text, text::kMessageRegistryFailed);
   EXPECT_EQ(seen[1].title, text::kTitleStartFailed);
   EXPECT_EQ(seen[1].text, text::kMessageNoInstallFolder);
+  EXPECT_FALSE(FileExists(folder + "\\cmdline.txt"));
+}
+
+TEST_F(LaunchTest, AQuoteInTheSelectedNameStartsNothing) {
+  const std::string folder = EditorFolder("Editor");
+  ASSERT_TRUE(SetInstallFolder(folder));
+  EXPECT_EQ(Invoke({temp_.Path() + "\\a\" /P \"b.txt"}, 0u), S_OK);
+  const std::vector<SeenBox> seen = boxes_.WaitFor(1);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, text::kMessageStartFailed);
   EXPECT_FALSE(FileExists(folder + "\\cmdline.txt"));
 }
 

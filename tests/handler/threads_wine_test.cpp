@@ -1,5 +1,6 @@
 // Handlers on two apartment threads at once, each refilling its selection for every menu: every
-// menu must match its own thread's selection, never the other thread's.
+// menu must match its own thread's selection, never the other thread's. And one handler and one
+// factory counted from eight threads at once: no reference is lost or gained.
 #include <windows.h>
 // The shell headers need windows.h first.
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "server/clsid.h"
 #include "tests/handler/menu_reader.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_data_object.h"
@@ -40,11 +42,11 @@ void Drive(const VlpdDll& dll, Selection* selections, std::atomic<int>* ready, s
   ComApartment apartment;
   ComRef<IContextMenu> handler = dll.CreateHandler();
   ComRef<IShellExtInit> init;
+  ready->fetch_add(1);
   if (!handler || FAILED(handler->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(init.Put())))) {
     wrong->fetch_add(kRounds);
     return;
   }
-  ready->fetch_add(1);
   while (ready->load() < 2) Sleep(0);
   for (int round = 0; round < kRounds; ++round) {
     const Selection& selection = selections[round % 2];
@@ -80,6 +82,44 @@ TEST(ConcurrentHandlers, EachMenuMatchesItsOwnSelection) {
   EXPECT_EQ(wrong_first.load(), 0);
   EXPECT_EQ(wrong_second.load(), 0);
   EXPECT_EQ(dll.CanUnloadNow(), S_OK);
+}
+
+TEST(ConcurrentHandlers, ReferenceCountsHoldOnEightThreads) {
+  VlpdDll dll;
+  ASSERT_TRUE(dll.Loaded());
+  std::atomic<int> wrong{0};
+  {
+    ComRef<IClassFactory> factory;
+    ASSERT_EQ(dll.GetClassObject(kClsidVLPDMenu, IID_IClassFactory, reinterpret_cast<void**>(factory.Put())),
+              S_OK);
+    const ComRef<IContextMenu> handler = dll.CreateHandler();
+    ASSERT_TRUE(handler);
+    IUnknown* const objects[2] = {factory.Get(), handler.Get()};
+    std::atomic<int> started{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t) {
+      threads.emplace_back([&objects, &wrong, &started, t] {
+        // In 100 bursts that all threads start together: a thread done within its first time
+        // slice would race with none.
+        for (int burst = 1; burst <= 100; ++burst) {
+          started.fetch_add(1);
+          while (started.load() < 8 * burst) Sleep(0);
+          for (int round = 0; round < 100000 / 800; ++round) {
+            IUnknown* object = objects[(round + t) % 2];
+            IUnknown* again = nullptr;
+            object->AddRef();
+            if (FAILED(object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&again))))
+              wrong.fetch_add(1);
+            if (again != nullptr) again->Release();
+            object->Release();
+          }
+        }
+      });
+    }
+    for (std::thread& thread : threads) thread.join();
+  }
+  EXPECT_EQ(wrong.load(), 0);
+  EXPECT_EQ(dll.CanUnloadNow(), S_OK) << "a count was lost: an object outlived its last reference";
 }
 
 }  // namespace

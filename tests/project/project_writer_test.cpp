@@ -570,6 +570,15 @@ TEST_F(ProjectWriterTest, CancelStopsAtOnceAndWritesNothing) {
   EXPECT_EQ(system_.writes, 0);
 }
 
+TEST_F(ProjectWriterTest, CancelAfterAWalkedFile) {
+  Select(R"(C:\p\top)", kFolder);
+  system_.AddFolder(R"(C:\p\top)", {{kFile, "1"}, {kFile, "2"}});
+  system_.CancelAt(1);  // the answer after the walk's first file
+
+  EXPECT_EQ(Write(R"(C:\p)", 0), kProjectCancelled);
+  EXPECT_EQ(system_.detected, std::vector<std::string>{R"(C:\p\top\1)"});
+}
+
 TEST_F(ProjectWriterTest, CancelAfterASelectedFile) {
   for (const char* name : {"a", "b", "c"}) Select(std::string("C:\\p\\") + name, kFile);
   system_.CancelAt(1);
