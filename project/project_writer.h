@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "detect/detect_file_encoding.h"
 #include "project/walked_folders.h"
 #include "selection/selection_list.h"
 #include "text/path.h"
@@ -18,9 +19,6 @@ inline constexpr int kMaxMembers = 7500;
 
 // "..\" three bytes per level: 86 levels fill the 260 bytes of an up prefix.
 inline constexpr std::size_t kMaxUpLevels = 86;
-
-// The size of a file the system did not report.
-inline constexpr std::uint64_t kUnknownSize = ~std::uint64_t{0};
 
 // What WriteMemberLines returns when the user cancelled the creation.
 inline constexpr int kProjectCancelled = -1;
@@ -45,8 +43,8 @@ struct RelativeBase {
 // One entry of a folder listing, or what the file system says of one selected path.
 struct FolderEntry {
   std::uint32_t attributes = kInvalidAttributes;
-  // Bytes in the file; kUnknownSize when the system did not say.
-  std::uint64_t size = kUnknownSize;
+  // Bytes in the file; kUnknownFileSize when the system did not say.
+  std::uint64_t size = kUnknownFileSize;
   const char* name = "";  // listing entries only
 };
 
@@ -71,7 +69,7 @@ class ProjectSystem {
   // The identity of the folder `path` leads to (through any link); false when it cannot be had
   // (a dangling link, no access).
   virtual bool IdentifyFolder(const char* path, FolderIdentity& identity) = 0;
-  // The detector's encoding code for a file of `size` bytes (kUnknownSize: not known): 0 to 6,
+  // The detector's encoding code for a file of `size` bytes (kUnknownFileSize: not known): 0 to 6,
   // negative when it could not be read.
   virtual int DetectEncoding(const char* path, std::uint64_t size) = 0;
   // Appends bytes to the project file; false unless every byte was written.

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "project/save_dialog_ids.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/shell_data_object.h"
 #include "tests/support/temp_dir.h"
@@ -18,7 +19,6 @@
 namespace vlpd::test {
 namespace {
 
-constexpr int kPickerControl = 1004;
 constexpr int kFileNameBox = 0x47C;  // cmb13 of the explorer-style dialog
 constexpr int kMessageTextId = 0xFFFF;
 

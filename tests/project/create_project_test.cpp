@@ -12,6 +12,7 @@
 
 #include "project/folder_identity.h"
 #include "project/project_text.h"
+#include "project/save_dialog_ids.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/shell_data_object.h"
 #include "tests/support/temp_dir.h"
@@ -49,7 +50,6 @@ constexpr char kUtf16Be[] = "\0T\0e\0x\0t\0 \x30\xC6\x30\xAD\x30\xB9\x30\xC8\0\r
 const std::string kUtf16LeText(kUtf16Le, sizeof kUtf16Le - 1);
 const std::string kUtf16BeText(kUtf16Be, sizeof kUtf16Be - 1);
 
-constexpr int kPickerControl = 1004;
 constexpr int kFileNameBox = 0x47C;  // cmb13 of the explorer-style dialog
 
 // What the user does in the save dialog, and then in the progress window.
@@ -347,7 +347,7 @@ TEST_F(CreateProjectTest, ChildDialogTemplateInTheLibrary) {
   EXPECT_EQ(t.Word(), 7);
   EXPECT_EQ(t.Word(), 59);
   EXPECT_EQ(t.Word(), 22);
-  EXPECT_EQ(t.Dword(), 1004u);
+  EXPECT_EQ(t.Dword(), static_cast<DWORD>(kPickerControl));
   EXPECT_EQ(t.Text(), std::wstring(L"\xFFFF\x0085"));  // COMBOBOX
   EXPECT_EQ(t.Text(), L"");
   EXPECT_EQ(t.Word(), 0);
