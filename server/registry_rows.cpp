@@ -85,8 +85,11 @@ bool ApplyRegistration(RegistryApplier& registry, const char* clsid_text, const 
 bool ApplyUnregistration(RegistryApplier& registry, const char* clsid_text) {
   if (!HasText(clsid_text)) return false;
   char key_path[kRegistryTextSize];
+  char server_key[kRegistryTextSize];
+  if (FormatRegistryText(server_key, sizeof server_key, kServerKeyFormat, clsid_text) < 0) return false;
   for (const UnregistrationRow& row : kUnregistrationRows) {
     if (FormatRegistryText(key_path, sizeof key_path, row.key_format, clsid_text) < 0) return false;
+    if (row.shared_by_views && registry.InOtherView(server_key)) continue;
     if (!registry.DeleteKey(row.root, key_path)) return false;
   }
   if (registry.IsNtPlatform()) {

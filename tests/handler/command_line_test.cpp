@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "text/path.h"
@@ -96,15 +95,6 @@ TEST(ComposeCommandLine, BufferShortByOneByteIsRefusedWithoutOverrun) {
     EXPECT_EQ(short_by_one.result, -1);
     EXPECT_EQ(short_by_one.text, "");
     EXPECT_TRUE(short_by_one.guard_intact);
-  }
-}
-
-TEST(ComposeCommandLine, AQuoteInsideTheFolderOrThePathIsRefused) {
-  const std::pair<const char*, const char*> cases[] = {{"C:\\a\"b\\", "x.txt"}, {"C:\\", "a\" /P \"b"}};
-  for (const auto& [folder, path] : cases) {
-    const Composed c = Compose(kCommandLineBufferSize, folder, "", path);
-    EXPECT_EQ(c.result, -1);
-    EXPECT_EQ(c.text, "");
   }
 }
 

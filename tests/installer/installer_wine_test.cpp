@@ -55,15 +55,16 @@ struct View {
   std::string folder;     // where the package puts the DLL
   std::string built_dll;  // the file it must hold
   std::string host;       // installed_menu_host of the same kind
+  std::string regsvr32;   // regsvr32.exe of the same kind
   std::string Dll() const { return folder + "\\VLPDMenu.dll"; }
 };
 
 const std::vector<View>& Views() {
   static const std::vector<View> views = {
       {"64-bit view", KEY_WOW64_64KEY, ProgramFiles(CSIDL_PROGRAM_FILES) + "\\VLPDMenu",
-       OnDriveZ(kBuiltDll64), OnDriveZ(kHost64)},
+       OnDriveZ(kBuiltDll64), OnDriveZ(kHost64), "regsvr32.exe"},
       {"32-bit view", KEY_WOW64_32KEY, ProgramFiles(CSIDL_PROGRAM_FILESX86) + "\\VLPDMenu",
-       OnDriveZ(kBuiltDll32), OnDriveZ(kHost32)},
+       OnDriveZ(kBuiltDll32), OnDriveZ(kHost32), "C:\\windows\\syswow64\\regsvr32.exe"},
   };
   return views;
 }
@@ -139,7 +140,7 @@ DWORD RunProgram(std::string command, std::string* output = nullptr) {
     while (ReadFile(reader.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
       output->append(buffer, got);
   }
-  WaitForSingleObject(process.hProcess, INFINITE);
+  if (WaitForSingleObject(process.hProcess, 120000) == WAIT_TIMEOUT) TerminateProcess(process.hProcess, ~0u);
   DWORD code = ~0u;
   GetExitCodeProcess(process.hProcess, &code);
   return code;
@@ -276,6 +277,32 @@ TEST_F(Installer, ProgramsOfBothKindsGetTheSubmenuThroughCom) {
     EXPECT_NE(output.find("\nsubmenu " + std::string(text::kSubmenuCaption) + "\ncommands 9\n"),
               std::string::npos)
         << output;
+  }
+}
+
+// regsvr32 of both built DLLs, as on 64-bit Windows without the package: the two views share the
+// context-menu hooks. Unregistering one DLL leaves the other registered whole; unregistering the
+// other leaves nothing but the machine key (row 4) that unregistration always leaves.
+TEST_F(Installer, UnregisteringOneBitnessLeavesTheOtherRegistered) {
+  for (const size_t first : {0u, 1u}) {
+    const View& gone = Views()[first];
+    const View& kept = Views()[1 - first];
+    for (const View& view : Views())
+      ASSERT_EQ(RunProgram(view.regsvr32 + " /s " + Quoted(view.built_dll)), 0u);
+    ASSERT_EQ(RunProgram(gone.regsvr32 + " /u /s " + Quoted(gone.built_dll)), 0u);
+    for (const RegistrationRow* row : Rows()) {
+      RowTexts texts;
+      ASSERT_TRUE(BuildRowTexts(*row, clsid_text_.c_str(), kept.built_dll.c_str(), texts));
+      const Value value =
+          ReadValue(MachineKey(*row, texts), texts.default_value ? nullptr : texts.value_name, kept.flag);
+      EXPECT_EQ(value.bytes, std::string(texts.data, texts.stored_length))
+          << kept.name << " " << texts.key_path;
+    }
+    ASSERT_EQ(RunProgram(kept.regsvr32 + " /u /s " + Quoted(kept.built_dll)), 0u);
+    RowTexts machine;
+    ASSERT_TRUE(BuildRowTexts(kRegistrationRows[3], clsid_text_.c_str(), "", machine));
+    for (const View& view : Views()) RegDeleteKeyExA(HKEY_LOCAL_MACHINE, machine.key_path, view.flag, 0);
+    ExpectNothingOfOurs();
   }
 }
 

@@ -8,13 +8,6 @@
 namespace vlpd {
 namespace {
 
-TEST(IsAbsolutePath, OnlyDriveRootedAndUncPathsAre) {
-  for (const char* path : {"C:\\", "z:/x", "\\\\srv\\s", "//srv/s"})
-    EXPECT_TRUE(IsAbsolutePath(path)) << path;
-  for (const char* path : {"", "relv", "C:", "C:x", "\\x", "\\\\", "\\\\\\x", "1:\\x", "\x95\\:\\"})
-    EXPECT_FALSE(IsAbsolutePath(path)) << path;
-}
-
 TEST(AppendSeparator, AddsOneUnlessPresent) {
   char a[16] = "C:\\dir\\";
   EXPECT_EQ(AppendSeparator(a, sizeof a), 7);
