@@ -163,11 +163,12 @@ void CancelProgress(DialogView& view) {
   SendMessageA(GetDlgItem(progress, IDCANCEL), BM_CLICK, 0, 0);
 }
 
-// Watches for a progress window until the command has returned.
-void WatchProgress(DialogView& view, const std::atomic<bool>& done) {
-  while (!done) {
+// Watches for a progress window until the command has returned; after 30 s its thread's dialogs
+// are cancelled, so that a command stuck behind one fails the test instead of stalling it.
+void WatchProgress(DialogView& view, const std::atomic<bool>& done, DWORD shell_thread) {
+  for (const DWORD start = GetTickCount(); !done; Sleep(5)) {
     if (ProgressWindow() != nullptr) view.progress_seen = true;
-    Sleep(5);
+    if (GetTickCount() - start > 30000) CancelDialogsOf(shell_thread);
   }
 }
 
@@ -294,7 +295,7 @@ class CreateProjectTest : public ::testing::Test {
     std::atomic<bool> done{false};
     std::thread user([&] {
       view = DriveDialog(action, shell_thread);
-      WatchProgress(view, done);
+      WatchProgress(view, done, shell_thread);
     });
     EXPECT_EQ(handler->InvokeCommand(&info), S_OK);
     done = true;
