@@ -58,15 +58,10 @@ class WindowsRegistry final : public RegistryApplier {
   }
 
   bool InOtherView(const char* path) override {
-    // Asked below HKEY_LOCAL_MACHINE, where machine-wide registration puts the classes: Wine does
-    // not apply the view flag to HKEY_CLASSES_ROOT itself. 32-bit Windows ignores the flag.
+    // 32-bit Windows ignores the flag and reads its one view.
     constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
-    char machine_path[sizeof "Software\\Classes\\" + kRegistryTextSize];
-    if (FormatRegistryText(machine_path, sizeof machine_path, "Software\\Classes\\%s", path) < 0)
-      return false;
     RegKey key;
-    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, machine_path, 0, KEY_READ | kOtherView, key.Put()) ==
-           ERROR_SUCCESS;
+    return RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, KEY_READ | kOtherView, key.Put()) == ERROR_SUCCESS;
   }
 
  private:
