@@ -13,8 +13,8 @@
 #include "detect/encoding.h"
 #include "handler/handler_text.h"
 #include "handler/help_text.h"
+#include "tests/host/wide_text.h"
 #include "tests/support/vlpd_dll.h"
-#include "tests/support/wide_text.h"
 
 namespace vlpd::test {
 namespace {

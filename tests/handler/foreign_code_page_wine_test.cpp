@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "project/save_dialog_ids.h"
-#include "tests/support/message_box_watcher.h"
-#include "tests/support/shell_data_object.h"
+#include "tests/host/message_box_watcher.h"
+#include "tests/host/shell_data_object.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/vlpd_dll.h"
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <iterator>
 #include <string>
 
 #include "detect/encoding.h"
@@ -40,20 +41,10 @@ struct Literal {
 const Literal kLiterals[] = {
     {"kSubmenuCaption", text::kSubmenuCaption, "Vellumpad ver1.50"},
     {"kLabelOpen", text::kLabelOpen, "開く"},
-    {"kEncodings[0].label", kEncodings[0].label, "ｼﾌﾄJIS"},
-    {"kEncodings[1].label", kEncodings[1].label, "EUC"},
-    {"kEncodings[2].label", kEncodings[2].label, "UTF8"},
-    {"kEncodings[3].label", kEncodings[3].label, "UTF16BE"},
-    {"kEncodings[4].label", kEncodings[4].label, "UTF16LE"},
     {"kProjectExtension", text::kProjectExtension, ".vpj"},
     {"kLabelCreateProject", text::kLabelCreateProject, "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ作成"},
     {"kLabelCopyNames", text::kLabelCopyNames, "名前をｺﾋﾟｰ"},
     {"kHelpOpen", text::kHelpOpen, "Vellumpadでﾌｧｲﾙを開きます。"},
-    {"kEncodings[0].help", kEncodings[0].help, "ｼﾌﾄJIS文字ｺｰﾄﾞﾌｧｲﾙを開きます。"},
-    {"kEncodings[1].help", kEncodings[1].help, "EUC文字ｺｰﾄﾞﾌｧｲﾙを開きます。"},
-    {"kEncodings[2].help", kEncodings[2].help, "UTF8文字ｺｰﾄﾞﾌｧｲﾙを開きます。"},
-    {"kEncodings[3].help", kEncodings[3].help, "UTF16BE文字ｺｰﾄﾞﾌｧｲﾙを開きます。"},
-    {"kEncodings[4].help", kEncodings[4].help, "UTF16LE文字ｺｰﾄﾞﾌｧｲﾙを開きます。"},
     {"kHelpOpenProjectAsText", text::kHelpOpenProjectAsText, "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙを通常のﾌｧｲﾙとして開きます。"},
     {"kHelpCreateProject", text::kHelpCreateProject, "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙを作成します。"},
     {"kHelpCopyNames", text::kHelpCopyNames, "名前をｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰします。"},
@@ -75,9 +66,24 @@ const Literal kLiterals[] = {
      "ドロップされたファイル数がオープン可能限界数を超えました。\r\n一部のファイルは登録されませんでした。"},
 };
 
+// Each encoding row's label and help text, in row order (UTF-8).
+const struct {
+  const char* label;
+  const char* help;
+} kEncodingTexts[] = {
+    {"ｼﾌﾄJIS", "ｼﾌﾄJIS文字ｺｰﾄﾞﾌｧｲﾙを開きます。"},   {"EUC", "EUC文字ｺｰﾄﾞﾌｧｲﾙを開きます。"},
+    {"UTF8", "UTF8文字ｺｰﾄﾞﾌｧｲﾙを開きます。"},       {"UTF16BE", "UTF16BE文字ｺｰﾄﾞﾌｧｲﾙを開きます。"},
+    {"UTF16LE", "UTF16LE文字ｺｰﾄﾞﾌｧｲﾙを開きます。"},
+};
+
 TEST(HandlerText, EveryLiteralIsItsTextInCodePage932) {
   for (const Literal& literal : kLiterals) {
     EXPECT_EQ(std::string(literal.stored), ToCp932(literal.unicode)) << literal.name;
+  }
+  ASSERT_EQ(std::size(kEncodingTexts), static_cast<std::size_t>(kEncodingCount));
+  for (int i = 0; i < kEncodingCount; ++i) {
+    EXPECT_EQ(std::string(kEncodings[i].label), ToCp932(kEncodingTexts[i].label)) << i;
+    EXPECT_EQ(std::string(kEncodings[i].help), ToCp932(kEncodingTexts[i].help)) << i;
   }
 }
 

@@ -10,8 +10,8 @@
 
 #include "detect/encoding.h"
 #include "handler/handler_text.h"
-#include "tests/handler/menu_reader.h"
-#include "tests/support/shell_data_object.h"
+#include "tests/host/menu_reader.h"
+#include "tests/host/shell_data_object.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_data_object.h"
 #include "tests/support/vlpd_dll.h"

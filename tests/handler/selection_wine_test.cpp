@@ -12,7 +12,7 @@
 
 #include "handler/vlpd_menu.h"
 #include "selection/shell_selection.h"
-#include "tests/support/shell_data_object.h"
+#include "tests/host/shell_data_object.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_data_object.h"
 #include "tests/support/vlpd_dll.h"

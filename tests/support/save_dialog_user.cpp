@@ -4,7 +4,7 @@
 
 #include "project/project_text.h"
 #include "project/save_dialog_ids.h"
-#include "tests/support/message_box_watcher.h"
+#include "tests/host/message_box_watcher.h"
 
 namespace vlpd::test {
 namespace {
