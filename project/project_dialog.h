@@ -1,13 +1,14 @@
-// The project save dialog's template, flags and hook: the hook fills the member-encoding picker of
-// the child dialog (template 106) and reads the user's pick back when the dialog closes.
+// The project save dialog's flags and hook: the hook fills the member-encoding picker of the child
+// dialog (its template and picker ids: project/save_dialog_ids.h) and reads the user's pick back
+// when the dialog closes.
 #pragma once
 
 #include <windows.h>
 
+#include "project/save_dialog_ids.h"
+
 namespace vlpd {
 
-inline constexpr int kProjectDialogTemplate = 106;
-inline constexpr int kPickerControl = 1004;
 // OFN_HIDEREADONLY, OFN_ENABLEHOOK, OFN_ENABLETEMPLATE, OFN_FILEMUSTEXIST, OFN_EXPLORER,
 // OFN_LONGNAMES and OFN_ENABLESIZING. Existing files are replaced without a question: no
 // OFN_OVERWRITEPROMPT.

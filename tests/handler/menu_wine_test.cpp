@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "detect/encoding.h"
 #include "handler/handler_text.h"
-#include "tests/handler/menu_reader.h"
-#include "tests/support/shell_data_object.h"
+#include "tests/host/menu_reader.h"
+#include "tests/host/shell_data_object.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_data_object.h"
 #include "tests/support/vlpd_dll.h"
@@ -21,10 +22,18 @@ namespace {
 constexpr UINT kFirstId = 200;
 
 // Labels by position; null for a separator.
-const char* const kLabels[12] = {text::kLabelOpen,          nullptr,          text::kLabelShiftJis,
-                                 text::kLabelEuc,           text::kLabelUtf8, text::kLabelUtf16Be,
-                                 text::kLabelUtf16Le,       ".vpj",           nullptr,
-                                 text::kLabelCreateProject, nullptr,          text::kLabelCopyNames};
+const char* const kLabels[12] = {text::kLabelOpen,
+                                 nullptr,
+                                 kEncodings[0].label,
+                                 kEncodings[1].label,
+                                 kEncodings[2].label,
+                                 kEncodings[3].label,
+                                 kEncodings[4].label,
+                                 ".vpj",
+                                 nullptr,
+                                 text::kLabelCreateProject,
+                                 nullptr,
+                                 text::kLabelCopyNames};
 const int kOffsets[12] = {0, -1, 1, 2, 3, 4, 5, 6, -1, 7, -1, 8};
 
 constexpr const char* kSeveral = "GSGGGGGGSESE";
@@ -65,7 +74,7 @@ class MenuTest : public testing::Test {
   // The shell's menu must read: before, separator, submenu, separator, after; the submenu the
   // twelve entries with `states` (E enabled, G grayed, S separator).
   void ExpectSubmenu(const char* states) {
-    const std::vector<ReadItem> outer = ReadMenu(shell_menu_);
+    const std::vector<host::ReadItem> outer = host::ReadMenu(shell_menu_);
     ASSERT_EQ(outer.size(), 5u);
     EXPECT_EQ(outer[0].label, "before");
     EXPECT_TRUE(outer[1].separator);
@@ -75,11 +84,11 @@ class MenuTest : public testing::Test {
     EXPECT_EQ(outer[4].label, "after");
     ASSERT_NE(outer[2].submenu, nullptr);
 
-    const std::vector<ReadItem> items = ReadMenu(outer[2].submenu);
+    const std::vector<host::ReadItem> items = host::ReadMenu(outer[2].submenu);
     ASSERT_EQ(items.size(), 12u);
     for (int position = 0; position < 12; ++position) {
       SCOPED_TRACE(testing::Message() << "position " << position);
-      const ReadItem& item = items[position];
+      const host::ReadItem& item = items[position];
       if (kLabels[position] == nullptr) {
         EXPECT_TRUE(item.separator);
         EXPECT_EQ(states[position], 'S');
@@ -93,7 +102,7 @@ class MenuTest : public testing::Test {
   }
 
   void ExpectUnchanged() {
-    const std::vector<ReadItem> outer = ReadMenu(shell_menu_);
+    const std::vector<host::ReadItem> outer = host::ReadMenu(shell_menu_);
     ASSERT_EQ(outer.size(), 2u);
     EXPECT_EQ(outer[0].label, "before");
     EXPECT_EQ(outer[1].label, "after");
@@ -210,21 +219,21 @@ TEST_F(MenuTest, RealShellDataObjectForFilesAndFolders) {
   dir_.WriteFile("a.txt", "x");
   dir_.MakeFolder("sub");
   {
-    auto data = ShellDataObject(dir_.Path(), {"\x95\x5C.vpj"});
+    auto data = host::ShellDataObject(dir_.Path(), {"\x95\x5C.vpj"});
     ASSERT_TRUE(data);
     ExpectUsed(Query(data.Get()), 9);
     ExpectSubmenu(kSingleProject);
   }
   {
     NewShellMenu();
-    auto data = ShellDataObject(dir_.Path(), {"sub"});
+    auto data = host::ShellDataObject(dir_.Path(), {"sub"});
     ASSERT_TRUE(data);
     ExpectUsed(Query(data.Get()), 9);
     ExpectSubmenu(kSeveral);
   }
   {
     NewShellMenu();
-    auto data = ShellDataObject(dir_.Path(), {"a.txt"});
+    auto data = host::ShellDataObject(dir_.Path(), {"a.txt"});
     ASSERT_TRUE(data);
     ExpectUsed(Query(data.Get()), 9);
     ExpectSubmenu(kSingleFile);
@@ -237,12 +246,12 @@ TEST_F(MenuTest, RepeatedQueriesOnOneHandlerEachAddAFreshSubmenu) {
   ExpectSubmenu(kSingleFile);
   HMENU second = CreatePopupMenu();
   ExpectUsed(handler_->QueryContextMenu(second, 0, kFirstId, kFirstId + 100, CMF_NORMAL), 9);
-  const std::vector<ReadItem> outer = ReadMenu(second);
+  const std::vector<host::ReadItem> outer = host::ReadMenu(second);
   ASSERT_EQ(outer.size(), 3u);
   EXPECT_TRUE(outer[0].separator);
   EXPECT_EQ(outer[1].label, text::kSubmenuCaption);
   EXPECT_TRUE(outer[2].separator);
-  EXPECT_EQ(ReadMenu(outer[1].submenu).size(), 12u);
+  EXPECT_EQ(host::ReadMenu(outer[1].submenu).size(), 12u);
   DestroyMenu(second);
 }
 

@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
+#include "tests/host/message_box_watcher.h"
+#include "tests/host/shell_data_object.h"
 #include "tests/support/clipboard.h"
-#include "tests/support/message_box_watcher.h"
-#include "tests/support/shell_data_object.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_data_object.h"
 #include "tests/support/vlpd_dll.h"
@@ -82,7 +82,7 @@ class NameCopyTest : public ::testing::Test {
 
   ComApartment com_;
   VlpdDll dll_;
-  MessageBoxWatcher boxes_;
+  host::MessageBoxWatcher boxes_;
 };
 
 TEST_F(NameCopyTest, TwoPathsAreJoinedByCrLfInABlockOfTotalPlusTwicePerPath) {
@@ -128,7 +128,7 @@ TEST_F(NameCopyTest, NamesOutsideTheCodePageAreCopiedAsShortPathsAndAsThemselves
   std::vector<std::wstring> paths;
   for (const std::wstring& name : names) paths.push_back(dir.WriteFileW(name, "x"));
   const std::string lookalike = dir.WriteFile("cafe.txt", "lookalike");
-  auto data = ShellDataObject(dir.WidePath(), names);
+  auto data = host::ShellDataObject(dir.WidePath(), names);
   ASSERT_TRUE(data);
   PutClipboardText("before");
   EXPECT_EQ(CopyNamesOf(data.Get()), S_OK);

@@ -11,7 +11,7 @@
 
 #include "handler/handler_text.h"
 #include "server/clsid.h"
-#include "tests/support/shell_data_object.h"
+#include "tests/host/shell_data_object.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/vlpd_dll.h"
 #include "win/unique_handle.h"
@@ -296,7 +296,7 @@ TEST_F(Registration, ActivationThroughTheRegistryGivesAWorkingHandler) {
     const ComApartment apartment;
     const TempDir folder;
     folder.WriteFile("memo.txt", "text");
-    ComRef<IDataObject> data = ShellDataObject(folder.Path(), {"memo.txt"});
+    ComRef<IDataObject> data = host::ShellDataObject(folder.Path(), {"memo.txt"});
     ASSERT_TRUE(data);
 
     ComRef<IContextMenu> handler;

@@ -1,4 +1,4 @@
-// The data object Wine's shell32 hands out for real files, as Explorer would pass it.
+// The data object Wine's shell32 hands out for real files, as Explorer passes it to handlers.
 #pragma once
 
 #include <objidl.h>
@@ -9,7 +9,7 @@
 
 #include "win/unique_handle.h"
 
-namespace vlpd::test {
+namespace vlpd::host {
 
 // `folder` is an absolute ANSI path; `names` are entries of that folder. Needs COM initialised.
 // Empty on failure.
@@ -17,4 +17,4 @@ ComRef<IDataObject> ShellDataObject(const std::string& folder, const std::vector
 // The same by UTF-16 names, for names outside code page 932.
 ComRef<IDataObject> ShellDataObject(const std::wstring& folder, const std::vector<std::wstring>& names);
 
-}  // namespace vlpd::test
+}  // namespace vlpd::host

@@ -6,8 +6,8 @@
 
 #include <string>
 
-namespace vlpd::test {
+namespace vlpd::host {
 
 std::wstring Wide(const std::string& text, UINT code_page = CP_ACP);
 
-}  // namespace vlpd::test
+}  // namespace vlpd::host

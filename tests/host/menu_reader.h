@@ -1,4 +1,4 @@
-// Reads a real menu back item by item, for tests that check what QueryContextMenu inserted.
+// Reads a real menu back item by item: what QueryContextMenu inserted, for the tests and the demo.
 #pragma once
 
 #include <windows.h>
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace vlpd::test {
+namespace vlpd::host {
 
 struct ReadItem {
   bool separator = false;
@@ -39,4 +39,4 @@ inline std::vector<ReadItem> ReadMenu(HMENU menu) {
   return items;
 }
 
-}  // namespace vlpd::test
+}  // namespace vlpd::host
