@@ -134,8 +134,8 @@ double CommandSeconds(const vlpd::test::VlpdDll& dll, const std::string& selecte
   LARGE_INTEGER ok = {};
   LARGE_INTEGER end;
   vlpd::test::SaveDialogUser user(PressOkAt(project, ok));
-  const HRESULT invoked =
-      vlpd::test::InvokeOnNewHandler(dll, data.Get(), MAKEINTRESOURCEA(kCreateProject), nullptr, folder.c_str());
+  const HRESULT invoked = vlpd::test::InvokeOnNewHandler(dll, data.Get(), MAKEINTRESOURCEA(kCreateProject),
+                                                         nullptr, folder.c_str());
   QueryPerformanceCounter(&end);
   user.Finish();
   const bool saved = GetFileAttributesA(project.c_str()) != INVALID_FILE_ATTRIBUTES;
