@@ -65,7 +65,7 @@ TEST_F(CommandStringTest, WideHelpTextOfEveryCommand) {
     SCOPED_TRACE(command);
     const std::wstring got = AskWide(command, GCS_HELPTEXTW, 64);
     ASSERT_EQ(wcslen(got.c_str()), kUnits[command]);
-    EXPECT_EQ(std::wstring(got.c_str()), host::Wide(HelpText(command), 932));
+    EXPECT_EQ(std::wstring(got.c_str()), Wide(HelpText(command), 932));
   }
 }
 
@@ -75,7 +75,7 @@ TEST_F(CommandStringTest, ExactFitsWriteTextAndTerminator) {
   EXPECT_EQ(ansi, std::string(text::kHelpOpen) + '\0');
   // Offset 6 as UTF-16: 28 units and the terminator.
   const std::wstring wide = AskWide(6, GCS_HELPTEXTW, 29);
-  EXPECT_EQ(wide, host::Wide(text::kHelpOpenProjectAsText, 932) + L'\0');
+  EXPECT_EQ(wide, Wide(text::kHelpOpenProjectAsText, 932) + L'\0');
 }
 
 TEST_F(CommandStringTest, UnknownCommandsLeaveTheBufferUntouched) {
@@ -109,9 +109,8 @@ TEST_F(CommandStringTest, SmallWideBuffersAreShortenedAndTerminated) {
   EXPECT_EQ(AskWide(8, GCS_HELPTEXTW, 0), L"");
   for (UINT capacity = 1; capacity <= 23; ++capacity) {
     const std::wstring got = AskWide(8, GCS_HELPTEXTW, capacity);
-    EXPECT_EQ(
-        got,
-        host::Wide(text::kHelpCopyNames, 932).substr(0, std::min<size_t>(capacity - 1, kUnits[8])) + L'\0')
+    EXPECT_EQ(got,
+              Wide(text::kHelpCopyNames, 932).substr(0, std::min<size_t>(capacity - 1, kUnits[8])) + L'\0')
         << capacity;
   }
 }
@@ -121,9 +120,9 @@ TEST_F(CommandStringTest, OtherRequestsGetTheWideTextWithinTheirByteCapacity) {
   WCHAR buffer[16];
   std::fill(std::begin(buffer), std::end(buffer), L'\x7E7E');
   ASSERT_EQ(handler_->GetCommandString(2, GCS_VERBA, nullptr, reinterpret_cast<LPSTR>(buffer), 16), S_OK);
-  EXPECT_EQ(std::wstring(buffer, 8), host::Wide(kEncodings[1].help, 932).substr(0, 7) + L'\0');
+  EXPECT_EQ(std::wstring(buffer, 8), Wide(kEncodings[1].help, 932).substr(0, 7) + L'\0');
   for (int k = 8; k < 16; ++k) EXPECT_EQ(buffer[k], L'\x7E7E') << k;
-  EXPECT_EQ(std::wstring(AskWide(2, GCS_VERBW, 64).c_str()), host::Wide(kEncodings[1].help, 932));
+  EXPECT_EQ(std::wstring(AskWide(2, GCS_VERBW, 64).c_str()), Wide(kEncodings[1].help, 932));
 }
 
 }  // namespace

@@ -72,7 +72,7 @@ TEST(ForeignCodePage, MenuAndHelpTextsAreJapanese) {
   ASSERT_TRUE(dll.Loaded());
   const ComRef<IContextMenu> handler = dll.CreateHandler();
   ShownMenu shown;
-  ShowMenu(handler.Get(), host::ShellDataObject(dir.Path(), {"a.txt"}).Get(), shown);
+  ShowMenu(handler.Get(), ShellDataObject(dir.Path(), {"a.txt"}).Get(), shown);
   ASSERT_EQ(HRESULT_CODE(shown.query_result), 9);
 
   auto label = [](HMENU menu, UINT position) {
@@ -115,7 +115,7 @@ ProjectRun CreateProjectAs(const std::string& folder, const std::string& selecte
   ProjectRun run;
   const VlpdDll dll;
   if (!dll.Loaded()) return run;
-  const ComRef<IDataObject> data = host::ShellDataObject(folder, {selected});
+  const ComRef<IDataObject> data = ShellDataObject(folder, {selected});
   std::thread user([&run, &name] {
     const HWND dialog = WaitForDialog(L"ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ作成");
     if (dialog == nullptr) return;

@@ -79,7 +79,7 @@ class HostileInputTest : public ::testing::Test {
   VlpdDll dll_;
   InstallKeyGuard registry_;
   TempDir temp_{"vlpd_hostile"};
-  host::MessageBoxWatcher boxes_;
+  MessageBoxWatcher boxes_;
 };
 
 // One data object shape and what the handler makes of it.
@@ -161,7 +161,7 @@ TEST_F(HostileInputTest, DataObjectsOfEveryShapeEndInAMenuOrNothing) {
     EXPECT_TRUE(ClipboardIsFree());
 
     EXPECT_EQ(Invoke(data.Get(), kOpen), S_OK);
-    const std::vector<host::SeenBox> seen = boxes_.WaitFor(c.starts ? 1 : 0, 2000);
+    const std::vector<SeenBox> seen = boxes_.WaitFor(c.starts ? 1 : 0, 2000);
     ASSERT_EQ(seen.size(), c.starts ? 1u : 0u);
     if (c.starts) {
       EXPECT_EQ(seen[0].title, text::kTitleModule);
@@ -318,7 +318,7 @@ TEST_F(HostileInputTest, OddInstallValuesGiveTheirMessageAndStartNothing) {
     SCOPED_TRACE(c.what);
     ASSERT_TRUE(SetInstall(c.type, c.bytes));
     EXPECT_EQ(Invoke(data.Get(), kOpen), S_OK);
-    const std::vector<host::SeenBox> seen = boxes_.WaitFor(1);
+    const std::vector<SeenBox> seen = boxes_.WaitFor(1);
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].title, c.title);
     EXPECT_EQ(seen[0].text, c.message);

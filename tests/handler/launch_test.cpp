@@ -90,7 +90,7 @@ class LaunchTest : public ::testing::Test {
   VlpdDll dll_;
   InstallKeyGuard registry_;
   TempDir temp_{"vlpd_launch"};
-  host::MessageBoxWatcher boxes_;
+  MessageBoxWatcher boxes_;
 };
 
 TEST_F(LaunchTest, TheCommandWaitsUntilTheEditorIsReadyForInput) {
@@ -162,7 +162,7 @@ TEST_F(LaunchTest, NamesOutsideTheCodePageOpenByTheirShortPathsNeverByALookalike
     SCOPED_TRACE(Narrow(name));
     const std::wstring file = temp_.WriteFileW(name, "text");
     DeleteFileA((folder + "\\cmdline.txt").c_str());
-    auto data = host::ShellDataObject(temp_.WidePath(), {name});
+    auto data = ShellDataObject(temp_.WidePath(), {name});
     ASSERT_TRUE(data);
     EXPECT_EQ(InvokeOn(data.Get(), 2u), S_OK);
     EXPECT_EQ(Recorded(folder), Expected(folder + "\\", "/E ", temp_.Path() + "\\" + ShortAlias(file)));
@@ -200,8 +200,8 @@ TEST_F(LaunchTest, EmptySelectionStartsNothingAndSaysNothing) {
 }
 
 // The install-folder message, and nothing started.
-void ExpectNoInstallFolder(host::MessageBoxWatcher& boxes, const std::string& folder) {
-  const std::vector<host::SeenBox> seen = boxes.WaitFor(1);
+void ExpectNoInstallFolder(MessageBoxWatcher& boxes, const std::string& folder) {
+  const std::vector<SeenBox> seen = boxes.WaitFor(1);
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].title, text::kTitleStartFailed);
   EXPECT_EQ(seen[0].text, text::kMessageNoInstallFolder);
@@ -255,9 +255,9 @@ TEST_F(LaunchTest, ValueLongerThanTheBufferIsNotObtained) {
   EXPECT_EQ(Invoke({file}, 0u), S_OK);
   ASSERT_TRUE(SetInstall(REG_SZ, LongFolder(261, '\\')));  // 261 bytes, no terminator
   EXPECT_EQ(Invoke({file}, 0u), S_OK);
-  const std::vector<host::SeenBox> seen = boxes_.WaitFor(2);
+  const std::vector<SeenBox> seen = boxes_.WaitFor(2);
   ASSERT_EQ(seen.size(), 2u);
-  for (const host::SeenBox& box : seen) {
+  for (const SeenBox& box : seen) {
     EXPECT_EQ(box.title, text::kTitleStartFailed);
     EXPECT_EQ(box.text, text::kMessageNoInstallFolder);
   }
@@ -267,7 +267,7 @@ TEST_F(LaunchTest, FullLengthValueNeedsRoomForItsSeparator) {
   const std::string file = temp_.WriteFile("memo.txt", "text");
   ASSERT_TRUE(SetInstall(REG_SZ, LongFolder(260, 'v')));  // fills the buffer; no room for the separator
   EXPECT_EQ(Invoke({file}, 0u), S_OK);
-  std::vector<host::SeenBox> seen = boxes_.WaitFor(1);
+  std::vector<SeenBox> seen = boxes_.WaitFor(1);
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].title, text::kTitleStartFailed);
   EXPECT_EQ(seen[0].text, text::kMessageNoInstallFolder);
@@ -300,7 +300,7 @@ TEST_F(LaunchTest, UnopenableKeyGivesTheRegistryMessageThenTheInstallFolderMessa
               ERROR_ACCESS_DENIED);
   }
   EXPECT_EQ(Invoke({file}, 0u), S_OK);
-  const std::vector<host::SeenBox> seen = boxes_.WaitFor(2);
+  const std::vector<SeenBox> seen = boxes_.WaitFor(2);
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_EQ(seen[0].title, text::kTitleModule);
   EXPECT_EQ(seen[0].text, text::kMessageRegistryFailed);
@@ -314,7 +314,7 @@ TEST_F(LaunchTest, MissingExecutableIsReportedAsAFailedStart) {
   const std::string file = temp_.WriteFile("memo.txt", "text");
   ASSERT_TRUE(SetInstallFolder(folder));
   EXPECT_EQ(Invoke({file}, 0u), S_OK);
-  const std::vector<host::SeenBox> seen = boxes_.WaitFor(1);
+  const std::vector<SeenBox> seen = boxes_.WaitFor(1);
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].title, text::kTitleModule);
   EXPECT_EQ(seen[0].text, text::kMessageStartFailed);

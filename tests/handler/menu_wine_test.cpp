@@ -74,7 +74,7 @@ class MenuTest : public testing::Test {
   // The shell's menu must read: before, separator, submenu, separator, after; the submenu the
   // twelve entries with `states` (E enabled, G grayed, S separator).
   void ExpectSubmenu(const char* states) {
-    const std::vector<host::ReadItem> outer = host::ReadMenu(shell_menu_);
+    const std::vector<ReadItem> outer = ReadMenu(shell_menu_);
     ASSERT_EQ(outer.size(), 5u);
     EXPECT_EQ(outer[0].label, "before");
     EXPECT_TRUE(outer[1].separator);
@@ -84,11 +84,11 @@ class MenuTest : public testing::Test {
     EXPECT_EQ(outer[4].label, "after");
     ASSERT_NE(outer[2].submenu, nullptr);
 
-    const std::vector<host::ReadItem> items = host::ReadMenu(outer[2].submenu);
+    const std::vector<ReadItem> items = ReadMenu(outer[2].submenu);
     ASSERT_EQ(items.size(), 12u);
     for (int position = 0; position < 12; ++position) {
       SCOPED_TRACE(testing::Message() << "position " << position);
-      const host::ReadItem& item = items[position];
+      const ReadItem& item = items[position];
       if (kLabels[position] == nullptr) {
         EXPECT_TRUE(item.separator);
         EXPECT_EQ(states[position], 'S');
@@ -102,7 +102,7 @@ class MenuTest : public testing::Test {
   }
 
   void ExpectUnchanged() {
-    const std::vector<host::ReadItem> outer = host::ReadMenu(shell_menu_);
+    const std::vector<ReadItem> outer = ReadMenu(shell_menu_);
     ASSERT_EQ(outer.size(), 2u);
     EXPECT_EQ(outer[0].label, "before");
     EXPECT_EQ(outer[1].label, "after");
@@ -219,21 +219,21 @@ TEST_F(MenuTest, RealShellDataObjectForFilesAndFolders) {
   dir_.WriteFile("a.txt", "x");
   dir_.MakeFolder("sub");
   {
-    auto data = host::ShellDataObject(dir_.Path(), {"\x95\x5C.vpj"});
+    auto data = ShellDataObject(dir_.Path(), {"\x95\x5C.vpj"});
     ASSERT_TRUE(data);
     ExpectUsed(Query(data.Get()), 9);
     ExpectSubmenu(kSingleProject);
   }
   {
     NewShellMenu();
-    auto data = host::ShellDataObject(dir_.Path(), {"sub"});
+    auto data = ShellDataObject(dir_.Path(), {"sub"});
     ASSERT_TRUE(data);
     ExpectUsed(Query(data.Get()), 9);
     ExpectSubmenu(kSeveral);
   }
   {
     NewShellMenu();
-    auto data = host::ShellDataObject(dir_.Path(), {"a.txt"});
+    auto data = ShellDataObject(dir_.Path(), {"a.txt"});
     ASSERT_TRUE(data);
     ExpectUsed(Query(data.Get()), 9);
     ExpectSubmenu(kSingleFile);
@@ -246,12 +246,12 @@ TEST_F(MenuTest, RepeatedQueriesOnOneHandlerEachAddAFreshSubmenu) {
   ExpectSubmenu(kSingleFile);
   HMENU second = CreatePopupMenu();
   ExpectUsed(handler_->QueryContextMenu(second, 0, kFirstId, kFirstId + 100, CMF_NORMAL), 9);
-  const std::vector<host::ReadItem> outer = host::ReadMenu(second);
+  const std::vector<ReadItem> outer = ReadMenu(second);
   ASSERT_EQ(outer.size(), 3u);
   EXPECT_TRUE(outer[0].separator);
   EXPECT_EQ(outer[1].label, text::kSubmenuCaption);
   EXPECT_TRUE(outer[2].separator);
-  EXPECT_EQ(host::ReadMenu(outer[1].submenu).size(), 12u);
+  EXPECT_EQ(ReadMenu(outer[1].submenu).size(), 12u);
   DestroyMenu(second);
 }
 

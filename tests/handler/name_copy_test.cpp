@@ -82,7 +82,7 @@ class NameCopyTest : public ::testing::Test {
 
   ComApartment com_;
   VlpdDll dll_;
-  host::MessageBoxWatcher boxes_;
+  MessageBoxWatcher boxes_;
 };
 
 TEST_F(NameCopyTest, TwoPathsAreJoinedByCrLfInABlockOfTotalPlusTwicePerPath) {
@@ -128,7 +128,7 @@ TEST_F(NameCopyTest, NamesOutsideTheCodePageAreCopiedAsShortPathsAndAsThemselves
   std::vector<std::wstring> paths;
   for (const std::wstring& name : names) paths.push_back(dir.WriteFileW(name, "x"));
   const std::string lookalike = dir.WriteFile("cafe.txt", "lookalike");
-  auto data = host::ShellDataObject(dir.WidePath(), names);
+  auto data = ShellDataObject(dir.WidePath(), names);
   ASSERT_TRUE(data);
   PutClipboardText("before");
   EXPECT_EQ(CopyNamesOf(data.Get()), S_OK);

@@ -261,7 +261,7 @@ TEST(RefillSelection, ReadsTheShellsOwnDataObject) {
   const std::string a = dir.WriteFile("a.txt", "x");
   const std::string b = dir.WriteFile("\x95\x5C.vpj", "x");
   const std::string sub = dir.MakeFolder("\x83\x5C");
-  auto data = host::ShellDataObject(dir.Path(), {"a.txt", "\x95\x5C.vpj", "\x83\x5C"});
+  auto data = ShellDataObject(dir.Path(), {"a.txt", "\x95\x5C.vpj", "\x83\x5C"});
   ASSERT_TRUE(data);
   auto handler = NewHandler();
   ASSERT_EQ(handler->Initialize(nullptr, data.Get(), nullptr), S_OK);
@@ -279,7 +279,7 @@ TEST(RefillSelection, NamesOutsideTheCodePageFromTheShellBecomeTheirShortPaths) 
   for (size_t i = 0; i < names.size(); ++i) dir.WriteFileW(names[i], "file " + std::to_string(i));
   // What a plain conversion makes of the first two: a file that must never stand in for them.
   const std::string lookalike = dir.WriteFile("cafe.txt", "lookalike");
-  auto data = host::ShellDataObject(dir.WidePath(), names);
+  auto data = ShellDataObject(dir.WidePath(), names);
   ASSERT_TRUE(data);
   auto handler = NewHandler();
   ASSERT_EQ(handler->Initialize(nullptr, data.Get(), nullptr), S_OK);

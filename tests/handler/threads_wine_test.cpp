@@ -22,10 +22,10 @@ constexpr int kRounds = 400;
 
 // Grayed flags of the twelve submenu positions, as text: G grayed, E enabled, S separator.
 std::string States(HMENU menu) {
-  const std::vector<host::ReadItem> outer = host::ReadMenu(menu);
+  const std::vector<ReadItem> outer = ReadMenu(menu);
   if (outer.size() != 3 || outer[1].submenu == nullptr) return "no submenu";
   std::string states;
-  for (const host::ReadItem& item : host::ReadMenu(outer[1].submenu))
+  for (const ReadItem& item : ReadMenu(outer[1].submenu))
     states += item.separator ? 'S' : item.grayed ? 'G' : 'E';
   return states;
 }

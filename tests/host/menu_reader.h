@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace vlpd::host {
+namespace vlpd::test {
 
 struct ReadItem {
   bool separator = false;
@@ -39,4 +39,4 @@ inline std::vector<ReadItem> ReadMenu(HMENU menu) {
   return items;
 }
 
-}  // namespace vlpd::host
+}  // namespace vlpd::test

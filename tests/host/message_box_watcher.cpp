@@ -4,7 +4,7 @@
 
 #include "handler/handler_text.h"
 
-namespace vlpd::host {
+namespace vlpd::test {
 namespace {
 
 // The static control that holds a message box's text.
@@ -129,4 +129,4 @@ HWND FindDialog(const std::string& title, DWORD timeout_ms) {
   return nullptr;
 }
 
-}  // namespace vlpd::host
+}  // namespace vlpd::test

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-namespace vlpd::host {
+namespace vlpd::test {
 
 struct SeenBox {
   std::string title;  // code page 932 bytes, as the window holds them
@@ -55,4 +55,4 @@ HWND FindDialog(const std::string& title, DWORD timeout_ms = 10000);
 // Reads a window's text as code page 932 bytes.
 std::string WindowText(HWND window);
 
-}  // namespace vlpd::host
+}  // namespace vlpd::test

@@ -4,7 +4,7 @@
 
 #include "tests/host/wide_text.h"
 
-namespace vlpd::host {
+namespace vlpd::test {
 namespace {
 
 struct PidlList {
@@ -57,4 +57,4 @@ ComRef<IDataObject> ShellDataObject(const std::wstring& folder, const std::vecto
   return result;
 }
 
-}  // namespace vlpd::host
+}  // namespace vlpd::test

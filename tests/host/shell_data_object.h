@@ -9,7 +9,7 @@
 
 #include "win/unique_handle.h"
 
-namespace vlpd::host {
+namespace vlpd::test {
 
 // `folder` is an absolute ANSI path; `names` are entries of that folder. Needs COM initialised.
 // Empty on failure.
@@ -17,4 +17,4 @@ ComRef<IDataObject> ShellDataObject(const std::string& folder, const std::vector
 // The same by UTF-16 names, for names outside code page 932.
 ComRef<IDataObject> ShellDataObject(const std::wstring& folder, const std::vector<std::wstring>& names);
 
-}  // namespace vlpd::host
+}  // namespace vlpd::test

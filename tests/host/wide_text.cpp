@@ -1,6 +1,6 @@
 #include "tests/host/wide_text.h"
 
-namespace vlpd::host {
+namespace vlpd::test {
 
 std::wstring Wide(const std::string& text, UINT code_page) {
   const int units = MultiByteToWideChar(code_page, 0, text.c_str(), -1, nullptr, 0);
@@ -11,4 +11,4 @@ std::wstring Wide(const std::string& text, UINT code_page) {
   return w;
 }
 
-}  // namespace vlpd::host
+}  // namespace vlpd::test

@@ -6,8 +6,8 @@
 
 #include <string>
 
-namespace vlpd::host {
+namespace vlpd::test {
 
 std::wstring Wide(const std::string& text, UINT code_page = CP_ACP);
 
-}  // namespace vlpd::host
+}  // namespace vlpd::test

@@ -28,7 +28,7 @@ constexpr UINT kFirstId = 100;
 
 int Run(const std::string& folder, const std::string& name) {
   const ComApartment apartment;
-  ComRef<IDataObject> data = host::ShellDataObject(folder, {name});
+  ComRef<IDataObject> data = ShellDataObject(folder, {name});
   if (!data) {
     std::fprintf(stderr, "no data object for %s\\%s\n", folder.c_str(), name.c_str());
     return 1;
@@ -47,10 +47,10 @@ int Run(const std::string& folder, const std::string& name) {
   ShownMenu shown;
   ShowMenu(handler.Get(), data.Get(), shown, kFirstId);
   std::printf("query 0x%08lX\n", static_cast<unsigned long>(shown.query_result));
-  for (const host::ReadItem& item : host::ReadMenu(shown.menu)) {
+  for (const ReadItem& item : ReadMenu(shown.menu)) {
     if (item.submenu == nullptr) continue;
     int commands = 0;
-    for (const host::ReadItem& entry : host::ReadMenu(item.submenu)) {
+    for (const ReadItem& entry : ReadMenu(item.submenu)) {
       if (!entry.separator && entry.id >= kFirstId) ++commands;
     }
     std::printf("submenu %s\ncommands %d\n", item.label.c_str(), commands);

@@ -120,7 +120,7 @@ BOOL CALLBACK FindProgressWindow(HWND window, LPARAM param) {
   GetClassNameA(window, name, sizeof name);
   bool has_bar = false;
   if (pid != GetCurrentProcessId() || lstrcmpA(name, "#32770") != 0 || !IsWindowVisible(window) ||
-      host::WindowText(window) != text::kProjectDialogTitle) {
+      WindowText(window) != text::kProjectDialogTitle) {
     return TRUE;
   }
   EnumChildWindows(window, FindProgressBar, reinterpret_cast<LPARAM>(&has_bar));
@@ -140,7 +140,7 @@ BOOL CALLBACK CollectStaticText(HWND window, LPARAM param) {
   char name[16] = {};
   GetClassNameA(window, name, sizeof name);
   if (lstrcmpiA(name, "Static") == 0)
-    reinterpret_cast<std::vector<std::string>*>(param)->push_back(host::WindowText(window));
+    reinterpret_cast<std::vector<std::string>*>(param)->push_back(WindowText(window));
   return TRUE;
 }
 
@@ -179,7 +179,7 @@ void WatchProgress(DialogView& view, const std::atomic<bool>& done) {
 
 DialogView DriveDialog(const DialogAction& action, DWORD shell_thread) {
   DialogView view;
-  const HWND dialog = host::FindDialog(text::kProjectDialogTitle, 10000);
+  const HWND dialog = FindDialog(text::kProjectDialogTitle, 10000);
   if (dialog == nullptr) {
     // Whatever came up instead must not keep the command waiting forever.
     EnumThreadWindows(shell_thread, CancelDialog, 0);
@@ -198,7 +198,7 @@ DialogView DriveDialog(const DialogAction& action, DWORD shell_thread) {
     }
     view.initial_selection = SendMessageA(picker, CB_GETCURSEL, 0, 0);
     const HWND label = Child(GetParent(picker), -1, "Static");
-    if (label != nullptr) view.label = host::WindowText(label);
+    if (label != nullptr) view.label = WindowText(label);
     if (action.pick >= 0) SendMessageA(picker, CB_SETCURSEL, action.pick, 0);
   }
   const int button = action.cancel ? IDCANCEL : IDOK;
@@ -378,7 +378,7 @@ TEST_F(CreateProjectTest, ChildDialogTemplateInTheLibrary) {
 TEST_F(CreateProjectTest, PickerListsSixEntriesAndCancelCreatesNothing) {
   TempDir dir("vlpd_cancel");
   const std::string file = dir.WriteFile("a.txt", kShiftJisText);
-  host::MessageBoxWatcher boxes;
+  MessageBoxWatcher boxes;
 
   const DialogView view = Run({file}, dir.Path(), {-1, "", true});
   EXPECT_EQ(view.entries, kPickerTexts);
@@ -393,7 +393,7 @@ TEST_F(CreateProjectTest, EachPickedEncodingSwitchesTheSelectedFiles) {
   const std::string file = dir.WriteFile("a.txt", kEucText);
   const std::string sub = dir.MakeFolder("sub");
   dir.WriteFile("sub\\b.txt", kUtf8Text);
-  host::MessageBoxWatcher boxes;
+  MessageBoxWatcher boxes;
 
   // Automatic detection first, then each fixed encoding: walked files carry no switch then.
   const std::vector<std::string> expected = {
@@ -440,7 +440,7 @@ class LowAddressesTaken {
 TEST_F(CreateProjectTest, DescriptionAbove4GiBReachesTheHookWhole) {
   TempDir dir("vlpd_high");
   const std::string file = dir.WriteFile("a.txt", kShiftJisText);
-  host::MessageBoxWatcher boxes;
+  MessageBoxWatcher boxes;
   const LowAddressesTaken taken;
   // The command runs on a thread made now: its stack, and the dialog description on it, lie above
   // 4 GiB, and the dialog hook finds the description again through the dialog's user slot.
@@ -484,7 +484,7 @@ TEST_F(CreateProjectTest, DetectsEveryEncodingOnDisk) {
   };
   std::vector<std::string> selected;
   for (const auto& [name, bytes] : files) selected.push_back(dir.WriteFile(name, bytes));
-  host::MessageBoxWatcher boxes;
+  MessageBoxWatcher boxes;
 
   // A creation this short shows no progress window.
   EXPECT_FALSE(Run(selected, dir.Path(), {0, dir / "detect.vpj"}).progress_seen);
@@ -500,9 +500,9 @@ TEST_F(CreateProjectTest, ShellDataObjectAndFolderWalkInListingOrder) {
   dir.WriteFile("docs\\two.txt", kUtf8Text);
   dir.WriteFile("docs\\inner\\three.txt", kEucText);
   dir.WriteFile("top.txt", kUtf16LeText);
-  ComRef<IDataObject> data = host::ShellDataObject(dir.Path(), {"top.txt", "docs"});
+  ComRef<IDataObject> data = ShellDataObject(dir.Path(), {"top.txt", "docs"});
   ASSERT_TRUE(data);
-  host::MessageBoxWatcher boxes;
+  MessageBoxWatcher boxes;
 
   const std::string invoking = dir / "docs";
   Run(data.Get(), invoking, {0, dir / "shell"});
@@ -524,7 +524,7 @@ TEST_F(CreateProjectTest, FoldersNamedWithTrailByteBackslashes) {
   const std::string hyo = dir.MakeFolder(kHyo);
   dir.WriteFile(kHyo + "\\" + kSo + "\\" + kHyo + ".txt", kShiftJisText);
   const std::string invoking = dir.MakeFolder(kHyo + "\\" + kSo);
-  host::MessageBoxWatcher boxes;
+  MessageBoxWatcher boxes;
 
   Run({hyo}, invoking, {2, dir / "japanese"});
   EXPECT_EQ(ReadFileBytes(dir / "japanese.vpj"), "..\\..\\" + kHyo + "\\" + kSo + "\\" + kHyo + ".txt\r\n");
@@ -537,9 +537,9 @@ TEST_F(CreateProjectTest, NamesOutsideTheCodePageAreListedByTheirShortNames) {
   std::vector<std::string> aliases;
   for (const std::wstring& name : names) aliases.push_back(ShortAlias(dir.WriteFileW(name, kShiftJisText)));
   dir.WriteFile("cafe.txt", kEucText);  // what a plain conversion makes of the first name
-  ComRef<IDataObject> data = host::ShellDataObject(dir.WidePath(), names);
+  ComRef<IDataObject> data = ShellDataObject(dir.WidePath(), names);
   ASSERT_TRUE(data);
-  host::MessageBoxWatcher boxes;
+  MessageBoxWatcher boxes;
 
   Run(data.Get(), dir.Path(), {0, dir / "foreign"});
   EXPECT_EQ(ReadFileBytes(dir / "foreign.vpj"), "/S .\\" + aliases[0] + "\r\n/S .\\" + aliases[1] + "\r\n");
@@ -551,7 +551,7 @@ TEST_F(CreateProjectTest, WalkedNamesOutsideTheCodePageAreListedByTheirShortName
   const std::string folder = dir.MakeFolder("f");
   const std::string alias = ShortAlias(dir.WriteFileW(L"f\\caf\x00E9.txt", kShiftJisText));
   dir.WriteFile("f\\cafe.txt", kEucText);  // what a plain conversion makes of the other name
-  host::MessageBoxWatcher boxes;
+  MessageBoxWatcher boxes;
 
   Run({folder}, dir.Path(), {0, dir / "walked"});
   EXPECT_EQ(Sorted(Lines(ReadFileBytes(dir / "walked.vpj"))),
@@ -563,7 +563,7 @@ TEST_F(CreateProjectTest, NewProjectInsideASelectedFolderListsItself) {
   TempDir dir("vlpd_self");
   const std::string folder = dir.MakeFolder("f");
   dir.WriteFile("f\\a.txt", "a");
-  host::MessageBoxWatcher boxes;
+  MessageBoxWatcher boxes;
 
   Run({folder}, dir.Path(), {1, dir / "f\\self.vpj"});
   std::string expected;
@@ -578,7 +578,7 @@ TEST_F(CreateProjectTest, ExistingProjectIsReplacedWhenComplete) {
   const std::string folder = dir.MakeFolder("f");
   dir.WriteFile("f\\a.txt", "a");
   const std::string project = dir.WriteFile("f\\p.vpj", "old contents\r\n");
-  host::MessageBoxWatcher boxes;
+  MessageBoxWatcher boxes;
 
   // The new project is written beside the old one and must not list its own temporary file.
   Run({folder}, dir.Path(), {2, project});
@@ -631,7 +631,7 @@ TEST_F(CreateProjectTest, OnlyEmptyFoldersShowTheFailureAndKeepAnOldProject) {
   const std::string empty_one = dir.MakeFolder("e1\\inner");
   const std::string empty_two = dir.MakeFolder("e2");
   const std::string old_project = dir.WriteFile("old.vpj", "old contents\r\n");
-  host::MessageBoxWatcher boxes;
+  MessageBoxWatcher boxes;
 
   Run({dir / "e1", empty_two}, dir.Path(), {0, dir / "new"});
   EXPECT_FALSE(FileExists(dir / "new.vpj"));
@@ -639,9 +639,9 @@ TEST_F(CreateProjectTest, OnlyEmptyFoldersShowTheFailureAndKeepAnOldProject) {
   EXPECT_EQ(ReadFileBytes(old_project), "old contents\r\n");
   EXPECT_EQ(Sorted(ListNames(dir.Path())), (std::vector<std::string>{"e1", "e2", "old.vpj"}));
 
-  const std::vector<host::SeenBox> seen = boxes.WaitFor(2);
+  const std::vector<SeenBox> seen = boxes.WaitFor(2);
   ASSERT_EQ(seen.size(), 2u);
-  for (const host::SeenBox& box : seen) {
+  for (const SeenBox& box : seen) {
     EXPECT_EQ(box.title, "VLPDMenu");
     EXPECT_EQ(box.text, text::kProjectFailed);
   }
@@ -652,7 +652,7 @@ TEST_F(CreateProjectTest, LimitMessageOnceAnd7500Lines) {
   TempDir dir("vlpd_limit");
   for (int i = 0; i < 100; ++i) dir.WriteFile("many\\" + std::to_string(i), "");
   const std::vector<std::string> selected(80, dir / "many");
-  host::MessageBoxWatcher boxes;
+  MessageBoxWatcher boxes;
 
   Run(selected, dir.Path(), {1, dir / "limit"});
   std::string walk;
@@ -660,7 +660,7 @@ TEST_F(CreateProjectTest, LimitMessageOnceAnd7500Lines) {
   std::string expected;
   for (int i = 0; i < 75; ++i) expected += walk;
   EXPECT_EQ(ReadFileBytes(dir / "limit.vpj"), expected);
-  const std::vector<host::SeenBox> seen = boxes.WaitFor(1);
+  const std::vector<SeenBox> seen = boxes.WaitFor(1);
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].title, "VLPDMenu_0150");
   EXPECT_EQ(seen[0].text, text::kProjectLimit);
@@ -680,7 +680,7 @@ TEST_F(CreateProjectTest, MembersOnAnotherDriveKeepAbsolutePaths) {
         WriteFile(out.Get(), kUtf8Text.data(), static_cast<DWORD>(kUtf8Text.size()), &written, nullptr));
   }
   const std::string local = dir.WriteFile("y.txt", kShiftJisText);
-  host::MessageBoxWatcher boxes;
+  MessageBoxWatcher boxes;
 
   Run({file, local}, dir.Path(), {0, dir / "drive"});
   EXPECT_EQ(ReadFileBytes(dir / "drive.vpj"), "/U8 " + file + "\r\n/S " + local + "\r\n");
@@ -698,7 +698,7 @@ TEST_F(CreateProjectTest, SymbolicLinksAreFollowedOnlyToFoldersNotYetWalked) {
   ASSERT_EQ(GetFileAttributesA((links + "\\tree\\l1").c_str()),
             static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
   const std::string project = links + "\\links.vpj";
-  host::MessageBoxWatcher boxes;
+  MessageBoxWatcher boxes;
 
   // Each file once; zz, listed after the links and the dangling one, is still reached.
   Run({links + "\\tree", links + "\\two"}, links, {2, project});
@@ -716,7 +716,7 @@ TEST_F(CreateProjectTest, LongCreationShowsProgressAndItsCancelLeavesNothing) {
   for (int i = 0; i < 100; ++i) dir.MakeFolder("wide\\e" + std::to_string(i));
   const std::vector<std::string> selected(1500, dir / "wide");
   const std::string old_project = dir.WriteFile("old.vpj", "old contents\r\n");
-  host::MessageBoxWatcher boxes;
+  MessageBoxWatcher boxes;
 
   for (const std::string& target : {dir / "new", old_project}) {
     DialogAction action{0, target};
@@ -757,7 +757,7 @@ TEST_F(CreateProjectTest, ProjectFileThatCannotBeCreatedTellsTheUser) {
   std::vector<std::string> targets = {held, deep_project};
   // A read-only drive, where nothing can be created.
   if (GetFileAttributesA("R:\\") != INVALID_FILE_ATTRIBUTES) targets.push_back("R:\\new");
-  host::MessageBoxWatcher boxes;
+  MessageBoxWatcher boxes;
 
   for (const std::string& target : targets) Run({file}, dir.Path(), {1, target});
   holder.Reset();
@@ -765,9 +765,9 @@ TEST_F(CreateProjectTest, ProjectFileThatCannotBeCreatedTellsTheUser) {
   EXPECT_EQ(ReadFileBytes(deep_project), "deep\r\n");
   EXPECT_EQ(ListNames(dir / deep), std::vector<std::string>{"p.vpj"});
   EXPECT_FALSE(FileExists("R:\\new.vpj"));
-  const std::vector<host::SeenBox> seen = boxes.WaitFor(targets.size());
+  const std::vector<SeenBox> seen = boxes.WaitFor(targets.size());
   ASSERT_EQ(seen.size(), targets.size());
-  for (const host::SeenBox& box : seen) {
+  for (const SeenBox& box : seen) {
     EXPECT_EQ(box.title, "VLPDMenu");
     EXPECT_EQ(box.text, text::kProjectFailed);
   }
@@ -813,7 +813,7 @@ TEST_F(FullDriveTest, WriteFailureInsideAWalkLeavesNothingBehind) {
     ASSERT_TRUE(WriteFile(out.Get(), "old\r\n", 5, &written, nullptr));
   }
   Fill(4096);
-  host::MessageBoxWatcher boxes;
+  MessageBoxWatcher boxes;
 
   Run({dir / "many"}, dir.Path(), {1, "Q:\\new"});
   EXPECT_FALSE(FileExists("Q:\\new.vpj"));
@@ -821,9 +821,9 @@ TEST_F(FullDriveTest, WriteFailureInsideAWalkLeavesNothingBehind) {
   EXPECT_EQ(ReadFileBytes(kOld), "old\r\n");
   EXPECT_EQ(Sorted(ListNames("Q:")), (std::vector<std::string>{"filler.bin", "old.vpj"}));
 
-  const std::vector<host::SeenBox> seen = boxes.WaitFor(2);
+  const std::vector<SeenBox> seen = boxes.WaitFor(2);
   ASSERT_EQ(seen.size(), 2u);
-  for (const host::SeenBox& box : seen) {
+  for (const SeenBox& box : seen) {
     EXPECT_EQ(box.title, "VLPDMenu");
     EXPECT_EQ(box.text, text::kProjectFailed);
   }

@@ -98,7 +98,7 @@ class HostileProjectTest : public ::testing::Test {
 
   ComApartment com_;
   VlpdDll dll_;
-  host::MessageBoxWatcher boxes_;
+  MessageBoxWatcher boxes_;
 };
 
 TEST_F(HostileProjectTest, TheSaveDialogOpensInTheInvokingFolder) {
@@ -120,7 +120,7 @@ TEST_F(HostileProjectTest, TheSaveDialogOpensInTheInvokingFolder) {
 
 TEST_F(HostileProjectTest, ATreeOneHundredLevelsDeepListsWhatCanBeNamed) {
   TempDir dir("vlpd_deep");
-  std::wstring folder = L"\\\\?\\" + host::Wide(dir / "deep");
+  std::wstring folder = L"\\\\?\\" + Wide(dir / "deep");
   std::vector<std::string> files;  // every file of the tree, as an ANSI path without the prefix
   for (int level = 0; level < 100; ++level) {
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) << level;
@@ -154,7 +154,7 @@ TEST_F(HostileProjectTest, ATreeOneHundredLevelsDeepListsWhatCanBeNamed) {
       EXPECT_EQ(listed.count(file), 1u) << file;
     }
   }
-  RemoveLongTree(L"\\\\?\\" + host::Wide(dir / "deep"));
+  RemoveLongTree(L"\\\\?\\" + Wide(dir / "deep"));
   EXPECT_TRUE(boxes_.Seen().empty());
 }
 
@@ -168,7 +168,7 @@ TEST_F(HostileProjectTest, AFolderOf20000FilesStopsAt7500LinesWithTheLimitMessag
   EXPECT_EQ(lines.size(), 7500u);
   EXPECT_EQ(std::set<std::string>(lines.begin(), lines.end()).size(), lines.size()) << "a file listed twice";
   for (const std::string& line : lines) ASSERT_TRUE(FileExists(line)) << line;
-  const std::vector<host::SeenBox> seen = boxes_.WaitFor(1);
+  const std::vector<SeenBox> seen = boxes_.WaitFor(1);
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].title, text::kProjectLimitTitle);
   EXPECT_EQ(seen[0].text, text::kProjectLimit);
@@ -217,7 +217,7 @@ TEST_F(HostileProjectTest, SelectedFilesGoneBeforeTheWriteArePassedOver) {
   plan.before_ok = remove_both;
   Run({file, folder}, dir.Path(), std::move(plan));
   EXPECT_FALSE(FileExists(dir / "none.vpj"));
-  const std::vector<host::SeenBox> seen = boxes_.WaitFor(1);
+  const std::vector<SeenBox> seen = boxes_.WaitFor(1);
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].title, text::kProjectFailedTitle);
   EXPECT_EQ(seen[0].text, text::kProjectFailed);
@@ -280,7 +280,7 @@ TEST_F(HostileProjectTest, ADriveWithNoRoomLeftGetsNoFileAndTheMessage) {
   Run({file}, dir.Path(), Plan("Q:\\nospace.vpj"));
   EXPECT_FALSE(FileExists("Q:\\nospace.vpj"));
   DeleteFileA(kFiller);
-  const std::vector<host::SeenBox> seen = boxes_.WaitFor(1);
+  const std::vector<SeenBox> seen = boxes_.WaitFor(1);
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].title, text::kProjectFailedTitle);
   EXPECT_EQ(seen[0].text, text::kProjectFailed);

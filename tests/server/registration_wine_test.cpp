@@ -296,7 +296,7 @@ TEST_F(Registration, ActivationThroughTheRegistryGivesAWorkingHandler) {
     const ComApartment apartment;
     const TempDir folder;
     folder.WriteFile("memo.txt", "text");
-    ComRef<IDataObject> data = host::ShellDataObject(folder.Path(), {"memo.txt"});
+    ComRef<IDataObject> data = ShellDataObject(folder.Path(), {"memo.txt"});
     ASSERT_TRUE(data);
 
     ComRef<IContextMenu> handler;

@@ -36,7 +36,7 @@ void SaveDialogUser::Finish() {
 }
 
 void SaveDialogUser::Run(DWORD shell_thread) {
-  const HWND dialog = host::FindDialog(text::kProjectDialogTitle, 10000);
+  const HWND dialog = FindDialog(text::kProjectDialogTitle, 10000);
   if (dialog == nullptr) {
     // Whatever came up instead must not keep the command waiting forever.
     EnumThreadWindows(shell_thread, CancelDialog, 0);

@@ -109,9 +109,9 @@ bool ReadInstallFolder(std::string& install) {
 }
 
 // Returns how many boxes there were.
-size_t ReportMessageBoxes(host::MessageBoxWatcher& boxes) {
-  const std::vector<host::SeenBox> seen = boxes.Take();
-  for (const host::SeenBox& box : seen) {
+size_t ReportMessageBoxes(test::MessageBoxWatcher& boxes) {
+  const std::vector<test::SeenBox> seen = boxes.Take();
+  for (const test::SeenBox& box : seen) {
     Fail("the handler showed a message box: [" + Cp932ToUtf8(box.title) + "] " + Cp932ToUtf8(box.text));
   }
   return seen.size();
@@ -130,12 +130,12 @@ struct Demo {
   std::string shots;    // ANSI
   HWND window = nullptr;
   Watchdog watchdog;
-  host::MessageBoxWatcher boxes{std::set<std::string>{}};  // every box
+  test::MessageBoxWatcher boxes{std::set<std::string>{}};  // every box
 };
 
 // The handler the shell makes for a right-click on these items of `folder` (ANSI names).
 ComRef<IContextMenu> HandlerFor(const std::string& folder, const std::vector<std::string>& names) {
-  ComRef<IDataObject> data = host::ShellDataObject(folder, names);
+  ComRef<IDataObject> data = test::ShellDataObject(folder, names);
   if (!data) {
     Fail("the shell gave no data object for the selection");
     return {};

@@ -187,7 +187,7 @@ void PumpMessages(DWORD ms) {
 
 SubmenuShot ShootSubmenu(HWND window, HMENU menu, const std::string& path) {
   int downs = 0;
-  for (const host::ReadItem& item : host::ReadMenu(menu)) {
+  for (const test::ReadItem& item : test::ReadMenu(menu)) {
     if (item.separator) continue;
     ++downs;
     if (item.submenu != nullptr) break;

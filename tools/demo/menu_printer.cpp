@@ -16,7 +16,7 @@ std::string MenuLabel(HMENU menu, UINT item, UINT by) {
 }  // namespace
 
 void PrintMenu(HMENU menu, const std::string& indent, IContextMenu* handler) {
-  for (const host::ReadItem& item : host::ReadMenu(menu)) {
+  for (const test::ReadItem& item : test::ReadMenu(menu)) {
     const std::string label = Cp932ToUtf8(item.label);
     if (item.separator) {
       Print(indent + "────────────\n");
