@@ -280,9 +280,9 @@ int main() {
                                       CREATE_ALWAYS, 0, nullptr));
   }
   std::printf("QueryContextMenu, %d calls each, shell data objects:\n", kCalls);
-  Time("one text file", vlpd::host::ShellDataObject(folder, {names[0]}).Get());
-  Time("three files", vlpd::host::ShellDataObject(folder, {names[0], names[1], names[2]}).Get());
-  Time("one hundred files", vlpd::host::ShellDataObject(folder, names).Get());
+  Time("one text file", vlpd::test::ShellDataObject(folder, {names[0]}).Get());
+  Time("three files", vlpd::test::ShellDataObject(folder, {names[0], names[1], names[2]}).Get());
+  Time("one hundred files", vlpd::test::ShellDataObject(folder, names).Get());
 
   std::vector<std::string> many_names;
   for (int i = 0; i < kManyNames; ++i) {
@@ -303,11 +303,11 @@ int main() {
                                       0, nullptr, CREATE_ALWAYS, 0, nullptr));
   }
   {
-    const vlpd::ComRef<IDataObject> one = vlpd::host::ShellDataObject(folder, {many_names[0]});
-    const vlpd::ComRef<IDataObject> many = vlpd::host::ShellDataObject(folder, many_names);
+    const vlpd::ComRef<IDataObject> one = vlpd::test::ShellDataObject(folder, {many_names[0]});
+    const vlpd::ComRef<IDataObject> many = vlpd::test::ShellDataObject(folder, many_names);
     const vlpd::ComRef<IDataObject> foreign_one =
-        vlpd::host::ShellDataObject(foreign_folder, {foreign_names[0]});
-    const vlpd::ComRef<IDataObject> foreign_many = vlpd::host::ShellDataObject(foreign_folder, foreign_names);
+        vlpd::test::ShellDataObject(foreign_folder, {foreign_names[0]});
+    const vlpd::ComRef<IDataObject> foreign_many = vlpd::test::ShellDataObject(foreign_folder, foreign_names);
     CopyingDataObject copying(wide_folder + L"\\" + std::wstring(many_names[0].begin(), many_names[0].end()));
     if (one && many && foreign_one && foreign_many) {
       CompareRightClicks(one.Get(), many.Get(), foreign_one.Get(), foreign_many.Get(), &copying);

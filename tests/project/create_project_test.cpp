@@ -605,7 +605,7 @@ TEST_F(CreateProjectTest, SavingOverAProjectKeepsWhatBelongsToTheFile) {
       {plain, plain, FILE_ATTRIBUTE_HIDDEN},
       {link, real, FILE_ATTRIBUTE_NORMAL},
   };
-  host::MessageBoxWatcher boxes;
+  MessageBoxWatcher boxes;
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.saved_as);
     const DWORD link_attributes = GetFileAttributesA(c.saved_as.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT;
