@@ -34,7 +34,8 @@ void LaunchEditor(ShellSelection& selection, const char* encoding_switch) {
     ShowMessage(text::kMessageNoInstallFolder, text::kTitleStartFailed, MB_ICONERROR);
     return;
   }
-  if (FAILED(selection.Refill()) || selection.List().Count() < 1) return;
+  // The editor opens the first name: only that one is converted.
+  if (FAILED(selection.Refill(1)) || selection.List().Count() < 1) return;
 
   // CreateProcessA may write into the command line, so it lives in a buffer of our own.
   char command_line[kCommandLineBufferSize];

@@ -111,8 +111,8 @@ HRESULT FillSelection(SelectionList& list, const WideName* names, std::size_t co
   return S_OK;
 }
 
-HRESULT ShellSelection::Refill() {
-  list_.Free();
+HRESULT ShellSelection::Refill(int wanted) {
+  Free();
   if (!data_) return E_UNEXPECTED;
 
   ComRef<IEnumFORMATETC> formats;
@@ -144,12 +144,15 @@ HRESULT ShellSelection::Refill() {
   if (lock.Data() == nullptr) return got;
   const auto* data = static_cast<const unsigned char*>(lock.Data());
   DropNameWalker walker(data, static_cast<std::size_t>(size));
-  if (walker.Count() == 0) return got;
-  hr = Prepare(list_, walker.Count(), walker.ListUnits());
+  listed_ = walker.Count();
+  if (listed_ == 0 || wanted < 1) return got;
+  const std::size_t kept =
+      listed_ < static_cast<std::size_t>(wanted) ? listed_ : static_cast<std::size_t>(wanted);
+  hr = Prepare(list_, kept, walker.ListUnits());
   if (FAILED(hr)) return hr;
 
   DropName name;
-  while (walker.Next(&name)) {
+  while (static_cast<std::size_t>(list_.Count()) < kept && walker.Next(&name)) {
     // A name of 260 bytes or more is left out rather than kept cut short.
     if (name.units == 0 || (!walker.Wide() && name.units >= kMaxPath)) continue;
     const bool appended =

@@ -596,6 +596,43 @@ TEST_F(CreateProjectTest, ExistingProjectIsReplacedWhenComplete) {
   EXPECT_TRUE(boxes.Seen().empty());
 }
 
+TEST_F(CreateProjectTest, SavingOverAProjectKeepsWhatBelongsToTheFile) {
+  // P:\replace\link.vpj is a symbolic link to P:\replace\target\real.vpj (wine_drives.sh).
+  const std::string link = "P:\\replace\\link.vpj";
+  const std::string real = "P:\\replace\\target\\real.vpj";
+  if (GetFileAttributesA(real.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "P:\\replace is not there";
+  TempDir dir("vlpd_keep");
+  const std::string member = dir.WriteFile("a.txt", "a");
+  const std::string plain = dir.WriteFile("plain.vpj", "old\r\n");
+  const struct {
+    std::string saved_as;  // the name typed in the dialog
+    std::string holder;    // the file that holds the project afterwards
+    DWORD attributes;      // given to the old file first, kept by the new one
+  } kCases[] = {
+      {plain, plain, FILE_ATTRIBUTE_HIDDEN},
+      {link, real, FILE_ATTRIBUTE_NORMAL},
+  };
+  MessageBoxWatcher boxes;
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.saved_as);
+    const DWORD link_attributes = GetFileAttributesA(c.saved_as.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT;
+    ASSERT_TRUE(SetFileAttributesA(c.holder.c_str(), c.attributes));
+    ASSERT_EQ(GetFileAttributesA(c.holder.c_str()) & FILE_ATTRIBUTE_HIDDEN,
+              c.attributes & FILE_ATTRIBUTE_HIDDEN);
+    Run({member}, dir.Path(), {1, c.saved_as});
+    EXPECT_EQ(ReadFileBytes(c.holder), "/S .\\a.txt\r\n");
+    EXPECT_EQ(GetFileAttributesA(c.holder.c_str()) & FILE_ATTRIBUTE_HIDDEN,
+              c.attributes & FILE_ATTRIBUTE_HIDDEN);
+    // A link stays a link to the file it led to, and no temporary file is left beside either.
+    EXPECT_EQ(GetFileAttributesA(c.saved_as.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, link_attributes);
+    SetFileAttributesA(c.holder.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  EXPECT_EQ(Sorted(ListNames("P:\\replace")), (std::vector<std::string>{"link.vpj", "target"}));
+  EXPECT_EQ(ListNames("P:\\replace\\target"), std::vector<std::string>{"real.vpj"});
+  EXPECT_EQ(Sorted(ListNames(dir.Path())), (std::vector<std::string>{"a.txt", "plain.vpj"}));
+  EXPECT_TRUE(boxes.Seen().empty());
+}
+
 TEST_F(CreateProjectTest, OnlyEmptyFoldersShowTheFailureAndKeepAnOldProject) {
   TempDir dir("vlpd_empty");
   const std::string empty_one = dir.MakeFolder("e1\\inner");

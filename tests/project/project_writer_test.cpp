@@ -213,20 +213,32 @@ TEST(RelativeBase, InvokingFolderAboveAtAndBelowTheBase) {
 }
 
 TEST(RelativeBase, RootDriveAndNetworkPaths) {
-  RelativeBase root = BaseOf(R"(C:\)", R"(C:\x.txt)");
-  EXPECT_EQ(root.base_length, 3);
-  EXPECT_EQ(LineOf(0, R"(C:\x.txt)", root), ".\\x.txt\r\n");
-
-  RelativeBase other_drive = BaseOf(R"(C:\work)", R"(D:\work\x.txt)");
-  EXPECT_EQ(other_drive.base_length, 0);
-  EXPECT_STREQ(other_drive.up_prefix, "");
-  EXPECT_EQ(LineOf(2, R"(D:\work\x.txt)", other_drive), "/E D:\\work\\x.txt\r\n");
-
-  // Two network paths sharing only their leading backslashes have no base.
-  EXPECT_EQ(BaseOf(R"(\\one\share)", R"(\\two\share\x.txt)").base_length, 0);
-  RelativeBase same_server = BaseOf(R"(\\srv\a)", R"(\\srv\b\x.txt)");
-  EXPECT_EQ(same_server.base_length, 6);
-  EXPECT_EQ(LineOf(0, R"(\\srv\b\x.txt)", same_server), "..\\b\\x.txt\r\n");
+  // ".." never leaves a drive or a share: a member elsewhere keeps its absolute path (line null).
+  const struct {
+    const char* folder;
+    const char* member;  // also the first selected path
+    int base_length;
+    const char* line;
+  } kCases[] = {
+      {R"(C:\)", R"(C:\x.txt)", 3, R"(.\x.txt)"},
+      {R"(C:\work)", R"(D:\work\x.txt)", 0, nullptr},
+      {R"(\\one\share)", R"(\\two\share\x.txt)", 0, nullptr},
+      {R"(\\srv\a)", R"(\\srv\b\x.txt)", 0, nullptr},
+      {R"(\\srv\a\sub)", R"(\\srv\b\x.txt)", 0, nullptr},
+      {R"(\\srv)", R"(\\srv\a\x.txt)", 0, nullptr},
+      {R"(\\srv\a)", R"(\\srv\a\x.txt)", 8, R"(.\x.txt)"},
+      {R"(\\srv\a\sub)", R"(\\srv\a\x.txt)", 8, R"(..\x.txt)"},
+      {R"(\\SRV\A\sub)", R"(\\srv\a\x.txt)", 8, R"(..\x.txt)"},
+      {R"(\\?\UNC\srv\a\sub)", R"(\\?\UNC\srv\b\x.txt)", 0, nullptr},
+      {R"(\\?\UNC\srv\a\sub)", R"(\\?\UNC\srv\a\x.txt)", 14, R"(..\x.txt)"},
+      {R"(\\?\C:\a)", R"(\\?\C:\b\x.txt)", 7, R"(..\b\x.txt)"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(std::string(c.folder) + " / " + c.member);
+    const RelativeBase base = BaseOf(c.folder, c.member);
+    EXPECT_EQ(base.base_length, c.base_length);
+    EXPECT_EQ(LineOf(0, c.member, base), std::string(c.line != nullptr ? c.line : c.member) + "\r\n");
+  }
 }
 
 TEST(RelativeBase, LetterCaseIsFoldedForTheBaseButKeptInTheLine) {
