@@ -57,7 +57,7 @@ class TreeBuilder {
   TreeBuilder(FuzzInput& input, FakeSystem& system) : input_(input), system_(system) {}
 
   void Build(const std::string& root_path) {
-    AddNode(root_path);
+    nodes_.push_back(Node{root_path, {}, {}});
     std::size_t current = 0;
     while (!input_.AtEnd() && nodes_.size() < kMaxNodes && entries_ < kMaxEntries) {
       const std::uint8_t op = input_.Byte();
@@ -108,6 +108,7 @@ class TreeBuilder {
         }
       }
     }
+    for (const Node& node : nodes_) system_.AddFolder(node.path, node.entries);
     // Links were given a number; they lead to the folder of that number among all of them, so a
     // link may also lead to a later folder.
     for (const auto& [link, target] : links_) {
@@ -123,19 +124,15 @@ class TreeBuilder {
  private:
   struct Node {
     std::string path;  // through its ordinary parents, without final separator
+    std::vector<Entry> entries;
     std::set<std::string> folded_names;
   };
-
-  void AddNode(const std::string& path) {
-    nodes_.push_back(Node{path, {}});
-    system_.AddFolder(path);
-  }
 
   bool AddEntry(std::size_t node, const Entry& entry) {
     std::string folded = entry.name;
     LowerAscii(&folded[0]);
     if (!nodes_[node].folded_names.insert(folded).second) return false;
-    system_.AddFolder(nodes_[node].path, {entry});
+    nodes_[node].entries.push_back(entry);
     ++entries_;
     return true;
   }
@@ -143,14 +140,12 @@ class TreeBuilder {
   void AddFile(std::size_t node, const std::string& name, bool temporary) {
     const std::uint32_t attributes = kFile | (temporary ? kAttributeTemporary : 0);
     const std::uint64_t size = (name.size() * 7919u) % 300000;
-    const int id = next_file_id_++;
-    if (AddEntry(node, Entry{attributes, name, size}))
-      system_.SetEncoding(nodes_[node].path + "\\" + name, CodeOf(id));
+    AddEntry(node, Entry{attributes, name, size, CodeOf(next_file_id_++)});
   }
 
   std::size_t AddFolder(std::size_t node, const std::string& name) {
     if (!AddEntry(node, Entry{kFolder, name, 0})) return node;
-    AddNode(nodes_[node].path + "\\" + name);
+    nodes_.push_back(Node{nodes_[node].path + "\\" + name, {}, {}});
     return nodes_.size() - 1;
   }
 
@@ -236,9 +231,9 @@ void FuzzOne(FuzzInput& input) {
   for (int i = 0; i < ((flags >> 4) & 3); ++i) {
     const std::string name = "s" + std::to_string(i) + ".txt";
     const std::string path = kParent + name;
-    system.AddFolder(kParentFolder, {Entry{kFile, name, FakeSystem::kDescribedSize}});
+    system.AddFolder(kParentFolder,
+                     {Entry{kFile, name, FakeSystem::kDescribedSize, CodeOf(builder.NextFileId())}});
     system.SetAttributes(path, kFile);
-    system.SetEncoding(path, CodeOf(builder.NextFileId()));
     selected_files.insert(system.Find(path));
     selected.push_back(path);
   }

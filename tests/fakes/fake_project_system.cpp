@@ -28,8 +28,9 @@ const Entry* FakeSystem::Find(const std::string& path) const {
 }
 
 int FakeSystem::EncodingOf(const std::string& path) const {
-  const int* code = Lookup(encodings_, path);
-  return code == nullptr ? 0 : *code;
+  if (const int* code = Lookup(encodings_, path)) return *code;
+  const Entry* entry = Find(path);
+  return entry == nullptr ? 0 : entry->code;
 }
 
 bool FakeSystem::ListFolder(const char* pattern, FolderVisitor& visitor) {
@@ -115,9 +116,9 @@ void FakeSystem::Fault(const std::string& what) {
 std::string FakeSystem::Resolve(const std::string& path) const {
   std::string resolved = path;
   int hops = 0;
-  for (std::size_t end = 1; end <= resolved.size(); ++end) {
+  for (std::size_t end = 1; end <= resolved.size() && !links_.empty(); ++end) {
     if (end < resolved.size() && resolved[end] != '\\') continue;
-    const auto link = links_.find(resolved.substr(0, end));
+    const auto link = links_.find(std::string_view(resolved).substr(0, end));
     if (link == links_.end()) continue;
     if (link->second.empty() || ++hops > kMaxHops) return "";
     resolved = link->second + resolved.substr(end);
@@ -128,6 +129,7 @@ std::string FakeSystem::Resolve(const std::string& path) const {
 
 template <typename Map>
 const typename Map::mapped_type* FakeSystem::Lookup(const Map& map, const std::string& path) const {
+  if (map.empty()) return nullptr;
   auto found = map.find(path);
   if (found == map.end()) found = map.find(Resolve(path));
   return found == map.end() ? nullptr : &found->second;

@@ -6,9 +6,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "project/project_system.h"
@@ -23,6 +25,7 @@ struct Entry {
   std::uint32_t attributes;
   std::string name;
   std::uint64_t size = 100;
+  int code = 0;  // the detector's answer for a file, unless SetEncoding gave its path another
 };
 
 class FakeSystem final : public ProjectSystem {
@@ -36,7 +39,7 @@ class FakeSystem final : public ProjectSystem {
   // Makes `link` lead to the folder `target`; an empty target leaves it dangling.
   void AddLink(const std::string& link, const std::string& target) { links_[link] = target; }
   void SetAttributes(const std::string& path, std::uint32_t attributes) { attributes_[path] = attributes; }
-  // The detector's answer for `path` (0 when never set).
+  // The detector's answer for `path`, before the one its entry gives.
   void SetEncoding(const std::string& path, int code) { encodings_[path] = code; }
   // The write with this 0-based index, and every later one, fails.
   void FailWritesFrom(int index) { fail_from_ = index; }
@@ -93,7 +96,7 @@ class FakeSystem final : public ProjectSystem {
 
   std::map<std::string, Folder> folders_;
   std::map<std::string, const Entry*> entries_;
-  std::map<std::string, std::string> links_;
+  std::map<std::string, std::string, std::less<>> links_;
   std::map<std::string, std::uint32_t> attributes_;
   std::map<std::string, int> encodings_;
   std::uint64_t next_identity_ = 1;
