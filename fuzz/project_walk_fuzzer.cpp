@@ -48,9 +48,6 @@ std::string EntryName(FuzzInput& input, std::size_t length) {
   return name;
 }
 
-// The detector's answer for a file: every code, unreadable (-1) included.
-int CodeOf(int file_id) { return file_id % 8 - 1; }
-
 // Builds the tree the input describes, folder by folder, into the fake below its root.
 class TreeBuilder {
  public:
@@ -71,9 +68,8 @@ class TreeBuilder {
         case 2: {
           const std::string name = EntryName(input_, input_.Byte() % 32);
           const std::uint8_t target = input_.Byte();
-          if (AddEntry(current, Entry{kLink, name, 0})) {
-            links_.emplace_back(nodes_[current].path + "\\" + name, target == 0xFF ? -1 : target);
-          }
+          if (AddEntry(current, Entry{kLink, name, 0}))
+            links_.emplace_back(nodes_[current].path + "\\" + name, target);
           break;
         }
         case 3: {
@@ -112,14 +108,13 @@ class TreeBuilder {
     // Links were given a number; they lead to the folder of that number among all of them, so a
     // link may also lead to a later folder.
     for (const auto& [link, target] : links_) {
-      system_.AddLink(link, target < 0 ? "" : PathOf(static_cast<std::size_t>(target)));
+      system_.AddLink(link, target == 0xFF ? "" : PathOf(target));
     }
   }
 
   // The path of the folder with this number (taken modulo the count of folders).
   const std::string& PathOf(std::size_t node) const { return nodes_[node % nodes_.size()].path; }
   std::size_t NodeCount() const { return nodes_.size(); }
-  int NextFileId() { return next_file_id_++; }
 
  private:
   struct Node {
@@ -140,7 +135,8 @@ class TreeBuilder {
   void AddFile(std::size_t node, const std::string& name, bool temporary) {
     const std::uint32_t attributes = kFile | (temporary ? kAttributeTemporary : 0);
     const std::uint64_t size = (name.size() * 7919u) % 300000;
-    AddEntry(node, Entry{attributes, name, size, CodeOf(next_file_id_++)});
+    // The detector's answer: every code, unreadable (-1) included.
+    AddEntry(node, Entry{attributes, name, size, next_file_id_++ % 8 - 1});
   }
 
   std::size_t AddFolder(std::size_t node, const std::string& name) {
@@ -169,7 +165,7 @@ class TreeBuilder {
   FuzzInput& input_;
   FakeSystem& system_;
   std::vector<Node> nodes_;
-  std::vector<std::pair<std::string, int>> links_;  // a link's path and its target's number
+  std::vector<std::pair<std::string, std::uint8_t>> links_;  // path, target's number (0xFF: none)
   std::size_t entries_ = 0;
   int next_file_id_ = 0;
 };
@@ -177,15 +173,12 @@ class TreeBuilder {
 // The absolute path of the member a line names. `code` receives the switch's encoding code
 // (kEncodingAuto when the line starts with no known switch).
 std::string MemberPath(const std::string& line, int& code, bool& relative) {
-  static const char* const kSwitches[] = {"/S ", "/E ", "/U8 ", "/UB ", "/UL "};
-  static const int kCodes[] = {kEncodingShiftJis, kEncodingEuc, kEncodingUtf8, kEncodingUtf16Be,
-                               kEncodingUtf16Le};
   std::string path = line;
   code = kEncodingAuto;
-  for (int i = 0; i < 5; ++i) {
-    const std::size_t n = std::strlen(kSwitches[i]);
-    if (path.compare(0, n, kSwitches[i]) == 0) {
-      code = kCodes[i];
+  for (const EncodingRow& row : kEncodings) {
+    const std::size_t n = std::strlen(row.editor_switch);
+    if (path.compare(0, n, row.editor_switch) == 0) {
+      code = row.code;
       path = path.substr(n);
       break;
     }
@@ -231,8 +224,7 @@ void FuzzOne(FuzzInput& input) {
   for (int i = 0; i < ((flags >> 4) & 3); ++i) {
     const std::string name = "s" + std::to_string(i) + ".txt";
     const std::string path = kParent + name;
-    system.AddFolder(kParentFolder,
-                     {Entry{kFile, name, FakeSystem::kDescribedSize, CodeOf(builder.NextFileId())}});
+    system.AddFolder(kParentFolder, {Entry{kFile, name, FakeSystem::kDescribedSize, i - 1}});
     system.SetAttributes(path, kFile);
     selected_files.insert(system.Find(path));
     selected.push_back(path);
@@ -259,15 +251,15 @@ void FuzzOne(FuzzInput& input) {
   // The detector is asked only of listed or selected files, and told their size.
   for (std::size_t i = 0; i < system.detected.size() && !system.paths_collide; ++i) {
     const Entry* file = system.Find(system.detected[i]);
-    Require(file != nullptr && (file->attributes & (kAttributeDirectory | kAttributeTemporary)) == 0);
-    Require(file->size == system.sizes[i]);
+    Require(file != nullptr && (file->attributes & (kAttributeDirectory | kAttributeTemporary)) == 0 &&
+            file->size == system.sizes[i]);
   }
   if (result == kProjectCancelled) {
     Require(system.cancelled);
     return;
   }
   Require(!system.cancelled);
-  if (system.write_failed) {
+  if ((flags & 0x80) != 0 && system.writes > fail_at) {  // a write failed
     Require(result == 0);
     return;
   }
@@ -290,7 +282,7 @@ void FuzzOne(FuzzInput& input) {
     if (!system.paths_collide) {
       Require(file != nullptr);
       Require(seen.insert(file).second);
-      int expected = system.EncodingOf(path);
+      int expected = file->code;
       if (member_encoding != kEncodingAuto) {
         expected = selected_files.count(file) != 0 ? member_encoding : kEncodingAuto;
       }

@@ -1,6 +1,7 @@
 #include "tests/fakes/fake_project_system.h"
 
 #include <cstring>
+#include <string_view>
 
 #include "project/project_writer.h"
 
@@ -10,15 +11,16 @@ namespace {
 // More links than this along one path make it unresolvable, as a loop of links would.
 constexpr int kMaxHops = 64;
 
+bool Bounded(const char* path) { return strnlen(path, kPathBufferSize) <= kMaxPath; }
+
 }  // namespace
 
 void FakeSystem::AddFolder(const std::string& folder, const std::vector<Entry>& entries) {
-  const auto [at, added] = folders_.emplace(folder, Folder{next_identity_, {}});
-  if (added) ++next_identity_;
+  std::list<Entry>& listing = folders_[folder];
   for (const Entry& entry : entries) {
-    at->second.entries.push_back(entry);
+    listing.push_back(entry);
     // The first entry to give a path keeps it.
-    entries_.emplace(folder + "\\" + entry.name, &at->second.entries.back());
+    entries_.emplace(folder + "\\" + entry.name, &listing.back());
   }
 }
 
@@ -27,27 +29,18 @@ const Entry* FakeSystem::Find(const std::string& path) const {
   return entry == nullptr ? nullptr : *entry;
 }
 
-int FakeSystem::EncodingOf(const std::string& path) const {
-  if (const int* code = Lookup(encodings_, path)) return *code;
-  const Entry* entry = Find(path);
-  return entry == nullptr ? 0 : entry->code;
-}
-
 bool FakeSystem::ListFolder(const char* pattern, FolderVisitor& visitor) {
-  if (!Bounded(pattern, "ListFolder")) return false;
-  const std::string text = pattern;
-  if (text.size() < 4 || text.compare(text.size() - 4, 4, "\\*.*") != 0) {
-    Fault("ListFolder: a pattern not ending in \\*.*");
-    return false;
-  }
-  const std::string folder = text.substr(0, text.size() - 4);
-  const Folder* found = Lookup(folders_, folder);
+  const std::size_t length = strnlen(pattern, kPathBufferSize);
+  const bool kept = length <= kMaxPath && length >= 4 && std::strcmp(pattern + length - 4, "\\*.*") == 0;
+  if (!Kept(kept, "ListFolder: a pattern too long or not ending in \\*.*")) return false;
+  const std::string folder(pattern, length - 4);
+  const std::list<Entry>* found = Lookup(folders_, folder);
   if (found == nullptr) return false;
-  listed.push_back(text);
-  const FolderEntry dot{kFolder, 0, "."};
-  const FolderEntry dot_dot{kFolder, 0, ".."};
-  if (!visitor.Visit(dot) || !visitor.Visit(dot_dot)) return true;
-  for (const Entry& entry : found->entries) {
+  listed.push_back(pattern);
+  for (const char* dots : {".", ".."}) {
+    if (!visitor.Visit(FolderEntry{kFolder, 0, dots})) return true;
+  }
+  for (const Entry& entry : *found) {
     if (Find(folder + "\\" + entry.name) != &entry) paths_collide = true;
     if (!visitor.Visit(FolderEntry{entry.attributes, entry.size, entry.name.c_str()})) break;
   }
@@ -55,37 +48,35 @@ bool FakeSystem::ListFolder(const char* pattern, FolderVisitor& visitor) {
 }
 
 FolderEntry FakeSystem::Describe(const char* path) {
-  if (!Bounded(path, "Describe")) return FolderEntry{};
+  if (!Kept(Bounded(path), "Describe: a path too long")) return FolderEntry{};
   const auto found = attributes_.find(path);
   return found == attributes_.end() ? FolderEntry{} : FolderEntry{found->second, kDescribedSize, ""};
 }
 
 bool FakeSystem::IdentifyFolder(const char* path, FolderIdentity& identity) {
-  if (!Bounded(path, "IdentifyFolder")) return false;
+  if (!Kept(Bounded(path), "IdentifyFolder: a path too long")) return false;
   identified.push_back(path);
-  const Folder* folder = Lookup(folders_, path);
+  const std::list<Entry>* folder = Lookup(folders_, path);
   if (folder == nullptr) return false;
   identity.volume = 7;
-  identity.index = folder->identity;
+  identity.index = reinterpret_cast<std::uintptr_t>(folder);
   return true;
 }
 
 int FakeSystem::DetectEncoding(const char* path, std::uint64_t size) {
-  if (!Bounded(path, "DetectEncoding")) return -1;
+  if (!Kept(Bounded(path), "DetectEncoding: a path too long")) return -1;
   detected.push_back(path);
   sizes.push_back(size);
-  return EncodingOf(path);
+  if (const int* code = Lookup(encodings_, path)) return *code;
+  const Entry* entry = Find(path);
+  return entry == nullptr ? 0 : entry->code;
 }
 
 bool FakeSystem::Write(const char* data, std::size_t length) {
-  if (length == 0 || length > kOutputChunk) {
-    Fault("Write: no bytes, or more than a chunk");
-    return false;
-  }
+  if (!Kept(length > 0 && length <= kOutputChunk, "Write: no bytes, or more than a chunk")) return false;
   const int index = writes++;
   write_lengths.push_back(length);
   if ((fail_from_ >= 0 && index >= fail_from_) || (fail_short_ && length + kLineBufferSize <= kOutputChunk)) {
-    write_failed = true;
     return false;
   }
   output.append(data, length);
@@ -93,24 +84,18 @@ bool FakeSystem::Write(const char* data, std::size_t length) {
 }
 
 bool FakeSystem::KeepGoing(int member_count, const char* place) {
-  if (!Bounded(place, "KeepGoing")) return false;
-  if (cancelled || member_count < 0 || member_count > kMaxMembers) {
-    Fault("KeepGoing: asked again after a cancel, or a member count out of range");
-  }
+  if (!Kept(Bounded(place), "KeepGoing: a place too long")) return false;
+  Kept(!cancelled && member_count >= 0 && member_count <= kMaxMembers,
+       "KeepGoing: asked again after a cancel, or a member count out of range");
   counts.push_back(member_count);
   places.push_back(place);
   if (cancel_at_ >= 0 && static_cast<int>(places.size()) > cancel_at_) cancelled = true;
   return !cancelled;
 }
 
-bool FakeSystem::Bounded(const char* path, const char* call) {
-  if (strnlen(path, kPathBufferSize) <= kMaxPath) return true;
-  Fault(std::string(call) + ": a path longer than kMaxPath");
-  return false;
-}
-
-void FakeSystem::Fault(const std::string& what) {
-  if (fault.empty()) fault = what;
+bool FakeSystem::Kept(bool kept, const char* rule) {
+  if (!kept && fault.empty()) fault = rule;
+  return kept;
 }
 
 std::string FakeSystem::Resolve(const std::string& path) const {

@@ -1,7 +1,6 @@
-// A file system for project creation made of listings filled by path: folders with their
-// entries, links to other folders (or to nowhere), attributes and detector answers. It keeps
-// what the walk asked and wrote, can fail writes or cancel on cue, and notes the first call that
-// broke the system interface's bounds. Shared by the project tests and the folder-walk fuzzer.
+// A file system for project creation filled by path: folders and their entries, links (or links
+// to nowhere), attributes, detector answers. It keeps what the walk asked and wrote, fails writes
+// or cancels on cue, and notes the first call out of bounds. For the project tests and fuzzer.
 #pragma once
 
 #include <cstddef>
@@ -10,7 +9,6 @@
 #include <list>
 #include <map>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "project/project_system.h"
@@ -30,8 +28,7 @@ struct Entry {
 
 class FakeSystem final : public ProjectSystem {
  public:
-  // Size Describe gives every path it knows.
-  static constexpr std::uint64_t kDescribedSize = 7;
+  static constexpr std::uint64_t kDescribedSize = 7;  // of every path Describe knows
 
   // Appends `entries` to the listing of `folder` (a path without final separator). A new folder
   // gets an identity of its own, and "." and ".." first as on disk.
@@ -50,8 +47,6 @@ class FakeSystem final : public ProjectSystem {
 
   // The listing entry `path` names, through any link; null for none.
   const Entry* Find(const std::string& path) const;
-  // The detector's answer for `path`, through any link.
-  int EncodingOf(const std::string& path) const;
 
   bool ListFolder(const char* pattern, FolderVisitor& visitor) override;
   FolderEntry Describe(const char* path) override;
@@ -63,7 +58,6 @@ class FakeSystem final : public ProjectSystem {
 
   std::string output;
   int writes = 0;
-  bool write_failed = false;
   int limit_messages = 0;
   bool cancelled = false;
   // Two entries gave one path (only names ending in a lone lead byte can do that), so a path no
@@ -80,26 +74,21 @@ class FakeSystem final : public ProjectSystem {
   std::vector<std::string> places;
 
  private:
-  struct Folder {
-    std::uint64_t identity;
-    std::list<Entry> entries;  // a list keeps them in place as more are added
-  };
-
-  // False, noting the fault, when `path` is longer than a path may be.
-  bool Bounded(const char* path, const char* call);
-  void Fault(const std::string& what);
+  // `kept`; notes `rule` as the fault unless the call kept it (or an earlier call broke one).
+  bool Kept(bool kept, const char* rule);
   // The path once every link along it is followed; empty for a dangling link.
   std::string Resolve(const std::string& path) const;
   // The value `map` holds for `path` itself or, failing that, for where its links lead.
   template <typename Map>
   const typename Map::mapped_type* Lookup(const Map& map, const std::string& path) const;
 
-  std::map<std::string, Folder> folders_;
+  // Listings by folder; a list keeps its entries in place as more are added, and where it is kept
+  // is the folder's identity.
+  std::map<std::string, std::list<Entry>> folders_;
   std::map<std::string, const Entry*> entries_;
   std::map<std::string, std::string, std::less<>> links_;
   std::map<std::string, std::uint32_t> attributes_;
   std::map<std::string, int> encodings_;
-  std::uint64_t next_identity_ = 1;
   int fail_from_ = -1;
   bool fail_short_ = false;
   int cancel_at_ = -1;
