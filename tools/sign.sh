@@ -18,16 +18,19 @@ if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
   time_args=(-time "$SOURCE_DATE_EPOCH")
 fi
 
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 for file in "$@"; do
-  signed="$file.signing"
-  rm -f "$signed"
+  signed="$work/signed"
   # A file signed before (a rebuild that did not relink it) is signed again from its unsigned form.
-  if osslsigncode extract-signature -in "$file" -out "$signed" >/dev/null 2>&1; then
-    osslsigncode remove-signature -in "$file" -out "$signed" >/dev/null
-    mv -f "$signed" "$file"
+  if osslsigncode extract-signature -in "$file" -out "$work/signature" >/dev/null 2>&1; then
+    osslsigncode remove-signature -in "$file" -out "$work/unsigned" >/dev/null
+    mv -f "$work/unsigned" "$file"
+    rm -f "$work/signature"
   fi
   osslsigncode sign -certs "$VLPD_SIGN_CERT" -key "$VLPD_SIGN_KEY" -h sha256 \
     -n "Vellumpad ver1.50 context menu" "${time_args[@]}" -in "$file" -out "$signed" >/dev/null
-  mv -f "$signed" "$file"
+  cat "$signed" >"$file"
+  rm -f "$signed"
   echo "sign.sh: signed $file"
 done
