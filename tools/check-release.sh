@@ -18,8 +18,12 @@ artifacts=(win64/VLPDMenu.dll win32/VLPDMenu.dll win64/VLPDMenu.msi win64/VLPDMe
 other=$(mktemp -d /tmp/vlpd-release.XXXXXX)
 trap 'rm -rf "$other"' EXIT
 tar -C "$source_tree" --exclude=./build --exclude=./.git -cf - . | tar -C "$other" -xf -
-# The signing identity of the caller's environment stays out of the comparison.
+# The same signing identity as BUILD's (signing_identity.txt: "certificate PATH SHA-256", "key ...").
 unset VLPD_SIGN_CERT VLPD_SIGN_KEY
+identity() { sed -n "s/^$1 \(.*\) [0-9a-f]*\$/\1/p" "$build/signing_identity.txt"; }
+if [ -n "$(identity certificate)" ]; then
+  export VLPD_SIGN_CERT=$(identity certificate) VLPD_SIGN_KEY=$(identity key)
+fi
 export SOURCE_DATE_EPOCH=$epoch
 release() {
   (cd "$other" && cmake --preset win64 -DVLPD_VERSION="$version" >/dev/null &&
