@@ -223,6 +223,9 @@ class Installer : public ::testing::Test {
       EXPECT_FALSE(installed.empty()) << view.Dll();
       EXPECT_TRUE(installed == ReadFileBytes(view.built_dll)) << view.Dll() << " is not " << view.built_dll;
     }
+    // The sparse package beside the 64-bit DLL, its external location.
+    const std::string msix = Views()[0].folder + "\\VLPDMenu.msix";
+    EXPECT_TRUE(ReadFileBytes(msix) == ReadFileBytes(OnDriveZ(kBuiltMsix))) << msix;
   }
 
   // No row's value in either view, none of the keys whose default value a row writes, no file or

@@ -1,0 +1,40 @@
+# The sparse package VLPDMenu.msix: the manifest filled in from installer/AppxManifest.xml.in, the
+# logos drawn by tools/make_icon.py, packed by installer/pack_msix.py and signed by tools/sign.sh
+# when a certificate is given. The Windows Installer package ships it in the install folder.
+
+# The package's identity name, fixed for good: Windows updates a package of the same name.
+set(VLPD_PACKAGE_NAME kastel.VLPDMenu CACHE INTERNAL "")
+set(VLPD_PACKAGE_PUBLISHER "CN=kastel" CACHE STRING
+    "Publisher of the sparse package: the subject of the certificate that signs it, to the letter")
+set(VLPD_MSIX ${PROJECT_BINARY_DIR}/VLPDMenu.msix CACHE INTERNAL "")
+
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(package_version ${VLPD_VERSION}.0)
+set(package_work ${CMAKE_CURRENT_BINARY_DIR}/msix)
+configure_file(AppxManifest.xml.in ${package_work}/AppxManifest.xml @ONLY)
+
+# Name and size of each logo the manifest names.
+set(package_files)
+set(logo_paths)
+foreach(logo StoreLogo:50 Square150x150Logo:150 Square44x44Logo:44)
+  string(REPLACE ":" ";" logo ${logo})
+  list(GET logo 0 name)
+  list(GET logo 1 size)
+  set(path ${package_work}/Assets/${name}.png)
+  add_custom_command(OUTPUT ${path}
+                     COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tools/make_icon.py --png ${size} ${path}
+                     DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_icon.py VERBATIM)
+  list(APPEND package_files Assets/${name}.png=${path})
+  list(APPEND logo_paths ${path})
+endforeach()
+
+add_custom_command(
+  OUTPUT ${VLPD_MSIX}
+  COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/pack_msix.py ${VLPD_MSIX}
+          ${package_work}/AppxManifest.xml ${package_files}
+  COMMAND bash ${PROJECT_SOURCE_DIR}/tools/sign.sh ${VLPD_MSIX}
+  DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/pack_msix.py ${package_work}/AppxManifest.xml ${logo_paths}
+          ${PROJECT_SOURCE_DIR}/tools/sign.sh
+  COMMENT "Packing ${VLPD_MSIX}"
+  VERBATIM)
+add_custom_target(msix_package ALL DEPENDS ${VLPD_MSIX})
