@@ -1,33 +1,13 @@
-"""The sparse package as built, packages of the packer's own, and the installer's package actions.
-
-Reads every ZIP record itself (Zip64 end records, local headers, data descriptors, central entries),
-recomputes each block hash of the block map, and checks it after signing too. Paths and expected
-values come from the build through the environment (tests/installer/CMakeLists.txt).
-"""
-import base64
-import hashlib
-import io
-import os
-import shutil
-import struct
-import subprocess
-import sys
-import tempfile
-import unittest
+"""The sparse package as built and signed, packages of the packer's own, and the installer's package
+actions. Reads every ZIP record itself and recomputes every block hash. Paths and expected values
+come from the build through the environment (tests/installer/CMakeLists.txt)."""
+import base64, hashlib, io, os, pathlib, shutil, struct, subprocess, sys, tempfile, unittest, zipfile, zlib  # noqa: E401
 import xml.etree.ElementTree as ET
-import zipfile
-import zlib
 
 ENV = os.environ
 sys.path.insert(0, os.path.join(ENV["VLPD_SOURCE_DIR"], "installer"))
 import pack_msix  # noqa: E402
 
-NS = {"m": "http://schemas.microsoft.com/appx/manifest/foundation/windows10",
-      "b": "http://schemas.microsoft.com/appx/2010/blockmap",
-      "t": "http://schemas.openxmlformats.org/package/2006/content-types",
-      "uap10": "http://schemas.microsoft.com/appx/manifest/uap/windows10/10",
-      "d5": "http://schemas.microsoft.com/appx/manifest/desktop/windows10/5",
-      "com": "http://schemas.microsoft.com/appx/manifest/com/windows10"}
 FOOTPRINT = ["AppxManifest.xml", "AppxBlockMap.xml", "[Content_Types].xml"]
 
 
@@ -45,7 +25,7 @@ def read_records(package):
     for _ in range(total):
         head = struct.unpack_from("<IHHHHHHIIIHHHHHII", package, at)
         name = package[at + 46:at + 46 + head[10]].decode("ascii")
-        if name == "AppxSignature.p7x":
+        if name == "AppxSignature.p7x":  # the signer's own record, local sizes given
             entries.append({"name": name, "data": zipfile.ZipFile(io.BytesIO(package)).read(name)})
             next_local = head[16] + 30 + head[10] + struct.unpack_from("<H", package, head[16] + 28)[0] + head[8]
             at += 46 + head[10] + head[11] + head[12]
@@ -76,26 +56,29 @@ def check_package(test, package):
     names = [e["name"] for e in entries]
     test.assertEqual(names[names.index("AppxManifest.xml"):][:3], FOOTPRINT)
     block_map = ET.fromstring(by_name["AppxBlockMap.xml"]["data"])
-    mapped = [f.get("Name").replace("\\", "/") for f in block_map.findall("b:File", NS)]
+    mapped = [f.get("Name").replace("\\", "/") for f in block_map.findall("{*}File")]
     test.assertEqual(mapped, names[:names.index("AppxManifest.xml") + 1])
-    for file in block_map.findall("b:File", NS):
+    for file in block_map.findall("{*}File"):
         entry = by_name[file.get("Name").replace("\\", "/")]
         test.assertEqual((int(file.get("Size")), int(file.get("LfhSize"))), (len(entry["data"]), entry["lfh"]))
-        blocks = file.findall("b:Block", NS)
+        blocks = file.findall("{*}Block")
         test.assertEqual(len(blocks), -(-len(entry["data"]) // 65536))
-        inflate, at = zlib.decompressobj(-15), 0
+        at = 0
         for i, block in enumerate(blocks):
             data = entry["data"][i * 65536:(i + 1) * 65536]
             test.assertEqual(base64.b64decode(block.get("Hash")), hashlib.sha256(data).digest())
-            if entry["method"] == 8:  # each block's compressed bytes inflate to the block alone
-                size = int(block.get("Size"))
-                test.assertEqual(inflate.decompress(entry["stored"][at:at + size]), data)
-                at += size
+            if entry["method"] == 8:  # each block's bytes end on a full flush and inflate on their own
+                segment = entry["stored"][at:at + int(block.get("Size"))]
+                test.assertEqual((segment[-4:], zlib.decompressobj(-15).decompress(segment)), (b"\0\0\xff\xff", data))
+                at += len(segment)
             else:
                 test.assertIsNone(block.get("Size"))
+        if entry["method"] == 8:  # then only the end of the stream
+            inflate = zlib.decompressobj(-15)
+            test.assertEqual((inflate.decompress(entry["stored"][at:]), inflate.eof), (b"", True))
     types = ET.fromstring(by_name["[Content_Types].xml"]["data"])
-    defaults = {d.get("Extension"): d.get("ContentType") for d in types.findall("t:Default", NS)}
-    overrides = {o.get("PartName"): o.get("ContentType") for o in types.findall("t:Override", NS)}
+    defaults = {d.get("Extension"): d.get("ContentType") for d in types.findall("{*}Default")}
+    overrides = {o.get("PartName"): o.get("ContentType") for o in types.findall("{*}Override")}
     expected = {"AppxManifest.xml": "application/vnd.ms-appx.manifest+xml", "AppxSignature.p7x":
                 "application/vnd.ms-appx.signature", "AppxBlockMap.xml": "application/vnd.ms-appx.blockmap+xml"}
     for name in (n for n in names if n != "[Content_Types].xml"):
@@ -108,8 +91,7 @@ def check_package(test, package):
 
 class BuiltPackage(unittest.TestCase):
     def setUp(self):
-        with open(ENV["VLPD_MSIX"], "rb") as f:
-            self.package = f.read()
+        self.package = pathlib.Path(ENV["VLPD_MSIX"]).read_bytes()
 
     def test_records_block_map_and_types_hold_and_unzip_agrees(self):
         check_package(self, self.package)
@@ -119,17 +101,17 @@ class BuiltPackage(unittest.TestCase):
     def test_manifest_declares_the_build_identity_and_the_explorer_command(self):
         by_name = check_package(self, self.package)
         manifest = ET.fromstring(by_name["AppxManifest.xml"]["data"])
-        identity = manifest.find("m:Identity", NS)
+        identity = manifest.find("{*}Identity")
         self.assertEqual((identity.get("Name"), identity.get("Publisher"), identity.get("Version")),
                          (ENV["VLPD_PACKAGE_NAME"], ENV["VLPD_PACKAGE_PUBLISHER"], ENV["VLPD_VERSION"] + ".0"))
-        self.assertEqual(manifest.find("m:Properties/uap10:AllowExternalContent", NS).text, "true")
+        self.assertEqual(manifest.find("{*}Properties/{*}AllowExternalContent").text, "true")
         clsid = ENV["VLPD_EXPLORER_COMMAND_CLSID"]
-        verbs = {t.get("Type"): [v.get("Clsid") for v in t] for t in manifest.iter("{%s}ItemType" % NS["d5"])}
+        verbs = {t.get("Type"): [v.get("Clsid") for v in t] for t in manifest.iterfind(".//{*}ItemType")}
         self.assertEqual(verbs, {"*": [clsid], "Directory": [clsid]})
-        classes = [(c.get("Id"), c.get("Path")) for c in manifest.iter("{%s}Class" % NS["com"])]
+        classes = [(c.get("Id"), c.get("Path")) for c in manifest.iterfind(".//{*}Class")]
         self.assertEqual(classes, [(clsid, "VLPDMenu.dll")])
-        logos = [e.text for e in manifest.iter("{%s}Logo" % NS["m"])]
-        logos += [v for e in manifest.iter() for k, v in e.attrib.items() if k.endswith("Logo")]
+        logos = [e.text for e in manifest.iterfind(".//{*}Logo")] + [
+            v for e in manifest.iter() for k, v in e.attrib.items() if k.endswith("Logo")]
         self.assertEqual(len(logos), 3)
         for logo in logos:
             self.assertTrue(by_name[logo.replace("\\", "/")]["data"].startswith(b"\x89PNG"), logo)
@@ -143,15 +125,13 @@ class BuiltPackage(unittest.TestCase):
                             subject, "-addext", "extendedKeyUsage=codeSigning", "-keyout", key, "-out", cert],
                            check=True, capture_output=True)
             shutil.copy(ENV["VLPD_MSIX"], signed)
-            sign = os.path.join(ENV["VLPD_SOURCE_DIR"], "tools", "sign.sh")
-            subprocess.run(["bash", sign, signed], check=True, capture_output=True,
-                           env=dict(ENV, VLPD_SIGN_CERT=cert, VLPD_SIGN_KEY=key))
+            subprocess.run(["bash", os.path.join(ENV["VLPD_SOURCE_DIR"], "tools", "sign.sh"), signed], check=True,
+                           capture_output=True, env=dict(ENV, VLPD_SIGN_CERT=cert, VLPD_SIGN_KEY=key))
             verify = subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-in", signed],
                                     capture_output=True, text=True)
             self.assertEqual(verify.returncode, 0, verify.stdout + verify.stderr)
             self.assertIn("Subject: " + subject, verify.stdout)
-            with open(signed, "rb") as f:
-                by_name = check_package(self, f.read())
+            by_name = check_package(self, pathlib.Path(signed).read_bytes())
         self.assertIn("AppxSignature.p7x", by_name)
         # Every file but the content types (which gain the signature's) is kept as it was.
         for name, entry in check_package(self, self.package).items():
@@ -172,7 +152,7 @@ class InstallerPackage(unittest.TestCase):
         for action, kind, condition, after, before, command in [
                 ("FindPowerShell", "51", windows_11, "CostFinalize", "InstallInitialize",
                  "[System64Folder]WindowsPowerShell\\v1.0\\powershell.exe"),
-                ("RemoveSparsePackage", "1138", 'REMOVE="ALL" AND ' + windows_11, "InstallInitialize", "RemoveFiles",
+                ("RemoveSparsePackage", "1138", 'REMOVE="ALL" AND NOT UPGRADINGPRODUCTCODE AND ' + windows_11, "InstallInitialize", "RemoveFiles",
                  "Get-AppxPackage -Name '%s' | Remove-AppxPackage" % ENV["VLPD_PACKAGE_NAME"]),
                 ("RegisterSparsePackage", "1138", "NOT REMOVE AND " + windows_11, "InstallFiles", "InstallFinalize",
                  "Add-AppxPackage -Path '[#Msix]' -ExternalLocation '[INSTALLDIR]'")]:
