@@ -304,5 +304,76 @@ TEST_F(Installer, ALaterVersionTakesThePlaceOfTheEarlierOne) {
   EXPECT_EQ(UninstallEntriesNamed(name), 0);
 }
 
+// The build number Windows reports in the registry, changed for a test and put back after it.
+class ReportedBuild {
+ public:
+  ~ReportedBuild() { Set(saved_); }
+  void Set(const std::string& number) const {
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, kKey, "CurrentBuildNumber", REG_SZ, number.c_str(),
+                    static_cast<DWORD>(number.size() + 1));
+  }
+
+ private:
+  static constexpr char kKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+  const std::string saved_ = ReadValue(kKey, "CurrentBuildNumber", KEY_WOW64_64KEY).bytes.c_str();
+};
+
+// The stand-in editor in PowerShell's place for a test, quick, writing each command line it is
+// given to cmdline.txt beside it; Wine's PowerShell is put back after the test.
+class StandInPowerShell {
+ public:
+  StandInPowerShell() {
+    placed_ = MoveFileA(path_.c_str(), (path_ + ".saved").c_str()) &&
+              CopyFileA(OnDriveZ(kStandIn64).c_str(), path_.c_str(), TRUE);
+    SetEnvironmentVariableA("VLPD_STAND_IN_QUICK", "1");
+  }
+  ~StandInPowerShell() {
+    DeleteFileA(path_.c_str());
+    DeleteFileA(Log().c_str());
+    MoveFileA((path_ + ".saved").c_str(), path_.c_str());
+    SetEnvironmentVariableA("VLPD_STAND_IN_QUICK", nullptr);
+  }
+  bool Placed() const { return placed_; }
+  std::string Log() const { return path_.substr(0, path_.rfind('\\')) + "\\cmdline.txt"; }
+
+ private:
+  const std::string path_ = ProgramFiles(CSIDL_SYSTEM) + "\\WindowsPowerShell\\v1.0\\powershell.exe";
+  bool placed_ = false;
+};
+
+// Windows 11 (build 22000 and later) alone gets the sparse package: PowerShell registers it for the
+// user once the files are in place and removes it at uninstall; a later version registers it again
+// after the removal of the one it replaces.
+TEST_F(Installer, OnWindows11AloneThePackageIsRegisteredThroughPowerShell) {
+  const ReportedBuild build;
+  const StandInPowerShell powershell;
+  ASSERT_TRUE(powershell.Placed());
+  const std::string folder = Views()[0].folder + "\\";
+  const std::string add = "-Command \"Add-AppxPackage -Path '" + folder + "VLPDMenu.msix' -ExternalLocation '" + folder + "'\"";
+  const std::string remove = "-Command \"Get-AppxPackage -Name '" + std::string(kPackageName) + "' | Remove-AppxPackage\"";
+  const std::string later = OnDriveZ(kNextPackage);
+  const struct {
+    const char* build;
+    std::vector<std::string> steps;  // msiexec's arguments
+    std::vector<std::string> commands;
+  } kCases[] = {
+      {"21999", {"/i " + Quoted(package_), "/x " + Quoted(package_)}, {}},
+      {"22000", {"/i " + Quoted(package_), "/x " + Quoted(package_)}, {add, remove}},
+      {"22631", {"/i " + Quoted(package_), "/i " + Quoted(later), "/x " + Quoted(later)}, {add, remove, add, remove}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.build);
+    build.Set(c.build);
+    for (const std::string& step : c.steps) EXPECT_EQ(Msiexec(step), 0u) << step;
+    std::vector<std::string> commands;
+    const std::string lines = ReadFileBytes(powershell.Log());
+    for (size_t at = lines.find("-Command"); at != std::string::npos; at = lines.find("-Command", at + 1)) {
+      commands.push_back(lines.substr(at, lines.find("\r\n", at) - at));
+    }
+    EXPECT_EQ(commands, c.commands);
+    DeleteFileA(powershell.Log().c_str());
+  }
+}
+
 }  // namespace
 }  // namespace vlpd::test

@@ -150,18 +150,21 @@ class InstallerPackage(unittest.TestCase):
         # 1138: an executable named by a property (50), its result ignored (64), deferred (1024), run
         # as the installing user (no 2048).
         for action, kind, condition, after, before, command in [
-                ("FindPowerShell", "51", windows_11, "CostFinalize", "InstallInitialize",
+                ("FindPowerShell", "51", windows_11, ["CostFinalize"], "InstallInitialize",
                  "[System64Folder]WindowsPowerShell\\v1.0\\powershell.exe"),
-                ("RemoveSparsePackage", "1138", 'REMOVE="ALL" AND NOT UPGRADINGPRODUCTCODE AND ' + windows_11, "InstallInitialize", "RemoveFiles",
+                ("RemoveSparsePackage", "1138", 'REMOVE="ALL" AND ' + windows_11, ["InstallInitialize"], "RemoveFiles",
                  "Get-AppxPackage -Name '%s' | Remove-AppxPackage" % ENV["VLPD_PACKAGE_NAME"]),
-                ("RegisterSparsePackage", "1138", "NOT REMOVE AND " + windows_11, "InstallFiles", "InstallFinalize",
+                ("RegisterSparsePackage", "1138", "NOT REMOVE AND " + windows_11,
+                 ["InstallFiles", "RemoveExistingProducts"], "InstallFinalize",
                  "Add-AppxPackage -Path '[#Msix]' -ExternalLocation '[INSTALLDIR]'")]:
             with self.subTest(action=action):
                 self.assertEqual(actions[action][0], kind)
                 self.assertIn(command, actions[action][2])
                 self.assertEqual(sequence[action][0], condition)
-                self.assertLess(sequence[after][1], sequence[action][1])
+                self.assertLess(max(sequence[a][1] for a in after), sequence[action][1])
                 self.assertLess(sequence[action][1], sequence[before][1])
+        # A replaced version is gone, package and all, before this one installs.
+        self.assertLess(sequence["RemoveExistingProducts"][1], sequence["InstallInitialize"][1])
         self.assertIn(["VLPD_WINDOWS_BUILD", "WindowsBuildNumber"], self.table("AppSearch"))
         self.assertIn(["WindowsBuildNumber", "2", "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
                        "CurrentBuildNumber", "18"], self.table("RegLocator"))  # 18: raw value, 64-bit view
