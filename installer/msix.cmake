@@ -21,9 +21,8 @@ foreach(logo StoreLogo:50 Square150x150Logo:150 Square44x44Logo:44)
   list(GET logo 0 name)
   list(GET logo 1 size)
   set(path ${package_work}/Assets/${name}.png)
-  add_custom_command(OUTPUT ${path}
-                     COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tools/make_icon.py --png ${size} ${path}
-                     DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_icon.py VERBATIM)
+  add_custom_command(OUTPUT ${path} COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tools/make_icon.py
+                     --png ${size} ${path} DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_icon.py VERBATIM)
   list(APPEND package_files Assets/${name}.png=${path})
   list(APPEND logo_paths ${path})
 endforeach()

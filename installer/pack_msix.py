@@ -167,7 +167,8 @@ def pack(out, manifest, payload, timestamp):
         types.add(name, type_name)
         stored, blocks = compress_blocks(data, compressed)
         lfh_size = writer.add(name, stored, DEFLATED if compressed else STORED, zlib.crc32(data), len(data))
-        block_map.append('<File Name="%s" Size="%d" LfhSize="%d">' % (name.replace("/", "\\"), len(data), lfh_size))
+        block_map.append('<File Name="%s" Size="%d" LfhSize="%d">'
+                         % (name.replace("/", "\\"), len(data), lfh_size))
         for digest, size in blocks:
             size_attribute = ' Size="%d"' % size if compressed else ""
             block_map.append('<Block Hash="%s"%s/>' % (base64.b64encode(digest).decode(), size_attribute))
