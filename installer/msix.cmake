@@ -1,6 +1,6 @@
 # The sparse package VLPDMenu.msix: the manifest filled in from installer/AppxManifest.xml.in, the
 # logos drawn by tools/make_icon.py, packed by installer/pack_msix.py and signed by tools/sign.sh
-# when a certificate is given. The Windows Installer package ships it in the install folder.
+# when a certificate is given (one issued to the package's publisher: check_publisher.py). The Windows Installer package ships it in the install folder.
 
 # The package's identity name, fixed for good: Windows updates a package of the same name.
 set(VLPD_PACKAGE_NAME kastel.VLPDMenu CACHE INTERNAL "")
@@ -29,10 +29,12 @@ endforeach()
 
 add_custom_command(
   OUTPUT ${VLPD_MSIX}
+  COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/check_publisher.py ${VLPD_PACKAGE_PUBLISHER}
   COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/pack_msix.py ${VLPD_MSIX}
           ${package_work}/AppxManifest.xml ${package_files}
   COMMAND bash ${PROJECT_SOURCE_DIR}/tools/sign.sh ${VLPD_MSIX}
-  DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/pack_msix.py ${package_work}/AppxManifest.xml ${logo_paths}
+  DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/check_publisher.py ${CMAKE_CURRENT_SOURCE_DIR}/pack_msix.py
+          ${package_work}/AppxManifest.xml ${logo_paths}
           ${PROJECT_SOURCE_DIR}/tools/sign.sh
   COMMENT "Packing ${VLPD_MSIX}"
   VERBATIM)

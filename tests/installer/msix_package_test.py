@@ -120,9 +120,13 @@ class BuiltPackage(unittest.TestCase):
                             subject, "-addext", "extendedKeyUsage=codeSigning", "-keyout", key, "-out", cert],
                            check=True, capture_output=True)
             shutil.copy(ENV["VLPD_MSIX"], signed)
+            env = dict(ENV, VLPD_SIGN_CERT=cert, VLPD_SIGN_KEY=key)
+            check = [sys.executable, os.path.join(ENV["VLPD_SOURCE_DIR"], "installer", "check_publisher.py")]
+            for publisher, status in [(ENV["VLPD_PACKAGE_PUBLISHER"], 0), ("CN=someone else", 1)]:
+                checked = subprocess.run(check + [publisher], env=env, capture_output=True)
+                self.assertEqual(checked.returncode, status, publisher)
             sign = os.path.join(ENV["VLPD_SOURCE_DIR"], "tools", "sign.sh")
-            subprocess.run(["bash", sign, signed], check=True, capture_output=True,
-                           env=dict(ENV, VLPD_SIGN_CERT=cert, VLPD_SIGN_KEY=key))
+            subprocess.run(["bash", sign, signed], check=True, capture_output=True, env=env)
             verify = subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-in", signed],
                                     capture_output=True, text=True)
             self.assertEqual((verify.returncode, "Subject: " + subject in verify.stdout), (0, True),
