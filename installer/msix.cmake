@@ -1,12 +1,15 @@
 # The sparse package VLPDMenu.msix: the manifest filled in from installer/AppxManifest.xml.in, the
-# logos drawn by tools/make_icon.py, packed by installer/pack_msix.py and signed by tools/sign.sh
-# when a certificate is given (one issued to the package's publisher: check_publisher.py). The Windows Installer package ships it in the install folder.
+# logos drawn by tools/make_icon.py, packed by installer/pack_msix.py at the release time and signed
+# by tools/sign.sh when a certificate is given (one issued to the package's publisher, as
+# check_publisher.py makes sure). The Windows Installer packages ship it in the install folder.
 
 # The package's identity name, fixed for good: Windows updates a package of the same name.
 set(VLPD_PACKAGE_NAME kastel.VLPDMenu CACHE INTERNAL "")
 set(VLPD_PACKAGE_PUBLISHER "CN=kastel" CACHE STRING
     "Publisher of the sparse package: the subject of the certificate that signs it, to the letter")
 set(VLPD_MSIX ${PROJECT_BINARY_DIR}/VLPDMenu.msix CACHE INTERNAL "")
+# The copy the installer packages take, dated at the release time (their cabinets keep file times).
+set(VLPD_MSIX_DATED ${CMAKE_CURRENT_BINARY_DIR}/msix/dated/VLPDMenu.msix CACHE INTERNAL "")
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(package_version ${VLPD_VERSION}.0)
@@ -29,13 +32,17 @@ endforeach()
 
 add_custom_command(
   OUTPUT ${VLPD_MSIX}
+  BYPRODUCTS ${VLPD_MSIX_DATED}
   COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/check_publisher.py ${VLPD_PACKAGE_PUBLISHER}
-  COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/pack_msix.py ${VLPD_MSIX}
+  COMMAND ${VLPD_RELEASE_TIME} ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/pack_msix.py ${VLPD_MSIX}
           ${package_work}/AppxManifest.xml ${package_files}
-  COMMAND bash ${PROJECT_SOURCE_DIR}/tools/sign.sh ${VLPD_MSIX}
+  COMMAND ${VLPD_RELEASE_TIME} bash ${PROJECT_SOURCE_DIR}/tools/sign.sh ${VLPD_MSIX}
+  COMMAND ${CMAKE_COMMAND} -E copy ${VLPD_MSIX} ${VLPD_MSIX_DATED}
+  COMMAND touch -d @${VLPD_SOURCE_DATE_EPOCH} ${VLPD_MSIX_DATED}
   DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/check_publisher.py ${CMAKE_CURRENT_SOURCE_DIR}/pack_msix.py
-          ${package_work}/AppxManifest.xml ${logo_paths}
-          ${PROJECT_SOURCE_DIR}/tools/sign.sh
+          ${package_work}/AppxManifest.xml ${logo_paths} ${PROJECT_SOURCE_DIR}/tools/sign.sh
+          ${VLPD_SIGNING_STAMP}
   COMMENT "Packing ${VLPD_MSIX}"
   VERBATIM)
 add_custom_target(msix_package ALL DEPENDS ${VLPD_MSIX})
+add_dependencies(msix_package signing_identity)

@@ -1,14 +1,17 @@
-// The built VLPDMenu.dll as a file: its export table and imports read from the PE headers, and its
-// resources as the system's resource functions see them.
+// The built VLPDMenu.dll as a file: its export table, imports and sections read from the PE headers,
+// its resources as the system's resource functions see them, and its version as Explorer reads it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "tests/support/file_version.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/vlpd_dll.h"
 
@@ -39,6 +42,32 @@ class PeFile {
       sections_.push_back(section);
     }
     valid_ = true;
+  }
+
+  // The sections' names; a long one ("/N") is read from the string table after the symbols.
+  std::vector<std::string> SectionNames() const {
+    const std::size_t strings = nt_.FileHeader.PointerToSymbolTable + nt_.FileHeader.NumberOfSymbols * 18;
+    std::vector<std::string> names;
+    for (const IMAGE_SECTION_HEADER& s : sections_) {
+      std::string name(reinterpret_cast<const char*>(s.Name),
+                       strnlen(reinterpret_cast<const char*>(s.Name), 8));
+      if (name[0] == '/' && nt_.FileHeader.PointerToSymbolTable != 0) {
+        const std::size_t at = strings + std::strtoul(name.c_str() + 1, nullptr, 10);
+        name = at < bytes_.size() ? bytes_.substr(at, bytes_.find('\0', at) - at) : "<bad>";
+      }
+      names.push_back(name);
+    }
+    return names;
+  }
+  // The raw bytes of the section named `name`; empty when there is none.
+  std::string SectionBytes(const std::string& name) const {
+    const std::vector<std::string> names = SectionNames();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      const IMAGE_SECTION_HEADER& s = sections_[i];
+      if (names[i] == name && s.PointerToRawData <= bytes_.size())
+        return bytes_.substr(s.PointerToRawData, s.SizeOfRawData);
+    }
+    return {};
   }
 
   bool Valid() const { return valid_; }
@@ -144,6 +173,38 @@ TEST_F(BuiltDll, ExportsExactlyTheFourEntryPointsByNameAndOrdinal) {
   }
 }
 
+// The CRC-32 that a .gnu_debuglink section holds for its debug file.
+std::uint32_t Crc32(const std::string& bytes) {
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (const char byte : bytes) {
+    crc ^= static_cast<unsigned char>(byte);
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+bool IsDebugSection(const std::string& name) { return name.rfind(".debug", 0) == 0; }
+
+TEST_F(BuiltDll, ShipsWithoutDebugInformationAndLinksTheFileThatHoldsIt) {
+  const std::vector<std::string> names = pe_.SectionNames();
+  EXPECT_EQ(std::count_if(names.begin(), names.end(), IsDebugSection), 0) << "a debug section is shipped";
+  EXPECT_EQ(pe_.Headers().FileHeader.NumberOfSymbols, 0u) << "the symbol table is shipped";
+
+  // The link: the debug file's name, padded to four bytes, then its CRC-32.
+  const std::string link = pe_.SectionBytes(".gnu_debuglink");
+  const std::string debug_name = "VLPDMenu.dll.debug";
+  ASSERT_GE(link.size(), debug_name.size() + 5);
+  EXPECT_EQ(link.substr(0, debug_name.size() + 1), debug_name + '\0');
+  std::uint32_t crc = 0;
+  std::memcpy(&crc, link.data() + (debug_name.size() + 4) / 4 * 4, sizeof crc);
+  const std::string debug_file = ReadFileBytes(dll_.Path() + ".debug");
+  EXPECT_EQ(crc, Crc32(debug_file));
+  const std::vector<std::string> debug_names = PeFile(debug_file).SectionNames();
+  EXPECT_GE(std::count_if(debug_names.begin(), debug_names.end(), IsDebugSection), 4)
+      << "the debug file holds the debug information";
+  EXPECT_NE(std::find(debug_names.begin(), debug_names.end(), ".debug_info"), debug_names.end());
+}
+
 TEST_F(BuiltDll, ImportsOnlySystemLibraries) {
   const IMAGE_DATA_DIRECTORY& dir = pe_.Directory(IMAGE_DIRECTORY_ENTRY_IMPORT);
   char system[MAX_PATH] = {};
@@ -230,11 +291,28 @@ constexpr WORD kSaveDialogId = 106;
 
 WORD TypeId(LPCSTR type) { return LOWORD(reinterpret_cast<ULONG_PTR>(type)); }
 
-TEST_F(Resources, HoldsTheManifestTheIconAndTheSaveDialogAndNoVersion) {
+TEST_F(Resources, HoldsTheManifestTheIconTheSaveDialogAndTheVersion) {
   const std::set<WORD> expected = {TypeId(RT_ICON), TypeId(RT_GROUP_ICON), TypeId(RT_MANIFEST),
-                                   TypeId(RT_DIALOG)};
+                                   TypeId(RT_DIALOG), TypeId(RT_VERSION)};
   EXPECT_EQ(Types(), expected);
-  EXPECT_EQ(Names(RT_VERSION), std::set<WORD>{});
+  EXPECT_EQ(Names(RT_VERSION), std::set<WORD>{VS_VERSION_INFO});
+}
+
+TEST_F(Resources, VersionNamesTheReleaseAndTheProduct) {
+  const FileVersionInfo version(dll_.Path());
+  ASSERT_TRUE(version.Found());
+  EXPECT_EQ(version.FileVersion(), std::string(VLPD_VERSION) + ".0");
+  EXPECT_EQ(version.ProductVersion(), std::string(VLPD_VERSION) + ".0");
+  const struct {
+    const char* name;
+    std::string value;
+  } kTexts[] = {
+      {"FileVersion", VLPD_VERSION},        {"ProductVersion", VLPD_VERSION},
+      {"ProductName", VLPD_PRODUCT_NAME},   {"CompanyName", VLPD_MANUFACTURER},
+      {"OriginalFilename", "VLPDMenu.dll"}, {"InternalName", "VLPDMenu"},
+  };
+  for (const auto& text : kTexts) EXPECT_EQ(version.Text(text.name), text.value) << text.name;
+  EXPECT_FALSE(version.Text("FileDescription").empty());
 }
 
 TEST_F(Resources, ManifestRequestsTheInvokersLevelWithoutUiAccess) {
