@@ -10,6 +10,7 @@ string(REGEX REPLACE "^([0-9]+\\.[0-9]+)\\.([0-9]+)$" "\\2" version_build ${VLPD
 math(EXPR version_build "${version_build} + 1")
 set(VLPD_NEXT_VERSION ${version_head}.${version_build})
 set(VLPD_PRODUCT_NAME "Vellumpad ver1.50 context menu (VLPDMenu)")
+set(VLPD_FILE_DESCRIPTION "Explorer context menu of the Vellumpad editor")
 set(VLPD_MANUFACTURER kastel)
 
 # Every time a release holds (PE header, cabinet, package, signature) is the time of its commit, or

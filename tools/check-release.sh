@@ -18,15 +18,20 @@ artifacts=(win64/VLPDMenu.dll win32/VLPDMenu.dll win64/VLPDMenu.msi win64/VLPDMe
 other=$(mktemp -d /tmp/vlpd-release.XXXXXX)
 trap 'rm -rf "$other"' EXIT
 tar -C "$source_tree" --exclude=./build --exclude=./.git -cf - . | tar -C "$other" -xf -
-# The signing identity of the caller's environment stays out of the comparison.
+# The same signing identity as BUILD's (signing_identity.txt: "certificate PATH SHA-256", "key ...").
 unset VLPD_SIGN_CERT VLPD_SIGN_KEY
+identity() { sed -n "s/^$1 \(.*\) [0-9a-f]*\$/\1/p" "$build/signing_identity.txt"; }
+if [ -n "$(identity certificate)" ]; then
+  export VLPD_SIGN_CERT=$(identity certificate) VLPD_SIGN_KEY=$(identity key)
+fi
 export SOURCE_DATE_EPOCH=$epoch
 release() {
   (cd "$other" && cmake --preset win64 -DVLPD_VERSION="$version" "$@" >/dev/null &&
    cmake --build --preset win64 --target release_checksums >"$other/build.log" 2>&1) ||
     { cat "$other/build.log"; exit 1; }
 }
-release
+# The same publisher of the sparse package as BUILD's (its certificate's subject when it signs).
+release -DVLPD_PACKAGE_PUBLISHER="$(sed -n 's/^VLPD_PACKAGE_PUBLISHER:STRING=//p' "$build/CMakeCache.txt")"
 
 status=0
 printf '%-24s %-64s %s\n' artifact "SHA-256 of $builds" "SHA-256 of $other/build"

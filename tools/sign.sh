@@ -28,8 +28,8 @@ for file in "$@"; do
     mv -f "$work/unsigned" "$file"
     rm -f "$work/signature"
   fi
-  osslsigncode sign -certs "$VLPD_SIGN_CERT" -key "$VLPD_SIGN_KEY" -h sha256 \
-    -n "Vellumpad ver1.50 context menu" "${time_args[@]}" -in "$file" -out "$signed" >/dev/null
+  osslsigncode sign -certs "$VLPD_SIGN_CERT" -key "$VLPD_SIGN_KEY" -h sha256 "${time_args[@]}" \
+    -in "$file" -out "$signed" >/dev/null
   cat "$signed" >"$file"
   rm -f "$signed"
   echo "sign.sh: signed $file"

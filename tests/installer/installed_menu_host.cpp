@@ -6,10 +6,9 @@
 //   query HRESULT      what QueryContextMenu returned, in hex
 //   submenu CAPTION    the caption of the item that opens a submenu
 //   commands COUNT     the submenu's command items
-// Usage: installed_menu_host FOLDER NAME [user]. With "user" it takes the handler as Wine 8 cannot
-// for a package installed per user (its COM ignores the user's classes): it loads the DLL that the
-// user's InProcServer32 row names and asks DllGetClassObject for the class object. Exits 0 once the
-// handler was created, 1 when a step before that failed, 2 on wrong arguments.
+// Usage: installed_menu_host FOLDER NAME [DLL]. Given the DLL that a per-user package's rows name, it
+// takes the class object from its DllGetClassObject (Wine 8's COM ignores the user's classes).
+// Exits 0 once the handler was created, 1 when a step before that failed, 2 on wrong arguments.
 #include <windows.h>
 // The shell headers need windows.h first.
 #include <shlobj.h>
@@ -34,29 +33,22 @@ struct LibraryTraits {
 };
 using Library = UniqueHandle<HMODULE, LibraryTraits>;
 
-// The handler through the DLL that HKCU\Software\Classes names for the class, in this program's
-// registry view; `library` keeps that DLL loaded.
-HRESULT CreateFromUserClasses(Library& library, ComRef<IContextMenu>& handler) {
-  wchar_t clsid[40] = {};
-  StringFromGUID2(kClsidVLPDMenu, clsid, 40);
-  const std::wstring key = std::wstring(L"Software\\Classes\\CLSID\\") + clsid + L"\\InProcServer32";
-  wchar_t path[MAX_PATH] = {};
-  DWORD size = sizeof path - sizeof(wchar_t);
-  if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, path, &size) !=
-      ERROR_SUCCESS)
-    return REGDB_E_CLASSNOTREG;
-  library.Reset(LoadLibraryW(path));
+// The handler from the class object that DllGetClassObject of the DLL `path` gives; `library`
+// keeps that DLL loaded.
+HRESULT CreateFromDll(const char* path, Library& library, ComRef<IContextMenu>& handler) {
+  library.Reset(LoadLibraryA(path));
   const auto get_class_object = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
       reinterpret_cast<void*>(GetProcAddress(library.Get(), "DllGetClassObject")));
   if (get_class_object == nullptr) return CO_E_ERRORINDLL;
   ComRef<IClassFactory> factory;
   const HRESULT got =
       get_class_object(kClsidVLPDMenu, IID_IClassFactory, reinterpret_cast<void**>(factory.Put()));
-  if (FAILED(got)) return got;
-  return factory->CreateInstance(nullptr, IID_IContextMenu, reinterpret_cast<void**>(handler.Put()));
+  return FAILED(got)
+             ? got
+             : factory->CreateInstance(nullptr, IID_IContextMenu, reinterpret_cast<void**>(handler.Put()));
 }
 
-int Run(const std::string& folder, const std::string& name, bool per_user) {
+int Run(const std::string& folder, const std::string& name, const char* dll) {
   const ComApartment apartment;
   ComRef<IDataObject> data = ShellDataObject(folder, {name});
   if (!data) {
@@ -65,8 +57,8 @@ int Run(const std::string& folder, const std::string& name, bool per_user) {
   }
   Library library;  // declared before the handler: released after it
   ComRef<IContextMenu> handler;
-  const HRESULT created = per_user
-                              ? CreateFromUserClasses(library, handler)
+  const HRESULT created = dll != nullptr
+                              ? CreateFromDll(dll, library, handler)
                               : CoCreateInstance(kClsidVLPDMenu, nullptr, CLSCTX_INPROC_SERVER,
                                                  IID_IContextMenu, reinterpret_cast<void**>(handler.Put()));
   if (FAILED(created)) {
@@ -95,10 +87,9 @@ int Run(const std::string& folder, const std::string& name, bool per_user) {
 }  // namespace vlpd::test
 
 int main(int argc, char** argv) {
-  const bool per_user = argc == 4 && std::string(argv[3]) == "user";
-  if (argc != 3 && !per_user) {
-    std::fprintf(stderr, "usage: installed_menu_host FOLDER NAME [user]\n");
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: installed_menu_host FOLDER NAME [DLL]\n");
     return 2;
   }
-  return vlpd::test::Run(argv[1], argv[2], per_user);
+  return vlpd::test::Run(argv[1], argv[2], argc == 4 ? argv[3] : nullptr);
 }

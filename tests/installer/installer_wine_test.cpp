@@ -55,14 +55,12 @@ std::string ShellFolder(int folder) {
 struct Scope {
   const char* name;
   HKEY root;
-  MSIINSTALLCONTEXT context;
   std::string package;
 };
-const Scope kMachine = {"per machine", HKEY_LOCAL_MACHINE, MSIINSTALLCONTEXT_MACHINE, OnDriveZ(kPackage)};
-const Scope kUser = {"per user", HKEY_CURRENT_USER, MSIINSTALLCONTEXT_USERUNMANAGED, OnDriveZ(kUserPackage)};
+const Scope kMachine = {"per machine", HKEY_LOCAL_MACHINE, OnDriveZ(kPackage)};
+const Scope kUser = {"per user", HKEY_CURRENT_USER, OnDriveZ(kUserPackage)};
 
 const std::string kUserFolder = ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\VLPDMenu";
-
 // One registry view with the DLL whose rows it holds and the programs that read it.
 struct View {
   const char* name;
@@ -72,9 +70,10 @@ struct View {
   std::string built_dll;  // the file it must hold
   std::string next_dll;   // the one of the later version
   std::string host;       // installed_menu_host of the same kind
-  std::string Dll(const Scope& scope) const {
-    return (&scope == &kUser ? user_folder : machine_folder) + "\\VLPDMenu.dll";
+  const std::string& Folder(const Scope& scope) const {
+    return &scope == &kUser ? user_folder : machine_folder;
   }
+  std::string Dll(const Scope& scope) const { return Folder(scope) + "\\VLPDMenu.dll"; }
 };
 
 const std::vector<View>& Views() {
@@ -186,12 +185,12 @@ std::vector<std::string> InstalledProducts() {
   return products;
 }
 
-// A property of an installed product as the installation of `scope` has it; empty for a product
+// A property of an installed product as the machine-wide installation has it; empty for a product
 // installed otherwise.
-std::string ProductInfo(const std::string& product, LPCSTR property, const Scope& scope = kMachine) {
+std::string ProductInfo(const std::string& product, LPCSTR property) {
   char value[256] = {};
   DWORD size = sizeof value;
-  MsiGetProductInfoExA(product.c_str(), nullptr, scope.context, property, value, &size);
+  MsiGetProductInfoExA(product.c_str(), nullptr, MSIINSTALLCONTEXT_MACHINE, property, value, &size);
   return value;
 }
 
@@ -253,35 +252,37 @@ class Installer : public ::testing::Test {
       const std::string installed = ReadFileBytes(view.Dll(scope));
       EXPECT_FALSE(installed.empty()) << view.Dll(scope);
       EXPECT_TRUE(installed == ReadFileBytes(built)) << view.Dll(scope) << " is not " << built;
-      EXPECT_EQ(FileVersionInfo(view.Dll(scope)).FileVersion(),
-                std::string(later ? kNextVersion : kVersion) + ".0");
+      EXPECT_EQ(FileVersionValue(view.Dll(scope)), std::string(later ? kNextVersion : kVersion) + ".0");
     }
     // The sparse package beside the 64-bit DLL, its external location.
     const std::string msix = (&scope == &kUser ? kUserFolder : Views()[0].machine_folder) + "\\VLPDMenu.msix";
     EXPECT_TRUE(ReadFileBytes(msix) == ReadFileBytes(OnDriveZ(kBuiltMsix))) << msix;
   }
 
-  // No row's value in either view under either root, none of the keys whose default value a row
-  // writes, no file or folder of ours, and no product with the packages' upgrade code.
-  void ExpectNothingOfOurs() const {
-    for (const Scope* scope : {&kMachine, &kUser}) {
-      for (const View& view : Views()) {
-        SCOPED_TRACE(std::string(scope->name) + ", " + view.name);
-        for (const RegistrationRow* row : Rows()) {
-          RowTexts texts;
-          ASSERT_TRUE(BuildRowTexts(*row, clsid_text_.c_str(), view.Dll(*scope).c_str(), texts));
-          const std::string key = RowKey(*row, texts);
-          const Value value = ReadValue(scope->root, key, texts.default_value ? nullptr : texts.value_name,
-                                        ViewOfRow(*scope, key, view.flag));
-          EXPECT_FALSE(value.found) << key;
-          if (texts.default_value) {
-            EXPECT_FALSE(value.key_found) << key;
-          }
+  // No row's value in either view under the scope's root, none of the keys whose default value a
+  // row writes, and no file or folder of ours.
+  void ExpectNothingIn(const Scope& scope) const {
+    for (const View& view : Views()) {
+      SCOPED_TRACE(std::string(scope.name) + ", " + view.name);
+      for (const RegistrationRow* row : Rows()) {
+        RowTexts texts;
+        ASSERT_TRUE(BuildRowTexts(*row, clsid_text_.c_str(), view.Dll(scope).c_str(), texts));
+        const std::string key = RowKey(*row, texts);
+        const Value value = ReadValue(scope.root, key, texts.default_value ? nullptr : texts.value_name,
+                                      ViewOfRow(scope, key, view.flag));
+        EXPECT_FALSE(value.found) << key;
+        if (texts.default_value) {
+          EXPECT_FALSE(value.key_found) << key;
         }
-        EXPECT_FALSE(FileExists(view.machine_folder)) << view.machine_folder;
       }
+      EXPECT_FALSE(FileExists(view.Folder(scope))) << view.Folder(scope);
     }
-    EXPECT_FALSE(FileExists(kUserFolder)) << kUserFolder;
+  }
+
+  // Nothing of ours in either scope, and no product with the packages' upgrade code.
+  void ExpectNothingOfOurs() const {
+    ExpectNothingIn(kMachine);
+    ExpectNothingIn(kUser);
     EXPECT_EQ(InstalledProducts(), std::vector<std::string>{});
   }
 
@@ -300,8 +301,9 @@ TEST_F(Installer, WritesEveryRowIntoTheViewOfItsDllAndRemovesThemAll) {
   ExpectNothingOfOurs();
 }
 
-// Both programs (64-bit and 32-bit) take the installed handler: through COM per machine, through
-// the user's rows and DllGetClassObject per user (installed_menu_host), and get its submenu.
+// Both programs (64-bit and 32-bit) take the installed handler: through COM per machine, from the
+// DLL that the user's rows name (ExpectInstalled) through DllGetClassObject per user
+// (installed_menu_host), and get its submenu.
 void ExpectProgramsGetTheSubmenu(const Scope& scope) {
   SCOPED_TRACE(scope.name);
   const TempDir folder;
@@ -309,8 +311,8 @@ void ExpectProgramsGetTheSubmenu(const Scope& scope) {
   for (const View& view : Views()) {
     SCOPED_TRACE(view.host);
     std::string output;
-    const std::string mode = &scope == &kUser ? " user" : "";
-    ASSERT_EQ(RunProgram(Quoted(view.host) + " " + Quoted(folder.Path()) + " memo.txt" + mode, &output), 0u)
+    const std::string dll = &scope == &kUser ? " " + Quoted(view.Dll(scope)) : "";
+    ASSERT_EQ(RunProgram(Quoted(view.host) + " " + Quoted(folder.Path()) + " memo.txt" + dll, &output), 0u)
         << output;
     // A console program's lines end in CR LF.
     output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
@@ -333,13 +335,8 @@ TEST_F(Installer, InstallsForTheCurrentUserAloneAndRemovesItAll) {
   ASSERT_EQ(Msiexec("/i " + Quoted(kUser.package)), 0u);
   ExpectInstalled(kUser);
   ExpectProgramsGetTheSubmenu(kUser);
-  const std::vector<std::string> products = InstalledProducts();
-  ASSERT_EQ(products.size(), 1u);
-  EXPECT_EQ(ProductInfo(products[0], INSTALLPROPERTY_VERSIONSTRING, kUser), kVersion);
-  EXPECT_EQ(ProductInfo(products[0], INSTALLPROPERTY_VERSIONSTRING, kMachine), "");
-  for (const View& view : Views()) {
-    EXPECT_FALSE(FileExists(view.machine_folder)) << view.machine_folder;
-  }
+  ExpectNothingIn(kMachine);
+  EXPECT_EQ(InstalledProducts().size(), 1u);
 
   ASSERT_EQ(Msiexec("/x " + Quoted(kUser.package)), 0u);
   ExpectNothingOfOurs();
