@@ -1,4 +1,5 @@
-// Encoding codes shared by the detector, the editor launch and the project writer.
+// Encoding codes shared by the detector, the editor launch and the project writer, and the row
+// of each encoding the editor takes a switch for.
 #pragma once
 
 #include <cstddef>
@@ -18,23 +19,54 @@ inline constexpr int kEncodingReadFailed = -1;
 // Only the first 256 KiB of a file decide its encoding.
 inline constexpr std::size_t kDetectionWindow = 262144;
 
-// The editor's command-line switch for an encoding code, ending in one blank; "" for a code
-// that has no switch (0, 3, negative or unknown).
+// One encoding the editor can be told to read a file in: its code, its command-line switch
+// (ending in one blank), its label (the submenu item and the save dialog's picker entry alike)
+// and its help text in the submenu. Texts are the code page 932 bytes of the Japanese text in the
+// comment beside each (made with tools/cp932_literal.py).
+struct EncodingRow {
+  int code;
+  const char* editor_switch;
+  const char* label;
+  const char* help;
+};
+
+// In submenu and picker order: the submenu's encoding commands, the picker's entries after
+// automatic recognition and the picker's codes all come from these rows. An encoding is one row.
+inline constexpr EncodingRow kEncodings[] = {
+    {kEncodingShiftJis, "/S ",
+     "\xBC\xCC\xC4"
+     "JIS",  // ｼﾌﾄJIS
+     // ｼﾌﾄJIS文字ｺｰﾄﾞﾌｧｲﾙを開きます。
+     "\xBC\xCC\xC4JIS\x95\xB6\x8E\x9A\xBA\xB0\xC4\xDE\xCC\xA7\xB2\xD9\x82\xF0\x8AJ\x82\xAB\x82\xDC\x82\xB7"
+     "\x81"
+     "B"},
+    {kEncodingEuc, "/E ", "EUC",
+     // EUC文字ｺｰﾄﾞﾌｧｲﾙを開きます。
+     "EUC\x95\xB6\x8E\x9A\xBA\xB0\xC4\xDE\xCC\xA7\xB2\xD9\x82\xF0\x8AJ\x82\xAB\x82\xDC\x82\xB7\x81"
+     "B"},
+    {kEncodingUtf8, "/U8 ", "UTF8",
+     // UTF8文字ｺｰﾄﾞﾌｧｲﾙを開きます。
+     "UTF8\x95\xB6\x8E\x9A\xBA\xB0\xC4\xDE\xCC\xA7\xB2\xD9\x82\xF0\x8AJ\x82\xAB\x82\xDC\x82\xB7\x81"
+     "B"},
+    {kEncodingUtf16Be, "/UB ", "UTF16BE",
+     // UTF16BE文字ｺｰﾄﾞﾌｧｲﾙを開きます。
+     "UTF16BE\x95\xB6\x8E\x9A\xBA\xB0\xC4\xDE\xCC\xA7\xB2\xD9\x82\xF0\x8AJ\x82\xAB\x82\xDC\x82\xB7\x81"
+     "B"},
+    {kEncodingUtf16Le, "/UL ", "UTF16LE",
+     // UTF16LE文字ｺｰﾄﾞﾌｧｲﾙを開きます。
+     "UTF16LE\x95\xB6\x8E\x9A\xBA\xB0\xC4\xDE\xCC\xA7\xB2\xD9\x82\xF0\x8AJ\x82\xAB\x82\xDC\x82\xB7\x81"
+     "B"},
+};
+
+inline constexpr int kEncodingCount = static_cast<int>(sizeof kEncodings / sizeof kEncodings[0]);
+
+// The editor's command-line switch for an encoding code; "" for a code that has no row (0, 3,
+// negative or unknown).
 constexpr const char* EncodingSwitch(int code) {
-  switch (code) {
-    case kEncodingShiftJis:
-      return "/S ";
-    case kEncodingEuc:
-      return "/E ";
-    case kEncodingUtf8:
-      return "/U8 ";
-    case kEncodingUtf16Be:
-      return "/UB ";
-    case kEncodingUtf16Le:
-      return "/UL ";
-    default:
-      return "";
+  for (const EncodingRow& row : kEncodings) {
+    if (row.code == code) return row.editor_switch;
   }
+  return "";
 }
 
 }  // namespace vlpd

@@ -8,12 +8,10 @@
 
 #include "detect/classify_encoding.h"
 #include "detect/encoding.h"
+#include "fuzz/fuzz_input.h"
 
+namespace vlpd::fuzz {
 namespace {
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
 
 int MarkOf(const unsigned char* d, std::size_t n) {
   if (n >= 3 && d[0] == 0xEF && d[1] == 0xBB && d[2] == 0xBF) return -vlpd::kEncodingUtf8;
@@ -24,10 +22,12 @@ int MarkOf(const unsigned char* d, std::size_t n) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size > vlpd::kDetectionWindow) return 0;
-  std::unique_ptr<unsigned char[]> window(new unsigned char[size]);
-  if (size > 0) std::memcpy(window.get(), data, size);
+void FuzzOne(FuzzInput& input) {
+  const std::string bytes = input.Rest();
+  const std::size_t size = bytes.size();
+  if (size > kDetectionWindow) return;
+  const std::unique_ptr<unsigned char[]> window = ExactBytes(bytes);
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
 
   const int code = vlpd::ClassifyEncoding(window.get(), size);
   Require(code == 0 || code == 1 || code == 2 || (code >= 4 && code <= 6) || (code >= -6 && code <= -4));
@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int mark = MarkOf(window.get(), size);
   if (mark != 0 || code < 0) {
     Require(code == mark);
-    return 0;
+    return;
   }
 
   bool seven_bit = true;
@@ -55,5 +55,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (seven_bit && size > 0 && (size % 2 == 1 || !zero)) Require(code == vlpd::kEncodingShiftJis);
   // EUC needs bytes of 0x80 and above, and none of 0x90-0x9F.
   if (code == vlpd::kEncodingEuc) Require(!seven_bit && !never_euc);
-  return 0;
 }
+
+}  // namespace vlpd::fuzz

@@ -14,12 +14,10 @@
 #include "detect/classify_encoding.h"
 #include "detect/classify_paths.h"
 #include "detect/encoding.h"
+#include "fuzz/fuzz_input.h"
 
+namespace vlpd::fuzz {
 namespace {
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
 
 enum class Text { kRaw, kAscii, kSjis, kEuc, kUtf8, kUtf16Le, kUtf16Be, kMixed };
 
@@ -144,8 +142,11 @@ std::string MakeWindow(unsigned mode, const std::uint8_t* data, std::size_t size
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size < 2 || size > vlpd::kDetectionWindow) return 0;
+void FuzzOne(FuzzInput& input) {
+  const std::string bytes = input.Rest();
+  const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  const std::size_t size = bytes.size();
+  if (size < 2 || size > kDetectionWindow) return;
   const unsigned mode = data[0];
   // A single fault goes after each of 16 characters in turn, from where the second input byte
   // says: the same text puts it at every position of a block.
@@ -159,7 +160,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Bits 3 to 5 all set ask for a window of 262,140 to 262,144 bytes: the text repeated, its last
   // bytes then overwritten by the input's last ones so that the window's end holds any byte
   // sequence. One input in eight: each long window takes as long as hundreds of short ones.
-  if ((mode & 0x38) != 0x38 || window.empty()) return 0;
+  if ((mode & 0x38) != 0x38 || window.empty()) return;
   const std::size_t target = vlpd::kDetectionWindow - (window.size() + (mode >> 6)) % 5;
   std::string repeated = window;
   while (repeated.size() < target) repeated += repeated;
@@ -167,5 +168,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t tail = (size - 1) < 8 ? size - 1 : 8;
   std::memcpy(&repeated[target - tail], data + size - tail, tail);
   CompareAllPaths(repeated, false);
-  return 0;
 }
+
+}  // namespace vlpd::fuzz

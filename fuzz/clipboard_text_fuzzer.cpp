@@ -66,15 +66,13 @@ void CheckList(const std::vector<std::string>& names) {
 }
 
 }  // namespace
-}  // namespace vlpd::fuzz
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace vlpd::fuzz;
-  FuzzInput input(data, size);
+void FuzzOne(FuzzInput& input) {
   const std::size_t out_size = input.Word();
   std::vector<std::string> names;
   while (!input.AtEnd() && names.size() < kMaxNames) names.push_back(input.Field());
   CheckArray(names, out_size);
   CheckList(names);
-  return 0;
 }
+
+}  // namespace vlpd::fuzz

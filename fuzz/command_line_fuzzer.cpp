@@ -75,12 +75,8 @@ void CheckLine(const std::string& folder, const std::string& encoding_switch, co
 }
 
 }  // namespace
-}  // namespace vlpd::fuzz
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace vlpd;
-  using namespace vlpd::fuzz;
-  FuzzInput input(data, size);
+void FuzzOne(FuzzInput& input) {
   const std::uint8_t control = input.Byte();
   std::size_t folder_size = input.Word();
   std::size_t line_size = input.Word();
@@ -91,11 +87,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string own_switch = input.Field();
   const int pick = control & 7;
   const std::string encoding_switch = pick < 7 ? OpenSwitch(pick) : own_switch;
-  if (folder_size == 0) return 0;
+  if (folder_size == 0) return;
 
   bool ok = false;
   const std::string separated = SeparatedFolder(folder, folder_size, ok);
-  if (!ok) return 0;
+  if (!ok) return;
   CheckLine(separated, encoding_switch, path, line_size);
 
   // A launch that reads at most 260 bytes of folder into its buffer and names a path of at most
@@ -106,5 +102,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(length < kCommandLineBufferSize);
     CheckLine(separated, encoding_switch, path, kCommandLineBufferSize);
   }
-  return 0;
 }
+
+}  // namespace vlpd::fuzz

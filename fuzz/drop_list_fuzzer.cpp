@@ -13,15 +13,12 @@
 #include <memory>
 #include <vector>
 
+#include "fuzz/fuzz_input.h"
 #include "selection/drop_list.h"
 #include "selection/selection_list.h"
 
-namespace vlpd {
+namespace vlpd::fuzz {
 namespace {
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
 
 void PutLe32(unsigned char* p, std::uint32_t value) {
   for (int k = 0; k < 4; ++k) p[k] = static_cast<unsigned char>(value >> (8 * k));
@@ -99,26 +96,24 @@ void CheckBlock(const unsigned char* block, std::size_t size) {
 }
 
 }  // namespace
-}  // namespace vlpd
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size == 0) return 0;
-  const std::uint8_t control = data[0];
-  ++data;
-  --size;
+void FuzzOne(FuzzInput& input) {
+  if (input.AtEnd()) return;
+  const std::uint8_t control = input.Byte();
   std::uint32_t files = 0;
   if ((control & 1) != 0) {
-    if (size < 4) return 0;
-    files = vlpd::Le32(data);
-    data += 4;
-    size -= 4;
+    const std::string pfiles = input.Bytes(4);
+    if (pfiles.size() < 4) return;
+    files = Le32(reinterpret_cast<const unsigned char*>(pfiles.data()));
   }
-  std::unique_ptr<unsigned char[]> block(new unsigned char[size]);
-  if (size > 0) std::memcpy(block.get(), data, size);
+  const std::string rest = input.Rest();
+  const std::size_t size = rest.size();
+  const std::unique_ptr<unsigned char[]> block = ExactBytes(rest);
   if (size >= vlpd::kDropFilesHeaderSize) {
-    if ((control & 1) != 0) vlpd::PutLe32(block.get(), files % static_cast<std::uint32_t>(size + 8));
-    if ((control & 2) != 0) vlpd::PutLe32(block.get() + 16, (control & 4) != 0 ? 1 : 0);
+    if ((control & 1) != 0) PutLe32(block.get(), files % static_cast<std::uint32_t>(size + 8));
+    if ((control & 2) != 0) PutLe32(block.get() + 16, (control & 4) != 0 ? 1 : 0);
   }
-  vlpd::CheckBlock(block.get(), size);
-  return 0;
+  CheckBlock(block.get(), size);
 }
+
+}  // namespace vlpd::fuzz

@@ -1,6 +1,7 @@
-// What the fuzz targets share: a failed check that aborts (so libFuzzer keeps the input), a
-// reader that cuts an input into control bytes and NUL-separated fields, and NUL-terminated
-// copies in heap buffers of exactly their size, so that ASan sees any read or write past them.
+// What the fuzz targets share: the one entry point (fuzz_main.cpp) hands every target its input
+// as a FuzzInput; a failed check that aborts (so libFuzzer keeps the input), a reader that cuts
+// an input into control bytes, NUL-separated fields and raw bytes, and copies in heap buffers of
+// exactly their size, so that ASan sees any read or write past them.
 #pragma once
 
 #include <cstddef>
@@ -39,6 +40,17 @@ class FuzzInput {
     return field;
   }
 
+  // Up to `count` bytes as they are, NULs included.
+  std::string Bytes(std::size_t count) {
+    const std::size_t taken = count < size_ - offset_ ? count : size_ - offset_;
+    std::string bytes(reinterpret_cast<const char*>(data_ + offset_), taken);
+    offset_ += taken;
+    return bytes;
+  }
+
+  // Every byte not read yet.
+  std::string Rest() { return Bytes(size_ - offset_); }
+
   bool AtEnd() const { return offset_ >= size_; }
 
  private:
@@ -47,11 +59,21 @@ class FuzzInput {
   std::size_t offset_ = 0;
 };
 
+// `bytes` in a heap buffer of exactly their size, without a terminator.
+inline std::unique_ptr<unsigned char[]> ExactBytes(const std::string& bytes) {
+  std::unique_ptr<unsigned char[]> copy(new unsigned char[bytes.size()]);
+  if (!bytes.empty()) std::memcpy(copy.get(), bytes.data(), bytes.size());
+  return copy;
+}
+
 // `text` and its terminator in a heap buffer of exactly that many bytes.
 inline std::unique_ptr<char[]> ExactCopy(const std::string& text) {
   std::unique_ptr<char[]> copy(new char[text.size() + 1]);
   std::memcpy(copy.get(), text.c_str(), text.size() + 1);
   return copy;
 }
+
+// The target's checks over one input; each target defines it.
+void FuzzOne(FuzzInput& input);
 
 }  // namespace vlpd::fuzz

@@ -157,12 +157,8 @@ void CheckLine(int code, const char* folder, const std::string& member, const Re
 }
 
 }  // namespace
-}  // namespace vlpd::fuzz
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace vlpd;
-  using namespace vlpd::fuzz;
-  FuzzInput input(data, size);
+void FuzzOne(FuzzInput& input) {
   const std::uint8_t control = input.Byte();
   const int code = (control & 7) - 1;
   const std::string folder = input.Field();
@@ -185,5 +181,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckBase(folder_arg, first_arg, *base);
   CheckLine(code, folder_arg, member, *base);
   CheckLine(code, folder_arg, first, *base);
-  return 0;
 }
+
+}  // namespace vlpd::fuzz

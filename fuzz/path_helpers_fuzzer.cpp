@@ -6,16 +6,13 @@
 #include <cstring>
 #include <memory>
 
+#include "fuzz/fuzz_input.h"
 #include "text/path.h"
 #include "text/sjis_class.h"
 #include "text/sjis_string.h"
 
-namespace vlpd {
+namespace vlpd::fuzz {
 namespace {
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
 
 // Paths are at most 260 bytes; longer inputs are checked near both ends only, because every
 // IsCharStart call walks from the start again.
@@ -128,15 +125,14 @@ std::unique_ptr<char[]> Terminated(const char* bytes, std::size_t size) {
 }
 
 }  // namespace
-}  // namespace vlpd
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace vlpd;
-  const auto* bytes = reinterpret_cast<const char*>(data);
+void FuzzOne(FuzzInput& input) {
+  const std::string rest = input.Rest();
+  const char* bytes = rest.data();
+  const std::size_t size = rest.size();
 
-  std::unique_ptr<char[]> exact(new char[size]);
-  if (size > 0) std::memcpy(exact.get(), bytes, size);
-  CheckBoundaries(exact.get(), size);
+  const std::unique_ptr<unsigned char[]> exact = ExactBytes(rest);
+  CheckBoundaries(reinterpret_cast<const char*>(exact.get()), size);
   CheckAppendSeparator(bytes, size);
 
   std::unique_ptr<char[]> text = Terminated(bytes, size);
@@ -148,5 +144,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::unique_ptr<char[]> a = Terminated(bytes, half);
   std::unique_ptr<char[]> b = Terminated(bytes + half, size - half);
   CheckCompareText(a.get(), b.get());
-  return 0;
 }
+
+}  // namespace vlpd::fuzz

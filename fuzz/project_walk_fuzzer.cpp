@@ -14,52 +14,37 @@
 #include <vector>
 
 #include "detect/encoding.h"
+#include "fuzz/fuzz_input.h"
 #include "project/project_writer.h"
 #include "selection/selection_list.h"
 #include "text/sjis_class.h"
 #include "text/sjis_string.h"
 
-namespace vlpd {
+namespace vlpd::fuzz {
 namespace {
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
 
 constexpr std::uint32_t kFileAttributes = 0x20;
 constexpr std::size_t kMaxNodes = 1024;
 constexpr std::size_t kMaxEntries = 9000;
 const std::string kParent = "C:\\p\\";
 
-class Input {
- public:
-  Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-  bool Empty() const { return at_ >= size_; }
-  std::uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-  // `length` bytes made into an entry name as a listing could give it: no NUL, no control byte
-  // and no separator at a character start; a lone lead byte may stay.
-  std::string Name(std::size_t length) {
-    std::string name;
-    for (std::size_t i = 0; i < length && !Empty(); ++i) name += static_cast<char>(Byte());
-    for (std::size_t i = 0; i < name.size(); ++i) {
-      const auto b = static_cast<unsigned char>(name[i]);
-      if (IsSjisLead(b) && i + 1 < name.size() && IsSjisTrail(static_cast<unsigned char>(name[i + 1]))) {
-        ++i;
-      } else if (b < 0x20) {
-        name[i] = 'x';
-      } else if (b == '\\') {
-        name[i] = '_';
-      }
+// `length` bytes of the input made into an entry name as a listing could give it: no NUL, no
+// control byte and no separator at a character start; a lone lead byte may stay.
+std::string EntryName(FuzzInput& input, std::size_t length) {
+  std::string name = input.Bytes(length);
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const auto b = static_cast<unsigned char>(name[i]);
+    if (IsSjisLead(b) && i + 1 < name.size() && IsSjisTrail(static_cast<unsigned char>(name[i + 1]))) {
+      ++i;
+    } else if (b < 0x20) {
+      name[i] = 'x';
+    } else if (b == '\\') {
+      name[i] = '_';
     }
-    if (name.empty() || name == "." || name == "..") name += "n";
-    return name;
   }
-
- private:
-  const std::uint8_t* data_;
-  std::size_t size_;
-  std::size_t at_ = 0;
-};
+  if (name.empty() || name == "." || name == "..") name += "n";
+  return name;
+}
 
 struct Entry {
   std::uint32_t attributes;
@@ -179,22 +164,22 @@ class FuzzSystem final : public ProjectSystem {
 // Builds the tree the input describes below kParent + the root's name.
 class TreeBuilder {
  public:
-  TreeBuilder(Input& input, FuzzSystem& system) : input_(input), system_(system) {}
+  TreeBuilder(FuzzInput& input, FuzzSystem& system) : input_(input), system_(system) {}
 
   void Build(const std::string& root_path) {
     system_.nodes.push_back(Node{root_path, {}, {}});
     std::size_t current = 0;
-    while (!input_.Empty() && system_.nodes.size() < kMaxNodes && entries_ < kMaxEntries) {
+    while (!input_.AtEnd() && system_.nodes.size() < kMaxNodes && entries_ < kMaxEntries) {
       const std::uint8_t op = input_.Byte();
       switch (op % 8) {
         case 0:
-          AddFile(current, input_.Name(input_.Byte()), false);
+          AddFile(current, EntryName(input_, input_.Byte()), false);
           break;
         case 1:
-          AddFolder(current, input_.Name(input_.Byte() % 64));
+          AddFolder(current, EntryName(input_, input_.Byte() % 64));
           break;
         case 2: {
-          const std::string name = input_.Name(input_.Byte() % 32);
+          const std::string name = EntryName(input_, input_.Byte() % 32);
           const std::uint8_t target = input_.Byte();
           // The target is fixed once every node exists, so a link may also lead to a later folder.
           AddEntry(current, Entry{kAttributeDirectory | kAttributeReparsePoint, name, 0,
@@ -214,7 +199,7 @@ class TreeBuilder {
           break;
         case 6: {
           const std::uint8_t kind = input_.Byte();
-          const std::string name = input_.Name(input_.Byte() % 32);
+          const std::string name = EntryName(input_, input_.Byte() % 32);
           if (kind % 2 == 0) {
             AddFile(current, name, true);
           } else {
@@ -289,7 +274,7 @@ class TreeBuilder {
     }
   }
 
-  Input& input_;
+  FuzzInput& input_;
   FuzzSystem& system_;
   std::size_t entries_ = 0;
   int next_file_id_ = 0;
@@ -327,11 +312,8 @@ int ParseLine(const FuzzSystem& system, const std::string& line, int& code, bool
 }
 
 }  // namespace
-}  // namespace vlpd
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace vlpd;
-  Input input(data, size);
+void FuzzOne(FuzzInput& input) {
   FuzzSystem system;
 
   const std::uint8_t flags = input.Byte();
@@ -343,10 +325,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if ((flags & 0x80) != 0) system.fail_write_at = fail_at;
 
   // The root's name never ends in a lone lead byte: the separator after it would become its trail.
-  std::string root_name = input.Name(input.Byte());
+  std::string root_name = EntryName(input, input.Byte());
   if (IsSjisLead(static_cast<unsigned char>(root_name.back()))) root_name += "r";
   const std::string root = kParent + root_name;
-  if (root.size() >= kMaxPath) return 0;
+  if (root.size() >= kMaxPath) return;
 
   TreeBuilder builder(input, system);
   builder.Build(root);
@@ -385,12 +367,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(system.listings <= system.nodes.size());
   if (result == kProjectCancelled) {
     Require(system.cancelled);
-    return 0;
+    return;
   }
   Require(!system.cancelled);
   if (system.write_failed) {
     Require(result == 0);
-    return 0;
+    return;
   }
   Require(result >= 0 && result <= kMaxMembers);
   Require(system.limit_messages == (result == kMaxMembers ? 1 : 0));
@@ -419,5 +401,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     start = end + 2;
   }
   Require(lines == static_cast<std::size_t>(result));
-  return 0;
 }
+
+}  // namespace vlpd::fuzz

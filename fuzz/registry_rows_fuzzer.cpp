@@ -82,12 +82,8 @@ void CheckRow(const RegistrationRow& row, const char* clsid_text, const char* mo
 }
 
 }  // namespace
-}  // namespace vlpd::fuzz
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace vlpd;
-  using namespace vlpd::fuzz;
-  FuzzInput input(data, size);
+void FuzzOne(FuzzInput& input) {
   const std::uint8_t control = input.Byte();
   const std::size_t out_size = input.Word();
   const std::string format = input.Field();
@@ -119,5 +115,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                  argument_kind};
     CheckRow(row, clsid_arg, module_arg);
   }
-  return 0;
 }
+
+}  // namespace vlpd::fuzz

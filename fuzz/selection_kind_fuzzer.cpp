@@ -37,12 +37,8 @@ int Count(FuzzInput& input) {
 }
 
 }  // namespace
-}  // namespace vlpd::fuzz
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace vlpd;
-  using namespace vlpd::fuzz;
-  FuzzInput input(data, size);
+void FuzzOne(FuzzInput& input) {
   const std::uint8_t control = input.Byte();
   const bool is_folder = (control & 1) != 0;
   const int count = (control & 2) != 0 ? Count(input) : 1;
@@ -58,5 +54,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The shell never hands over an empty selection; for one the answer need only be a kind.
   if (count >= 1) Require(kind == ReferenceKind(is_folder, count, absent ? std::string() : path));
   Require(kind == DecideSelectionKind(is_folder, count, first_path));
-  return 0;
 }
+
+}  // namespace vlpd::fuzz

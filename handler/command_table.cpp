@@ -52,8 +52,8 @@ const char* OpenSwitch(int offset) {
 }
 
 bool MenuFlagsAccepted(std::uint32_t flags) {
-  const std::uint32_t low = flags & 0xF;
-  return low == 0 || (low & (0x2 | 0x4)) != 0;
+  const std::uint32_t low = flags & (kMenuDefaultOnly | kMenuVerbsOnly | kMenuExplore | kMenuNoVerbs);
+  return low == 0 || (low & (kMenuVerbsOnly | kMenuExplore)) != 0;
 }
 
 }  // namespace vlpd

@@ -29,18 +29,10 @@ struct Command {
 // Opens a project file as an ordinary text file.
 inline constexpr char kProjectAsTextSwitch[] = "/P ";
 
-inline constexpr Command kCommands[] = {
-    {text::kLabelOpen, text::kHelpOpen, "", EnableRule::kOpen, CommandAction::kOpenInEditor, false},
-    {text::kLabelShiftJis, text::kHelpShiftJis, EncodingSwitch(kEncodingShiftJis), EnableRule::kEncoding,
-     CommandAction::kOpenInEditor, true},
-    {text::kLabelEuc, text::kHelpEuc, EncodingSwitch(kEncodingEuc), EnableRule::kEncoding,
-     CommandAction::kOpenInEditor, false},
-    {text::kLabelUtf8, text::kHelpUtf8, EncodingSwitch(kEncodingUtf8), EnableRule::kEncoding,
-     CommandAction::kOpenInEditor, false},
-    {text::kLabelUtf16Be, text::kHelpUtf16Be, EncodingSwitch(kEncodingUtf16Be), EnableRule::kEncoding,
-     CommandAction::kOpenInEditor, false},
-    {text::kLabelUtf16Le, text::kHelpUtf16Le, EncodingSwitch(kEncodingUtf16Le), EnableRule::kEncoding,
-     CommandAction::kOpenInEditor, false},
+// Commands before and after the encodings' rows.
+inline constexpr Command kOpenCommand = {
+    text::kLabelOpen, text::kHelpOpen, "", EnableRule::kOpen, CommandAction::kOpenInEditor, false};
+inline constexpr Command kTrailingCommands[] = {
     {text::kProjectExtension, text::kHelpOpenProjectAsText, kProjectAsTextSwitch, EnableRule::kProject,
      CommandAction::kOpenInEditor, false},
     {text::kLabelCreateProject, text::kHelpCreateProject, nullptr, EnableRule::kAlways,
@@ -49,7 +41,27 @@ inline constexpr Command kCommands[] = {
      true},
 };
 
-inline constexpr int kCommandCount = static_cast<int>(std::size(kCommands));
+inline constexpr int kCommandCount = 1 + kEncodingCount + static_cast<int>(std::size(kTrailingCommands));
+
+// The plain open, one command an encoding (the first below a separator), then the rest.
+constexpr std::array<Command, kCommandCount> MakeCommands() {
+  std::array<Command, kCommandCount> commands{};
+  std::size_t at = 0;
+  commands[at++] = kOpenCommand;
+  for (const EncodingRow& encoding : kEncodings) {
+    const bool first = at == 1;
+    commands[at++] = {encoding.label,
+                      encoding.help,
+                      encoding.editor_switch,
+                      EnableRule::kEncoding,
+                      CommandAction::kOpenInEditor,
+                      first};
+  }
+  for (const Command& command : kTrailingCommands) commands[at++] = command;
+  return commands;
+}
+
+inline constexpr std::array<Command, kCommandCount> kCommands = MakeCommands();
 
 constexpr int CountSeparators() {
   int count = 0;
@@ -104,9 +116,15 @@ SelectionKind DecideSelectionKind(bool is_folder, int count, const char* first_p
 // "/P " to open a project file as text; null for any other offset.
 const char* OpenSwitch(int offset);
 
+// QueryContextMenu flags, as the shell passes them.
+inline constexpr std::uint32_t kMenuDefaultOnly = 0x1;  // CMF_DEFAULTONLY
+inline constexpr std::uint32_t kMenuVerbsOnly = 0x2;    // CMF_VERBSONLY
+inline constexpr std::uint32_t kMenuExplore = 0x4;      // CMF_EXPLORE
+inline constexpr std::uint32_t kMenuNoVerbs = 0x8;      // CMF_NOVERBS
+
 // The flags test of QueryContextMenu: true when the submenu is to be added for `flags`.
-// Only the low four bits count: none set, CMF_VERBSONLY (2) or CMF_EXPLORE (4) accept; the
-// rest (CMF_DEFAULTONLY 1 and CMF_NOVERBS 8 alone) reject.
+// Only the four flags above count: none set, kMenuVerbsOnly or kMenuExplore accept; the rest
+// (kMenuDefaultOnly and kMenuNoVerbs alone) reject.
 bool MenuFlagsAccepted(std::uint32_t flags);
 
 }  // namespace vlpd

@@ -8,17 +8,10 @@ namespace vlpd::text {
 
 inline constexpr char kSubmenuCaption[] = "Vellumpad ver1.50";
 
-// Item labels of the submenu.
+// Item labels of the submenu; the encodings' labels and help texts are their rows' (detect/encoding.h).
 inline constexpr char kLabelOpen[] =
     "\x8A"
-    "J\x82\xAD";  // 開く
-inline constexpr char kLabelShiftJis[] =
-    "\xBC\xCC\xC4"
-    "JIS";                                           // ｼﾌﾄJIS
-inline constexpr char kLabelEuc[] = "EUC";           // EUC
-inline constexpr char kLabelUtf8[] = "UTF8";         // UTF8
-inline constexpr char kLabelUtf16Be[] = "UTF16BE";   // UTF16BE
-inline constexpr char kLabelUtf16Le[] = "UTF16LE";   // UTF16LE
+    "J\x82\xAD";                                     // 開く
 inline constexpr char kProjectExtension[] = ".vpj";  // label and extension
 inline constexpr char kLabelCreateProject[] =
     "\xCC\xDF\xDB\xBC\xDE\xAA\xB8\xC4\xCC\xA7\xB2\xD9\x8D\xEC\x90\xAC";  // ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ作成
@@ -27,21 +20,6 @@ inline constexpr char kLabelCopyNames[] = "\x96\xBC\x91O\x82\xF0\xBA\xCB\xDF\xB0
 // Status-bar help texts, by command offset.
 inline constexpr char kHelpOpen[] =  // Vellumpadでﾌｧｲﾙを開きます。
     "Vellumpad\x82\xC5\xCC\xA7\xB2\xD9\x82\xF0\x8AJ\x82\xAB\x82\xDC\x82\xB7\x81"
-    "B";
-inline constexpr char kHelpShiftJis[] =  // ｼﾌﾄJIS文字ｺｰﾄﾞﾌｧｲﾙを開きます。
-    "\xBC\xCC\xC4JIS\x95\xB6\x8E\x9A\xBA\xB0\xC4\xDE\xCC\xA7\xB2\xD9\x82\xF0\x8AJ\x82\xAB\x82\xDC\x82\xB7\x81"
-    "B";
-inline constexpr char kHelpEuc[] =  // EUC文字ｺｰﾄﾞﾌｧｲﾙを開きます。
-    "EUC\x95\xB6\x8E\x9A\xBA\xB0\xC4\xDE\xCC\xA7\xB2\xD9\x82\xF0\x8AJ\x82\xAB\x82\xDC\x82\xB7\x81"
-    "B";
-inline constexpr char kHelpUtf8[] =  // UTF8文字ｺｰﾄﾞﾌｧｲﾙを開きます。
-    "UTF8\x95\xB6\x8E\x9A\xBA\xB0\xC4\xDE\xCC\xA7\xB2\xD9\x82\xF0\x8AJ\x82\xAB\x82\xDC\x82\xB7\x81"
-    "B";
-inline constexpr char kHelpUtf16Be[] =  // UTF16BE文字ｺｰﾄﾞﾌｧｲﾙを開きます。
-    "UTF16BE\x95\xB6\x8E\x9A\xBA\xB0\xC4\xDE\xCC\xA7\xB2\xD9\x82\xF0\x8AJ\x82\xAB\x82\xDC\x82\xB7\x81"
-    "B";
-inline constexpr char kHelpUtf16Le[] =  // UTF16LE文字ｺｰﾄﾞﾌｧｲﾙを開きます。
-    "UTF16LE\x95\xB6\x8E\x9A\xBA\xB0\xC4\xDE\xCC\xA7\xB2\xD9\x82\xF0\x8AJ\x82\xAB\x82\xDC\x82\xB7\x81"
     "B";
 inline constexpr char kHelpOpenProjectAsText[] =  // ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙを通常のﾌｧｲﾙとして開きます。
     "\xCC\xDF\xDB\xBC\xDE\xAA\xB8\xC4\xCC\xA7\xB2\xD9\x82\xF0\x92\xCA\x8F\xED\x82\xCC\xCC\xA7\xB2\xD9\x82\xC6"

@@ -21,6 +21,11 @@ static_assert(kItemGrayed == (MF_BYPOSITION | MF_STRING | MF_GRAYED | MF_DISABLE
 static_assert(kSeparator == (MF_BYPOSITION | MF_SEPARATOR));
 static_assert(kPopup == (MF_BYPOSITION | MF_POPUP));
 
+static_assert(kMenuDefaultOnly == CMF_DEFAULTONLY);
+static_assert(kMenuVerbsOnly == CMF_VERBSONLY);
+static_assert(kMenuExplore == CMF_EXPLORE);
+static_assert(kMenuNoVerbs == CMF_NOVERBS);
+
 static_assert(kDropFilesHeaderSize == sizeof(DROPFILES));
 
 }  // namespace vlpd

@@ -33,8 +33,8 @@ UINT_PTR CALLBACK ProjectDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lp
     case WM_INITDIALOG:
       SetWindowLongPtrW(dialog, DWLP_USER, lparam);
       // Inserted by position, so the list keeps this order despite CBS_SORT.
-      for (int i = 0; text::kPickerEntries[i] != nullptr; ++i) {
-        const WideText entry(text::kPickerEntries[i]);
+      for (int i = 0; i < kPickerEntryCount; ++i) {
+        const WideText entry(kPickerEntries[i]);
         SendMessageW(picker, CB_INSERTSTRING, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(entry.Get()));
       }
       SendMessageW(picker, CB_SETCURSEL, 0, 0);

@@ -7,6 +7,7 @@
 
 #include "project/project_text.h"
 #include "text/path.h"
+#include "win/wide_text.h"
 
 namespace vlpd {
 namespace {
@@ -15,8 +16,6 @@ namespace {
 constexpr DWORD kShowAfterMs = 1000;
 // Every refresh is a message to the window's own thread, so they are spaced out.
 constexpr DWORD kRefreshEveryMs = 100;
-
-constexpr UINT kTextCodePage = 932;  // the texts of project_text.h
 
 constexpr DWORD kFlags = PROGDLG_NORMAL | PROGDLG_NOMINIMIZE | PROGDLG_MARQUEEPROGRESS;
 

@@ -1,14 +1,10 @@
 #include "project/encoding_picker.h"
 
-#include "detect/encoding.h"
-
 namespace vlpd {
 
 int PickerEncoding(long position) {
-  static constexpr int kCodes[] = {kEncodingAuto, kEncodingShiftJis, kEncodingEuc,
-                                   kEncodingUtf8, kEncodingUtf16Be,  kEncodingUtf16Le};
-  if (position < 1 || position >= static_cast<long>(sizeof kCodes / sizeof kCodes[0])) return kEncodingAuto;
-  return kCodes[position];
+  if (position < 1 || position >= kPickerEntryCount) return kEncodingAuto;
+  return kEncodings[position - 1].code;
 }
 
 }  // namespace vlpd

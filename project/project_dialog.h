@@ -1,13 +1,13 @@
 // The hook of the project save dialog: fills the member-encoding picker of the child dialog
-// (template 106) and reads the user's pick back when the dialog closes.
+// (its template and picker ids: project/save_dialog_ids.h) and reads the user's pick back when the dialog
+// closes.
 #pragma once
 
 #include <windows.h>
 
-namespace vlpd {
+#include "project/save_dialog_ids.h"
 
-inline constexpr int kProjectDialogTemplate = 106;
-inline constexpr int kPickerControl = 1004;
+namespace vlpd {
 
 // Explorer-style hook procedure for the child dialog. The save dialog description's lCustData
 // refers to the int that receives the picked encoding code.

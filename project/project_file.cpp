@@ -15,8 +15,6 @@
 namespace vlpd {
 namespace {
 
-static_assert(kUnknownSize == kUnknownFileSize, "one value for a size nobody reported");
-
 // The writer's view of the real file system and of the open project file.
 class FileProjectSystem final : public ProjectSystem {
  public:

@@ -14,14 +14,10 @@ inline constexpr char kProjectDialogTitle[] =  // ﾌﾟﾛｼﾞｪｸﾄﾌｧ
     "\xCC\xDF\xDB\xBC\xDE\xAA\xB8\xC4\xCC\xA7\xB2\xD9\x8D\xEC\x90\xAC";
 inline constexpr char kProjectDefaultExtension[] = "vpj";
 
-// Picker entries in list order, ended by an absent entry.
+// The picker's first entry; the encodings' rows give the others (project/encoding_picker.h).
 inline constexpr char kPickerAutomatic[] =
     "\x8E\xA9\x93\xAE\x94"
-    "F\x8E\xAF";                                              // 自動認識
-inline constexpr char kPickerShiftJis[] = "\xBC\xCC\xC4JIS";  // ｼﾌﾄJIS
-inline constexpr const char* kPickerEntries[] = {
-    kPickerAutomatic, kPickerShiftJis, "EUC", "UTF8", "UTF16BE", "UTF16LE", nullptr,
-};
+    "F\x8E\xAF";  // 自動認識
 
 // Creating the project failed (the file could not be created, a write failed, or no member was
 // found).

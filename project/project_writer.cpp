@@ -8,18 +8,6 @@
 namespace vlpd {
 namespace {
 
-// Copies `text` into a path buffer; false, leaving it empty, when it is longer than kMaxPath.
-bool CopyPath(char (&buffer)[kPathBufferSize], const char* text) {
-  const std::size_t n = strnlen(text, kPathBufferSize);
-  if (n > kMaxPath) {
-    buffer[0] = '\0';
-    return false;
-  }
-  std::memcpy(buffer, text, n);
-  buffer[n] = '\0';
-  return true;
-}
-
 bool IsSeparatorAt(const char* text, std::size_t index) {
   return text[index] == '\\' && IsCharStart(text, text + index);
 }
@@ -35,89 +23,43 @@ bool StartsWithBase(const char* member, const RelativeBase& base) {
   return std::memcmp(head, base.folded_base, length) == 0;
 }
 
-bool IsDotEntry(const char* name) {
-  if (strnlen(name, 3) > 2) return false;
-  return CompareText(name, ".") == 0 || CompareText(name, "..") == 0;
-}
-
-// Hands the gathered lines to the system; false once any write failed.
-bool Flush(ProjectWalk& walk) {
-  if (!walk.failed && walk.output_length > 0) {
-    walk.failed = !walk.system.Write(walk.output, walk.output_length);
-    walk.output_length = 0;
-  }
-  return !walk.failed;
-}
-
-// Adds one member line; false when a write failed. A member that cannot be named (its path
-// exceeds kMaxPath bytes) is passed over.
-bool WriteMember(ProjectWalk& walk, const char* path, int code) {
-  char line[kLineBufferSize];
-  const std::size_t length = ComposeMemberLine(line, code, path, walk.base);
-  if (length == 0) return true;
-  if (walk.output_length + length > sizeof walk.output && !Flush(walk)) return false;
-  std::memcpy(walk.output + walk.output_length, line, length);
-  walk.output_length += length;
-  ++walk.member_count;
-  return true;
-}
-
-// Joins a folder (ending in a separator) and an entry name; false when it exceeds `limit` bytes.
-bool JoinName(char (&path)[kPathBufferSize], const char (&folder)[kPathBufferSize], std::size_t folder_length,
-              const char* name, std::size_t limit) {
-  const std::size_t name_length = strnlen(name, kPathBufferSize);
-  if (folder_length + name_length > limit) return false;
-  std::memcpy(path, folder, folder_length);
-  std::memcpy(path + folder_length, name, name_length);
-  path[folder_length + name_length] = '\0';
-  return true;
-}
-
-class WalkVisitor final : public FolderVisitor {
+// Composes the member lines and hands them to the system in pieces of at most kOutputChunk bytes.
+class LineWriter final : public MemberSink {
  public:
-  WalkVisitor(ProjectWalk& walk, const char (&base)[kPathBufferSize], std::size_t base_length,
-              bool through_link)
-      : walk_(walk), base_(base), base_length_(base_length), through_link_(through_link) {}
+  LineWriter(ProjectSystem& system, const RelativeBase& base) : system_(system), base_(base) {}
 
-  WalkResult Result() const { return result_; }
-
-  bool Visit(const FolderEntry& entry) override {
-    if ((entry.attributes & kAttributeTemporary) != 0) return true;
-    char path[kPathBufferSize];
-    if ((entry.attributes & kAttributeDirectory) != 0) {
-      // A subfolder is walked only when its own pattern (separator and "*.*") fits a buffer.
-      if (!IsDotEntry(entry.name) && JoinName(path, base_, base_length_, entry.name, kMaxPath - 4)) {
-        const WalkResult sub = WalkFolderEntry(walk_, path, entry.attributes, through_link_);
-        if (sub != WalkResult::kDone) return Stop(sub);
-      }
-    } else if (JoinName(path, base_, base_length_, entry.name, kMaxPath) && !IsSkipped(path)) {
-      const int code = MemberCode(walk_.system, path, entry.size, walk_.member_encoding, true);
-      if (!WriteMember(walk_, path, code)) return Stop(WalkResult::kFailed);
-      if (!walk_.system.KeepGoing(walk_.member_count, base_)) return Stop(WalkResult::kCancelled);
-    }
-    if (walk_.member_count >= kMaxMembers) return Stop(WalkResult::kLimit);
+  // Adds one member line; false when a write failed. A member that cannot be named (its path
+  // exceeds kMaxPath bytes) is passed over.
+  bool AddMember(const char* path, int code) override {
+    char line[kLineBufferSize];
+    const std::size_t length = ComposeMemberLine(line, code, path, base_);
+    if (length == 0) return true;
+    if (output_length_ + length > sizeof output_ && !Flush()) return false;
+    std::memcpy(output_ + output_length_, line, length);
+    output_length_ += length;
+    ++member_count_;
     return true;
   }
 
+  int MemberCount() const override { return member_count_; }
+
+  // Hands the gathered lines to the system; false once any write failed.
+  bool Flush() {
+    if (!failed_ && output_length_ > 0) {
+      failed_ = !system_.Write(output_, output_length_);
+      output_length_ = 0;
+    }
+    return !failed_;
+  }
+
  private:
-  bool Stop(WalkResult result) {
-    result_ = result;
-    return false;
-  }
-
-  bool IsSkipped(const char* path) const {
-    if (walk_.folded_skip_path[0] == '\0') return false;
-    char folded[kPathBufferSize];
-    if (!CopyPath(folded, path)) return false;
-    LowerAscii(folded);
-    return std::strcmp(folded, walk_.folded_skip_path) == 0;
-  }
-
-  ProjectWalk& walk_;
-  const char (&base_)[kPathBufferSize];
-  const std::size_t base_length_;
-  const bool through_link_;
-  WalkResult result_ = WalkResult::kDone;
+  ProjectSystem& system_;
+  const RelativeBase& base_;
+  int member_count_ = 0;
+  // Lines not yet handed to the system; `failed_` once a write failed.
+  char output_[kOutputChunk];
+  std::size_t output_length_ = 0;
+  bool failed_ = false;
 };
 
 }  // namespace
@@ -200,98 +142,20 @@ std::size_t ComposeMemberLine(char (&line)[kLineBufferSize], int code, const cha
   return length;
 }
 
-int MemberCode(ProjectSystem& system, const char* path, std::uint64_t size, int member_encoding,
-               bool walked) {
-  if (member_encoding != kEncodingAuto) return walked ? kEncodingAuto : member_encoding;
-  const int detected = system.DetectEncoding(path, size);
-  return detected < 0 ? kEncodingAuto : detected;
-}
-
-WalkResult WalkFolderEntry(ProjectWalk& walk, const char* folder, std::uint32_t attributes,
-                           bool through_link) {
-  const bool link = (attributes & kAttributeReparsePoint) != 0;
-  if (link && !walk.folders.Tracking()) {
-    // The first link: the folders walked so far are identified now, so that it cannot lead
-    // back into any of them.
-    walk.folders.StartTracking();
-    for (const char* path = walk.folders.Remembered(); path < walk.folders.RememberedEnd();
-         path += std::strlen(path) + 1) {
-      FolderIdentity identity;
-      if (walk.system.IdentifyFolder(path, identity)) walk.folders.Add(identity, false);
-    }
-    walk.folders.ForgetRemembered();
-  }
-  if (!walk.folders.Tracking()) {
-    walk.folders.Remember(folder);
-    return WalkFolder(walk, folder, false);
-  }
-
-  through_link = through_link || link;
-  FolderIdentity identity;
-  if (walk.system.IdentifyFolder(folder, identity)) {
-    switch (walk.folders.Find(identity)) {
-      case WalkedFolders::Seen::kThroughLink:
-        return WalkResult::kDone;
-      case WalkedFolders::Seen::kDirectly:
-        // Only the user's own selection walks one folder twice directly.
-        if (through_link) return WalkResult::kDone;
-        break;
-      case WalkedFolders::Seen::kNever:
-        // A link whose walk cannot be recorded could lead back here without end.
-        if (!walk.folders.Add(identity, through_link) && link) return WalkResult::kDone;
-        break;
-    }
-  } else if (link) {
-    // Dangling, or a target that cannot be told apart from the folders already walked.
-    return WalkResult::kDone;
-  }
-  return WalkFolder(walk, folder, through_link);
-}
-
-WalkResult WalkFolder(ProjectWalk& walk, const char* folder, bool through_link) {
-  // A folder that cannot be listed (too long, gone, no access) yields no member.
-  char base[kPathBufferSize];
-  if (!CopyPath(base, folder)) return WalkResult::kDone;
-  const int base_length = AppendSeparator(base, sizeof base);
-  if (base_length < 0 || static_cast<std::size_t>(base_length) + 3 > kMaxPath) return WalkResult::kDone;
-  if (!walk.system.KeepGoing(walk.member_count, base)) return WalkResult::kCancelled;
-
-  char pattern[kPathBufferSize];
-  std::memcpy(pattern, base, static_cast<std::size_t>(base_length));
-  std::memcpy(pattern + base_length, "*.*", 4);
-
-  WalkVisitor visitor(walk, base, static_cast<std::size_t>(base_length), through_link);
-  if (!walk.system.ListFolder(pattern, visitor)) return WalkResult::kDone;
-  return visitor.Result();
-}
-
 int WriteMemberLines(ProjectSystem& system, const SelectionList& selection, const char* invoking_folder,
                      int member_encoding, const char* skip_path) {
-  ProjectWalk walk(system);
+  RelativeBase base;
+  if (selection.Count() > 0) ComputeRelativeBase(invoking_folder, selection.Name(0), base);
+  LineWriter writer(system, base);
+  ProjectWalk walk(system, writer);
   walk.member_encoding = member_encoding;
   if (skip_path != nullptr && CopyPath(walk.folded_skip_path, skip_path)) LowerAscii(walk.folded_skip_path);
 
-  const int count = selection.Count();
-  if (count > 0) ComputeRelativeBase(invoking_folder, selection.Name(0), walk.base);
-
-  WalkResult result = WalkResult::kDone;
-  for (int i = 0; i < count && result == WalkResult::kDone; ++i) {
-    const char* path = selection.Name(i);
-    const FolderEntry entry = system.Describe(path);
-    if (entry.attributes == kInvalidAttributes || (entry.attributes & kAttributeTemporary) != 0) continue;
-    if ((entry.attributes & kAttributeDirectory) != 0) {
-      result = WalkFolderEntry(walk, path, entry.attributes, false);
-    } else if (!WriteMember(walk, path, MemberCode(system, path, entry.size, member_encoding, false))) {
-      result = WalkResult::kFailed;
-    } else if (!system.KeepGoing(walk.member_count, path)) {
-      result = WalkResult::kCancelled;
-    }
-    if (result == WalkResult::kDone && walk.member_count >= kMaxMembers) result = WalkResult::kLimit;
-  }
+  const WalkResult result = WalkSelection(walk, selection);
   if (result == WalkResult::kCancelled) return kProjectCancelled;
-  if (result == WalkResult::kFailed || !Flush(walk)) return 0;
+  if (result == WalkResult::kFailed || !writer.Flush()) return 0;
   if (result == WalkResult::kLimit) system.ShowLimitMessage();
-  return walk.member_count;
+  return writer.MemberCount();
 }
 
 }  // namespace vlpd

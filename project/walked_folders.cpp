@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace vlpd {
 namespace {
@@ -21,31 +22,24 @@ bool Same(const FolderIdentity& a, const FolderIdentity& b) {
 
 }  // namespace
 
-WalkedFolders::~WalkedFolders() {
-  delete[] slots_;
-  delete[] paths_;
-}
-
 void WalkedFolders::Remember(const char* path) {
   const std::size_t size = std::strlen(path) + 1;
   if (paths_capacity_ - paths_used_ < size) {
     std::size_t capacity = paths_capacity_ == 0 ? kFirstPathsCapacity : 2 * paths_capacity_;
     while (capacity - paths_used_ < size && capacity > paths_capacity_) capacity *= 2;
     if (capacity <= paths_capacity_) return;
-    char* paths = new (std::nothrow) char[capacity];
+    std::unique_ptr<char[]> paths(new (std::nothrow) char[capacity]);
     if (paths == nullptr) return;
-    if (paths_used_ > 0) std::memcpy(paths, paths_, paths_used_);
-    delete[] paths_;
-    paths_ = paths;
+    if (paths_used_ > 0) std::memcpy(paths.get(), paths_.get(), paths_used_);
+    paths_ = std::move(paths);
     paths_capacity_ = capacity;
   }
-  std::memcpy(paths_ + paths_used_, path, size);
+  std::memcpy(paths_.get() + paths_used_, path, size);
   paths_used_ += size;
 }
 
 void WalkedFolders::ForgetRemembered() {
-  delete[] paths_;
-  paths_ = nullptr;
+  paths_.reset();
   paths_used_ = 0;
   paths_capacity_ = 0;
 }
@@ -79,16 +73,13 @@ bool WalkedFolders::Add(const FolderIdentity& id, bool through_link) {
 bool WalkedFolders::Grow() {
   const std::size_t capacity = capacity_ == 0 ? kFirstCapacity : 2 * capacity_;
   if (capacity < capacity_) return false;
-  Slot* slots = new (std::nothrow) Slot[capacity]();
+  std::unique_ptr<Slot[]> slots(new (std::nothrow) Slot[capacity]());
   if (slots == nullptr) return false;
-  Slot* old = slots_;
-  const std::size_t old_capacity = capacity_;
-  slots_ = slots;
-  capacity_ = capacity;
+  const std::unique_ptr<Slot[]> old = std::exchange(slots_, std::move(slots));
+  const std::size_t old_capacity = std::exchange(capacity_, capacity);
   for (std::size_t i = 0; i < old_capacity; ++i) {
     if (old[i].state != 0) slots_[SlotOf(old[i].id)] = old[i];
   }
-  delete[] old;
   return true;
 }
 

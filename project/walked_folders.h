@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 namespace vlpd {
 
@@ -20,7 +21,6 @@ class WalkedFolders {
   enum class Seen { kNever, kDirectly, kThroughLink };
 
   WalkedFolders() = default;
-  ~WalkedFolders();
   WalkedFolders(const WalkedFolders&) = delete;
   WalkedFolders& operator=(const WalkedFolders&) = delete;
 
@@ -32,8 +32,8 @@ class WalkedFolders {
   // Starts tracking; the paths remembered so far are handed out (each NUL-terminated, one after
   // the other, from Remembered() to RememberedEnd()) until ForgetRemembered().
   void StartTracking() { tracking_ = true; }
-  const char* Remembered() const { return paths_; }
-  const char* RememberedEnd() const { return paths_ + paths_used_; }
+  const char* Remembered() const { return paths_.get(); }
+  const char* RememberedEnd() const { return paths_.get() + paths_used_; }
   void ForgetRemembered();
 
   // How the folder was reached when it was first walked.
@@ -52,10 +52,10 @@ class WalkedFolders {
   bool Grow();
 
   bool tracking_ = false;
-  char* paths_ = nullptr;
+  std::unique_ptr<char[]> paths_;
   std::size_t paths_used_ = 0;
   std::size_t paths_capacity_ = 0;
-  Slot* slots_ = nullptr;
+  std::unique_ptr<Slot[]> slots_;
   std::size_t capacity_ = 0;  // 0 or a power of two
   std::size_t count_ = 0;
 };

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "selection/drop_list.h"
@@ -75,7 +76,40 @@ bool AppendWideName(SelectionList& list, const unsigned char* units_at, std::siz
   return list.Append(ansi, bytes, reinterpret_cast<const char16_t*>(wide), units);
 }
 
+// Empties `list` and makes room for `count` names of `units` units in all, terminators included:
+// as many characters for each form (exact for an ANSI list and for ASCII names; double-byte
+// characters and short names make the ANSI buffer grow), but no more than a path buffer a name.
+HRESULT Prepare(SelectionList& list, std::size_t count, std::size_t units) {
+  if (count > static_cast<std::size_t>(INT_MAX)) return E_OUTOFMEMORY;
+  const std::size_t most = count <= SIZE_MAX / kPathBufferSize ? count * kPathBufferSize : SIZE_MAX;
+  const std::size_t ahead = units < most ? units : most;
+  return list.Reserve(static_cast<int>(count), ahead, ahead) ? S_OK : E_OUTOFMEMORY;
+}
+
 }  // namespace
+
+HRESULT FillSelection(SelectionList& list, const WideName* names, std::size_t count) {
+  list.Free();
+  if (count == 0) return S_OK;
+  if (names == nullptr) return E_INVALIDARG;
+  std::size_t units = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    // A name too long to keep plans no room, so the sum stays under a path buffer a name.
+    if (names[i].units < kMaxPath) units += names[i].units + 1;
+  }
+  const HRESULT hr = Prepare(list, count, units);
+  if (FAILED(hr)) return hr;
+  for (std::size_t i = 0; i < count; ++i) {
+    const WideName& name = names[i];
+    if (name.units == 0 || name.text == nullptr) continue;
+    if (!AppendWideName(list, reinterpret_cast<const unsigned char*>(name.text), name.units)) {
+      list.Free();
+      return E_OUTOFMEMORY;
+    }
+  }
+  if (list.Count() == 0) list.Free();
+  return S_OK;
+}
 
 HRESULT ShellSelection::Refill() {
   list_.Free();
@@ -110,18 +144,9 @@ HRESULT ShellSelection::Refill() {
   if (lock.Data() == nullptr) return got;
   const auto* data = static_cast<const unsigned char*>(lock.Data());
   DropNameWalker walker(data, static_cast<std::size_t>(size));
-  const std::size_t count = walker.Count();
-  if (count == 0) return got;
-  if (count > static_cast<std::size_t>(INT_MAX)) return E_OUTOFMEMORY;
-  // Room ahead for each form: as many characters as the list has units (exact for an ANSI list
-  // and for ASCII names; double-byte characters and short names make the ANSI buffer grow), but
-  // no more than a path buffer a name.
-  const std::size_t list_units = walker.ListUnits();
-  const std::size_t most = count * kPathBufferSize;
-  const std::size_t ahead = list_units < most ? list_units : most;
-  if (!list_.Reserve(static_cast<int>(count), ahead, ahead)) {
-    return E_OUTOFMEMORY;
-  }
+  if (walker.Count() == 0) return got;
+  hr = Prepare(list_, walker.Count(), walker.ListUnits());
+  if (FAILED(hr)) return hr;
 
   DropName name;
   while (walker.Next(&name)) {

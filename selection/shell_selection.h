@@ -1,10 +1,13 @@
 // The selection as the shell hands it over: its data object, kept for the handler's whole life,
-// and the list of selected paths read afresh from it for every use.
+// and the list of selected paths read afresh from it for every use; or the UTF-16 names a front
+// end without a drop list hands over, read into a list by the same rules.
 #pragma once
 
 #include <windows.h>
 // The shell headers need windows.h first.
 #include <objidl.h>
+
+#include <cstddef>
 
 #include "selection/selection_list.h"
 #include "win/unique_handle.h"
@@ -31,5 +34,19 @@ class ShellSelection {
   ComRef<IDataObject> data_;
   SelectionList list_;
 };
+
+// One name as a front end without a drop list hands it over (a file-system path of a shell item):
+// `units` UTF-16 units at `text`, no terminator needed.
+struct WideName {
+  const wchar_t* text;
+  std::size_t units;
+};
+
+// Fills `list` from the `count` names at `names`, in their order and by the drop list's rules:
+// empty or null names and names of 260 units or more are left out, and so are names with no ANSI path
+// that names the file (see ToAnsiPath); each name kept has its UTF-16 form beside it. S_OK, the
+// list possibly empty; E_INVALIDARG for names missing behind a count; E_OUTOFMEMORY, with the
+// list empty, when memory runs out.
+HRESULT FillSelection(SelectionList& list, const WideName* names, std::size_t count);
 
 }  // namespace vlpd

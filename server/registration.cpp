@@ -3,6 +3,8 @@
 #include <olectl.h>
 #include <windows.h>
 
+#include <utility>
+
 #include "server/clsid.h"
 #include "server/registry_rows.h"
 #include "text/path.h"
@@ -21,13 +23,13 @@ HKEY RootKey(RegistryRoot root) {
 class WindowsRegistry final : public RegistryApplier {
  public:
   bool CreateKey(RegistryRoot root, const char* path) override {
-    HKEY key = nullptr;
+    RegKey key;
     DWORD disposition = 0;
-    if (RegCreateKeyExA(RootKey(root), path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
-                        &disposition) != ERROR_SUCCESS) {
+    if (RegCreateKeyExA(RootKey(root), path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+                        key.Put(), &disposition) != ERROR_SUCCESS) {
       return false;
     }
-    open_.Reset(key);
+    open_ = std::move(key);
     return true;
   }
 
@@ -44,9 +46,8 @@ class WindowsRegistry final : public RegistryApplier {
 
   void DeleteValue(RegistryRoot root, const char* path, const char* name) override {
     // Opened, not created: a missing key has no value to remove.
-    HKEY opened = nullptr;
-    if (RegOpenKeyExA(RootKey(root), path, 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS) return;
-    const RegKey key(opened);
+    RegKey key;
+    if (RegOpenKeyExA(RootKey(root), path, 0, KEY_SET_VALUE, key.Put()) != ERROR_SUCCESS) return;
     RegDeleteValueA(key.Get(), name);
   }
 

@@ -16,6 +16,17 @@ int AppendSeparator(char* path, std::size_t size) {
   return static_cast<int>(n + 1);
 }
 
+bool CopyPath(char (&buffer)[kPathBufferSize], const char* text) {
+  const std::size_t n = strnlen(text, kPathBufferSize);
+  if (n > kMaxPath) {
+    buffer[0] = '\0';
+    return false;
+  }
+  std::memcpy(buffer, text, n);
+  buffer[n] = '\0';
+  return true;
+}
+
 bool SplitPath(PathParts& parts) {
   parts.extension = nullptr;
   parts.directory[0] = '\0';

@@ -27,6 +27,9 @@ struct PathParts {
 // leaving the buffer as it was, when the buffer holds no terminator or has no room.
 int AppendSeparator(char* path, std::size_t size);
 
+// Copies `text` into a path buffer; false, leaving it empty, when it is longer than kMaxPath.
+bool CopyPath(char (&buffer)[kPathBufferSize], const char* text);
+
 // Splits `parts.source` into directory, name and extension (the last dot of the name with up
 // to four bytes after it). False, with empty parts, for an empty source or one of 260 bytes or
 // more.

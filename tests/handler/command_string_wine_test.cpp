@@ -10,10 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "detect/encoding.h"
 #include "handler/handler_text.h"
 #include "handler/help_text.h"
+#include "tests/host/wide_text.h"
 #include "tests/support/vlpd_dll.h"
-#include "tests/support/wide_text.h"
 
 namespace vlpd::test {
 namespace {
@@ -119,9 +120,9 @@ TEST_F(CommandStringTest, OtherRequestsGetTheWideTextWithinTheirByteCapacity) {
   WCHAR buffer[16];
   std::fill(std::begin(buffer), std::end(buffer), L'\x7E7E');
   ASSERT_EQ(handler_->GetCommandString(2, GCS_VERBA, nullptr, reinterpret_cast<LPSTR>(buffer), 16), S_OK);
-  EXPECT_EQ(std::wstring(buffer, 8), Wide(text::kHelpEuc, 932).substr(0, 7) + L'\0');
+  EXPECT_EQ(std::wstring(buffer, 8), Wide(kEncodings[1].help, 932).substr(0, 7) + L'\0');
   for (int k = 8; k < 16; ++k) EXPECT_EQ(buffer[k], L'\x7E7E') << k;
-  EXPECT_EQ(std::wstring(AskWide(2, GCS_VERBW, 64).c_str()), Wide(text::kHelpEuc, 932));
+  EXPECT_EQ(std::wstring(AskWide(2, GCS_VERBW, 64).c_str()), Wide(kEncodings[1].help, 932));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "detect/encoding.h"
 #include "handler/handler_text.h"
 
 namespace vlpd {
@@ -18,11 +19,11 @@ TEST(Submenu, HoldsTheItemsAndSeparatorsInPositionOrder) {
   } expected[kSubmenuEntries] = {
       {text::kLabelOpen, 0},
       {nullptr, -1},
-      {text::kLabelShiftJis, 1},
-      {text::kLabelEuc, 2},
-      {text::kLabelUtf8, 3},
-      {text::kLabelUtf16Be, 4},
-      {text::kLabelUtf16Le, 5},
+      {kEncodings[0].label, 1},
+      {kEncodings[1].label, 2},
+      {kEncodings[2].label, 3},
+      {kEncodings[3].label, 4},
+      {kEncodings[4].label, 5},
       {text::kProjectExtension, 6},
       {nullptr, -1},
       {text::kLabelCreateProject, 7},

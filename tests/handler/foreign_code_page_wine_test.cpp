@@ -10,14 +10,14 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/shell_data_object.h"
+#include "project/save_dialog_ids.h"
+#include "tests/host/shell_data_object.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/vlpd_dll.h"
 
 namespace vlpd::test {
 namespace {
 
-constexpr int kPickerControl = 1004;
 constexpr int kFileNameBox = 0x47C;  // cmb13 of the explorer-style dialog
 constexpr int kMessageTextId = 0xFFFF;
 

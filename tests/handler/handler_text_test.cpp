@@ -1,12 +1,15 @@
-// Every literal the user sees (handler and project) is the code page 932 form of its Japanese text, as glibc's CP932
-// converter produces it from UTF-8.
+// Every literal the user sees (handler and project) is the code page 932 form of its Japanese text, as
+// glibc's CP932 converter produces it from UTF-8.
 #include "handler/handler_text.h"
-#include "project/project_text.h"
 
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <iterator>
 #include <string>
+
+#include "detect/encoding.h"
+#include "project/project_text.h"
 
 namespace vlpd {
 namespace {
@@ -38,20 +41,10 @@ struct Literal {
 const Literal kLiterals[] = {
     {"kSubmenuCaption", text::kSubmenuCaption, "Vellumpad ver1.50"},
     {"kLabelOpen", text::kLabelOpen, "開く"},
-    {"kLabelShiftJis", text::kLabelShiftJis, "ｼﾌﾄJIS"},
-    {"kLabelEuc", text::kLabelEuc, "EUC"},
-    {"kLabelUtf8", text::kLabelUtf8, "UTF8"},
-    {"kLabelUtf16Be", text::kLabelUtf16Be, "UTF16BE"},
-    {"kLabelUtf16Le", text::kLabelUtf16Le, "UTF16LE"},
     {"kProjectExtension", text::kProjectExtension, ".vpj"},
     {"kLabelCreateProject", text::kLabelCreateProject, "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ作成"},
     {"kLabelCopyNames", text::kLabelCopyNames, "名前をｺﾋﾟｰ"},
     {"kHelpOpen", text::kHelpOpen, "Vellumpadでﾌｧｲﾙを開きます。"},
-    {"kHelpShiftJis", text::kHelpShiftJis, "ｼﾌﾄJIS文字ｺｰﾄﾞﾌｧｲﾙを開きます。"},
-    {"kHelpEuc", text::kHelpEuc, "EUC文字ｺｰﾄﾞﾌｧｲﾙを開きます。"},
-    {"kHelpUtf8", text::kHelpUtf8, "UTF8文字ｺｰﾄﾞﾌｧｲﾙを開きます。"},
-    {"kHelpUtf16Be", text::kHelpUtf16Be, "UTF16BE文字ｺｰﾄﾞﾌｧｲﾙを開きます。"},
-    {"kHelpUtf16Le", text::kHelpUtf16Le, "UTF16LE文字ｺｰﾄﾞﾌｧｲﾙを開きます。"},
     {"kHelpOpenProjectAsText", text::kHelpOpenProjectAsText, "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙを通常のﾌｧｲﾙとして開きます。"},
     {"kHelpCreateProject", text::kHelpCreateProject, "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙを作成します。"},
     {"kHelpCopyNames", text::kHelpCopyNames, "名前をｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰします。"},
@@ -66,7 +59,6 @@ const Literal kLiterals[] = {
     {"kProjectFilter", text::kProjectFilter, "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ(*.vpj)"},
     {"kProjectDialogTitle", text::kProjectDialogTitle, "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ作成"},
     {"kPickerAutomatic", text::kPickerAutomatic, "自動認識"},
-    {"kPickerShiftJis", text::kPickerShiftJis, "ｼﾌﾄJIS"},
     {"kProjectFailedTitle", text::kProjectFailedTitle, "VLPDMenu"},
     {"kProjectFailed", text::kProjectFailed, "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙの作成に失敗しました。"},
     {"kProjectLimitTitle", text::kProjectLimitTitle, "VLPDMenu_0150"},
@@ -74,9 +66,24 @@ const Literal kLiterals[] = {
      "ドロップされたファイル数がオープン可能限界数を超えました。\r\n一部のファイルは登録されませんでした。"},
 };
 
+// Each encoding row's label and help text, in row order (UTF-8).
+const struct {
+  const char* label;
+  const char* help;
+} kEncodingTexts[] = {
+    {"ｼﾌﾄJIS", "ｼﾌﾄJIS文字ｺｰﾄﾞﾌｧｲﾙを開きます。"},   {"EUC", "EUC文字ｺｰﾄﾞﾌｧｲﾙを開きます。"},
+    {"UTF8", "UTF8文字ｺｰﾄﾞﾌｧｲﾙを開きます。"},       {"UTF16BE", "UTF16BE文字ｺｰﾄﾞﾌｧｲﾙを開きます。"},
+    {"UTF16LE", "UTF16LE文字ｺｰﾄﾞﾌｧｲﾙを開きます。"},
+};
+
 TEST(HandlerText, EveryLiteralIsItsTextInCodePage932) {
   for (const Literal& literal : kLiterals) {
     EXPECT_EQ(std::string(literal.stored), ToCp932(literal.unicode)) << literal.name;
+  }
+  ASSERT_EQ(std::size(kEncodingTexts), static_cast<std::size_t>(kEncodingCount));
+  for (int i = 0; i < kEncodingCount; ++i) {
+    EXPECT_EQ(std::string(kEncodings[i].label), ToCp932(kEncodingTexts[i].label)) << i;
+    EXPECT_EQ(std::string(kEncodings[i].help), ToCp932(kEncodingTexts[i].help)) << i;
   }
 }
 
@@ -86,11 +93,11 @@ TEST(HandlerText, HelpTextsConvertToTheirUtf16Lengths) {
     const char* stored;
     std::size_t units;
   } help[] = {{text::kHelpOpen, 20},
-              {text::kHelpShiftJis, 22},
-              {text::kHelpEuc, 19},
-              {text::kHelpUtf8, 20},
-              {text::kHelpUtf16Be, 23},
-              {text::kHelpUtf16Le, 23},
+              {kEncodings[0].help, 22},
+              {kEncodings[1].help, 19},
+              {kEncodings[2].help, 20},
+              {kEncodings[3].help, 23},
+              {kEncodings[4].help, 23},
               {text::kHelpOpenProjectAsText, 28},
               {text::kHelpCreateProject, 19},
               {text::kHelpCopyNames, 22}};

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "detect/encoding.h"
 #include "handler/handler_text.h"
 #include "text/sjis_class.h"
 #include "text/sjis_string.h"
@@ -27,15 +28,10 @@ int CharacterCount(const char* text) {
 }
 
 TEST(HelpText, EachOffsetHasItsText) {
-  const char* const expected[] = {text::kHelpOpen,
-                                  text::kHelpShiftJis,
-                                  text::kHelpEuc,
-                                  text::kHelpUtf8,
-                                  text::kHelpUtf16Be,
-                                  text::kHelpUtf16Le,
-                                  text::kHelpOpenProjectAsText,
-                                  text::kHelpCreateProject,
-                                  text::kHelpCopyNames};
+  const char* const expected[] = {
+      text::kHelpOpen,     kEncodings[0].help, kEncodings[1].help,           kEncodings[2].help,
+      kEncodings[3].help,  kEncodings[4].help, text::kHelpOpenProjectAsText, text::kHelpCreateProject,
+      text::kHelpCopyNames};
   for (unsigned offset = 0; offset < 9; ++offset) EXPECT_STREQ(HelpText(offset), expected[offset]) << offset;
 }
 

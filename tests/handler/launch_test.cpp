@@ -12,9 +12,9 @@
 
 #include "handler/handler_text.h"
 #include "handler/install_folder.h"
+#include "tests/host/message_box_watcher.h"
+#include "tests/host/shell_data_object.h"
 #include "tests/support/install_key.h"
-#include "tests/support/message_box_watcher.h"
-#include "tests/support/shell_data_object.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_data_object.h"
 #include "tests/support/vlpd_dll.h"

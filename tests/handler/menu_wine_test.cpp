@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "detect/encoding.h"
 #include "handler/handler_text.h"
-#include "tests/handler/menu_reader.h"
-#include "tests/support/shell_data_object.h"
+#include "tests/host/menu_reader.h"
+#include "tests/host/shell_data_object.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_data_object.h"
 #include "tests/support/vlpd_dll.h"
@@ -21,10 +22,18 @@ namespace {
 constexpr UINT kFirstId = 200;
 
 // Labels by position; null for a separator.
-const char* const kLabels[12] = {text::kLabelOpen,          nullptr,          text::kLabelShiftJis,
-                                 text::kLabelEuc,           text::kLabelUtf8, text::kLabelUtf16Be,
-                                 text::kLabelUtf16Le,       ".vpj",           nullptr,
-                                 text::kLabelCreateProject, nullptr,          text::kLabelCopyNames};
+const char* const kLabels[12] = {text::kLabelOpen,
+                                 nullptr,
+                                 kEncodings[0].label,
+                                 kEncodings[1].label,
+                                 kEncodings[2].label,
+                                 kEncodings[3].label,
+                                 kEncodings[4].label,
+                                 ".vpj",
+                                 nullptr,
+                                 text::kLabelCreateProject,
+                                 nullptr,
+                                 text::kLabelCopyNames};
 const int kOffsets[12] = {0, -1, 1, 2, 3, 4, 5, 6, -1, 7, -1, 8};
 
 constexpr const char* kSeveral = "GSGGGGGGSESE";

@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
+#include "tests/host/message_box_watcher.h"
+#include "tests/host/shell_data_object.h"
 #include "tests/support/clipboard.h"
-#include "tests/support/message_box_watcher.h"
-#include "tests/support/shell_data_object.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_data_object.h"
 #include "tests/support/vlpd_dll.h"

@@ -1,5 +1,6 @@
 // Initialize and RefillSelection against data objects of every shape: the stored data object,
-// the names read, and what is left out or refused.
+// the names read, and what is left out or refused; FillSelection, the entry of a front end that
+// hands over UTF-16 names instead, by the same rules.
 #include <windows.h>
 // The shell headers need windows.h first.
 #include <gtest/gtest.h>
@@ -10,7 +11,8 @@
 #include <vector>
 
 #include "handler/vlpd_menu.h"
-#include "tests/support/shell_data_object.h"
+#include "selection/shell_selection.h"
+#include "tests/host/shell_data_object.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_data_object.h"
 #include "tests/support/vlpd_dll.h"
@@ -37,6 +39,23 @@ std::vector<std::wstring> WideNames(const SelectionList& list) {
     names.emplace_back(wide == nullptr ? L"<none>" : reinterpret_cast<const wchar_t*>(wide));
   }
   return names;
+}
+
+// `paths` handed over as a front end without a drop list hands them.
+HRESULT FillFrom(const std::vector<std::wstring>& paths, SelectionList& list) {
+  std::vector<WideName> names;
+  for (const std::wstring& path : paths) names.push_back({path.data(), path.size()});
+  return FillSelection(list, names.data(), names.size());
+}
+
+// A front end's list of `paths` reads as `expected`, the list read from a drop list of them.
+void ExpectFrontEndReadsTheSame(const std::vector<std::wstring>& paths, const SelectionList& expected) {
+  SelectionList list;
+  EXPECT_EQ(FillFrom(paths, list), S_OK);
+  EXPECT_EQ(Names(list), Names(expected));
+  EXPECT_EQ(WideNames(list), WideNames(expected));
+  EXPECT_EQ(list.TotalLength(), expected.TotalLength());
+  EXPECT_EQ(list.TotalWideLength(), expected.TotalWideLength());
 }
 
 // The selection after Initialize(data) and one refill; `refill` receives the refill's result.
@@ -82,6 +101,7 @@ TEST(RefillSelection, EachNameKeepsItsUtf16Form) {
     ASSERT_EQ(handler->RefillSelection(), S_OK);
     EXPECT_EQ(WideNames(handler->Selection()), wide);
     EXPECT_EQ(handler->Selection().TotalWideLength(), wide[0].size() + wide[1].size());
+    ExpectFrontEndReadsTheSame(wide, handler->Selection());
   }
 }
 
@@ -99,6 +119,7 @@ TEST(RefillSelection, NamesOutsideTheCodePageWithoutAFileAreLeftOut) {
   EXPECT_EQ(Names(handler->Selection()), (std::vector<std::string>{"C:\\a.txt", "C:\\\x95\x5C.txt"}));
   EXPECT_EQ(WideNames(handler->Selection()), (std::vector<std::wstring>{L"C:\\a.txt", L"C:\\\x8868.txt"}));
   EXPECT_EQ(handler->Selection().TotalLength(), 17);
+  ExpectFrontEndReadsTheSame(options.unicode_paths, handler->Selection());
 }
 
 TEST(RefillSelection, NamesTooLongForAPathBufferAreLeftOut) {
@@ -114,6 +135,9 @@ TEST(RefillSelection, NamesTooLongForAPathBufferAreLeftOut) {
     EXPECT_EQ(ReadSelection(data.Get(), &hr), (std::vector<std::string>{"C:\\a.txt", fits}));
     EXPECT_EQ(hr, S_OK);
   }
+  SelectionList list;
+  EXPECT_EQ(FillFrom({Widen(just_over), L"C:\\a.txt", Widen(far_over), Widen(fits)}, list), S_OK);
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"C:\\a.txt", fits}));
 }
 
 TEST(RefillSelection, WideNamesAreMeasuredInBytesNotUnits) {
@@ -132,6 +156,8 @@ TEST(RefillSelection, WideNamesAreMeasuredInBytesNotUnits) {
   ASSERT_EQ(handler->RefillSelection(), S_OK);
   EXPECT_EQ(Names(handler->Selection()), std::vector<std::string>{fits});
   EXPECT_EQ(handler->Selection().TotalLength(), 259);
+  ExpectFrontEndReadsTheSame({Widen(over[0]), Widen(over[1]), Widen(fits), Widen(over[2])},
+                             handler->Selection());
 }
 
 TEST(RefillSelection, EmptyOrMalformedDropListsReadAsNothing) {
@@ -268,6 +294,30 @@ TEST(RefillSelection, NamesOutsideTheCodePageFromTheShellBecomeTheirShortPaths) 
     EXPECT_EQ(ReadFileBytes(list.Name(i)), "file " + std::to_string(i));
   }
   EXPECT_EQ(WideNames(list), expected_wide);
+  ExpectFrontEndReadsTheSame(expected_wide, list);
+}
+
+TEST(FillSelection, LeavesOutEmptyAndNulBearingNamesAndReplacesEarlierNames) {
+  SelectionList list;
+  ASSERT_EQ(FillFrom({L"C:\\old.txt"}, list), S_OK);
+  const std::vector<WideName> names = {
+      {L"C:\\a.txt", 8}, {L"", 0}, {nullptr, 5}, {L"C:\\b\0c", 6}, {L"C:\\d.txtX", 8}};
+  EXPECT_EQ(FillSelection(list, names.data(), names.size()), S_OK);
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"C:\\a.txt", "C:\\d.txt"}));
+  EXPECT_EQ(WideNames(list), (std::vector<std::wstring>{L"C:\\a.txt", L"C:\\d.txt"}));
+  EXPECT_EQ(list.TotalLength(), 16);
+}
+
+TEST(FillSelection, NoNamesGiveAnEmptyListAndAMissingArrayIsRefused) {
+  SelectionList list;
+  ASSERT_EQ(FillFrom({L"C:\\old.txt"}, list), S_OK);
+  EXPECT_EQ(FillSelection(list, nullptr, 0), S_OK);
+  EXPECT_EQ(list.Count(), 0);
+  ASSERT_EQ(FillFrom({L"C:\\old.txt"}, list), S_OK);
+  EXPECT_EQ(FillSelection(list, nullptr, 2), E_INVALIDARG);
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_EQ(FillFrom({L"", L"C:\\nowhere\\caf\x00E9.txt"}, list), S_OK);
+  EXPECT_EQ(list.Count(), 0);
 }
 
 // Initialize: what is stored, what is refused, and whose reference is given back.

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/handler/menu_reader.h"
+#include "tests/host/menu_reader.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_data_object.h"
 #include "tests/support/vlpd_dll.h"

@@ -17,8 +17,8 @@
 #include <string>
 
 #include "server/clsid.h"
-#include "tests/handler/menu_reader.h"
-#include "tests/support/shell_data_object.h"
+#include "tests/host/menu_reader.h"
+#include "tests/host/shell_data_object.h"
 #include "tests/support/vlpd_dll.h"
 #include "win/unique_handle.h"
 

@@ -19,7 +19,7 @@
 #include "server/registry_rows.h"
 #include "tests/installer/installer_files.h"
 #include "tests/support/file_version.h"
-#include "tests/support/message_box_watcher.h"
+#include "tests/host/message_box_watcher.h"
 #include "tests/support/temp_dir.h"
 #include "win/unique_handle.h"
 

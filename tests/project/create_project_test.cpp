@@ -11,8 +11,9 @@
 #include <vector>
 
 #include "project/project_text.h"
-#include "tests/support/message_box_watcher.h"
-#include "tests/support/shell_data_object.h"
+#include "project/save_dialog_ids.h"
+#include "tests/host/message_box_watcher.h"
+#include "tests/host/shell_data_object.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_data_object.h"
 #include "tests/support/vlpd_dll.h"
@@ -48,7 +49,6 @@ constexpr char kUtf16Be[] = "\0T\0e\0x\0t\0 \x30\xC6\x30\xAD\x30\xB9\x30\xC8\0\r
 const std::string kUtf16LeText(kUtf16Le, sizeof kUtf16Le - 1);
 const std::string kUtf16BeText(kUtf16Be, sizeof kUtf16Be - 1);
 
-constexpr int kPickerControl = 1004;
 constexpr int kFileNameBox = 0x47C;  // cmb13 of the explorer-style dialog
 
 // What the user does in the save dialog, and then in the progress window.
@@ -354,7 +354,7 @@ TEST_F(CreateProjectTest, ChildDialogTemplateInTheLibrary) {
   EXPECT_EQ(t.Word(), 7);
   EXPECT_EQ(t.Word(), 59);
   EXPECT_EQ(t.Word(), 22);
-  EXPECT_EQ(t.Dword(), 1004u);
+  EXPECT_EQ(t.Dword(), static_cast<DWORD>(kPickerControl));
   EXPECT_EQ(t.Text(), std::wstring(L"\xFFFF\x0085"));  // COMBOBOX
   EXPECT_EQ(t.Text(), L"");
   EXPECT_EQ(t.Word(), 0);

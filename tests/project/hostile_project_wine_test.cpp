@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "project/project_text.h"
-#include "tests/support/message_box_watcher.h"
+#include "tests/host/message_box_watcher.h"
+#include "tests/host/wide_text.h"
 #include "tests/support/save_dialog_user.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_data_object.h"
 #include "tests/support/vlpd_dll.h"
-#include "tests/support/wide_text.h"
 #include "win/unique_handle.h"
 
 namespace vlpd::test {

@@ -11,7 +11,7 @@
 
 #include "handler/handler_text.h"
 #include "server/clsid.h"
-#include "tests/support/shell_data_object.h"
+#include "tests/host/shell_data_object.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/vlpd_dll.h"
 #include "win/unique_handle.h"

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "project/save_dialog_ids.h"
 #include "tests/support/file_version.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/vlpd_dll.h"
@@ -274,7 +275,6 @@ constexpr WORD kJapanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
 constexpr WORD kEnglishUs = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 constexpr WORD kManifestId = 2;
 constexpr WORD kIconGroupId = 105;
-constexpr WORD kSaveDialogId = 106;
 
 WORD TypeId(LPCSTR type) { return LOWORD(reinterpret_cast<ULONG_PTR>(type)); }
 
@@ -372,8 +372,8 @@ TEST_F(Resources, IconGroupHoldsOne32By32ImageIn16Colours) {
 }
 
 TEST_F(Resources, SaveDialogTemplateIsJapanese) {
-  EXPECT_EQ(Names(RT_DIALOG), std::set<WORD>{kSaveDialogId});
-  EXPECT_EQ(Languages(RT_DIALOG, kSaveDialogId), std::set<WORD>{kJapanese});
+  EXPECT_EQ(Names(RT_DIALOG), std::set<WORD>{static_cast<WORD>(kProjectDialogTemplate)});
+  EXPECT_EQ(Languages(RT_DIALOG, static_cast<WORD>(kProjectDialogTemplate)), std::set<WORD>{kJapanese});
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "tests/support/wide_text.h"
+#include "tests/host/wide_text.h"
 
 namespace vlpd::test {
 

@@ -3,12 +3,12 @@
 #include <commdlg.h>
 
 #include "project/project_text.h"
-#include "tests/support/message_box_watcher.h"
+#include "project/save_dialog_ids.h"
+#include "tests/host/message_box_watcher.h"
 
 namespace vlpd::test {
 namespace {
 
-constexpr int kPickerControl = 1004;
 constexpr int kFileNameBox = 0x47C;  // cmb13 of the explorer-style dialog
 
 BOOL CALLBACK CancelDialog(HWND window, LPARAM) {

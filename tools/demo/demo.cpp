@@ -9,11 +9,14 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "handler/command_table.h"
+#include "tests/host/message_box_watcher.h"
+#include "tests/host/shell_data_object.h"
 #include "tools/demo/console.h"
 #include "tools/demo/folder_view.h"
 #include "tools/demo/menu_printer.h"
@@ -106,9 +109,11 @@ bool ReadInstallFolder(std::string& install) {
 }
 
 // Returns how many boxes there were.
-size_t ReportMessageBoxes(MessageBoxGuard& boxes) {
-  const std::vector<std::string> seen = boxes.Take();
-  for (const std::string& box : seen) Fail("the handler showed a message box: " + box);
+size_t ReportMessageBoxes(test::MessageBoxWatcher& boxes) {
+  const std::vector<test::SeenBox> seen = boxes.Take();
+  for (const test::SeenBox& box : seen) {
+    Fail("the handler showed a message box: [" + Cp932ToUtf8(box.title) + "] " + Cp932ToUtf8(box.text));
+  }
   return seen.size();
 }
 
@@ -125,12 +130,12 @@ struct Demo {
   std::string shots;    // ANSI
   HWND window = nullptr;
   Watchdog watchdog;
-  MessageBoxGuard boxes;
+  test::MessageBoxWatcher boxes{std::set<std::string>{}};  // every box
 };
 
 // The handler the shell makes for a right-click on these items of `folder` (ANSI names).
 ComRef<IContextMenu> HandlerFor(const std::string& folder, const std::vector<std::string>& names) {
-  ComRef<IDataObject> data = ShellSelection(folder, names);
+  ComRef<IDataObject> data = test::ShellDataObject(folder, names);
   if (!data) {
     Fail("the shell gave no data object for the selection");
     return {};

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "tests/host/menu_reader.h"
 #include "tools/demo/console.h"
 #include "tools/demo/menu_printer.h"
 #include "tools/demo/screenshot.h"
@@ -186,7 +187,7 @@ void PumpMessages(DWORD ms) {
 
 SubmenuShot ShootSubmenu(HWND window, HMENU menu, const std::string& path) {
   int downs = 0;
-  for (const MenuItem& item : ReadMenu(menu)) {
+  for (const test::ReadItem& item : test::ReadMenu(menu)) {
     if (item.separator) continue;
     ++downs;
     if (item.submenu != nullptr) break;

@@ -1,5 +1,6 @@
 #include "tools/demo/menu_printer.h"
 
+#include "tests/host/menu_reader.h"
 #include "tools/demo/console.h"
 #include "tools/demo/shell_host.h"
 
@@ -14,42 +15,24 @@ std::string MenuLabel(HMENU menu, UINT item, UINT by) {
 
 }  // namespace
 
-std::vector<MenuItem> ReadMenu(HMENU menu) {
-  std::vector<MenuItem> items;
-  const int count = GetMenuItemCount(menu);
-  for (int i = 0; i < count; ++i) {
-    MENUITEMINFOA info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU;
-    if (!GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info)) continue;
-    MenuItem item;
-    item.separator = (info.fType & MFT_SEPARATOR) != 0;
-    item.grayed = (info.fState & MFS_GRAYED) != 0;
-    item.id = info.wID;
-    item.submenu = info.hSubMenu;
-    if (!item.separator) item.label = MenuLabel(menu, static_cast<UINT>(i), MF_BYPOSITION);
-    items.push_back(item);
-  }
-  return items;
-}
-
 void PrintMenu(HMENU menu, const std::string& indent, IContextMenu* handler) {
-  for (const MenuItem& item : ReadMenu(menu)) {
+  for (const test::ReadItem& item : test::ReadMenu(menu)) {
+    const std::string label = Cp932ToUtf8(item.label);
     if (item.separator) {
       Print(indent + "────────────\n");
       continue;
     }
     if (item.submenu != nullptr) {
-      Print(indent + item.label + "  ▶\n");
+      Print(indent + label + "  ▶\n");
       PrintMenu(item.submenu, indent + "    ", handler);
       continue;
     }
     if (item.id < kFirstId) {
-      Print(indent + PadTo(item.label, 20) + "(the host's own item)\n");
+      Print(indent + PadTo(label, 20) + "(the host's own item)\n");
       continue;
     }
     const UINT offset = item.id - kFirstId;
-    std::string line = indent + PadTo(item.label, 20) + (item.grayed ? "grayed " : "enabled") + "  offset " +
+    std::string line = indent + PadTo(label, 20) + (item.grayed ? "grayed " : "enabled") + "  offset " +
                        std::to_string(offset);
     if (handler != nullptr) line += "   " + Cp932ToUtf8(HelpText(handler, offset));
     Print(line + "\n");

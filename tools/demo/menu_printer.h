@@ -10,17 +10,6 @@
 
 namespace vlpd::demo {
 
-struct MenuItem {
-  bool separator = false;
-  bool grayed = false;
-  UINT id = 0;
-  HMENU submenu = nullptr;
-  std::string label;  // UTF-8; empty for separators
-};
-
-// The items of one level of `menu`, in order.
-std::vector<MenuItem> ReadMenu(HMENU menu);
-
 // Prints the menu with each handler item's state and command offset, and its status-bar help
 // text when `handler` is given.
 void PrintMenu(HMENU menu, const std::string& indent, IContextMenu* handler);

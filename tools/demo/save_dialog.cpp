@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "project/save_dialog_ids.h"
 #include "tools/demo/console.h"
 #include "tools/demo/screenshot.h"
 #include "tools/demo/watch.h"
@@ -12,7 +13,6 @@ namespace {
 constexpr DWORD kWindowWaitMs = 15000;
 
 constexpr wchar_t kSaveDialogTitle[] = L"ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ作成";
-constexpr int kPickerId = 1004;
 constexpr int kFileNameEditId = 0x480;   // edt1 of the common dialogs
 constexpr int kFileNameComboId = 0x47C;  // cmb13, which holds the edit in newer dialog templates
 
@@ -64,7 +64,7 @@ void DriveSaveDialog(SaveDialogRun& run) {
     run.error = "the save dialog did not appear";
     return;
   }
-  HWND picker = Descendant(dialog, kPickerId);
+  HWND picker = Descendant(dialog, kPickerControl);
   if (picker == nullptr) {
     run.error = "the save dialog has no encoding picker (control 1004)";
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);

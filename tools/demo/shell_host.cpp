@@ -16,51 +16,12 @@ constexpr UINT kHostCut = 1;
 constexpr UINT kHostCopy = 2;
 constexpr UINT kHostProperties = 3;
 
-struct PidlList {
-  std::vector<LPITEMIDLIST> items;
-  PidlList() = default;
-  PidlList(const PidlList&) = delete;
-  PidlList& operator=(const PidlList&) = delete;
-  ~PidlList() {
-    for (LPITEMIDLIST item : items) CoTaskMemFree(item);
-  }
-};
-
 }  // namespace
 
 std::string ClsidText() {
   wchar_t text[64] = {};
   StringFromGUID2(kClsidVLPDMenu, text, 64);
   return Utf8(text);
-}
-
-ComRef<IDataObject> ShellSelection(const std::string& folder, const std::vector<std::string>& names) {
-  ComRef<IDataObject> data;
-  ComRef<IShellFolder> desktop;
-  if (FAILED(SHGetDesktopFolder(desktop.Put()))) return data;
-  PidlList folder_pidl;
-  LPITEMIDLIST pidl = nullptr;
-  std::wstring wide_folder = Widen(folder, CP_ACP);
-  if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, wide_folder.data(), nullptr, &pidl, nullptr)))
-    return data;
-  folder_pidl.items.push_back(pidl);
-  ComRef<IShellFolder> parent;
-  if (FAILED(
-          desktop->BindToObject(pidl, nullptr, IID_IShellFolder, reinterpret_cast<void**>(parent.Put())))) {
-    return data;
-  }
-  PidlList children;
-  for (const std::string& name : names) {
-    std::wstring wide_name = Widen(name, CP_ACP);
-    LPITEMIDLIST child = nullptr;
-    if (FAILED(parent->ParseDisplayName(nullptr, nullptr, wide_name.data(), nullptr, &child, nullptr)))
-      return data;
-    children.items.push_back(child);
-  }
-  parent->GetUIObjectOf(nullptr, static_cast<UINT>(children.items.size()),
-                        const_cast<LPCITEMIDLIST*>(children.items.data()), IID_IDataObject, nullptr,
-                        reinterpret_cast<void**>(data.Put()));
-  return data;
 }
 
 ComRef<IContextMenu> NewHandler(IDataObject* data, std::string& error) {

@@ -20,10 +20,6 @@ constexpr UINT kFirstId = 100;
 // The handler's class identifier as the registry writes it.
 std::string ClsidText();
 
-// The data object Wine's shell gives for items of one folder (ANSI names), as Explorer passes it
-// to handlers. Empty on failure.
-ComRef<IDataObject> ShellSelection(const std::string& folder, const std::vector<std::string>& names);
-
 // A handler made through the registry, as the shell makes one per right-click, and initialised
 // with `data`. Empty on failure, with the reason in `error`.
 ComRef<IContextMenu> NewHandler(IDataObject* data, std::string& error);

@@ -1,16 +1,12 @@
 #include "tools/demo/watch.h"
 
-#include <algorithm>
 #include <chrono>
-#include <utility>
 
 #include "tools/demo/console.h"
 
 namespace vlpd::demo {
 namespace {
 
-// The static control that holds a message box's text.
-constexpr int kMessageTextId = 0xFFFF;
 constexpr DWORD kPollMs = 50;
 
 std::wstring WindowTextW(HWND window) {
@@ -38,21 +34,6 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
     search->found.push_back(window);
   }
   return TRUE;
-}
-
-BOOL CALLBACK FindChildDialog(HWND child, LPARAM param) {
-  if (ClassNameW(child) != L"#32770") return TRUE;
-  *reinterpret_cast<bool*>(param) = true;
-  return FALSE;
-}
-
-// A message box is a dialog with the message text control and no dialog inside it (the save
-// dialog holds its picker in a child dialog).
-bool IsMessageBox(HWND dialog) {
-  if (GetDlgItem(dialog, kMessageTextId) == nullptr) return false;
-  bool has_child_dialog = false;
-  EnumChildWindows(dialog, FindChildDialog, reinterpret_cast<LPARAM>(&has_child_dialog));
-  return !has_child_dialog;
 }
 
 }  // namespace
@@ -89,35 +70,6 @@ void Watchdog::Run() {
             " s; stopping the demo.\n");
       TerminateProcess(GetCurrentProcess(), 2);
     }
-  }
-}
-
-MessageBoxGuard::MessageBoxGuard() : thread_([this] { Run(); }) {}
-
-MessageBoxGuard::~MessageBoxGuard() {
-  stop_ = true;
-  thread_.join();
-}
-
-std::vector<std::string> MessageBoxGuard::Take() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return std::exchange(seen_, {});
-}
-
-void MessageBoxGuard::Run() {
-  while (!stop_) {
-    for (HWND box : ProcessWindows(L"#32770")) {
-      if (!IsMessageBox(box)) continue;
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (std::find(handled_.begin(), handled_.end(), box) != handled_.end()) continue;
-        handled_.push_back(box);
-        const std::wstring text = WindowTextW(GetDlgItem(box, kMessageTextId));
-        seen_.push_back("[" + Utf8(WindowTextW(box)) + "] " + Utf8(text));
-      }
-      PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    }
-    Sleep(kPollMs);
   }
 }
 

@@ -1,5 +1,5 @@
-// What keeps the demo from hanging: a watchdog that ends the process when a step overruns, a
-// guard that presses OK on any message box, and bounded waits for windows and files.
+// What keeps the demo from hanging: a watchdog that ends the process when a step overruns and
+// bounded waits for windows and files (message boxes are answered by tests/host's watcher).
 #pragma once
 
 #include <windows.h>
@@ -34,27 +34,6 @@ class Watchdog {
   DWORD seconds_ = 0;
   ULONGLONG deadline_ = 0;  // 0: disarmed
   bool stop_ = false;
-  std::thread thread_;
-};
-
-// Presses OK on every message box this process shows and keeps its title and text (UTF-8).
-class MessageBoxGuard {
- public:
-  MessageBoxGuard();
-  ~MessageBoxGuard();
-  MessageBoxGuard(const MessageBoxGuard&) = delete;
-  MessageBoxGuard& operator=(const MessageBoxGuard&) = delete;
-
-  // The boxes seen since the last call.
-  std::vector<std::string> Take();
-
- private:
-  void Run();
-
-  std::mutex mutex_;
-  std::vector<std::string> seen_;
-  std::vector<HWND> handled_;
-  std::atomic<bool> stop_{false};
   std::thread thread_;
 };
 

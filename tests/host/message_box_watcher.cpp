@@ -1,4 +1,6 @@
-#include "tests/support/message_box_watcher.h"
+#include "tests/host/message_box_watcher.h"
+
+#include <utility>
 
 #include "handler/handler_text.h"
 
@@ -24,6 +26,23 @@ BOOL CALLBACK CollectDialogs(HWND window, LPARAM param) {
     search->found.push_back(window);
   }
   return TRUE;
+}
+
+BOOL CALLBACK FindChildDialog(HWND child, LPARAM param) {
+  char cls[16] = {};
+  GetClassNameA(child, cls, sizeof cls);
+  if (lstrcmpA(cls, "#32770") != 0) return TRUE;
+  *reinterpret_cast<bool*>(param) = true;
+  return FALSE;
+}
+
+// A message box: a dialog with the message text's control and no dialog inside it (the save
+// dialog holds one).
+bool IsMessageBox(HWND dialog) {
+  if (GetDlgItem(dialog, kMessageTextId) == nullptr) return false;
+  bool has_child_dialog = false;
+  EnumChildWindows(dialog, FindChildDialog, reinterpret_cast<LPARAM>(&has_child_dialog));
+  return !has_child_dialog;
 }
 
 std::vector<HWND> Dialogs(const std::string* title) {
@@ -56,6 +75,11 @@ std::vector<SeenBox> MessageBoxWatcher::Seen() {
   return seen_;
 }
 
+std::vector<SeenBox> MessageBoxWatcher::Take() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return std::exchange(seen_, {});
+}
+
 void MessageBoxWatcher::Clear() {
   std::lock_guard<std::mutex> lock(mutex_);
   seen_.clear();
@@ -83,7 +107,7 @@ void MessageBoxWatcher::Run() {
 void MessageBoxWatcher::Poll() {
   for (HWND box : Dialogs(nullptr)) {
     const std::string title = WindowText(box);
-    if (titles_.count(title) == 0 || GetDlgItem(box, kMessageTextId) == nullptr) continue;
+    if ((!titles_.empty() && titles_.count(title) == 0) || !IsMessageBox(box)) continue;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       if (!handled_.insert(box).second) continue;

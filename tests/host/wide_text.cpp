@@ -1,4 +1,4 @@
-#include "tests/support/wide_text.h"
+#include "tests/host/wide_text.h"
 
 namespace vlpd::test {
 

@@ -1,5 +1,6 @@
 // Finds this process's message boxes from a second thread, records them and presses OK, so that
-// tests run the real MessageBoxA without anyone at the keyboard. Also finds dialogs by title.
+// the tests and the demo run the real MessageBoxA without anyone at the keyboard. Also finds
+// dialogs by title.
 #pragma once
 
 #include <windows.h>
@@ -20,7 +21,8 @@ struct SeenBox {
 
 class MessageBoxWatcher {
  public:
-  // Watches boxes whose title is one of `titles` (default: every title the handler uses).
+  // Watches boxes whose title is one of `titles` (default: every title the handler uses; an
+  // empty set: every box).
   MessageBoxWatcher();
   explicit MessageBoxWatcher(std::set<std::string> titles);
   ~MessageBoxWatcher();
@@ -28,6 +30,8 @@ class MessageBoxWatcher {
   MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
 
   std::vector<SeenBox> Seen();
+  // The boxes seen since the last call, forgotten as they are handed out.
+  std::vector<SeenBox> Take();
   // Forgets the boxes seen so far, so that a table of cases can check each case's own.
   void Clear();
   // Waits up to `timeout_ms` until at least `count` boxes were seen; returns what was seen.

@@ -1,14 +1,17 @@
-#include "tests/support/shell_data_object.h"
+#include "tests/host/shell_data_object.h"
 
 #include <shlobj.h>
 
-#include "tests/support/wide_text.h"
+#include "tests/host/wide_text.h"
 
 namespace vlpd::test {
 namespace {
 
 struct PidlList {
   std::vector<LPITEMIDLIST> items;
+  PidlList() = default;
+  PidlList(const PidlList&) = delete;
+  PidlList& operator=(const PidlList&) = delete;
   ~PidlList() {
     for (LPITEMIDLIST p : items) CoTaskMemFree(p);
   }

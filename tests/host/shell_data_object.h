@@ -1,4 +1,4 @@
-// The data object Wine's shell32 hands out for real files, as Explorer would pass it.
+// The data object Wine's shell32 hands out for real files, as Explorer passes it to handlers.
 #pragma once
 
 #include <objidl.h>

@@ -1,4 +1,4 @@
-// Reads a real menu back item by item, for tests that check what QueryContextMenu inserted.
+// Reads a real menu back item by item: what QueryContextMenu inserted, for the tests and the demo.
 #pragma once
 
 #include <windows.h>
