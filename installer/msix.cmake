@@ -12,6 +12,10 @@ set(VLPD_MSIX ${PROJECT_BINARY_DIR}/VLPDMenu.msix CACHE INTERNAL "")
 set(VLPD_MSIX_DATED ${CMAKE_CURRENT_BINARY_DIR}/msix/dated/VLPDMenu.msix CACHE INTERNAL "")
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
+# osslsigncode dates the signature's entry by the clock: stopped at the release time, the signed
+# package is reproducible too.
+execute_process(COMMAND date -u -d @${VLPD_SOURCE_DATE_EPOCH} "+%Y-%m-%d %H:%M:%S" OUTPUT_VARIABLE release_clock
+                OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 set(package_version ${VLPD_VERSION}.0)
 set(package_work ${CMAKE_CURRENT_BINARY_DIR}/msix)
 configure_file(AppxManifest.xml.in ${package_work}/AppxManifest.xml @ONLY)
@@ -36,7 +40,8 @@ add_custom_command(
   COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/check_publisher.py ${VLPD_PACKAGE_PUBLISHER}
   COMMAND ${VLPD_RELEASE_TIME} ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/pack_msix.py ${VLPD_MSIX}
           ${package_work}/AppxManifest.xml ${package_files}
-  COMMAND ${VLPD_RELEASE_TIME} bash ${PROJECT_SOURCE_DIR}/tools/sign.sh ${VLPD_MSIX}
+  COMMAND ${VLPD_RELEASE_TIME} TZ=UTC ${VLPD_TOOL_faketime} -f ${release_clock} bash ${PROJECT_SOURCE_DIR}/tools/sign.sh
+          ${VLPD_MSIX}
   COMMAND ${CMAKE_COMMAND} -E copy ${VLPD_MSIX} ${VLPD_MSIX_DATED}
   COMMAND touch -d @${VLPD_SOURCE_DATE_EPOCH} ${VLPD_MSIX_DATED}
   DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/check_publisher.py ${CMAKE_CURRENT_SOURCE_DIR}/pack_msix.py
