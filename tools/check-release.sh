@@ -13,7 +13,7 @@ build=$1 epoch=$2 version=$3 host64=$4
 tools=$(cd "$(dirname "$0")" && pwd)
 source_tree=$(dirname "$tools")
 builds=$(dirname "$build")
-artifacts=(win64/VLPDMenu.dll win32/VLPDMenu.dll win64/VLPDMenu.msi win64/VLPDMenu-user.msi)
+artifacts=(win64/VLPDMenu.dll win32/VLPDMenu.dll win64/VLPDMenu.msi win64/VLPDMenu-user.msi win64/VLPDMenu.msix)
 
 other=$(mktemp -d /tmp/vlpd-release.XXXXXX)
 trap 'rm -rf "$other"' EXIT
@@ -26,11 +26,12 @@ if [ -n "$(identity certificate)" ]; then
 fi
 export SOURCE_DATE_EPOCH=$epoch
 release() {
-  (cd "$other" && cmake --preset win64 -DVLPD_VERSION="$version" >/dev/null &&
+  (cd "$other" && cmake --preset win64 -DVLPD_VERSION="$version" "$@" >/dev/null &&
    cmake --build --preset win64 --target release_checksums >"$other/build.log" 2>&1) ||
     { cat "$other/build.log"; exit 1; }
 }
-release
+# The same publisher of the sparse package as BUILD's (its certificate's subject when it signs).
+release -DVLPD_PACKAGE_PUBLISHER="$(sed -n 's/^VLPD_PACKAGE_PUBLISHER:STRING=//p' "$build/CMakeCache.txt")"
 
 status=0
 printf '%-24s %-64s %s\n' artifact "SHA-256 of $builds" "SHA-256 of $other/build"
@@ -46,7 +47,8 @@ done
 openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "/CN=VLPDMenu release check" \
   -keyout "$other/key.pem" -out "$other/cert.pem" 2>/dev/null
 export VLPD_SIGN_CERT=$other/cert.pem VLPD_SIGN_KEY=$other/key.pem
-release
+# The sparse package's publisher must be the certificate's subject.
+release -DVLPD_PACKAGE_PUBLISHER="CN=VLPDMenu release check"
 mkdir "$other/unpacked"
 msiextract -C "$other/unpacked" "$other/build/win64/VLPDMenu.msi" >/dev/null
 mapfile -t packed < <(find "$other/unpacked" -name VLPDMenu.dll)

@@ -256,6 +256,9 @@ class Installer : public ::testing::Test {
       EXPECT_TRUE(installed == ReadFileBytes(built)) << view.Dll(scope) << " is not " << built;
       EXPECT_EQ(FileVersionValue(view.Dll(scope)), std::string(later ? kNextVersion : kVersion) + ".0");
     }
+    // The sparse package beside the 64-bit DLL, its external location.
+    const std::string msix = (&scope == &kUser ? kUserFolder : Views()[0].machine_folder) + "\\VLPDMenu.msix";
+    EXPECT_TRUE(ReadFileBytes(msix) == ReadFileBytes(OnDriveZ(kBuiltMsix))) << msix;
   }
 
   // No row's value in either view under the scope's root, none of the keys whose default value a
