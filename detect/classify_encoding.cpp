@@ -121,11 +121,6 @@ int DecideEncoding(Utf8Verdict utf8, bool euc, bool sjis) {
 
 namespace {
 
-struct CpuFeatures {
-  bool sse2 = false;
-  bool avx2 = false;
-};
-
 // The register states the operating system saves on a task switch (XCR0).
 unsigned SavedRegisterStates() {
   unsigned low = 0;
@@ -135,14 +130,12 @@ unsigned SavedRegisterStates() {
 }
 
 CpuFeatures ReadCpuFeatures() {
-  CpuFeatures features;
-  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-  if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return features;
-  features.sse2 = (edx & bit_SSE2) != 0;
-  // xgetbv exists only once the system has enabled it (OSXSAVE); bits 1 and 2 are XMM and YMM.
-  const bool ymm_saved = (ecx & bit_OSXSAVE) != 0 && (ecx & bit_AVX) != 0 && (SavedRegisterStates() & 6) == 6;
-  if (ymm_saved && __get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) features.avx2 = (ebx & bit_AVX2) != 0;
-  return features;
+  unsigned eax = 0, ecx = 0, edx = 0, leaf7_ebx = 0, unused = 0;
+  if (!__get_cpuid(1, &eax, &unused, &ecx, &edx)) return {};
+  // xgetbv exists only once the system has enabled it (OSXSAVE).
+  const unsigned xcr0 = (ecx & bit_OSXSAVE) != 0 ? SavedRegisterStates() : 0;
+  if (!__get_cpuid_count(7, 0, &eax, &leaf7_ebx, &unused, &unused)) leaf7_ebx = 0;
+  return CpuFeaturesFrom(ecx, edx, xcr0, leaf7_ebx);
 }
 
 const CpuFeatures& Features() {
@@ -159,6 +152,15 @@ Classifier FastestClassifier() {
 }
 
 }  // namespace
+
+CpuFeatures CpuFeaturesFrom(unsigned leaf1_ecx, unsigned leaf1_edx, unsigned xcr0, unsigned leaf7_ebx) {
+  CpuFeatures features;
+  features.sse2 = (leaf1_edx & bit_SSE2) != 0;
+  // AVX2 needs the system to save both halves of the YMM registers: XCR0 bits 1 (XMM) and 2 (YMM).
+  const bool ymm_saved = (leaf1_ecx & bit_OSXSAVE) != 0 && (leaf1_ecx & bit_AVX) != 0 && (xcr0 & 6) == 6;
+  features.avx2 = ymm_saved && (leaf7_ebx & bit_AVX2) != 0;
+  return features;
+}
 
 bool CpuHasSse2() { return Features().sse2; }
 bool CpuHasAvx2() { return Features().avx2; }

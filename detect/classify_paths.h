@@ -19,4 +19,13 @@ int ClassifyEncodingAvx2(const unsigned char* data, std::size_t count);
 bool CpuHasSse2();
 bool CpuHasAvx2();
 
+// The paths a processor and its system allow, from the registers that tell them: CPUID leaf 1's
+// ECX and EDX, the register states the system saves (XCR0, read only where leaf 1 reports
+// OSXSAVE; pass 0 otherwise) and CPUID leaf 7's EBX.
+struct CpuFeatures {
+  bool sse2 = false;
+  bool avx2 = false;
+};
+CpuFeatures CpuFeaturesFrom(unsigned leaf1_ecx, unsigned leaf1_edx, unsigned xcr0, unsigned leaf7_ebx);
+
 }  // namespace vlpd

@@ -63,21 +63,38 @@ struct ExpectedBase {
   std::string up_prefix;
 };
 
-// The last separator (past the first two bytes) of the longest common head of the folded folder
-// and the folded first path ends the base; each separator of the folder below it is one level up.
-// A folder that cannot be made to end in a separator has no base.
+// The separator that ends the folder's root: the 4th of a network folder (\\server\share\), the
+// 6th of one in the long form (\\?\unc\server\share\); index 2 (C:\) for any other folder.
+// None when a network folder has no share.
+bool RootEnd(const std::string& f, std::size_t& end) {
+  if (f.compare(0, 2, "\\\\") != 0) {
+    end = 2;
+    return true;
+  }
+  const std::size_t count = f.compare(0, 8, "\\\\?\\unc\\") == 0 ? 6 : 4;
+  const std::vector<std::size_t> separators = Separators(f);
+  if (separators.size() < count) return false;
+  end = separators[count - 1];
+  return true;
+}
+
+// The last separator (at or past the folder's root end) of the longest common head of the folded
+// folder and the folded first path ends the base; each separator of the folder below it is one
+// level up. A folder that cannot be made to end in a separator has no base.
 ExpectedBase ReferenceBase(const char* folder, const char* first) {
   ExpectedBase none;
   if (folder == nullptr || first == nullptr || std::strlen(first) > kMaxPath) return none;
   std::string f;
   if (!WithSeparator(Folded(folder), f) || !EndsInSeparator(f)) return none;
+  std::size_t root_end = 0;
+  if (!RootEnd(f, root_end)) return none;
   const std::string p = Folded(first);
   std::size_t common = 0;
   while (common < f.size() && common < p.size() && f[common] == p[common]) ++common;
   std::size_t length = 0;
   std::size_t levels = 0;
   for (const std::size_t i : Separators(f)) {
-    if (i >= 2 && i < common) {
+    if (i >= root_end && i < common) {
       length = i + 1;
       levels = 0;
     } else if (i >= common) {

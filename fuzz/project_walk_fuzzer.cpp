@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,16 +16,19 @@
 #include "fuzz/fuzz_input.h"
 #include "project/project_writer.h"
 #include "selection/selection_list.h"
+#include "tests/fakes/fake_project_system.h"
 #include "text/sjis_class.h"
 #include "text/sjis_string.h"
 
 namespace vlpd::fuzz {
 namespace {
 
-constexpr std::uint32_t kFileAttributes = 0x20;
+using fake::Entry, fake::FakeSystem, fake::kFile, fake::kFolder, fake::kLink;
+
 constexpr std::size_t kMaxNodes = 1024;
 constexpr std::size_t kMaxEntries = 9000;
-const std::string kParent = "C:\\p\\";
+const std::string kParentFolder = "C:\\p";
+const std::string kParent = kParentFolder + "\\";
 
 // `length` bytes of the input made into an entry name as a listing could give it: no NUL, no
 // control byte and no separator at a character start; a lone lead byte may stay.
@@ -46,130 +48,15 @@ std::string EntryName(FuzzInput& input, std::size_t length) {
   return name;
 }
 
-struct Entry {
-  std::uint32_t attributes;
-  std::string name;
-  std::uint64_t size;
-  int target;   // folders and links: the node reached, -1 dangling; files: -1
-  int file_id;  // files: their own number; -1 otherwise
-};
-
-struct Node {
-  std::string direct_path;  // through its ordinary parents, without final separator
-  std::vector<Entry> entries;
-  std::set<std::string> folded_names;
-};
-
-struct FileInfo {
-  int id;
-  std::uint64_t size;
-  bool temporary;
-};
-
-// A file system made of the generated nodes. Paths become known as the walk lists them, the way
-// a real walk can only name what it has seen.
-class FuzzSystem final : public ProjectSystem {
- public:
-  std::vector<Node> nodes;
-  std::map<std::string, int> folder_by_path;  // with final separator
-  std::map<std::string, FileInfo> file_by_path;
-  std::map<std::string, FolderEntry> described;
-  bool ambiguous = false;  // two entries gave one path (only lone lead bytes can do that)
-  long cancel_at = -1;
-  long fail_write_at = -1;
-  long keep_going_calls = 0;
-  bool cancelled = false;
-  bool write_failed = false;
-  int writes = 0;
-  int limit_messages = 0;
-  std::size_t listings = 0;
-  std::string output;
-
-  bool ListFolder(const char* pattern, FolderVisitor& visitor) override {
-    const std::size_t length = strnlen(pattern, kPathBufferSize);
-    Require(length <= kMaxPath && length >= 4 && std::strcmp(pattern + length - 4, "\\*.*") == 0);
-    const std::string folder(pattern, length - 3);
-    const auto found = folder_by_path.find(folder);
-    if (found == folder_by_path.end() || found->second < 0) return false;
-    ++listings;
-    const Node& node = nodes[static_cast<std::size_t>(found->second)];
-    const FolderEntry dot{kAttributeDirectory, 0, "."};
-    const FolderEntry dot_dot{kAttributeDirectory, 0, ".."};
-    if (!visitor.Visit(dot) || !visitor.Visit(dot_dot)) return true;
-    for (const Entry& entry : node.entries) {
-      Learn(folder + entry.name, entry);
-      if (!visitor.Visit(FolderEntry{entry.attributes, entry.size, entry.name.c_str()})) break;
-    }
-    return true;
-  }
-
-  FolderEntry Describe(const char* path) override {
-    Require(strnlen(path, kPathBufferSize) <= kMaxPath);
-    const auto found = described.find(path);
-    return found == described.end() ? FolderEntry{} : found->second;
-  }
-
-  bool IdentifyFolder(const char* path, FolderIdentity& identity) override {
-    Require(strnlen(path, kPathBufferSize) <= kMaxPath);
-    const auto found = folder_by_path.find(std::string(path) + "\\");
-    if (found == folder_by_path.end() || found->second < 0) return false;
-    identity.volume = 1;
-    identity.index = static_cast<std::uint64_t>(found->second);
-    return true;
-  }
-
-  int DetectEncoding(const char* path, std::uint64_t size) override {
-    Require(strnlen(path, kPathBufferSize) <= kMaxPath);
-    const auto found = file_by_path.find(path);
-    Require(found != file_by_path.end() && !found->second.temporary);
-    if (!ambiguous) Require(found->second.size == size);
-    return CodeOf(found->second.id);
-  }
-
-  bool Write(const char* data, std::size_t length) override {
-    Require(length > 0 && length <= kOutputChunk);
-    if (fail_write_at >= 0 && writes++ >= fail_write_at) {
-      write_failed = true;
-      return false;
-    }
-    output.append(data, length);
-    return true;
-  }
-
-  void ShowLimitMessage() override { ++limit_messages; }
-
-  bool KeepGoing(int member_count, const char* place) override {
-    Require(!cancelled && member_count >= 0 && member_count <= kMaxMembers);
-    Require(strnlen(place, kPathBufferSize) <= kMaxPath);
-    if (cancel_at >= 0 && keep_going_calls++ >= cancel_at) cancelled = true;
-    return !cancelled;
-  }
-
-  // The detector's answer for a file: every code, unreadable (-1) included.
-  static int CodeOf(int file_id) { return file_id % 8 - 1; }
-
- private:
-  void Learn(const std::string& path, const Entry& entry) {
-    if ((entry.attributes & kAttributeDirectory) != 0) {
-      const auto [at, added] = folder_by_path.emplace(path + "\\", entry.target);
-      if (!added && at->second != entry.target) ambiguous = true;
-    } else {
-      const FileInfo info{entry.file_id, entry.size, (entry.attributes & kAttributeTemporary) != 0};
-      const auto [at, added] = file_by_path.emplace(path, info);
-      if (!added && at->second.id != entry.file_id) ambiguous = true;
-    }
-  }
-};
-
-// Builds the tree the input describes below kParent + the root's name.
+// Builds the tree the input describes, folder by folder, into the fake below its root.
 class TreeBuilder {
  public:
-  TreeBuilder(FuzzInput& input, FuzzSystem& system) : input_(input), system_(system) {}
+  TreeBuilder(FuzzInput& input, FakeSystem& system) : input_(input), system_(system) {}
 
   void Build(const std::string& root_path) {
-    system_.nodes.push_back(Node{root_path, {}, {}});
+    nodes_.push_back(Node{root_path, {}, {}});
     std::size_t current = 0;
-    while (!input_.AtEnd() && system_.nodes.size() < kMaxNodes && entries_ < kMaxEntries) {
+    while (!input_.AtEnd() && nodes_.size() < kMaxNodes && entries_ < kMaxEntries) {
       const std::uint8_t op = input_.Byte();
       switch (op % 8) {
         case 0:
@@ -181,9 +68,8 @@ class TreeBuilder {
         case 2: {
           const std::string name = EntryName(input_, input_.Byte() % 32);
           const std::uint8_t target = input_.Byte();
-          // The target is fixed once every node exists, so a link may also lead to a later folder.
-          AddEntry(current, Entry{kAttributeDirectory | kAttributeReparsePoint, name, 0,
-                                  target == 0xFF ? -1 : target, -1});
+          if (AddEntry(current, Entry{kLink, name, 0}))
+            links_.emplace_back(nodes_[current].path + "\\" + name, target);
           break;
         }
         case 3: {
@@ -192,7 +78,7 @@ class TreeBuilder {
           break;
         }
         case 4:
-          current = input_.Byte() % system_.nodes.size();
+          current = input_.Byte() % nodes_.size();
           break;
         case 5:
           AddBoundaryName(current, input_.Byte());
@@ -203,13 +89,13 @@ class TreeBuilder {
           if (kind % 2 == 0) {
             AddFile(current, name, true);
           } else {
-            AddEntry(current, Entry{kAttributeDirectory | kAttributeTemporary, name, 0, 0, -1});
+            AddEntry(current, Entry{kFolder | kAttributeTemporary, name, 0});
           }
           break;
         }
         default: {
           const int depth = input_.Byte() % 64;
-          for (int i = 0; i < depth && system_.nodes.size() < kMaxNodes; ++i) {
+          for (int i = 0; i < depth && nodes_.size() < kMaxNodes; ++i) {
             const std::size_t child = AddFolder(current, i % 2 == 0 ? "d" : "\x83\x5C");
             if (child == current) break;
             current = child;
@@ -218,49 +104,51 @@ class TreeBuilder {
         }
       }
     }
-  }
-
-  // Links were given a number; they lead to the node of that number among all of them.
-  void ResolveLinks() {
-    for (Node& node : system_.nodes) {
-      for (Entry& entry : node.entries) {
-        if ((entry.attributes & kAttributeReparsePoint) != 0 && entry.target >= 0) {
-          entry.target = static_cast<int>(static_cast<std::size_t>(entry.target) % system_.nodes.size());
-        }
-      }
+    for (const Node& node : nodes_) system_.AddFolder(node.path, node.entries);
+    // Links were given a number; they lead to the folder of that number among all of them, so a
+    // link may also lead to a later folder.
+    for (const auto& [link, target] : links_) {
+      system_.AddLink(link, target == 0xFF ? "" : PathOf(target));
     }
   }
 
-  int NextFileId() { return next_file_id_++; }
+  // The path of the folder with this number (taken modulo the count of folders).
+  const std::string& PathOf(std::size_t node) const { return nodes_[node % nodes_.size()].path; }
+  std::size_t NodeCount() const { return nodes_.size(); }
 
  private:
+  struct Node {
+    std::string path;  // through its ordinary parents, without final separator
+    std::vector<Entry> entries;
+    std::set<std::string> folded_names;
+  };
+
   bool AddEntry(std::size_t node, const Entry& entry) {
-    Node& n = system_.nodes[node];
     std::string folded = entry.name;
     LowerAscii(&folded[0]);
-    if (!n.folded_names.insert(folded).second) return false;
-    n.entries.push_back(entry);
+    if (!nodes_[node].folded_names.insert(folded).second) return false;
+    nodes_[node].entries.push_back(entry);
     ++entries_;
     return true;
   }
 
   void AddFile(std::size_t node, const std::string& name, bool temporary) {
-    const std::uint32_t attributes = kFileAttributes | (temporary ? kAttributeTemporary : 0);
+    const std::uint32_t attributes = kFile | (temporary ? kAttributeTemporary : 0);
     const std::uint64_t size = (name.size() * 7919u) % 300000;
-    AddEntry(node, Entry{attributes, name, size, -1, next_file_id_++});
+    // The detector's answer: every code, unreadable (-1) included.
+    AddEntry(node, Entry{attributes, name, size, next_file_id_++ % 8 - 1});
   }
 
   std::size_t AddFolder(std::size_t node, const std::string& name) {
-    const int index = static_cast<int>(system_.nodes.size());
-    if (!AddEntry(node, Entry{kAttributeDirectory, name, 0, index, -1})) return node;
-    system_.nodes.push_back(Node{system_.nodes[node].direct_path + "\\" + name, {}, {}});
-    return static_cast<std::size_t>(index);
+    if (!AddEntry(node, Entry{kFolder, name, 0})) return node;
+    nodes_.push_back(Node{nodes_[node].path + "\\" + name, {}, {}});
+    return nodes_.size() - 1;
   }
 
-  // A name that brings the node's direct path to 259, 260 or 261 bytes (or its pattern there),
-  // with a 0x5C trail byte near its end.
+  // A name that brings the node's path to 259, 260 or 261 bytes (or its pattern there), with a
+  // 0x5C trail byte near its end.
   void AddBoundaryName(std::size_t node, std::uint8_t choice) {
-    const std::size_t base = system_.nodes[node].direct_path.size() + 1;
+    const std::size_t base = nodes_[node].path.size() + 1;
     std::size_t total = 259 + choice % 3;
     const bool folder = (choice / 3) % 2 == 1;
     if (folder) total -= 4;
@@ -275,23 +163,22 @@ class TreeBuilder {
   }
 
   FuzzInput& input_;
-  FuzzSystem& system_;
+  FakeSystem& system_;
+  std::vector<Node> nodes_;
+  std::vector<std::pair<std::string, std::uint8_t>> links_;  // path, target's number (0xFF: none)
   std::size_t entries_ = 0;
   int next_file_id_ = 0;
 };
 
-// The member a line names: its file's id, or -1 when it names none. `code` receives the switch's
-// encoding code, -2 when the line starts with no known switch.
-int ParseLine(const FuzzSystem& system, const std::string& line, int& code, bool& relative) {
-  static const char* const kSwitches[] = {"/S ", "/E ", "/U8 ", "/UB ", "/UL "};
-  static const int kCodes[] = {kEncodingShiftJis, kEncodingEuc, kEncodingUtf8, kEncodingUtf16Be,
-                               kEncodingUtf16Le};
+// The absolute path of the member a line names. `code` receives the switch's encoding code
+// (kEncodingAuto when the line starts with no known switch).
+std::string MemberPath(const std::string& line, int& code, bool& relative) {
   std::string path = line;
   code = kEncodingAuto;
-  for (int i = 0; i < 5; ++i) {
-    const std::size_t n = std::strlen(kSwitches[i]);
-    if (path.compare(0, n, kSwitches[i]) == 0) {
-      code = kCodes[i];
+  for (const EncodingRow& row : kEncodings) {
+    const std::size_t n = std::strlen(row.editor_switch);
+    if (path.compare(0, n, row.editor_switch) == 0) {
+      code = row.code;
       path = path.substr(n);
       break;
     }
@@ -305,24 +192,21 @@ int ParseLine(const FuzzSystem& system, const std::string& line, int& code, bool
   } else {
     relative = false;
   }
-  const auto found = system.file_by_path.find(path);
-  if (found == system.file_by_path.end()) return -1;
-  Require(!found->second.temporary);
-  return found->second.id;
+  return path;
 }
 
 }  // namespace
 
 void FuzzOne(FuzzInput& input) {
-  FuzzSystem system;
+  FakeSystem system;
 
   const std::uint8_t flags = input.Byte();
   const std::uint8_t fixed = input.Byte();
   const int member_encoding = (flags & 0x04) != 0 ? fixed % 7 : kEncodingAuto;
-  const long cancel_at = input.Byte() | (input.Byte() << 8);
-  const long fail_at = input.Byte();
-  if ((flags & 0x40) != 0) system.cancel_at = cancel_at;
-  if ((flags & 0x80) != 0) system.fail_write_at = fail_at;
+  const int cancel_at = input.Byte() | (input.Byte() << 8);
+  const int fail_at = input.Byte();
+  if ((flags & 0x40) != 0) system.CancelAt(cancel_at);
+  if ((flags & 0x80) != 0) system.FailWritesFrom(fail_at);
 
   // The root's name never ends in a lone lead byte: the separator after it would become its trail.
   std::string root_name = EntryName(input, input.Byte());
@@ -332,25 +216,23 @@ void FuzzOne(FuzzInput& input) {
 
   TreeBuilder builder(input, system);
   builder.Build(root);
-  builder.ResolveLinks();
-  system.folder_by_path[root + "\\"] = 0;
-  system.described[root] = FolderEntry{kAttributeDirectory, 0, ""};
+  system.SetAttributes(root, kFolder);
 
   // The selection: the root, up to three files beside it, and perhaps a link beside it.
   std::vector<std::string> selected = {root};
-  std::set<int> selected_ids;
+  std::set<const Entry*> selected_files;
   for (int i = 0; i < ((flags >> 4) & 3); ++i) {
-    const std::string path = kParent + "s" + std::to_string(i) + ".txt";
-    const int id = builder.NextFileId();
-    system.described[path] = FolderEntry{kFileAttributes, 100, ""};
-    system.file_by_path[path] = FileInfo{id, 100, false};
-    selected_ids.insert(id);
+    const std::string name = "s" + std::to_string(i) + ".txt";
+    const std::string path = kParent + name;
+    system.AddFolder(kParentFolder, {Entry{kFile, name, FakeSystem::kDescribedSize, i - 1}});
+    system.SetAttributes(path, kFile);
+    selected_files.insert(system.Find(path));
     selected.push_back(path);
   }
   if ((flags & 0x08) != 0) {
     const std::string link = kParent + "lnk";
-    system.described[link] = FolderEntry{kAttributeDirectory | kAttributeReparsePoint, 0, ""};
-    system.folder_by_path[link + "\\"] = static_cast<int>(fixed % system.nodes.size());
+    system.SetAttributes(link, kLink);
+    system.AddLink(link, builder.PathOf(fixed));
     selected.insert(selected.begin() + (fixed % 2 == 0 ? 0 : 1), link);
   }
   SelectionList selection;
@@ -363,21 +245,28 @@ void FuzzOne(FuzzInput& input) {
 
   const int result = WriteMemberLines(system, selection, invoking, member_encoding, nullptr);
 
+  Require(system.fault.empty());
   // Each folder is listed at most once: no link leads into a folder walked before.
-  Require(system.listings <= system.nodes.size());
+  Require(system.listed.size() <= builder.NodeCount());
+  // The detector is asked only of listed or selected files, and told their size.
+  for (std::size_t i = 0; i < system.detected.size() && !system.paths_collide; ++i) {
+    const Entry* file = system.Find(system.detected[i]);
+    Require(file != nullptr && (file->attributes & (kAttributeDirectory | kAttributeTemporary)) == 0 &&
+            file->size == system.sizes[i]);
+  }
   if (result == kProjectCancelled) {
     Require(system.cancelled);
     return;
   }
   Require(!system.cancelled);
-  if (system.write_failed) {
+  if ((flags & 0x80) != 0 && system.writes > fail_at) {  // a write failed
     Require(result == 0);
     return;
   }
   Require(result >= 0 && result <= kMaxMembers);
   Require(system.limit_messages == (result == kMaxMembers ? 1 : 0));
 
-  std::set<int> seen;
+  std::set<const Entry*> seen;
   std::size_t lines = 0;
   for (std::size_t start = 0; start < system.output.size();) {
     const std::size_t end = system.output.find("\r\n", start);
@@ -386,14 +275,16 @@ void FuzzOne(FuzzInput& input) {
     Require(line.find_first_of(std::string("\r\n\0", 3)) == std::string::npos);
     int code = 0;
     bool relative = false;
-    const int id = ParseLine(system, line, code, relative);
+    const std::string path = MemberPath(line, code, relative);
     Require(relative == (invoking != nullptr));
-    if (!system.ambiguous) {
-      Require(id >= 0);
-      Require(seen.insert(id).second);
-      int expected = FuzzSystem::CodeOf(id);
+    const Entry* file = system.Find(path);
+    if (file != nullptr) Require((file->attributes & kAttributeTemporary) == 0);
+    if (!system.paths_collide) {
+      Require(file != nullptr);
+      Require(seen.insert(file).second);
+      int expected = file->code;
       if (member_encoding != kEncodingAuto) {
-        expected = selected_ids.count(id) != 0 ? member_encoding : kEncodingAuto;
+        expected = selected_files.count(file) != 0 ? member_encoding : kEncodingAuto;
       }
       Require(std::strcmp(EncodingSwitch(code), EncodingSwitch(expected)) == 0);
     }

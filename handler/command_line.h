@@ -19,7 +19,8 @@ inline constexpr std::size_t kCommandLineBufferSize =
 
 // Writes "<folder><exe>" <switch>"<path>" (folder already ending in its separator, switch empty
 // or ending in a blank) into `out` and returns its length. Returns -1 when the line and its
-// terminator do not fit `size` bytes; `out` then holds an empty string (when size > 0). Never
+// terminator do not fit `size` bytes, or when the folder, the name or the path holds a double
+// quote (no quoting can pass it whole); `out` then holds an empty string (when size > 0). Never
 // writes past `size`.
 int ComposeCommandLine(char* out, std::size_t size, const char* install_folder_with_separator,
                        const char* exe_name, const char* encoding_switch, const char* path);

@@ -10,7 +10,7 @@
 namespace vlpd {
 
 // Starts the editor on the first selected path with `encoding_switch` ("" or e.g. "/E ") and
-// waits until it is ready for input.
+// waits, a few seconds at most, until it is ready for input.
 void LaunchEditor(ShellSelection& selection, const char* encoding_switch);
 
 // Puts the full paths of the selection on the clipboard, joined by CR LF: as CF_TEXT (the ANSI

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <cstring>
+
 #include "handler/command_line.h"
 #include "handler/commands.h"
 #include "handler/handler_text.h"
@@ -9,15 +11,31 @@
 #include "win/unique_handle.h"
 
 namespace vlpd {
+namespace {
+
+// The shell's thread waits this long at most for the editor to take input: the editor is usually
+// up when the command returns, and one that never reaches its message loop does not freeze the
+// shell (Windows calls a window that has not answered for 5 s hung).
+constexpr DWORD kEditorReadyWaitMs = 3000;
+
+// Only an absolute folder names one editor: a relative one would be looked for from the shell's
+// current folder and along the search path. A quote would end the quoted executable early.
+bool UsableInstallFolder(const char* folder) {
+  return IsAbsolutePath(folder) && std::strchr(folder, '"') == nullptr;
+}
+
+}  // namespace
 
 void LaunchEditor(ShellSelection& selection, const char* encoding_switch) {
   char folder[kPathBufferSize];
   // A folder of 260 bytes without its separator cannot name the executable: not obtained either.
-  if (GetInstallFolder(folder, sizeof folder) == 0 || AppendSeparator(folder, sizeof folder) < 0) {
+  if (GetInstallFolder(folder, sizeof folder) == 0 || !UsableInstallFolder(folder) ||
+      AppendSeparator(folder, sizeof folder) < 0) {
     ShowMessage(text::kMessageNoInstallFolder, text::kTitleStartFailed, MB_ICONERROR);
     return;
   }
-  if (FAILED(selection.Refill()) || selection.List().Count() < 1) return;
+  // The editor opens the first name: only that one is converted.
+  if (FAILED(selection.Refill(1)) || selection.List().Count() < 1) return;
 
   // CreateProcessA may write into the command line, so it lives in a buffer of our own.
   char command_line[kCommandLineBufferSize];
@@ -34,7 +52,7 @@ void LaunchEditor(ShellSelection& selection, const char* encoding_switch) {
   // Declared thread first: the process handle is closed first, then the thread handle.
   const KernelHandle thread(process.hThread);
   const KernelHandle editor(process.hProcess);
-  WaitForInputIdle(editor.Get(), INFINITE);
+  WaitForInputIdle(editor.Get(), kEditorReadyWaitMs);
 }
 
 }  // namespace vlpd

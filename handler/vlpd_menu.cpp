@@ -44,14 +44,19 @@ STDMETHODIMP CVLPDMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) {
   return S_OK;
 }
 
-STDMETHODIMP CVLPDMenu::QueryContextMenu(HMENU menu, UINT index, UINT first_id, UINT, UINT flags) {
+STDMETHODIMP CVLPDMenu::QueryContextMenu(HMENU menu, UINT index, UINT first_id, UINT last_id, UINT flags) {
   const HRESULT none = MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
   if (!MenuFlagsAccepted(flags)) return none;
-  if (FAILED(selection_.Refill()) || Selection().Count() < 1) return none;
+  // Ids beyond the granted range could be another handler's: without room for all, add none.
+  if (last_id < first_id || last_id - first_id < static_cast<UINT>(kCommandCount) - 1) return none;
+  // The menu needs how many names there are and the first of them: only that one is converted.
+  if (FAILED(selection_.Refill(1)) || Selection().Count() < 1) return none;
   const DWORD attributes = GetFileAttributesA(Selection().Name(0));
   if (attributes == INVALID_FILE_ATTRIBUTES) return none;
-  const SelectionKind kind = DecideSelectionKind((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
-                                                 Selection().Count(), Selection().Name(0));
+  // Whether there is more than one name is all the kind asks of the count.
+  const int listed = selection_.Listed() > 1 ? 2 : 1;
+  const SelectionKind kind =
+      DecideSelectionKind((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0, listed, Selection().Name(0));
   selection_.Free();
 
   InsertSeparator(menu, index);

@@ -28,9 +28,10 @@ class CVLPDMenu final : public ComObject<CVLPDMenu, IContextMenu, IShellExtInit>
   STDMETHODIMP Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* data, HKEY prog_id) override;
 
   // The selection read from the stored data object; see ShellSelection::Refill.
-  HRESULT RefillSelection() { return selection_.Refill(); }
+  HRESULT RefillSelection(int wanted = ShellSelection::kEveryName) { return selection_.Refill(wanted); }
   void FreeSelection() { selection_.Free(); }
   const SelectionList& Selection() const { return selection_.List(); }
+  std::size_t ListedNames() const { return selection_.Listed(); }
 
  private:
   friend ComObject;

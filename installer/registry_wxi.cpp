@@ -2,9 +2,16 @@
 // (server/clsid_value.h), as a WiX include of RegistryValue elements: each of the installer's
 // components includes it, so the package writes exactly what self-registration writes. Runs on
 // the build machine:
-//   registry_wxi OUTPUT MODULE_PATH
+//   registry_wxi OUTPUT MODULE_PATH machine|user|user-x86
 // MODULE_PATH is the data of the rows that name the module, as the package formats it (for
 // example [$(var.ServerFolder)]VLPDMenu.dll, a folder property that the including file picks).
+// A package per machine writes the rows under their own roots, and Windows Installer puts those of
+// a 32-bit component into the 32-bit view. One per user writes them all under HKEY_CURRENT_USER,
+// the classes root's rows in its Software\Classes, where installers differ on redirection (Wine's
+// redirects nothing there): the rows of the 32-bit DLL (user-x86), which the package writes from a
+// 64-bit component, name the 32-bit view's own CLSID keys, the one part of the user's classes that
+// differs between the views, Software\Classes\Wow6432Node\CLSID.
+#include <cctype>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -66,18 +73,38 @@ std::string Attribute(const char* text) {
 }
 
 // One RegistryValue element; an empty string when the row's texts do not fit their buffers.
-std::string RowElement(const RegistrationRow& row, const char* clsid_text, const char* module_path) {
+enum class Scope { kMachine, kUser, kUserX86 };
+
+// Whether `text` starts with `prefix`, ignoring ASCII case as the registry does.
+bool StartsWithNoCase(const std::string& text, const char* prefix) {
+  std::size_t i = 0;
+  for (; prefix[i] != '\0'; ++i) {
+    if (i == text.size() || std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(prefix[i]))
+      return false;
+  }
+  return true;
+}
+
+std::string RowElement(const RegistrationRow& row, const char* clsid_text, const char* module_path,
+                       Scope scope) {
   RowTexts texts;
   if (!BuildRowTexts(row, clsid_text, module_path, texts)) return {};
+  const bool classes = row.root == RegistryRoot::kClassesRoot;
+  constexpr char kUserClasses[] = "Software\\Classes\\";
+  std::string key = texts.key_path;
+  if (scope != Scope::kMachine && classes) key = kUserClasses + key;
+  if (scope == Scope::kUserX86 && StartsWithNoCase(key, "Software\\Classes\\CLSID\\")) {
+    key.insert(sizeof kUserClasses - 1, "Wow6432Node\\");
+  }
   std::string element = "  <RegistryValue Root=\"";
-  element += row.root == RegistryRoot::kClassesRoot ? "HKCR" : "HKLM";
-  element += "\" Key=\"" + Attribute(texts.key_path) + "\"";
+  element += scope != Scope::kMachine ? "HKCU" : classes ? "HKCR" : "HKLM";
+  element += "\" Key=\"" + Attribute(key.c_str()) + "\"";
   if (!texts.default_value) element += " Name=\"" + Attribute(texts.value_name) + "\"";
   element += " Type=\"string\" Value=\"" + Attribute(texts.data) + "\"/>\n";
   return element;
 }
 
-int Run(const char* output, const char* module_path) {
+int Run(const char* output, const char* module_path, Scope scope) {
   const std::string context_menu = ClsidText(kClsidValue);
   const std::string explorer_command = ClsidText(kCommandClsidValue);
   const ClsidTexts clsids = {{context_menu.c_str(), explorer_command.c_str()}};
@@ -91,7 +118,7 @@ int Run(const char* output, const char* module_path) {
   for (const RegistrationRow& row : kRegistrationRows) rows.emplace_back(&row, clsids.Of(row.server_class));
   for (const char* clsid_text : clsids.text) rows.emplace_back(&kApprovalRow, clsid_text);
   for (const auto& [row, clsid_text] : rows) {
-    const std::string element = RowIsLiteral(*row) ? RowElement(*row, clsid_text, module_path) : "";
+    const std::string element = RowIsLiteral(*row) ? RowElement(*row, clsid_text, module_path, scope) : "";
     if (element.empty()) {
       std::fprintf(stderr, "registry_wxi: the row for %s cannot be written literally\n", row->subkey_format);
       return 1;
@@ -117,9 +144,13 @@ int Run(const char* output, const char* module_path) {
 }  // namespace vlpd
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: registry_wxi OUTPUT MODULE_PATH\n");
+  const std::string scope = argc == 4 ? argv[3] : "";
+  if (scope != "machine" && scope != "user" && scope != "user-x86") {
+    std::fprintf(stderr, "usage: registry_wxi OUTPUT MODULE_PATH machine|user|user-x86\n");
     return 2;
   }
-  return vlpd::Run(argv[1], argv[2]);
+  return vlpd::Run(argv[1], argv[2],
+                   scope == "machine" ? vlpd::Scope::kMachine
+                   : scope == "user"  ? vlpd::Scope::kUser
+                                      : vlpd::Scope::kUserX86);
 }

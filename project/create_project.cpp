@@ -20,10 +20,9 @@ namespace {
 constexpr DWORD kOpenFileNameSize = sizeof(OPENFILENAMEW);
 static_assert(kOpenFileNameSize == (sizeof(void*) == 4 ? 88 : 152), "OPENFILENAMEW must be the full form");
 
-// Existing files are replaced without a question: no OFN_OVERWRITEPROMPT.
-constexpr DWORD kDialogFlags = OFN_HIDEREADONLY | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_FILEMUSTEXIST |
-                               OFN_EXPLORER | OFN_LONGNAMES | OFN_ENABLESIZING;
-static_assert(kDialogFlags == 0x00A81064, "save dialog flags");
+static_assert(kProjectDialogFlags == (OFN_HIDEREADONLY | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE |
+                                      OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_LONGNAMES | OFN_ENABLESIZING),
+              "save dialog flags");
 
 }  // namespace
 
@@ -76,7 +75,7 @@ void CreateProject(ShellSelection& selection, HWND owner, const char* invoking_f
   description.nMaxFile = kMaxPath;
   description.lpstrInitialDir = invoking_folder != nullptr ? initial_folder : nullptr;
   description.lpstrTitle = title.Get();
-  description.Flags = kDialogFlags;
+  description.Flags = kProjectDialogFlags;
   description.lpstrDefExt = default_extension.Get();
   description.lCustData = reinterpret_cast<LPARAM>(&member_encoding);
   description.lpfnHook = ProjectDialogHook;

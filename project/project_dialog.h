@@ -1,6 +1,6 @@
-// The hook of the project save dialog: fills the member-encoding picker of the child dialog
-// (its template and picker ids: project/save_dialog_ids.h) and reads the user's pick back when the dialog
-// closes.
+// The project save dialog's flags and hook: the hook fills the member-encoding picker of the child
+// dialog (its template and picker ids: project/save_dialog_ids.h) and reads the user's pick back
+// when the dialog closes.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +8,11 @@
 #include "project/save_dialog_ids.h"
 
 namespace vlpd {
+
+// OFN_HIDEREADONLY, OFN_ENABLEHOOK, OFN_ENABLETEMPLATE, OFN_FILEMUSTEXIST, OFN_EXPLORER,
+// OFN_LONGNAMES and OFN_ENABLESIZING. Existing files are replaced without a question: no
+// OFN_OVERWRITEPROMPT.
+inline constexpr DWORD kProjectDialogFlags = 0x00A81064;
 
 // Explorer-style hook procedure for the child dialog. The save dialog description's lCustData
 // refers to the int that receives the picked encoding code.

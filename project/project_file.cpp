@@ -1,10 +1,12 @@
 #include "project/project_file.h"
 
 #include <cstring>
+#include <cwchar>
 
 #include "detect/detect_file_encoding.h"
 #include "detect/encoding.h"
 #include "project/creation_progress.h"
+#include "project/folder_identity.h"
 #include "project/project_text.h"
 #include "project/project_writer.h"
 #include "text/path.h"
@@ -52,20 +54,7 @@ class FileProjectSystem final : public ProjectSystem {
   }
 
   bool IdentifyFolder(const char* path, FolderIdentity& identity) override {
-    // Opening a folder needs backup semantics; without FILE_FLAG_OPEN_REPARSE_POINT a link is
-    // followed to its target.
-    const FileHandle folder(CreateFileA(path, FILE_READ_ATTRIBUTES,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION information;
-    if (!folder || !GetFileInformationByHandle(folder.Get(), &information) ||
-        (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-      return false;
-    }
-    identity.volume = information.dwVolumeSerialNumber;
-    identity.index =
-        (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
-    return true;
+    return vlpd::IdentifyFolder(path, identity);
   }
 
   int DetectEncoding(const char* path, std::uint64_t size) override {
@@ -126,18 +115,44 @@ SaveResult SaveNew(const char* path, const SelectionList& selection, const char*
   return count == kProjectCancelled ? SaveResult::kCancelled : SaveResult::kFailed;
 }
 
-// An existing file: the project goes to a temporary file in the same folder, which replaces
-// the old file only once it is complete.
+// The file that `file` finally is, through any symbolic link, as a plain path (no \\?\ prefix);
+// false when it has none of under MAX_PATH units.
+bool FinalPath(HANDLE file, wchar_t (&out)[MAX_PATH]) {
+  constexpr DWORD kRoom = MAX_PATH + 8;  // room for the \\?\UNC\ prefix as well
+  wchar_t found[kRoom];
+  const DWORD units = GetFinalPathNameByHandleW(file, found, kRoom, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (units == 0 || units >= kRoom) return false;
+  // \\?\C:\x becomes C:\x; \\?\UNC\server\x becomes \\server\x (the C of UNC turned backslash).
+  const bool network = std::wcsncmp(found, L"\\\\?\\UNC\\", 8) == 0;
+  const std::size_t skip = network ? 6 : std::wcsncmp(found, L"\\\\?\\", 4) == 0 ? 4 : 0;
+  if (units - skip >= MAX_PATH) return false;
+  std::wmemcpy(out, found + skip, units - skip);
+  out[units - skip] = L'\0';
+  if (network) out[0] = L'\\';
+  return true;
+}
+
+// An existing file: the project goes to a temporary file beside the file the name finally leads to
+// (through any symbolic link, which keeps leading to it), reaches the disk, and only then takes
+// that file's place with ReplaceFileW, which keeps the replaced file's attributes, security and
+// alternate streams. Whatever fails before the replacement leaves the old file as it was.
 SaveResult SaveOver(const char* path, const SelectionList& selection, const char* invoking_folder,
                     int member_encoding, HWND owner) {
-  // A file we could not have overwritten (read-only, open elsewhere) is left alone, as a failed
-  // create would leave it.
-  if (!FileHandle(
-          CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))) {
+  wchar_t target[MAX_PATH];
+  {
+    // A file we could not have overwritten (read-only, open elsewhere) is left alone, as a failed
+    // create would leave it.
+    const FileHandle existing(
+        CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!existing || !FinalPath(existing.Get(), target)) return SaveResult::kNotCreated;
+  }
+  char target_path[kAnsiPathBufferSize];
+  std::size_t target_length = 0;
+  if (ToAnsiPath(target, std::wcslen(target), target_path, &target_length) == AnsiPathKind::kRefused) {
     return SaveResult::kNotCreated;
   }
   PathParts parts;
-  parts.source = path;
+  parts.source = target_path;
   if (!SplitPath(parts) || parts.directory[0] == '\0') return SaveResult::kNotCreated;
 
   // Windows refuses a folder longer than this for a temporary name; Wine makes the file anyway and
@@ -153,13 +168,22 @@ SaveResult SaveOver(const char* path, const SelectionList& selection, const char
   // Windows marks the temporary file so that walks pass it over; Wine keeps no such mark, so the
   // writer also passes it over by its path.
   const int count = FillProject(file.Get(), selection, invoking_folder, member_encoding, owner, temporary);
+  // A power cut after the replacement must find the new lines on disk, not an empty file.
+  const bool flushed = count > 0 && FlushFileBuffers(file.Get());
   file.Reset();
-  if (count > 0 && SetFileAttributesA(temporary, FILE_ATTRIBUTE_NORMAL) &&
-      MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING)) {
+  // Windows gives the new file the old one's attributes; Wine's replacement is a rename, so they go
+  // to the new file first.
+  const DWORD attributes = GetFileAttributesW(target);
+  wchar_t replacement[MAX_PATH];
+  if (flushed && attributes != INVALID_FILE_ATTRIBUTES &&
+      SetFileAttributesA(temporary, attributes & ~FILE_ATTRIBUTE_TEMPORARY) &&
+      MultiByteToWideChar(CP_ACP, 0, temporary, -1, replacement, MAX_PATH) > 0 &&
+      ReplaceFileW(target, replacement, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
     return SaveResult::kSaved;
   }
   DeleteFileA(temporary);
-  return count == kProjectCancelled ? SaveResult::kCancelled : SaveResult::kFailed;
+  if (count == kProjectCancelled) return SaveResult::kCancelled;
+  return SaveResult::kFailed;
 }
 
 }  // namespace

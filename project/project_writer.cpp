@@ -12,6 +12,22 @@ bool IsSeparatorAt(const char* text, std::size_t index) {
   return text[index] == '\\' && IsCharStart(text, text + index);
 }
 
+// The index of the separator that ends the root of the folded folder `folder`, which ends in a
+// separator: ".." never climbs above it, so a base that stops short of it would name another
+// share. A network folder's root is \\server\share\ (\\?\unc\server\share\ in the long form);
+// any other folder keeps the separator at index 2 (C:\) as its lowest possible base end. kNoRoot
+// when a network folder names no share.
+constexpr std::size_t kNoRoot = ~std::size_t{0};
+std::size_t RootEnd(const char* folder) {
+  if (std::strncmp(folder, "\\\\", 2) != 0) return 2;
+  const std::size_t separators_to_root = std::strncmp(folder, "\\\\?\\unc\\", 8) == 0 ? 6 : 4;
+  std::size_t seen = 0;
+  for (std::size_t i = 0; folder[i] != '\0'; ++i) {
+    if (IsSeparatorAt(folder, i) && ++seen == separators_to_root) return i;
+  }
+  return kNoRoot;
+}
+
 // True when `member` begins with the common base, letter case aside.
 bool StartsWithBase(const char* member, const RelativeBase& base) {
   const auto length = static_cast<std::size_t>(base.base_length);
@@ -80,11 +96,13 @@ void ComputeRelativeBase(const char* invoking_folder, const char* first_path, Re
   if (separated_length < 0 || !IsSeparatorAt(folder, static_cast<std::size_t>(separated_length) - 1)) return;
   LowerAscii(first);
 
-  // A backslash at index 0 or 1 never ends a base: C:\ can be one, the \\ of a network path not.
+  // A base ends at the folder's root or below it: C:\ can be one, \\server\ not (another share
+  // of the server is no folder below it).
+  const std::size_t root_end = RootEnd(folder);
   std::size_t k = 0;
   bool found = false;
   for (std::size_t i = 0; i < kMaxPath && folder[i] != '\0' && folder[i] == first[i]; ++i) {
-    if (i >= 2 && IsSeparatorAt(folder, i)) {
+    if (i >= root_end && IsSeparatorAt(folder, i)) {
       k = i;
       found = true;
     }

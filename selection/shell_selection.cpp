@@ -114,12 +114,13 @@ HRESULT FillSelection(SelectionList& list, const WideName* names, std::size_t co
 HRESULT ShellSelection::Hold(const WideName* names, std::size_t count) {
   data_.Reset();
   held_ = true;
+  listed_ = count;
   return FillSelection(list_, names, count);
 }
 
-HRESULT ShellSelection::Refill() {
+HRESULT ShellSelection::Refill(int wanted) {
   if (held_ && !data_) return S_OK;
-  list_.Free();
+  Free();
   if (!data_) return E_UNEXPECTED;
 
   ComRef<IEnumFORMATETC> formats;
@@ -151,12 +152,15 @@ HRESULT ShellSelection::Refill() {
   if (lock.Data() == nullptr) return got;
   const auto* data = static_cast<const unsigned char*>(lock.Data());
   DropNameWalker walker(data, static_cast<std::size_t>(size));
-  if (walker.Count() == 0) return got;
-  hr = Prepare(list_, walker.Count(), walker.ListUnits());
+  listed_ = walker.Count();
+  if (listed_ == 0 || wanted < 1) return got;
+  const std::size_t kept =
+      listed_ < static_cast<std::size_t>(wanted) ? listed_ : static_cast<std::size_t>(wanted);
+  hr = Prepare(list_, kept, walker.ListUnits());
   if (FAILED(hr)) return hr;
 
   DropName name;
-  while (walker.Next(&name)) {
+  while (static_cast<std::size_t>(list_.Count()) < kept && walker.Next(&name)) {
     // A name of 260 bytes or more is left out rather than kept cut short.
     if (name.units == 0 || (!walker.Wide() && name.units >= kMaxPath)) continue;
     const bool appended =

@@ -7,6 +7,7 @@
 // The shell headers need windows.h first.
 #include <objidl.h>
 
+#include <climits>
 #include <cstddef>
 
 #include "selection/selection_list.h"
@@ -31,23 +32,33 @@ class ShellSelection {
   // Gives the data object back.
   void Detach() { data_.Reset(); }
 
-  // Reads the data object's drop list into List(), in one pass over its names. A failure result
-  // means the names could not be read (E_UNEXPECTED when no data object is attached,
-  // E_OUTOFMEMORY when memory runs out); success may still leave the list empty. Names of 260
-  // bytes or more are left out, and so are UTF-16 names with no ANSI path that names the file
-  // (see ToAnsiPath); each name kept has its UTF-16 form beside it.
+  // Reads the data object's drop list into List(), in one pass over its names, keeping at most
+  // `wanted` of them: a command converts only the names it uses (a short-name query per name
+  // outside the code page, a round trip on a network share), the menu and a launch only the first.
+  // A failure result means the names could not be read (E_UNEXPECTED when no data object is
+  // attached, E_OUTOFMEMORY when memory runs out); success may still leave the list empty. Names
+  // of 260 bytes or more are left out, and so are UTF-16 names with no ANSI path that names the
+  // file (see ToAnsiPath); each name kept has its UTF-16 form beside it.
   // With names held (Hold) and no data object, the list stays as it is.
-  HRESULT Refill();
-  void Free() { list_.Free(); }
+  HRESULT Refill(int wanted = kEveryName);
+  void Free() {
+    list_.Free();
+    listed_ = 0;
+  }
   // Makes the `count` names at `names` the selection (see FillSelection), for a front end without
   // a drop list; gives back any data object. The result is FillSelection's.
   HRESULT Hold(const WideName* names, std::size_t count);
   const SelectionList& List() const { return list_; }
+  // The names in the drop list last read, kept or not, converted or not.
+  std::size_t Listed() const { return listed_; }
+
+  static constexpr int kEveryName = INT_MAX;
 
  private:
   ComRef<IDataObject> data_;
   SelectionList list_;
   bool held_ = false;
+  std::size_t listed_ = 0;
 };
 
 // Fills `list` from the `count` names at `names`, in their order and by the drop list's rules:

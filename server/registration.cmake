@@ -1,5 +1,5 @@
 # Self-registration and the module's resources (manifest and icon), part of VLPDMenu.dll.
-target_sources(VLPDMenu PRIVATE registration.cpp module_resources.rc)
+list(APPEND VLPD_DLL_SOURCES registration.cpp module_resources.rc)
 
 # The icon is drawn at build time into this build folder, where the resource script finds it.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)

@@ -7,7 +7,7 @@
 
 #include "server/clsid.h"
 #include "server/registry_rows.h"
-#include "text/path.h"
+#include "win/ansi_path.h"
 #include "win/module_state.h"
 #include "win/unique_handle.h"
 
@@ -57,6 +57,13 @@ class WindowsRegistry final : public RegistryApplier {
     return GetVersionExA(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT;
   }
 
+  bool InOtherView(const char* path) override {
+    // 32-bit Windows ignores the flag and reads its one view.
+    constexpr REGSAM kOtherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    RegKey key;
+    return RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, KEY_READ | kOtherView, key.Put()) == ERROR_SUCCESS;
+  }
+
  private:
   RegKey open_;
 };
@@ -87,14 +94,24 @@ class ServerClsidTexts {
   char explorer_command_[kRegistryTextSize];
 };
 
+// This DLL's path as the ANSI registry values must hold it. False when the system code page cannot
+// write it exactly (a look-alike, cafe for café, would have the shell load whatever lies there) or
+// it does not fit 260 bytes.
+bool ExactModulePath(char (&path)[kAnsiPathBufferSize]) {
+  wchar_t wide[MAX_PATH + 1];
+  // A path that fills the buffer may have been cut.
+  const DWORD units = GetModuleFileNameW(ModuleInstance(), wide, MAX_PATH + 1);
+  std::size_t length = 0;
+  return units > 0 && units <= MAX_PATH && ToAnsiPath(wide, units, path, &length) == AnsiPathKind::kExact;
+}
+
 }  // namespace
 }  // namespace vlpd
 
 STDAPI DllRegisterServer() {
   const vlpd::ServerClsidTexts clsids;
-  // One byte more than GetModuleFileNameA may fill, so the path is terminated even when cut.
-  char module_path[vlpd::kPathBufferSize] = {};
-  GetModuleFileNameA(vlpd::ModuleInstance(), module_path, vlpd::kMaxPath);
+  char module_path[vlpd::kAnsiPathBufferSize] = {};
+  if (!vlpd::ExactModulePath(module_path)) return SELFREG_E_CLASS;
   vlpd::WindowsRegistry registry;
   return vlpd::ApplyRegistration(registry, clsids.Get(), module_path) ? S_OK : SELFREG_E_CLASS;
 }

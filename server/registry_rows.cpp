@@ -95,10 +95,15 @@ bool ApplyRegistration(RegistryApplier& registry, const ClsidTexts& clsids, cons
 bool ApplyUnregistration(RegistryApplier& registry, const ClsidTexts& clsids) {
   if (!HasEveryText(clsids)) return false;
   char key_path[kRegistryTextSize];
+  char server_key[kRegistryTextSize];
+  if (FormatRegistryText(server_key, sizeof server_key, kServerKeyFormat, clsids.Of(ServerClass::kContextMenu)) < 0) {
+    return false;
+  }
   for (const UnregistrationRow& row : kUnregistrationRows) {
     if (FormatRegistryText(key_path, sizeof key_path, row.key_format, clsids.Of(row.server_class)) < 0) {
       return false;
     }
+    if (row.shared_by_views && registry.InOtherView(server_key)) continue;
     if (!registry.DeleteKey(row.root, key_path)) return false;
   }
   if (!registry.IsNtPlatform()) return true;

@@ -42,15 +42,17 @@ struct RegistrationRow {
   ServerClass server_class = ServerClass::kContextMenu;  // whose CLSID text the row's `%s` is
 };
 
+// The class's server key under HKEY_CLASSES_ROOT: where a registry view registers the class.
+inline constexpr char kServerKeyFormat[] = "CLSID\\%s\\InProcServer32";
+
 // Written in this order: the class key and its server (module path), then the key under
 // HKEY_LOCAL_MACHINE and the two context-menu hooks (CLSID text); then the command tree's class
 // key and server. The command tree needs no hook: Windows 11 finds it through the package that
 // declares it.
 inline constexpr RegistrationRow kRegistrationRows[] = {
     {RegistryRoot::kClassesRoot, "CLSID\\%s", nullptr, kRegisteredName, RowArgument::kModulePath},
-    {RegistryRoot::kClassesRoot, "CLSID\\%s\\InProcServer32", nullptr, "%s", RowArgument::kModulePath},
-    {RegistryRoot::kClassesRoot, "CLSID\\%s\\InProcServer32", "ThreadingModel", "Apartment",
-     RowArgument::kModulePath},
+    {RegistryRoot::kClassesRoot, kServerKeyFormat, nullptr, "%s", RowArgument::kModulePath},
+    {RegistryRoot::kClassesRoot, kServerKeyFormat, "ThreadingModel", "Apartment", RowArgument::kModulePath},
     {RegistryRoot::kLocalMachine, "software\\classes\\clsid\\" VLPD_HANDLER_NAME, nullptr, "%s",
      RowArgument::kClsidText},
     {RegistryRoot::kClassesRoot, "*\\shellex\\ContextMenuHandlers\\" VLPD_HANDLER_NAME, nullptr, "%s",
@@ -59,9 +61,9 @@ inline constexpr RegistrationRow kRegistrationRows[] = {
      RowArgument::kClsidText},
     {RegistryRoot::kClassesRoot, "CLSID\\%s", nullptr, kRegisteredName, RowArgument::kModulePath,
      ServerClass::kExplorerCommand},
-    {RegistryRoot::kClassesRoot, "CLSID\\%s\\InProcServer32", nullptr, "%s", RowArgument::kModulePath,
+    {RegistryRoot::kClassesRoot, kServerKeyFormat, nullptr, "%s", RowArgument::kModulePath,
      ServerClass::kExplorerCommand},
-    {RegistryRoot::kClassesRoot, "CLSID\\%s\\InProcServer32", "ThreadingModel", "Apartment",
+    {RegistryRoot::kClassesRoot, kServerKeyFormat, "ThreadingModel", "Apartment",
      RowArgument::kModulePath, ServerClass::kExplorerCommand},
 };
 
@@ -74,17 +76,21 @@ inline constexpr RegistrationRow kApprovalRow = {
 struct UnregistrationRow {
   RegistryRoot root;
   const char* key_format;  // `%s` is the CLSID text of the row's class
+  // One key for both registry views of 64-bit Windows, where the 32-bit and the 64-bit DLL may
+  // both be registered: it goes only once the other view no longer registers the class.
+  bool shared_by_views;
   ServerClass server_class = ServerClass::kContextMenu;
 };
 
-// Deleted in this order: a key is deleted only once its subkeys are gone.
+// Deleted in this order: a key is deleted only once its subkeys are gone, and the shared keys
+// once this view's class is gone.
 inline constexpr UnregistrationRow kUnregistrationRows[] = {
-    {RegistryRoot::kClassesRoot, "CLSID\\%s\\InProcServer32"},
-    {RegistryRoot::kClassesRoot, "CLSID\\%s"},
-    {RegistryRoot::kClassesRoot, "*\\shellex\\ContextMenuHandlers\\" VLPD_HANDLER_NAME},
-    {RegistryRoot::kClassesRoot, "Directory\\shellex\\ContextMenuHandlers\\" VLPD_HANDLER_NAME},
-    {RegistryRoot::kClassesRoot, "CLSID\\%s\\InProcServer32", ServerClass::kExplorerCommand},
-    {RegistryRoot::kClassesRoot, "CLSID\\%s", ServerClass::kExplorerCommand},
+    {RegistryRoot::kClassesRoot, kServerKeyFormat, false},
+    {RegistryRoot::kClassesRoot, "CLSID\\%s", false},
+    {RegistryRoot::kClassesRoot, "*\\shellex\\ContextMenuHandlers\\" VLPD_HANDLER_NAME, true},
+    {RegistryRoot::kClassesRoot, "Directory\\shellex\\ContextMenuHandlers\\" VLPD_HANDLER_NAME, true},
+    {RegistryRoot::kClassesRoot, kServerKeyFormat, false, ServerClass::kExplorerCommand},
+    {RegistryRoot::kClassesRoot, "CLSID\\%s", false, ServerClass::kExplorerCommand},
 };
 
 // Writes `format` into `out` (`size` bytes) with every "%s" replaced by `argument` (null counts
@@ -124,6 +130,9 @@ class RegistryApplier {
   virtual void DeleteValue(RegistryRoot root, const char* path, const char* name) = 0;
   // Whether the platform is Windows NT, the one that has an approved-extensions list.
   virtual bool IsNtPlatform() = 0;
+  // Whether the other registry view of 64-bit Windows (the other bitness's DLL) holds `path`
+  // under HKEY_CLASSES_ROOT. Where there is one view, this view is asked.
+  virtual bool InOtherView(const char* path) = 0;
 };
 
 // Writes the registration rows in order, then the approval row of each class on NT platforms.
@@ -132,8 +141,10 @@ class RegistryApplier {
 bool ApplyRegistration(RegistryApplier& registry, const ClsidTexts& clsids, const char* module_path);
 
 // Deletes the unregistration rows' keys in order and, when all are gone, each class's approval
-// value on NT platforms (whose own outcome does not count). Stops at the first key that cannot be
-// deleted and returns false. False, with nothing deleted, when a class has no CLSID text.
+// value on NT platforms (whose own outcome does not count). The keys shared by both views are
+// kept, and count as gone, while the other view registers the context-menu class. Stops at the
+// first key that cannot be deleted and returns false. False, with nothing deleted, when a class
+// has no CLSID text.
 bool ApplyUnregistration(RegistryApplier& registry, const ClsidTexts& clsids);
 
 }  // namespace vlpd

@@ -58,4 +58,11 @@ bool SplitPath(PathParts& parts) {
   return true;
 }
 
+bool IsAbsolutePath(const char* path) {
+  const auto is_separator = [](char c) { return c == '\\' || c == '/'; };
+  const char drive = static_cast<char>(path[0] | 0x20);
+  if (drive >= 'a' && drive <= 'z' && path[1] == ':') return is_separator(path[2]);
+  return is_separator(path[0]) && is_separator(path[1]) && path[2] != '\0' && !is_separator(path[2]);
+}
+
 }  // namespace vlpd

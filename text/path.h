@@ -35,4 +35,8 @@ bool CopyPath(char (&buffer)[kPathBufferSize], const char* text);
 // more.
 bool SplitPath(PathParts& parts);
 
+// True for a path that names one place whatever the current drive and folder: a drive letter,
+// a colon and a separator (C:\x), or a UNC path (\\srv\x). C:x, \x and x depend on them.
+bool IsAbsolutePath(const char* path);
+
 }  // namespace vlpd

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the timing programs of the i686 build and runs them under Wine: the classifier paths, the
-# right-click for one and 7,500 names, and a project of 7,499 files, each beside its reference,
-# with the ratios measured in the same run. Timings, not tests: nothing here passes or fails.
+# right-click for one and 7,500 names (ASCII and outside the code page), and a project of 7,499
+# files (the writer alone, and the whole command through the real save dialog), each beside its
+# reference, with the ratios measured in the same run. Timings, not tests: nothing here passes or fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh

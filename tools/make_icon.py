@@ -1,12 +1,15 @@
 #!/usr/bin/env python3
 """Writes the module's icon: one 32x32 image in 16 colours (4 bits per pixel), a white page with
-a folded corner and a blue "V" on a transparent background.
+a folded corner and a blue "V" on a transparent background. With --png, writes the same picture
+as a SIZE x SIZE PNG image with an alpha channel instead (the package logos).
 
 Usage: make_icon.py OUTPUT.ico
+       make_icon.py --png SIZE OUTPUT.png
 """
 import math
 import struct
 import sys
+import zlib
 
 SIZE = 32
 
@@ -81,11 +84,32 @@ def icon_bytes():
     return directory + entry + image
 
 
+def png_chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+
+def png_bytes(size):
+    """The picture scaled to size x size by nearest pixel, as 8-bit RGBA rows."""
+    rows = bytearray()
+    for y in range(size):
+        rows.append(0)  # no filter
+        for x in range(size):
+            index = pixel(x * SIZE // size, y * SIZE // size)
+            rows += bytes(4) if index is TRANSPARENT else bytes(PALETTE[index]) + b"\xff"
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", header) + png_chunk(b"IDAT", zlib.compress(bytes(rows), 9))
+            + png_chunk(b"IEND", b""))
+
+
 def main():
-    if len(sys.argv) != 2:
+    if len(sys.argv) == 4 and sys.argv[1] == "--png" and sys.argv[2].isdigit():
+        image, output = png_bytes(int(sys.argv[2])), sys.argv[3]
+    elif len(sys.argv) == 2:
+        image, output = icon_bytes(), sys.argv[1]
+    else:
         sys.exit(__doc__)
-    with open(sys.argv[1], "wb") as out:
-        out.write(icon_bytes())
+    with open(output, "wb") as out:
+        out.write(image)
 
 
 if __name__ == "__main__":

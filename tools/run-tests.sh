@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds every preset and runs every test: native, sanitizers, fuzzers, and the i686 and x86-64
 # builds under Wine (each in its own prefix, with a virtual display for the dialogs). The x86-64
-# build also makes the installer package, build/win64/VLPDMenu.msi, which its tests install.
+# build also makes the release, both DLLs and the installer packages build/win64/VLPDMenu.msi and
+# VLPDMenu-user.msi, which its tests install, build again elsewhere to compare, and sign.
 # Exits non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")/.."

@@ -24,9 +24,9 @@ IUnknown* CastTo(Object* object) {
 }
 
 // Implements IUnknown for `Object`, which derives from this with its interfaces and names them in
-// a static table `kInterfaces` of InterfaceEntry<Object> rows. Objects are apartment-threaded: only
-// their own apartment calls them, so the reference count needs no interlocking; the module count
-// does, as objects of several apartments share it.
+// a static table `kInterfaces` of InterfaceEntry<Object> rows. Both counts are interlocked: a
+// caller may release an object on another thread than the one that made it, and objects of
+// several apartments share the module count.
 template <typename Object, typename... Interfaces>
 class ComObject : public Interfaces... {
  public:
@@ -47,9 +47,9 @@ class ComObject : public Interfaces... {
     }
     return E_NOINTERFACE;
   }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references_); }
+  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
   STDMETHODIMP_(ULONG) Release() override {
-    const LONG left = --references_;
+    const LONG left = InterlockedDecrement(&references_);
     if (left == 0) delete static_cast<Object*>(this);
     return static_cast<ULONG>(left);
   }
@@ -62,7 +62,7 @@ class ComObject : public Interfaces... {
   ~ComObject() { RemoveObject(); }
 
  private:
-  LONG references_ = 0;
+  LONG volatile references_ = 0;
 };
 
 // Hands out `riid` of a new object (made with a reference count of 0, null when memory ran out),

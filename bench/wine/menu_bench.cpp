@@ -1,9 +1,10 @@
 // Times one QueryContextMenu call (selection refill from the shell's data object, attribute
 // read, kind decision, submenu built and inserted) under Wine, and a whole right-click (class
-// factory, Initialize, QueryContextMenu, Release) for one and 7,500 names against the host
-// building the same twelve-entry submenu itself; then the Windows 11 menu (the root's state and
-// the subcommands' enumeration, titles and states) beside the classic right-click for the same
-// selections. A timing program, not a test:
+// factory, Initialize, QueryContextMenu, Release) for one and 7,500 names, ASCII and outside the
+// code page (each reached by its short name), against the host building the same twelve-entry
+// submenu itself; then the Windows 11 menu (the root's state and the subcommands' enumeration,
+// titles and states) beside the classic right-click for the same selections. A timing program,
+// not a test:
 //   cmake --preset win32 -B build/win32-bench -DVLPD_BENCH=ON
 //   cmake --build build/win32-bench --target menu_bench
 //   tools/wine-run.sh build/win32-bench/bench/wine/menu_bench.exe
@@ -22,6 +23,7 @@
 #include "handler/vlpd_menu.h"
 #include "server/class_factory.h"
 #include "server/clsid.h"
+#include "tests/host/shell_data_object.h"
 #include "win/unique_handle.h"
 
 namespace {
@@ -32,45 +34,6 @@ constexpr int kManyNames = 7500;
 constexpr int kRounds = 2000;
 constexpr int kManyRoundsAtLeast = 5;
 constexpr double kManyBudgetSeconds = 20.0;
-
-std::wstring Wide(const std::string& text) {
-  const int units = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  std::wstring w(static_cast<size_t>(units), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, w.data(), units);
-  w.resize(static_cast<size_t>(units) - 1);
-  return w;
-}
-
-// The data object the shell hands to a handler for `names` inside `folder`.
-vlpd::ComRef<IDataObject> ShellDataObject(const std::string& folder, const std::vector<std::string>& names) {
-  vlpd::ComRef<IDataObject> data;
-  vlpd::ComRef<IShellFolder> desktop;
-  vlpd::ComRef<IShellFolder> parent;
-  if (FAILED(SHGetDesktopFolder(desktop.Put()))) return data;
-  std::wstring wfolder = Wide(folder);
-  LPITEMIDLIST folder_id = nullptr;
-  if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, wfolder.data(), nullptr, &folder_id, nullptr)))
-    return data;
-  const HRESULT bound =
-      desktop->BindToObject(folder_id, nullptr, IID_IShellFolder, reinterpret_cast<void**>(parent.Put()));
-  CoTaskMemFree(folder_id);
-  if (FAILED(bound)) return data;
-  std::vector<LPITEMIDLIST> children;
-  for (const std::string& name : names) {
-    std::wstring wname = Wide(name);
-    LPITEMIDLIST child = nullptr;
-    if (SUCCEEDED(parent->ParseDisplayName(nullptr, nullptr, wname.data(), nullptr, &child, nullptr))) {
-      children.push_back(child);
-    }
-  }
-  if (children.size() == names.size()) {
-    parent->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()),
-                          const_cast<LPCITEMIDLIST*>(children.data()), IID_IDataObject, nullptr,
-                          reinterpret_cast<void**>(data.Put()));
-  }
-  for (LPITEMIDLIST child : children) CoTaskMemFree(child);
-  return data;
-}
 
 void Time(const char* label, IDataObject* data) {
   auto* handler = new vlpd::CVLPDMenu();
@@ -236,13 +199,17 @@ double OnFreshMenu(Measure measure) {
   return micros;
 }
 
-// The right-click of one name and of kManyNames names against the host-built submenu, in
-// interleaved rounds so that the ratios come from one run under the same conditions.
-void CompareRightClicks(IDataObject* one, IDataObject* many, IDataObject* copying) {
+// The right-click of one name and of kManyNames names, ASCII and outside the code page, against the
+// host-built submenu, in interleaved rounds so that the ratios come from one run under the same
+// conditions.
+void CompareRightClicks(IDataObject* one, IDataObject* many, IDataObject* foreign_one,
+                        IDataObject* foreign_many, IDataObject* copying) {
   std::vector<double> host;
   std::vector<double> single;
   std::vector<double> handler_only;
   std::vector<double> large;
+  std::vector<double> foreign_single;
+  std::vector<double> foreign_large;
   std::vector<double> fetch_one;
   std::vector<double> fetch_many;
   for (int round = 0; round < kRounds; ++round) {
@@ -255,16 +222,21 @@ void CompareRightClicks(IDataObject* one, IDataObject* many, IDataObject* copyin
     host.push_back(OnFreshMenu(HostBuiltMicros));
     single.push_back(OnFreshMenu([one](HMENU menu) { return RightClickMicros(one, menu); }));
     large.push_back(OnFreshMenu([many](HMENU menu) { return RightClickMicros(many, menu); }));
+    foreign_single.push_back(
+        OnFreshMenu([foreign_one](HMENU menu) { return RightClickMicros(foreign_one, menu); }));
+    foreign_large.push_back(
+        OnFreshMenu([foreign_many](HMENU menu) { return RightClickMicros(foreign_many, menu); }));
     fetch_one.push_back(GetDropListMicros(one));
     fetch_many.push_back(GetDropListMicros(many));
-    if (large.back() < 0) break;
-    spent += large.back();
+    if (large.back() < 0 || foreign_large.back() < 0) break;
+    spent += large.back() + foreign_large.back();
   }
-  const bool failed =
-      std::find_if(single.begin(), single.end(), [](double m) { return m < 0; }) != single.end() ||
-      std::find_if(large.begin(), large.end(), [](double m) { return m < 0; }) != large.end() ||
-      std::find_if(handler_only.begin(), handler_only.end(), [](double m) { return m < 0; }) !=
-          handler_only.end();
+  bool failed = false;
+  for (const std::vector<double>* samples :
+       {&single, &large, &handler_only, &foreign_single, &foreign_large}) {
+    failed = failed ||
+             std::find_if(samples->begin(), samples->end(), [](double m) { return m < 0; }) != samples->end();
+  }
   if (failed) {
     std::printf("a right-click did not add the submenu\n");
     return;
@@ -278,6 +250,14 @@ void CompareRightClicks(IDataObject* one, IDataObject* many, IDataObject* copyin
   std::printf("  %-34s %10.1f us (%9.1f)  %zu rounds  %6.1fx (%.1fx) one name\n", "7,500 names",
               Median(large), Fastest(large), large.size(), Median(large) / Median(single),
               Fastest(large) / Fastest(single));
+  std::printf("  %-34s %10.1f us (%9.1f)  %zu rounds  %6.2fx (%.2fx) one ASCII name\n",
+              "one name outside the code page", Median(foreign_single), Fastest(foreign_single),
+              foreign_single.size(), Median(foreign_single) / Median(single),
+              Fastest(foreign_single) / Fastest(single));
+  std::printf("  %-34s %10.1f us (%9.1f)  %zu rounds  %6.1fx (%.1fx) one name outside the code page\n",
+              "7,500 names outside the code page", Median(foreign_large), Fastest(foreign_large),
+              foreign_large.size(), Median(foreign_large) / Median(foreign_single),
+              Fastest(foreign_large) / Fastest(foreign_single));
   std::printf("  %-34s %10.1f us (%9.1f)  %zu rounds  %6.2fx (%.2fx) the host-built submenu\n",
               "one name, list copied, not rendered", Median(handler_only), Fastest(handler_only),
               handler_only.size(), Median(handler_only) / Median(host),
@@ -401,9 +381,9 @@ int main() {
                                       CREATE_ALWAYS, 0, nullptr));
   }
   std::printf("QueryContextMenu, %d calls each, shell data objects:\n", kCalls);
-  Time("one text file", ShellDataObject(folder, {names[0]}).Get());
-  Time("three files", ShellDataObject(folder, {names[0], names[1], names[2]}).Get());
-  Time("one hundred files", ShellDataObject(folder, names).Get());
+  Time("one text file", vlpd::test::ShellDataObject(folder, {names[0]}).Get());
+  Time("three files", vlpd::test::ShellDataObject(folder, {names[0], names[1], names[2]}).Get());
+  Time("one hundred files", vlpd::test::ShellDataObject(folder, names).Get());
 
   std::vector<std::string> many_names;
   for (int i = 0; i < kManyNames; ++i) {
@@ -413,19 +393,30 @@ int main() {
     vlpd::FileHandle file(
         CreateFileA((folder + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   }
+  // The same names with an e acute, which code page 932 lacks: each is reached by its short name.
+  const std::wstring wide_folder(folder.begin(), folder.end());
+  const std::wstring foreign_folder = wide_folder + L"\\foreign";
+  CreateDirectoryW(foreign_folder.c_str(), nullptr);
+  std::vector<std::wstring> foreign_names;
+  for (const std::string& name : many_names) {
+    foreign_names.push_back(L"m\u00e9" + std::wstring(name.begin(), name.end()));
+    vlpd::FileHandle file(CreateFileW((foreign_folder + L"\\" + foreign_names.back()).c_str(), GENERIC_WRITE,
+                                      0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  }
   {
-    const vlpd::ComRef<IDataObject> one = ShellDataObject(folder, {many_names[0]});
-    const vlpd::ComRef<IDataObject> many = ShellDataObject(folder, many_names);
-    char first[MAX_PATH] = {};
-    std::snprintf(first, sizeof first, "%s\\%s", folder.c_str(), many_names[0].c_str());
-    CopyingDataObject copying(Wide(first));
+    const vlpd::ComRef<IDataObject> one = vlpd::test::ShellDataObject(folder, {many_names[0]});
+    const vlpd::ComRef<IDataObject> many = vlpd::test::ShellDataObject(folder, many_names);
+    const vlpd::ComRef<IDataObject> foreign_one =
+        vlpd::test::ShellDataObject(foreign_folder, {foreign_names[0]});
+    const vlpd::ComRef<IDataObject> foreign_many = vlpd::test::ShellDataObject(foreign_folder, foreign_names);
+    CopyingDataObject copying(wide_folder + L"\\" + std::wstring(many_names[0].begin(), many_names[0].end()));
     const std::string lone_folder = folder + "_lone";
     CreateDirectoryA(lone_folder.c_str(), nullptr);
     vlpd::FileHandle(CreateFileA((lone_folder + "\\lone.txt").c_str(), GENERIC_WRITE, 0, nullptr,
                                  CREATE_ALWAYS, 0, nullptr));
-    const vlpd::ComRef<IDataObject> lone = ShellDataObject(lone_folder, {"lone.txt"});
-    if (one && many && lone) {
-      CompareRightClicks(one.Get(), many.Get(), &copying);
+    const vlpd::ComRef<IDataObject> lone = vlpd::test::ShellDataObject(lone_folder, {"lone.txt"});
+    if (one && many && foreign_one && foreign_many && lone) {
+      CompareRightClicks(one.Get(), many.Get(), foreign_one.Get(), foreign_many.Get(), &copying);
       CompareMenus(one.Get(), many.Get(), lone.Get());
     } else {
       std::printf("no data object for the right-click comparison\n");
@@ -436,6 +427,8 @@ int main() {
   for (const std::string& name : many_names) DeleteFileA((folder + "\\" + name).c_str());
   DeleteFileA((folder + "_lone\\lone.txt").c_str());
   RemoveDirectoryA((folder + "_lone").c_str());
+  for (const std::wstring& name : foreign_names) DeleteFileW((foreign_folder + L"\\" + name).c_str());
+  RemoveDirectoryW(foreign_folder.c_str());
   RemoveDirectoryA(folder.c_str());
   CoUninitialize();
   return 0;

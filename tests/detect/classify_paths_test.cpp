@@ -213,5 +213,20 @@ INSTANTIATE_TEST_SUITE_P(Each, ClassifyPaths,
                                          Path{"Avx2", ClassifyEncodingAvx2, CpuHasAvx2}),
                          [](const testing::TestParamInfo<Path>& info) { return info.param.name; });
 
+TEST(CpuFeaturesFrom, Avx2OnlyWhereTheSystemSavesTheYmmRegisters) {
+  constexpr unsigned kAvxSaved = 3u << 27, kSse2 = 1u << 26, kAvx2 = 1u << 5;  // OSXSAVE and AVX; leaf 7
+  EXPECT_TRUE(CpuFeaturesFrom(kAvxSaved, kSse2, 6, kAvx2).avx2 && CpuFeaturesFrom(0, kSse2, 0, 0).sse2);
+  // XCR0 without YMM or without XMM, OSXSAVE or AVX missing, no AVX2.
+  const struct {
+    unsigned ecx, xcr0, ebx;
+  } refused[] = {{kAvxSaved, 3, kAvx2},
+                 {kAvxSaved, 5, kAvx2},
+                 {1u << 28, 7, kAvx2},
+                 {1u << 27, 7, kAvx2},
+                 {kAvxSaved, 7, 0}};
+  for (const auto& c : refused)
+    EXPECT_FALSE(CpuFeaturesFrom(c.ecx, ~0u, c.xcr0, c.ebx).avx2) << c.ecx << ' ' << c.xcr0;
+}
+
 }  // namespace
 }  // namespace vlpd

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "project/save_dialog_ids.h"
+#include "tests/host/message_box_watcher.h"
 #include "tests/host/shell_data_object.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/vlpd_dll.h"
@@ -116,9 +117,13 @@ ProjectRun CreateProjectAs(const std::string& folder, const std::string& selecte
   const VlpdDll dll;
   if (!dll.Loaded()) return run;
   const ComRef<IDataObject> data = ShellDataObject(folder, {selected});
-  std::thread user([&run, &name] {
+  const DWORD shell_thread = GetCurrentThreadId();
+  std::thread user([&run, &name, shell_thread] {
     const HWND dialog = WaitForDialog(L"ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ作成");
-    if (dialog == nullptr) return;
+    if (dialog == nullptr) {
+      CancelDialogsOf(shell_thread);
+      return;
+    }
     run.dialog_found = true;
     HWND picker = nullptr;
     EnumChildWindows(dialog, FindPicker, reinterpret_cast<LPARAM>(&picker));
@@ -134,7 +139,10 @@ ProjectRun CreateProjectAs(const std::string& folder, const std::string& selecte
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
     const HWND box = WaitForDialog(L"VLPDMenu", 200);
-    if (box == nullptr) return;
+    if (box == nullptr) {
+      CancelDialogsOf(shell_thread);
+      return;
+    }
     run.message_title = Text(box);
     run.message_text = Text(GetDlgItem(box, kMessageTextId));
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);

@@ -108,6 +108,8 @@ TEST_F(HostileInputTest, DataObjectsOfEveryShapeEndInAMenuOrNothing) {
   null_block.null_block = true;
   DropOptions wide;
   wide.wide_names = true;
+  DropOptions target_devices;
+  target_devices.target_devices = true;
   std::vector<unsigned char> far_offset = DropHeader({'C', ':', '\\', 0, 0});
   far_offset[1] = 0x7F;  // pFiles 0x7F14
   std::vector<unsigned char> wide_cut = DropHeader({'C', 0, ':', 0, 0});
@@ -121,6 +123,7 @@ TEST_F(HostileInputTest, DataObjectsOfEveryShapeEndInAMenuOrNothing) {
       {"no names", {}, {}, S_OK, 0, false, false},
       {"many names", many, {}, S_OK, 9, true, true},
       {"many wide names", many, wide, S_OK, 9, true, true},
+      {"formats with target devices", {file}, target_devices, S_OK, 9, true, true},
       {"first name gone from disk", {temp_ / "gone.txt", file}, {}, S_OK, 0, true, true},
       {"block shorter than its header", {}, Raw(std::vector<unsigned char>(12, 0)), S_OK, 0, false, false},
       {"list offset far outside the block", {}, Raw(far_offset), S_OK, 0, false, false},
@@ -173,6 +176,7 @@ TEST_F(HostileInputTest, DataObjectsOfEveryShapeEndInAMenuOrNothing) {
       EXPECT_EQ(data->MediaReleased(), data->MediaHandedOut());
     }
     EXPECT_EQ(data->References(), 1) << "a reference to the data object was kept";
+    EXPECT_TRUE(!options.target_devices || data->TargetDevicesFreed()) << "a target device was not freed";
   }
 }
 
@@ -312,6 +316,14 @@ TEST_F(HostileInputTest, OddInstallValuesGiveTheirMessageAndStartNothing) {
       {"no terminator, 261 bytes", REG_SZ, std::string(261, 'x'), text::kTitleStartFailed,
        text::kMessageNoInstallFolder},
       {"no bytes at all", REG_BINARY, "", text::kTitleStartFailed, text::kMessageNoInstallFolder},
+      // Only an absolute folder without quotes names one editor.
+      {"empty", REG_SZ, std::string(1, '\0'), text::kTitleStartFailed, text::kMessageNoInstallFolder},
+      {"relative", REG_SZ, std::string("relv\0", 5), text::kTitleStartFailed, text::kMessageNoInstallFolder},
+      {"drive-relative", REG_SZ, "C:" + empty.substr(3) + '\0', text::kTitleStartFailed,
+       text::kMessageNoInstallFolder},
+      {"rooted, no drive", REG_SZ, empty.substr(2) + '\0', text::kTitleStartFailed,
+       text::kMessageNoInstallFolder},
+      {"a quote", REG_SZ, empty + "\" /x\0", text::kTitleStartFailed, text::kMessageNoInstallFolder},
   };
   ComRef<TestDataObject> data = TestDataObject::Make({file});
   for (const InstallCase& c : cases) {

@@ -74,7 +74,7 @@ class LaunchTest : public ::testing::Test {
   MessageBoxWatcher boxes_;
 };
 
-TEST_F(LaunchTest, TheCommandWaitsUntilTheEditorIsReadyForInput) {
+TEST_F(LaunchTest, TheCommandWaitsForTheEditorToTakeInputAFewSecondsAtMost) {
   SetEnvironmentVariableA(kQuickStandIn, nullptr);
   const std::string folder = EditorFolder("Editor");
   const std::string file = temp_.WriteFile("doc\\memo.txt", "text");
@@ -83,6 +83,15 @@ TEST_F(LaunchTest, TheCommandWaitsUntilTheEditorIsReadyForInput) {
   // "ready" is written 700 ms after the command line and before the editor takes input: it is
   // there as soon as InvokeCommand returns only because the launch waited.
   EXPECT_EQ(Recorded(folder), Expected(folder + "\\", "", file));
+
+  // An editor 20 s from taking input holds the shell's thread a few seconds, not until then.
+  SetEnvironmentVariableA("VLPD_STAND_IN_STALL", "1");
+  DeleteFileA((folder + "\\cmdline.txt").c_str());
+  const DWORD start = GetTickCount();
+  EXPECT_EQ(Invoke({file}, 0u), S_OK);
+  EXPECT_LT(GetTickCount() - start, 10000u);
+  SetEnvironmentVariableA("VLPD_STAND_IN_STALL", nullptr);
+  EXPECT_EQ(Recorded(folder) + "ready\r\n", Expected(folder + "\\", "", file));
   EXPECT_TRUE(boxes_.Seen().empty());
 }
 
@@ -287,6 +296,16 @@ TEST_F(LaunchTest, UnopenableKeyGivesTheRegistryMessageThenTheInstallFolderMessa
   EXPECT_EQ(seen[0].text, text::kMessageRegistryFailed);
   EXPECT_EQ(seen[1].title, text::kTitleStartFailed);
   EXPECT_EQ(seen[1].text, text::kMessageNoInstallFolder);
+  EXPECT_FALSE(FileExists(folder + "\\cmdline.txt"));
+}
+
+TEST_F(LaunchTest, AQuoteInTheSelectedNameStartsNothing) {
+  const std::string folder = EditorFolder("Editor");
+  ASSERT_TRUE(SetInstallFolder(folder));
+  EXPECT_EQ(Invoke({temp_.Path() + "\\a\" /P \"b.txt"}, 0u), S_OK);
+  const std::vector<SeenBox> seen = boxes_.WaitFor(1);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, text::kMessageStartFailed);
   EXPECT_FALSE(FileExists(folder + "\\cmdline.txt"));
 }
 

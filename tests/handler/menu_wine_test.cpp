@@ -59,13 +59,13 @@ class MenuTest : public testing::Test {
   }
 
   // Initialize with `data`, then QueryContextMenu at position 1.
-  HRESULT Query(IDataObject* data, UINT flags = CMF_NORMAL) {
+  HRESULT Query(IDataObject* data, UINT flags = CMF_NORMAL, UINT last_id = kFirstId + 100) {
     handler_ = dll_.CreateHandler();
     if (!handler_) return E_FAIL;
     ComRef<IShellExtInit> init;
     handler_->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(init.Put()));
     if (!init || FAILED(init->Initialize(nullptr, data, nullptr))) return E_FAIL;
-    return handler_->QueryContextMenu(shell_menu_, 1, kFirstId, kFirstId + 100, flags);
+    return handler_->QueryContextMenu(shell_menu_, 1, kFirstId, last_id, flags);
   }
 
   HRESULT QueryPaths(const std::vector<std::string>& paths, UINT flags = CMF_NORMAL) {
@@ -233,6 +233,16 @@ TEST_F(MenuTest, DefaultOnlyAddsNothingAndReadsNothing) {
     ExpectUnchanged();
   }
   EXPECT_EQ(data->GetDataCalls(), calls) << "the selection was read";
+}
+
+TEST_F(MenuTest, WithoutAGrantedIdForEachCommandNothingIsAdded) {
+  auto data = TestDataObject::Make({dir_.WriteFile("a.txt", "x")});
+  for (UINT last_id : {kFirstId + 7, kFirstId - 1}) {  // room for eight; a range upside down
+    ExpectUsed(Query(data.Get(), CMF_NORMAL, last_id), 0);
+    ExpectUnchanged();
+  }
+  ExpectUsed(Query(data.Get(), CMF_NORMAL, kFirstId + 8), 9);
+  ExpectSubmenu(kSingleFile);
 }
 
 TEST_F(MenuTest, DefaultOnlyWithExploreAddsTheSubmenu) {

@@ -43,7 +43,7 @@ class ClipboardHolder {
       : opened_(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
         release_(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
         thread_([this] { Hold(); }) {
-    WaitForSingleObject(opened_.Get(), INFINITE);
+    WaitForSingleObject(opened_.Get(), 10000);
   }
   ~ClipboardHolder() {
     SetEvent(release_.Get());
@@ -58,7 +58,7 @@ class ClipboardHolder {
     HiddenWindow window;
     holding_ = OpenClipboard(window.Get()) != FALSE;
     SetEvent(opened_.Get());
-    WaitForSingleObject(release_.Get(), INFINITE);
+    WaitForSingleObject(release_.Get(), 60000);
     if (holding_) CloseClipboard();
   }
 

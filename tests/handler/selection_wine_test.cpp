@@ -120,6 +120,10 @@ TEST(RefillSelection, NamesOutsideTheCodePageWithoutAFileAreLeftOut) {
   EXPECT_EQ(WideNames(handler->Selection()), (std::vector<std::wstring>{L"C:\\a.txt", L"C:\\\x8868.txt"}));
   EXPECT_EQ(handler->Selection().TotalLength(), 17);
   ExpectFrontEndReadsTheSame(options.unicode_paths, handler->Selection());
+  // The menu's refill converts names only until it has the first it can keep, and counts them all.
+  ASSERT_EQ(handler->RefillSelection(1), S_OK);
+  EXPECT_EQ(Names(handler->Selection()), (std::vector<std::string>{"C:\\a.txt"}));
+  EXPECT_EQ(handler->ListedNames(), options.unicode_paths.size());
 }
 
 TEST(RefillSelection, NamesTooLongForAPathBufferAreLeftOut) {

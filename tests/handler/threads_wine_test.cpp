@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "server/clsid.h"
 #include "tests/host/menu_reader.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_data_object.h"
@@ -40,11 +41,11 @@ void Drive(const VlpdDll& dll, Selection* selections, std::atomic<int>* ready, s
   ComApartment apartment;
   ComRef<IContextMenu> handler = dll.CreateHandler();
   ComRef<IShellExtInit> init;
+  ready->fetch_add(1);
   if (!handler || FAILED(handler->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(init.Put())))) {
     wrong->fetch_add(kRounds);
     return;
   }
-  ready->fetch_add(1);
   while (ready->load() < 2) Sleep(0);
   for (int round = 0; round < kRounds; ++round) {
     const Selection& selection = selections[round % 2];
@@ -80,6 +81,37 @@ TEST(ConcurrentHandlers, EachMenuMatchesItsOwnSelection) {
   EXPECT_EQ(wrong_first.load(), 0);
   EXPECT_EQ(wrong_second.load(), 0);
   EXPECT_EQ(dll.CanUnloadNow(), S_OK);
+}
+
+// One factory and one handler counted from eight threads in 100 bursts that start together (a
+// thread done within its first time slice races with none): no count is lost or gained.
+TEST(ConcurrentHandlers, ReferenceCountsHoldOnEightThreads) {
+  VlpdDll dll;
+  ComRef<IClassFactory> factory;
+  ASSERT_EQ(dll.GetClassObject(kClsidVLPDMenu, IID_IClassFactory, reinterpret_cast<void**>(factory.Put())),
+            S_OK);
+  ComRef<IContextMenu> handler = dll.CreateHandler();
+  IUnknown* const objects[2] = {factory.Get(), handler.Get()};
+  std::atomic<int> started{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 8; ++t) {
+    threads.emplace_back([&objects, &started, t] {
+      for (int burst = 1; burst <= 100; ++burst) {
+        for (started.fetch_add(1); started.load() < 8 * burst;) Sleep(0);
+        for (int round = 0; round < 125; ++round) {
+          IUnknown* again = nullptr;
+          objects[(round + t) % 2]->AddRef();
+          if (SUCCEEDED(objects[round % 2]->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&again))))
+            again->Release();
+          objects[(round + t) % 2]->Release();
+        }
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  factory.Reset();
+  handler.Reset();
+  EXPECT_EQ(dll.CanUnloadNow(), S_OK) << "a count was lost or gained";
 }
 
 }  // namespace

@@ -28,6 +28,13 @@ BOOL CALLBACK CollectDialogs(HWND window, LPARAM param) {
   return TRUE;
 }
 
+BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
+  char name[16] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (lstrcmpA(name, "#32770") == 0) PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  return TRUE;
+}
+
 BOOL CALLBACK FindChildDialog(HWND child, LPARAM param) {
   char cls[16] = {};
   GetClassNameA(child, cls, sizeof cls);
@@ -52,6 +59,8 @@ std::vector<HWND> Dialogs(const std::string* title) {
 }
 
 }  // namespace
+
+void CancelDialogsOf(DWORD thread) { EnumThreadWindows(thread, CancelDialog, 0); }
 
 std::string WindowText(HWND window) {
   char buffer[1024] = {};
@@ -105,7 +114,8 @@ void MessageBoxWatcher::Run() {
 }
 
 void MessageBoxWatcher::Poll() {
-  for (HWND box : Dialogs(nullptr)) {
+  const std::vector<HWND> dialogs = Dialogs(nullptr);
+  for (HWND box : dialogs) {
     const std::string title = WindowText(box);
     if ((!titles_.empty() && titles_.count(title) == 0) || !IsMessageBox(box)) continue;
     {
@@ -113,7 +123,7 @@ void MessageBoxWatcher::Poll() {
       if (!handled_.insert(box).second) continue;
       char text[1024] = {};
       GetDlgItemTextA(box, kMessageTextId, text, sizeof text);
-      seen_.push_back({title, text});
+      seen_.push_back({title, text, static_cast<int>(dialogs.size()) - 1});
     }
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   }

@@ -17,6 +17,7 @@ namespace vlpd::test {
 struct SeenBox {
   std::string title;  // code page 932 bytes, as the window holds them
   std::string text;
+  int dialogs_beside = 0;  // other visible dialogs of this process when the box was found
 };
 
 class MessageBoxWatcher {
@@ -51,6 +52,10 @@ class MessageBoxWatcher {
 
 // Polls for a visible top-level dialog (class #32770) of this process with exactly this title.
 HWND FindDialog(const std::string& title, DWORD timeout_ms = 10000);
+
+// Presses Cancel on every dialog (message boxes too) that `thread` shows: when the window a test
+// waits for never comes, whatever came up instead must not keep the command waiting forever.
+void CancelDialogsOf(DWORD thread);
 
 // Reads a window's text as code page 932 bytes.
 std::string WindowText(HWND window);

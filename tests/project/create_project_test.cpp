@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "project/folder_identity.h"
 #include "project/project_text.h"
 #include "project/save_dialog_ids.h"
 #include "tests/host/message_box_watcher.h"
@@ -94,13 +95,6 @@ HWND Child(HWND parent, int id, const char* window_class) {
   return search.found;
 }
 
-BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
-  char name[16] = {};
-  GetClassNameA(window, name, sizeof name);
-  if (lstrcmpA(name, "#32770") == 0) PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-  return TRUE;
-}
-
 struct ProgressSearch {
   HWND found = nullptr;
 };
@@ -169,11 +163,12 @@ void CancelProgress(DialogView& view) {
   SendMessageA(GetDlgItem(progress, IDCANCEL), BM_CLICK, 0, 0);
 }
 
-// Watches for a progress window until the command has returned.
-void WatchProgress(DialogView& view, const std::atomic<bool>& done) {
-  while (!done) {
+// Watches for a progress window until the command has returned; after 30 s its thread's dialogs
+// are cancelled, so that a command stuck behind one fails the test instead of stalling it.
+void WatchProgress(DialogView& view, const std::atomic<bool>& done, DWORD shell_thread) {
+  for (const DWORD start = GetTickCount(); !done; Sleep(5)) {
     if (ProgressWindow() != nullptr) view.progress_seen = true;
-    Sleep(5);
+    if (GetTickCount() - start > 30000) CancelDialogsOf(shell_thread);
   }
 }
 
@@ -181,8 +176,7 @@ DialogView DriveDialog(const DialogAction& action, DWORD shell_thread) {
   DialogView view;
   const HWND dialog = FindDialog(text::kProjectDialogTitle, 10000);
   if (dialog == nullptr) {
-    // Whatever came up instead must not keep the command waiting forever.
-    EnumThreadWindows(shell_thread, CancelDialog, 0);
+    CancelDialogsOf(shell_thread);
     return view;
   }
   view.found = true;
@@ -301,7 +295,7 @@ class CreateProjectTest : public ::testing::Test {
     std::atomic<bool> done{false};
     std::thread user([&] {
       view = DriveDialog(action, shell_thread);
-      WatchProgress(view, done);
+      WatchProgress(view, done, shell_thread);
     });
     EXPECT_EQ(handler->InvokeCommand(&info), S_OK);
     done = true;
@@ -484,13 +478,26 @@ TEST_F(CreateProjectTest, DetectsEveryEncodingOnDisk) {
   };
   std::vector<std::string> selected;
   for (const auto& [name, bytes] : files) selected.push_back(dir.WriteFile(name, bytes));
+  // 4 GiB, UTF-8 over the detector's window (the rest sparse), walked and selected: its size must
+  // not be cut to its low 32 bits, 0.
+  std::string utf8;
+  while (utf8.size() < 70000) utf8 += kUtf8Text;
+  selected.push_back(dir.WriteFile("big\\4g.txt", utf8));
+  {
+    const FileHandle big(
+        CreateFileA(selected.back().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(SetFilePointerEx(big.Get(), LARGE_INTEGER{{0, 1}}, nullptr, FILE_BEGIN) &&
+                SetEndOfFile(big.Get()));
+  }
+  selected.push_back(dir / "big");
   MessageBoxWatcher boxes;
 
   // A creation this short shows no progress window.
   EXPECT_FALSE(Run(selected, dir.Path(), {0, dir / "detect.vpj"}).progress_seen);
   EXPECT_EQ(ReadFileBytes(dir / "detect.vpj"),
             "/S .\\sjis.txt\r\n/E .\\euc.txt\r\n/U8 .\\utf8.txt\r\n/UL .\\le.txt\r\n/UB .\\be.txt\r\n"
-            "/S .\\ascii.txt\r\n.\\empty.txt\r\n/U8 .\\bom.txt\r\n.\\katakana.txt\r\n");
+            "/S .\\ascii.txt\r\n.\\empty.txt\r\n/U8 .\\bom.txt\r\n.\\katakana.txt\r\n"
+            "/U8 .\\big\\4g.txt\r\n/U8 .\\big\\4g.txt\r\n");
   EXPECT_TRUE(boxes.Seen().empty());
 }
 
@@ -589,6 +596,43 @@ TEST_F(CreateProjectTest, ExistingProjectIsReplacedWhenComplete) {
   EXPECT_TRUE(boxes.Seen().empty());
 }
 
+TEST_F(CreateProjectTest, SavingOverAProjectKeepsWhatBelongsToTheFile) {
+  // P:\replace\link.vpj is a symbolic link to P:\replace\target\real.vpj (wine_drives.sh).
+  const std::string link = "P:\\replace\\link.vpj";
+  const std::string real = "P:\\replace\\target\\real.vpj";
+  if (GetFileAttributesA(real.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "P:\\replace is not there";
+  TempDir dir("vlpd_keep");
+  const std::string member = dir.WriteFile("a.txt", "a");
+  const std::string plain = dir.WriteFile("plain.vpj", "old\r\n");
+  const struct {
+    std::string saved_as;  // the name typed in the dialog
+    std::string holder;    // the file that holds the project afterwards
+    DWORD attributes;      // given to the old file first, kept by the new one
+  } kCases[] = {
+      {plain, plain, FILE_ATTRIBUTE_HIDDEN},
+      {link, real, FILE_ATTRIBUTE_NORMAL},
+  };
+  MessageBoxWatcher boxes;
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.saved_as);
+    const DWORD link_attributes = GetFileAttributesA(c.saved_as.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT;
+    ASSERT_TRUE(SetFileAttributesA(c.holder.c_str(), c.attributes));
+    ASSERT_EQ(GetFileAttributesA(c.holder.c_str()) & FILE_ATTRIBUTE_HIDDEN,
+              c.attributes & FILE_ATTRIBUTE_HIDDEN);
+    Run({member}, dir.Path(), {1, c.saved_as});
+    EXPECT_EQ(ReadFileBytes(c.holder), "/S .\\a.txt\r\n");
+    EXPECT_EQ(GetFileAttributesA(c.holder.c_str()) & FILE_ATTRIBUTE_HIDDEN,
+              c.attributes & FILE_ATTRIBUTE_HIDDEN);
+    // A link stays a link to the file it led to, and no temporary file is left beside either.
+    EXPECT_EQ(GetFileAttributesA(c.saved_as.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, link_attributes);
+    SetFileAttributesA(c.holder.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  EXPECT_EQ(Sorted(ListNames("P:\\replace")), (std::vector<std::string>{"link.vpj", "target"}));
+  EXPECT_EQ(ListNames("P:\\replace\\target"), std::vector<std::string>{"real.vpj"});
+  EXPECT_EQ(Sorted(ListNames(dir.Path())), (std::vector<std::string>{"a.txt", "plain.vpj"}));
+  EXPECT_TRUE(boxes.Seen().empty());
+}
+
 TEST_F(CreateProjectTest, OnlyEmptyFoldersShowTheFailureAndKeepAnOldProject) {
   TempDir dir("vlpd_empty");
   const std::string empty_one = dir.MakeFolder("e1\\inner");
@@ -611,13 +655,16 @@ TEST_F(CreateProjectTest, OnlyEmptyFoldersShowTheFailureAndKeepAnOldProject) {
 }
 
 TEST_F(CreateProjectTest, LimitMessageOnceAnd7500Lines) {
-  // One folder of 100 files selected 80 times: the limit is reached inside the 75th walk.
+  // One folder of 100 files selected 80 times: the limit is reached inside the 75th walk. Before
+  // them 300 empty folders, walked 60 times, take over a second: the progress window is up.
   TempDir dir("vlpd_limit");
   for (int i = 0; i < 100; ++i) dir.WriteFile("many\\" + std::to_string(i), "");
-  const std::vector<std::string> selected(80, dir / "many");
+  for (int i = 0; i < 300; ++i) dir.MakeFolder("slow\\" + std::to_string(i));
+  std::vector<std::string> selected(60, dir / "slow");
+  selected.insert(selected.end(), 80, dir / "many");
   MessageBoxWatcher boxes;
 
-  Run(selected, dir.Path(), {1, dir / "limit"});
+  EXPECT_TRUE(Run(selected, dir.Path(), {1, dir / "limit"}).progress_seen);
   std::string walk;
   for (const std::string& name : ListNames(dir / "many")) walk += ".\\many\\" + name + "\r\n";
   std::string expected;
@@ -627,6 +674,7 @@ TEST_F(CreateProjectTest, LimitMessageOnceAnd7500Lines) {
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].title, "VLPDMenu_0150");
   EXPECT_EQ(seen[0].text, text::kProjectLimit);
+  EXPECT_EQ(seen[0].dialogs_beside, 0) << "the progress window stayed up behind the message";
 }
 
 TEST_F(CreateProjectTest, MembersOnAnotherDriveKeepAbsolutePaths) {
@@ -669,6 +717,22 @@ TEST_F(CreateProjectTest, SymbolicLinksAreFollowedOnlyToFoldersNotYetWalked) {
             (std::vector<std::string>{".\\tree\\a.txt\r\n", ".\\tree\\zz\\z.txt\r\n", ".\\two\\b.txt\r\n"}));
   DeleteFileA(project.c_str());
   EXPECT_TRUE(boxes.Seen().empty());
+}
+
+// Wine opens a link's target whatever the flags: what the walk asks for shows whose identity it gets.
+DWORD g_identity_open_flags = 0;
+HANDLE WINAPI RecordingOpen(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                            DWORD disposition, DWORD flags, HANDLE model) {
+  g_identity_open_flags = flags;
+  return CreateFileA(path, access, share, security, disposition, flags, model);
+}
+
+TEST(FolderIdentity, IsTheLinkTargetsNotTheLinks) {
+  TempDir dir("vlpd_identity");
+  FolderIdentity identity;
+  ASSERT_TRUE(IdentifyFolder(dir.MakeFolder("f").c_str(), identity, RecordingOpen));
+  EXPECT_EQ(g_identity_open_flags & FILE_FLAG_OPEN_REPARSE_POINT, 0u);
+  EXPECT_FALSE(IdentifyFolder(dir.WriteFile("a.txt", "x").c_str(), identity));
 }
 
 TEST_F(CreateProjectTest, LongCreationShowsProgressAndItsCancelLeavesNothing) {

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "project/encoding_picker.h"
+#include "tests/fakes/fake_project_system.h"
 
 namespace vlpd {
 namespace {
@@ -16,123 +16,7 @@ namespace {
 #define HYO "\x95\x5C"  // 表
 #define SO "\x83\x5C"   // ソ
 
-struct Entry {
-  std::uint32_t attributes;
-  std::string name;
-  std::uint64_t size = 100;
-};
-
-constexpr std::uint32_t kFile = 0x20;
-constexpr std::uint32_t kFolder = kAttributeDirectory;
-constexpr std::uint32_t kLink = kAttributeDirectory | kAttributeReparsePoint;
-
-// A file system made of supplied listings and links, and an output file that can be made to fail.
-class FakeSystem final : public ProjectSystem {
- public:
-  // Adds the listing of `folder` (a path without final separator), a folder of its own
-  // identity; "." and ".." come first as on disk.
-  void AddFolder(const std::string& folder, const std::vector<Entry>& entries) {
-    std::vector<Entry> listing = {{kFolder, "."}, {kFolder, ".."}};
-    listing.insert(listing.end(), entries.begin(), entries.end());
-    folders_[folder] = listing;
-    identities_[folder] = next_identity_++;
-  }
-  // Makes `link` lead to the folder `target`; an empty target leaves it dangling.
-  void AddLink(const std::string& link, const std::string& target) { links_[link] = target; }
-  void SetAttributes(const std::string& path, std::uint32_t attributes) { attributes_[path] = attributes; }
-  void SetEncoding(const std::string& path, int code) { encodings_[path] = code; }
-  // The write with this 0-based index, and every later one, fails.
-  void FailWritesFrom(int index) { fail_from_ = index; }
-  // Every write of less than a full chunk (the last one of a project) fails.
-  void FailShortWrites() { fail_short_ = true; }
-  // KeepGoing answers false from its call with this 0-based index on.
-  void CancelAt(int call) { cancel_at_ = call; }
-
-  bool ListFolder(const char* pattern, FolderVisitor& visitor) override {
-    const std::string text = pattern;
-    EXPECT_LE(text.size(), kMaxPath);
-    listed.push_back(text);
-    if (text.size() < 4 || text.compare(text.size() - 4, 4, "\\*.*") != 0) return false;
-    const auto found = folders_.find(Resolve(text.substr(0, text.size() - 4)));
-    if (found == folders_.end()) return false;
-    for (const Entry& e : found->second) {
-      const FolderEntry entry{e.attributes, e.size, e.name.c_str()};
-      if (!visitor.Visit(entry)) break;
-    }
-    return true;
-  }
-  FolderEntry Describe(const char* path) override {
-    const auto found = attributes_.find(path);
-    return found == attributes_.end() ? FolderEntry{} : FolderEntry{found->second, 7, ""};
-  }
-  bool IdentifyFolder(const char* path, FolderIdentity& identity) override {
-    identified.push_back(path);
-    const auto found = identities_.find(Resolve(path));
-    if (found == identities_.end()) return false;
-    identity.volume = 7;
-    identity.index = found->second;
-    return true;
-  }
-  int DetectEncoding(const char* path, std::uint64_t size) override {
-    detected.push_back(path);
-    sizes.push_back(size);
-    const auto found = encodings_.find(path);
-    return found == encodings_.end() ? 0 : found->second;
-  }
-  bool Write(const char* data, std::size_t length) override {
-    EXPECT_LE(length, kOutputChunk);
-    const int index = writes++;
-    write_lengths.push_back(length);
-    if (fail_from_ >= 0 && index >= fail_from_) return false;
-    if (fail_short_ && length + kLineBufferSize <= kOutputChunk) return false;
-    output.append(data, length);
-    return true;
-  }
-  void ShowLimitMessage() override { ++limit_messages; }
-  bool KeepGoing(int member_count, const char* place) override {
-    counts.push_back(member_count);
-    places.push_back(place);
-    return cancel_at_ < 0 || static_cast<int>(places.size()) <= cancel_at_;
-  }
-
-  std::string output;
-  int writes = 0;
-  int limit_messages = 0;
-  std::vector<std::string> listed;
-  std::vector<std::string> detected;
-  std::vector<std::string> identified;
-  std::vector<std::uint64_t> sizes;
-  std::vector<std::size_t> write_lengths;
-  std::vector<int> counts;
-  std::vector<std::string> places;
-
- private:
-  // The folder a path names once every link along it is followed.
-  std::string Resolve(std::string path) const {
-    for (bool changed = true; changed;) {
-      changed = false;
-      for (const auto& [link, target] : links_) {
-        if (path.compare(0, link.size(), link) == 0 &&
-            (path.size() == link.size() || path[link.size()] == '\\')) {
-          if (target.empty()) return "";
-          path = target + path.substr(link.size());
-          changed = true;
-        }
-      }
-    }
-    return path;
-  }
-
-  std::map<std::string, std::vector<Entry>> folders_;
-  std::map<std::string, std::string> links_;
-  std::map<std::string, std::uint64_t> identities_;
-  std::map<std::string, std::uint32_t> attributes_;
-  std::map<std::string, int> encodings_;
-  std::uint64_t next_identity_ = 1;
-  int fail_from_ = -1;
-  bool fail_short_ = false;
-  int cancel_at_ = -1;
-};
+using fake::Entry, fake::FakeSystem, fake::kFile, fake::kFolder, fake::kLink;
 
 // The number of CR LF ended lines in a project.
 std::size_t LineCount(const std::string& output) {
@@ -155,6 +39,7 @@ class ProjectWriterTest : public ::testing::Test {
     for (const std::string& p : selected_) EXPECT_TRUE(selection.Append(p.c_str(), p.size()));
     return WriteMemberLines(system_, selection, invoking_folder, member_encoding, skip_path);
   }
+  void TearDown() override { EXPECT_EQ(system_.fault, ""); }
 
   FakeSystem system_;
   std::vector<std::string> selected_;
@@ -213,20 +98,32 @@ TEST(RelativeBase, InvokingFolderAboveAtAndBelowTheBase) {
 }
 
 TEST(RelativeBase, RootDriveAndNetworkPaths) {
-  RelativeBase root = BaseOf(R"(C:\)", R"(C:\x.txt)");
-  EXPECT_EQ(root.base_length, 3);
-  EXPECT_EQ(LineOf(0, R"(C:\x.txt)", root), ".\\x.txt\r\n");
-
-  RelativeBase other_drive = BaseOf(R"(C:\work)", R"(D:\work\x.txt)");
-  EXPECT_EQ(other_drive.base_length, 0);
-  EXPECT_STREQ(other_drive.up_prefix, "");
-  EXPECT_EQ(LineOf(2, R"(D:\work\x.txt)", other_drive), "/E D:\\work\\x.txt\r\n");
-
-  // Two network paths sharing only their leading backslashes have no base.
-  EXPECT_EQ(BaseOf(R"(\\one\share)", R"(\\two\share\x.txt)").base_length, 0);
-  RelativeBase same_server = BaseOf(R"(\\srv\a)", R"(\\srv\b\x.txt)");
-  EXPECT_EQ(same_server.base_length, 6);
-  EXPECT_EQ(LineOf(0, R"(\\srv\b\x.txt)", same_server), "..\\b\\x.txt\r\n");
+  // ".." never leaves a drive or a share: a member elsewhere keeps its absolute path (line null).
+  const struct {
+    const char* folder;
+    const char* member;  // also the first selected path
+    int base_length;
+    const char* line;
+  } kCases[] = {
+      {R"(C:\)", R"(C:\x.txt)", 3, R"(.\x.txt)"},
+      {R"(C:\work)", R"(D:\work\x.txt)", 0, nullptr},
+      {R"(\\one\share)", R"(\\two\share\x.txt)", 0, nullptr},
+      {R"(\\srv\a)", R"(\\srv\b\x.txt)", 0, nullptr},
+      {R"(\\srv\a\sub)", R"(\\srv\b\x.txt)", 0, nullptr},
+      {R"(\\srv)", R"(\\srv\a\x.txt)", 0, nullptr},
+      {R"(\\srv\a)", R"(\\srv\a\x.txt)", 8, R"(.\x.txt)"},
+      {R"(\\srv\a\sub)", R"(\\srv\a\x.txt)", 8, R"(..\x.txt)"},
+      {R"(\\SRV\A\sub)", R"(\\srv\a\x.txt)", 8, R"(..\x.txt)"},
+      {R"(\\?\UNC\srv\a\sub)", R"(\\?\UNC\srv\b\x.txt)", 0, nullptr},
+      {R"(\\?\UNC\srv\a\sub)", R"(\\?\UNC\srv\a\x.txt)", 14, R"(..\x.txt)"},
+      {R"(\\?\C:\a)", R"(\\?\C:\b\x.txt)", 7, R"(..\b\x.txt)"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(std::string(c.folder) + " / " + c.member);
+    const RelativeBase base = BaseOf(c.folder, c.member);
+    EXPECT_EQ(base.base_length, c.base_length);
+    EXPECT_EQ(LineOf(0, c.member, base), std::string(c.line != nullptr ? c.line : c.member) + "\r\n");
+  }
 }
 
 TEST(RelativeBase, LetterCaseIsFoldedForTheBaseButKeptInTheLine) {
@@ -568,6 +465,15 @@ TEST_F(ProjectWriterTest, CancelStopsAtOnceAndWritesNothing) {
   EXPECT_EQ(system_.detected, std::vector<std::string>{R"(C:\p\top\1)"});
   EXPECT_EQ(system_.listed, std::vector<std::string>{R"(C:\p\top\*.*)"});
   EXPECT_EQ(system_.writes, 0);
+}
+
+TEST_F(ProjectWriterTest, CancelAfterAWalkedFile) {
+  Select(R"(C:\p\top)", kFolder);
+  system_.AddFolder(R"(C:\p\top)", {{kFile, "1"}, {kFile, "2"}});
+  system_.CancelAt(1);  // the answer after the walk's first file
+
+  EXPECT_EQ(Write(R"(C:\p)", 0), kProjectCancelled);
+  EXPECT_EQ(system_.detected, std::vector<std::string>{R"(C:\p\top\1)"});
 }
 
 TEST_F(ProjectWriterTest, CancelAfterASelectedFile) {

@@ -3,7 +3,8 @@
 #   P: a second drive, a plain folder of the build tree, with P:\many (20,000 empty files) and
 #      P:\vanishing (5,000, which a test deletes), and folders with real symbolic links
 #      (P:\links): tree\l1 leads to tree, tree\mid\up to tree, tree\dead nowhere;
-#      two\x and two\y both lead to two;
+#      two\x and two\y both lead to two; and P:\replace\link.vpj leads to the project
+#      P:\replace\target\real.vpj;
 #   Q: a 64 KiB tmpfs, which a test fills up to make writes fail as on a full disk (mounting
 #      needs root; without it Q: stays unmapped and that test is skipped);
 #   R: a read-only tmpfs, where no project can be created (also needs root).
@@ -35,6 +36,11 @@ case "$action" in
     ln -s "$work/none" "$links/tree/dead"
     ln -s . "$links/two/x"
     ln -s ../two "$links/two/y"
+    # A project saved over through a symbolic link: replace\link.vpj leads to replace\target\real.vpj.
+    rm -rf "$work/other/replace"
+    mkdir -p "$work/other/replace/target"
+    printf 'old\r\n' > "$work/other/replace/target/real.vpj"
+    ln -s target/real.vpj "$work/other/replace/link.vpj"
     rm -f "$dosdevices/q:" "$dosdevices/r:"
     if mountpoint -q "$work/readonly" || mount -t tmpfs -o ro,size=16k vlpd_readonly "$work/readonly" 2>/dev/null; then
       ln -sfn "$work/readonly" "$dosdevices/r:"

@@ -6,5 +6,8 @@ if(WIN32)
   # The tests drive the built DLL.
   add_dependencies(registration_wine_tests VLPDMenu)
   add_dependencies(resources_wine_tests VLPDMenu)
-  target_link_libraries(resources_wine_tests PRIVATE gdi32)
+  target_link_libraries(resources_wine_tests PRIVATE gdi32 ntdll)
+  # What the version resource must say (cmake/release.cmake).
+  target_compile_definitions(resources_wine_tests PRIVATE VLPD_VERSION="${VLPD_VERSION}"
+                             VLPD_PRODUCT_NAME="${VLPD_PRODUCT_NAME}" VLPD_MANUFACTURER="${VLPD_MANUFACTURER}")
 endif()

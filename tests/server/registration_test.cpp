@@ -76,11 +76,16 @@ class FakeRegistry : public RegistryApplier {
     if (it != keys_.end()) it->second.erase(Fold(name));
   }
   bool IsNtPlatform() override { return nt_; }
+  // The other view holds the keys given to AddToOtherView, named "HKCR\path".
+  bool InOtherView(const char* path) override {
+    return other_view_.count(Fold(std::string("HKCR\\") + path)) != 0;
+  }
 
   void Refuse(const std::string& key) { refused_.insert(Fold(key)); }
   void SetNt(bool nt) { nt_ = nt; }
   void FailValues() { failing_values_ = true; }
   void Remove(const std::string& key) { keys_.erase(Fold(key)); }
+  void AddToOtherView(const std::string& key) { other_view_.insert(Fold(key)); }
 
   bool HasKey(const std::string& key) const { return keys_.count(Fold(key)) != 0; }
   // The value's stored bytes; nullopt when the key or the value is missing.
@@ -104,6 +109,7 @@ class FakeRegistry : public RegistryApplier {
 
   std::map<std::string, Values> keys_;
   std::set<std::string> refused_;
+  std::set<std::string> other_view_;
   std::optional<std::string> open_;
   std::vector<std::string> log_;
   bool nt_ = true;
@@ -411,6 +417,15 @@ TEST_F(UnregistrationWalk, DeletesTheSixKeysInOrderThenTheApprovalValues) {
       "delete value " + kApprovedKey + " " + kCommandClsid,
   };
   EXPECT_EQ(registry_.Log(), expected);
+}
+
+TEST_F(UnregistrationWalk, TheSharedHooksStayWhileTheOtherViewRegistersTheClass) {
+  registry_.AddToOtherView(kServerKey);
+  ASSERT_TRUE(ApplyUnregistration(registry_, kClsid));
+  EXPECT_EQ(registry_.Log(), (std::vector<std::string>{"delete " + kServerKey, "delete " + kClassKey,
+                                                       "delete value " + kApprovedKey + " " + kClsid}));
+  EXPECT_TRUE(registry_.HasKey(kFileHook));
+  EXPECT_TRUE(registry_.HasKey(kFolderHook));
 }
 
 TEST_F(UnregistrationWalk, LeavesTheMachineKeyAndTheApprovedKey) {

@@ -174,7 +174,8 @@ DWORD RunRegsvr32(const std::string& arguments) {
   }
   const KernelHandle process_handle(process.hProcess);
   const KernelHandle thread_handle(process.hThread);
-  WaitForSingleObject(process.hProcess, INFINITE);
+  // regsvr32 without /s waits for a click on its message: a stuck one fails the run, not hangs it.
+  if (WaitForSingleObject(process.hProcess, 30000) == WAIT_TIMEOUT) TerminateProcess(process.hProcess, ~0u);
   DWORD code = ~0u;
   GetExitCodeProcess(process.hProcess, &code);
   return code;
@@ -292,6 +293,23 @@ TEST_F(Registration, ServerPathIsTheLibrarysOwnFileAtRegistration) {
   EXPECT_STRCASEEQ(loaded, copy.c_str());
   ExpectRegistered(loaded);
   EXPECT_NE(ReadValue(HKEY_CLASSES_ROOT, kServerKey, nullptr).bytes, Stored(dll_.Path()));
+}
+
+TEST_F(Registration, APathTheCodePageCannotWriteExactlyIsRefused) {
+  // é has no code page 932 form (café would be registered as cafe); 120 表 take 240 bytes, which
+  // with the rest of the path pass 260.
+  const TempDir folder;
+  for (const std::wstring& name : {std::wstring(L"caf\x00E9"), std::wstring(120, L'\x8868')}) {
+    const std::wstring copy = folder.WidePath() + L"\\" + name + L"\\VLPDMenu.dll";
+    ASSERT_TRUE(CreateDirectoryW((folder.WidePath() + L"\\" + name).c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(Widen(dll_.Path()).c_str(), copy.c_str(), FALSE));
+    HMODULE module = LoadLibraryW(copy.c_str());
+    ASSERT_NE(module, nullptr);
+    const HRESULT registered = SelfRegistration(module).register_server();
+    FreeLibrary(module);
+    EXPECT_EQ(registered, SELFREG_E_CLASS);
+    EXPECT_EQ(Snapshot(), "class - machine - files - folders - approval -");
+  }
 }
 
 // The first menu item that opens a submenu, with its caption; null when there is none.

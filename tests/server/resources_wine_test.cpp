@@ -1,15 +1,17 @@
-// The built VLPDMenu.dll as a file: its export table and imports read from the PE headers, and its
-// resources as the system's resource functions see them.
+// The built VLPDMenu.dll as a file: its export table, imports and sections read from the PE headers,
+// its resources as the system's resource functions see them, and its version as Explorer reads it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "project/save_dialog_ids.h"
+#include "tests/support/file_version.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/vlpd_dll.h"
 
@@ -40,6 +42,30 @@ class PeFile {
       sections_.push_back(section);
     }
     valid_ = true;
+  }
+
+  // The sections' names; a long one ("/N") is read from the string table after the symbols.
+  std::vector<std::string> SectionNames() const {
+    const std::size_t strings = nt_.FileHeader.PointerToSymbolTable + nt_.FileHeader.NumberOfSymbols * 18;
+    std::vector<std::string> names;
+    for (const IMAGE_SECTION_HEADER& s : sections_) {
+      std::string name(reinterpret_cast<const char*>(s.Name),
+                       strnlen(reinterpret_cast<const char*>(s.Name), 8));
+      if (name[0] == '/' && nt_.FileHeader.PointerToSymbolTable != 0) {
+        const std::size_t at = strings + std::strtoul(name.c_str() + 1, nullptr, 10);
+        name = at < bytes_.size() ? bytes_.substr(at, bytes_.find('\0', at) - at) : "<bad>";
+      }
+      names.push_back(name);
+    }
+    return names;
+  }
+  // The raw bytes of the section named `name`; empty when there is none.
+  std::string SectionBytes(const std::string& name) const {
+    const std::vector<std::string> names = SectionNames();
+    const std::size_t i = std::find(names.begin(), names.end(), name) - names.begin();
+    return i < names.size() && sections_[i].PointerToRawData <= bytes_.size()
+               ? bytes_.substr(sections_[i].PointerToRawData, sections_[i].SizeOfRawData)
+               : "";
   }
 
   bool Valid() const { return valid_; }
@@ -145,6 +171,28 @@ TEST_F(BuiltDll, ExportsExactlyTheFourEntryPointsByNameAndOrdinal) {
   }
 }
 
+// The CRC-32 (zlib's, the one a .gnu_debuglink section holds), as ntdll computes it.
+extern "C" DWORD WINAPI RtlComputeCrc32(DWORD initial, const BYTE* data, INT length);
+
+TEST_F(BuiltDll, ShipsWithoutDebugInformationAndLinksTheFileThatHoldsIt) {
+  const std::vector<std::string> names = pe_.SectionNames();
+  EXPECT_TRUE(
+      std::none_of(names.begin(), names.end(), [](auto& name) { return name.rfind(".debug", 0) == 0; }));
+  EXPECT_EQ(pe_.Headers().FileHeader.NumberOfSymbols, 0u) << "the symbol table is shipped";
+
+  // The link: the debug file's name, padded to four bytes, then its CRC-32.
+  const std::string link = pe_.SectionBytes(".gnu_debuglink");
+  const std::string debug_name = "VLPDMenu.dll.debug";
+  ASSERT_GE(link.size(), debug_name.size() + 5);
+  EXPECT_EQ(link.substr(0, debug_name.size() + 1), debug_name + '\0');
+  DWORD crc = 0;
+  std::memcpy(&crc, link.data() + (debug_name.size() + 4) / 4 * 4, sizeof crc);
+  const std::string debug_file = ReadFileBytes(dll_.Path() + ".debug");
+  EXPECT_EQ(crc, RtlComputeCrc32(0, reinterpret_cast<const BYTE*>(debug_file.data()), debug_file.size()));
+  const std::vector<std::string> debug_names = PeFile(debug_file).SectionNames();
+  EXPECT_NE(std::find(debug_names.begin(), debug_names.end(), ".debug_info"), debug_names.end());
+}
+
 TEST_F(BuiltDll, ImportsOnlySystemLibraries) {
   const IMAGE_DATA_DIRECTORY& dir = pe_.Directory(IMAGE_DIRECTORY_ENTRY_IMPORT);
   char system[MAX_PATH] = {};
@@ -230,11 +278,23 @@ constexpr WORD kIconGroupId = 105;
 
 WORD TypeId(LPCSTR type) { return LOWORD(reinterpret_cast<ULONG_PTR>(type)); }
 
-TEST_F(Resources, HoldsTheManifestTheIconAndTheSaveDialogAndNoVersion) {
+TEST_F(Resources, HoldsTheManifestTheIconTheSaveDialogAndTheVersion) {
   const std::set<WORD> expected = {TypeId(RT_ICON), TypeId(RT_GROUP_ICON), TypeId(RT_MANIFEST),
-                                   TypeId(RT_DIALOG)};
+                                   TypeId(RT_DIALOG), TypeId(RT_VERSION)};
   EXPECT_EQ(Types(), expected);
-  EXPECT_EQ(Names(RT_VERSION), std::set<WORD>{});
+  EXPECT_EQ(Names(RT_VERSION), std::set<WORD>{VS_VERSION_INFO});
+}
+
+TEST_F(Resources, VersionNamesTheReleaseAndTheProduct) {
+  const std::pair<const char*, std::string> kValues[] = {
+      {nullptr, VLPD_VERSION ".0"},       {"FileVersion", VLPD_VERSION},
+      {"ProductVersion", VLPD_VERSION},   {"ProductName", VLPD_PRODUCT_NAME},
+      {"CompanyName", VLPD_MANUFACTURER}, {"OriginalFilename", "VLPDMenu.dll"},
+      {"InternalName", "VLPDMenu"},
+  };
+  for (const auto& [name, value] : kValues)
+    EXPECT_EQ(FileVersionValue(dll_.Path(), name), value) << (name ? name : "fixed part");
+  EXPECT_NE(FileVersionValue(dll_.Path(), "FileDescription"), "");
 }
 
 TEST_F(Resources, ManifestRequestsTheInvokersLevelWithoutUiAccess) {

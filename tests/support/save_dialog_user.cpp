@@ -11,13 +11,6 @@ namespace {
 
 constexpr int kFileNameBox = 0x47C;  // cmb13 of the explorer-style dialog
 
-BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
-  char name[16] = {};
-  GetClassNameA(window, name, sizeof name);
-  if (lstrcmpA(name, "#32770") == 0) PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-  return TRUE;
-}
-
 BOOL CALLBACK FindPicker(HWND window, LPARAM param) {
   if (GetDlgCtrlID(window) != kPickerControl) return TRUE;
   *reinterpret_cast<HWND*>(param) = window;
@@ -38,8 +31,7 @@ void SaveDialogUser::Finish() {
 void SaveDialogUser::Run(DWORD shell_thread) {
   const HWND dialog = FindDialog(text::kProjectDialogTitle, 10000);
   if (dialog == nullptr) {
-    // Whatever came up instead must not keep the command waiting forever.
-    EnumThreadWindows(shell_thread, CancelDialog, 0);
+    CancelDialogsOf(shell_thread);
     return;
   }
   found_ = true;

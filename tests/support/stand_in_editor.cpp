@@ -21,8 +21,11 @@ void WaitForStandInsToQuit() {
   if (!Process32First(snapshot.Get(), &entry)) return;
   do {
     if (lstrcmpiA(entry.szExeFile, kEditorExeName) != 0) continue;
-    const KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
-    if (process) WaitForSingleObject(process.Get(), 30000);
+    const KernelHandle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+    if (process && WaitForSingleObject(process.Get(), 5000) == WAIT_TIMEOUT) {
+      TerminateProcess(process.Get(), 1);
+      WaitForSingleObject(process.Get(), 5000);
+    }
   } while (Process32Next(snapshot.Get(), &entry));
 }
 

@@ -13,7 +13,7 @@ inline constexpr char kQuickStandIn[] = "VLPD_STAND_IN_QUICK";  // read by the s
 std::string StandInEditor();
 
 // Waits until every stand-in editor has quit (each does after about a second), so that its
-// folder can be removed. The limit only keeps a broken stand-in from hanging the run.
+// folder can be removed; one that outlives the limit (a stalled one) is ended.
 void WaitForStandInsToQuit();
 
 }  // namespace vlpd::test

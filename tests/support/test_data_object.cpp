@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace vlpd::test {
@@ -11,7 +12,8 @@ FORMATETC HdropFormat(CLIPFORMAT format) { return {format, nullptr, DVASPECT_CON
 
 class FormatEnumerator : public IEnumFORMATETC {
  public:
-  explicit FormatEnumerator(std::vector<FORMATETC> formats) : formats_(std::move(formats)) {}
+  FormatEnumerator(std::vector<FORMATETC> formats, std::shared_ptr<std::vector<void*>> devices)
+      : formats_(std::move(formats)), devices_(std::move(devices)) {}
 
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
     *out = nullptr;
@@ -28,7 +30,13 @@ class FormatEnumerator : public IEnumFORMATETC {
   }
   STDMETHODIMP Next(ULONG wanted, FORMATETC* out, ULONG* fetched) override {
     ULONG n = 0;
-    while (n < wanted && next_ < formats_.size()) out[n++] = formats_[next_++];
+    for (; n < wanted && next_ < formats_.size(); ++n) {
+      out[n] = formats_[next_++];
+      if (devices_ != nullptr) {
+        out[n].ptd = static_cast<DVTARGETDEVICE*>(CoTaskMemAlloc(1 << 20));
+        devices_->push_back(out[n].ptd);
+      }
+    }
     if (fetched != nullptr) *fetched = n;
     return n == wanted ? S_OK : S_FALSE;
   }
@@ -41,7 +49,7 @@ class FormatEnumerator : public IEnumFORMATETC {
     return S_OK;
   }
   STDMETHODIMP Clone(IEnumFORMATETC** out) override {
-    *out = new FormatEnumerator(formats_);
+    *out = new FormatEnumerator(formats_, devices_);
     return S_OK;
   }
 
@@ -49,6 +57,7 @@ class FormatEnumerator : public IEnumFORMATETC {
   virtual ~FormatEnumerator() = default;
   ULONG references_ = 1;
   std::vector<FORMATETC> formats_;
+  std::shared_ptr<std::vector<void*>> devices_;  // null: no target devices
   size_t next_ = 0;
 };
 
@@ -195,6 +204,12 @@ STDMETHODIMP TestDataObject::GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) {
   return E_NOTIMPL;
 }
 
+bool TestDataObject::TargetDevicesFreed() const {
+  return !target_devices_->empty() &&
+         std::none_of(target_devices_->begin(), target_devices_->end(),
+                      [](void* p) { return HeapValidate(GetProcessHeap(), 0, p) != FALSE; });
+}
+
 STDMETHODIMP TestDataObject::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {
   *out = nullptr;
   if (direction != DATADIR_GET) return E_NOTIMPL;
@@ -204,7 +219,7 @@ STDMETHODIMP TestDataObject::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out
     formats.push_back(HdropFormat(CF_HDROP));
     if (options_.stream_only) formats.back().tymed = TYMED_ISTREAM;
   }
-  *out = new FormatEnumerator(std::move(formats));
+  *out = new FormatEnumerator(std::move(formats), options_.target_devices ? target_devices_ : nullptr);
   return S_OK;
 }
 

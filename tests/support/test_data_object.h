@@ -29,6 +29,8 @@ struct DropOptions {
   // Every medium handed out carries a pUnkForRelease that owns its block, so that each
   // ReleaseStgMedium is counted (MediaReleased) and frees the block.
   bool count_releases = false;
+  // Every enumerated format carries a target device of 1 MiB, the caller's to free.
+  bool target_devices = false;
 };
 
 class TestDataObject : public IDataObject {
@@ -40,6 +42,9 @@ class TestDataObject : public IDataObject {
   // Media handed out by a successful GetData, and those given back (with count_releases).
   long MediaHandedOut() const { return handed_out_; }
   long MediaReleased() const { return *released_; }
+  // With target_devices: some were handed out, and every one was freed (a freed block of that
+  // size goes back to the system, so the heap no longer knows it).
+  bool TargetDevicesFreed() const;
 
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override;
   STDMETHODIMP_(ULONG) AddRef() override;
@@ -63,6 +68,7 @@ class TestDataObject : public IDataObject {
   int get_data_calls_ = 0;
   std::atomic<long> handed_out_{0};
   std::shared_ptr<std::atomic<long>> released_ = std::make_shared<std::atomic<long>>(0);
+  std::shared_ptr<std::vector<void*>> target_devices_ = std::make_shared<std::vector<void*>>();
   std::vector<std::string> paths_;
   DropOptions options_;
 };

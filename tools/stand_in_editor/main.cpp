@@ -1,8 +1,9 @@
 // Stand-in for Vellumpad_0150.exe. Appends its command line, bytes as they are, and CR LF to
 // cmdline.txt beside itself; after ~700 ms appends "ready"; only then enters a message loop (the
 // moment WaitForInputIdle lets its starter go) and quits on its own after ~1 s. With the
-// environment variable VLPD_STAND_IN_QUICK set it neither pauses nor lingers: the extension fixes
-// the command line, but the environment passes through to the editor it starts.
+// environment variable VLPD_STAND_IN_QUICK set it neither pauses nor lingers; with
+// VLPD_STAND_IN_STALL it pauses ~20 s instead, an editor that is slow to take input. The extension
+// fixes the command line, but the environment passes through to the editor it starts.
 #include <windows.h>
 
 #include <cstring>
@@ -10,11 +11,12 @@
 namespace {
 
 constexpr UINT kPauseBeforeReadyMs = 700;
+constexpr UINT kStallBeforeReadyMs = 20000;
 constexpr UINT kLifetimeMs = 1000;
 
-bool Quick() {
+bool Set(const char* variable) {
   char value[8];
-  return GetEnvironmentVariableA("VLPD_STAND_IN_QUICK", value, sizeof value) > 0;
+  return GetEnvironmentVariableA(variable, value, sizeof value) > 0;
 }
 
 bool LogPath(char* out, DWORD size) {
@@ -57,8 +59,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   char log[MAX_PATH];
   if (!LogPath(log, sizeof log)) return 1;
   AppendLine(log, GetCommandLineA());
-  const bool quick = Quick();
-  if (!quick) Sleep(kPauseBeforeReadyMs);
+  const bool quick = Set("VLPD_STAND_IN_QUICK");
+  if (!quick) Sleep(Set("VLPD_STAND_IN_STALL") ? kStallBeforeReadyMs : kPauseBeforeReadyMs);
   AppendLine(log, "ready");
 
   WNDCLASSA window_class = {};
