@@ -96,7 +96,8 @@ bool ApplyUnregistration(RegistryApplier& registry, const ClsidTexts& clsids) {
   if (!HasEveryText(clsids)) return false;
   char key_path[kRegistryTextSize];
   char server_key[kRegistryTextSize];
-  if (FormatRegistryText(server_key, sizeof server_key, kServerKeyFormat, clsids.Of(ServerClass::kContextMenu)) < 0) {
+  if (FormatRegistryText(server_key, sizeof server_key, kServerKeyFormat,
+                         clsids.Of(ServerClass::kContextMenu)) < 0) {
     return false;
   }
   for (const UnregistrationRow& row : kUnregistrationRows) {

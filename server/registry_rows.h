@@ -63,8 +63,8 @@ inline constexpr RegistrationRow kRegistrationRows[] = {
      ServerClass::kExplorerCommand},
     {RegistryRoot::kClassesRoot, kServerKeyFormat, nullptr, "%s", RowArgument::kModulePath,
      ServerClass::kExplorerCommand},
-    {RegistryRoot::kClassesRoot, kServerKeyFormat, "ThreadingModel", "Apartment",
-     RowArgument::kModulePath, ServerClass::kExplorerCommand},
+    {RegistryRoot::kClassesRoot, kServerKeyFormat, "ThreadingModel", "Apartment", RowArgument::kModulePath,
+     ServerClass::kExplorerCommand},
 };
 
 // Written after the rows above for each class in turn, on Windows NT platforms only: the shell

@@ -18,9 +18,9 @@
 #include "handler/handler_text.h"
 #include "server/clsid.h"
 #include "server/registry_rows.h"
+#include "tests/host/message_box_watcher.h"
 #include "tests/installer/installer_files.h"
 #include "tests/support/file_version.h"
-#include "tests/host/message_box_watcher.h"
 #include "tests/support/temp_dir.h"
 #include "win/unique_handle.h"
 
@@ -84,7 +84,7 @@ const std::vector<View>& Views() {
        OnDriveZ(kBuiltDll64), OnDriveZ(kNextDll64), OnDriveZ(kHost64), "regsvr32.exe"},
       {"32-bit view", KEY_WOW64_32KEY, ShellFolder(CSIDL_PROGRAM_FILESX86) + "\\VLPDMenu",
        kUserFolder + "\\x86", OnDriveZ(kBuiltDll32), OnDriveZ(kNextDll32), OnDriveZ(kHost32),
-        "C:\\windows\\syswow64\\regsvr32.exe"},
+       "C:\\windows\\syswow64\\regsvr32.exe"},
   };
   return views;
 }
@@ -344,8 +344,8 @@ TEST_F(Installer, UnregisteringOneBitnessLeavesTheOtherRegistered) {
       ASSERT_TRUE(BuildRowTexts(*row, clsid.c_str(), kept.built_dll.c_str(), texts));
       // Wine keeps the keys both views share (the hooks) in the 64-bit one.
       const auto holds = [&](REGSAM view) {
-        return ReadValue(HKEY_LOCAL_MACHINE, RowKey(*row, texts), texts.default_value ? nullptr : texts.value_name,
-                         view)
+        return ReadValue(HKEY_LOCAL_MACHINE, RowKey(*row, texts),
+                         texts.default_value ? nullptr : texts.value_name, view)
                    .bytes == std::string(texts.data, texts.stored_length);
       };
       EXPECT_TRUE(holds(kept.flag) || holds(KEY_WOW64_64KEY)) << kept.name << " " << texts.key_path;

@@ -422,10 +422,10 @@ TEST_F(UnregistrationWalk, DeletesTheSixKeysInOrderThenTheApprovalValues) {
 TEST_F(UnregistrationWalk, TheSharedHooksStayWhileTheOtherViewRegistersTheClass) {
   registry_.AddToOtherView(kServerKey);
   ASSERT_TRUE(ApplyUnregistration(registry_, kClsids));
-  EXPECT_EQ(registry_.Log(),
-            (std::vector<std::string>{"delete " + kServerKey, "delete " + kClassKey, "delete " + kCommandServerKey,
-                                      "delete " + kCommandClassKey, "delete value " + kApprovedKey + " " + kClsid,
-                                      "delete value " + kApprovedKey + " " + kCommandClsid}));
+  EXPECT_EQ(registry_.Log(), (std::vector<std::string>{
+                                 "delete " + kServerKey, "delete " + kClassKey, "delete " + kCommandServerKey,
+                                 "delete " + kCommandClassKey, "delete value " + kApprovedKey + " " + kClsid,
+                                 "delete value " + kApprovedKey + " " + kCommandClsid}));
   EXPECT_TRUE(registry_.HasKey(kFileHook));
   EXPECT_TRUE(registry_.HasKey(kFolderHook));
 }
