@@ -104,6 +104,10 @@ std::string Dump(HKEY root, const std::string& key) {
   return dump + "}";
 }
 
+// The snapshot of a registry that holds no entry of ours.
+constexpr char kNothingRegistered[] =
+    "class - machine - files - folders - approval - command - command approval -";
+
 // Every place registration writes to, as one text.
 std::string Snapshot() {
   const Value approval = ReadValue(HKEY_LOCAL_MACHINE, kApproved, kClsid.c_str());
@@ -205,8 +209,7 @@ class Registration : public ::testing::Test {
   }
   void TearDown() override {
     RemoveAllEntries();
-    EXPECT_EQ(Snapshot(), "class - machine - files - folders - approval - command - command approval -")
-        << "entries left behind";
+    EXPECT_EQ(Snapshot(), kNothingRegistered) << "entries left behind";
   }
 
   std::string Quoted(const std::string& path) const { return "\"" + path + "\""; }
@@ -308,7 +311,7 @@ TEST_F(Registration, APathTheCodePageCannotWriteExactlyIsRefused) {
     const HRESULT registered = SelfRegistration(module).register_server();
     FreeLibrary(module);
     EXPECT_EQ(registered, SELFREG_E_CLASS);
-    EXPECT_EQ(Snapshot(), "class - machine - files - folders - approval -");
+    EXPECT_EQ(Snapshot(), kNothingRegistered);
   }
 }
 
