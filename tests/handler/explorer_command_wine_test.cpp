@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,6 +19,7 @@
 #include "handler/handler_text.h"
 #include "project/project_text.h"
 #include "tests/host/explorer_host.h"
+#include "tests/host/menu_reader.h"
 #include "tests/host/message_box_watcher.h"
 #include "tests/host/shell_data_object.h"
 #include "tests/host/wide_text.h"
@@ -93,10 +94,10 @@ class ExplorerCommandTest : public testing::Test {
   ComRef<IDataObject> Data(const Case& c) const {
     if (!c.entries.empty()) return ShellDataObject(Wide(folder_), c.entries);
     // A virtual item's own data object, as the shell makes it for the classic menu.
-    ComRef<IShellItemArray> items = VirtualItemArray();
     ComRef<IShellItem> item;
     ComRef<IDataObject> data;
-    if (items && SUCCEEDED(items->GetItemAt(0, item.Put()))) {
+    if (ComRef<IShellItemArray> items = VirtualItemArray();
+        items && SUCCEEDED(items->GetItemAt(0, item.Put()))) {
       item->BindToHandler(nullptr, BHID_SFUIObject, IID_IDataObject, reinterpret_cast<void**>(data.Put()));
     }
     return data;
@@ -112,8 +113,8 @@ class ExplorerCommandTest : public testing::Test {
     const std::string log = editor_ + "\\cmdline.txt";
     DeleteFileA(log.c_str());
     PutClipboardText("before");
-    std::unique_ptr<SaveDialogUser> user;
-    if (c.result == Result::kProject) user = std::make_unique<SaveDialogUser>(TypeName(tag));
+    std::optional<SaveDialogUser> user;
+    if (c.result == Result::kProject) user.emplace(TypeName(tag));
     EXPECT_EQ(invoke(), S_OK);
     if (user) user->Finish();
     if (c.result == Result::kProject) return ReadFileBytes(folder_ + "\\" + tag + ".vpj");
@@ -127,27 +128,17 @@ class ExplorerCommandTest : public testing::Test {
     ComRef<IContextMenu> handler = dll_.CreateHandler();
     ShownMenu shown;
     ShowMenu(handler.Get(), data.Get(), shown, kFirstId);
-    wchar_t label[128] = {};
-    MENUITEMINFOW info = {};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_STRING | MIIM_SUBMENU;
-    info.dwTypeData = label;
-    info.cch = 128;
-    if (!GetMenuItemInfoW(shown.menu, 1, TRUE, &info) || info.hSubMenu == nullptr) return outcome;
-    outcome.caption = label;
-    const HMENU submenu = info.hSubMenu;
-    for (UINT position = 0; static_cast<int>(position) < GetMenuItemCount(submenu); ++position) {
-      label[0] = L'\0';
-      info.cch = 128;
-      GetMenuItemInfoW(submenu, position, TRUE, &info);
-      const bool separator = (info.fType & MFT_SEPARATOR) != 0;
+    const std::vector<ReadItem> top = ReadMenu(shown.menu);
+    if (top.size() < 2 || top[1].submenu == nullptr) return outcome;
+    outcome.caption = Wide(top[1].label);
+    for (const ReadItem& item : ReadMenu(top[1].submenu)) {
       wchar_t help[256] = {};
-      if (!separator) {
-        handler->GetCommandString(info.wID - kFirstId, GCS_HELPTEXTW, nullptr, reinterpret_cast<LPSTR>(help),
+      if (!item.separator) {
+        handler->GetCommandString(item.id - kFirstId, GCS_HELPTEXTW, nullptr, reinterpret_cast<LPSTR>(help),
                                   256);
       }
-      outcome.texts.push_back(separator ? L" | " : std::wstring(label) + L" | " + help);
-      outcome.states += separator ? 'S' : (info.fState & MFS_GRAYED) != 0 ? 'G' : 'E';
+      outcome.texts.push_back(item.separator ? L" | " : Wide(item.label) + L" | " + help);
+      outcome.states += item.separator ? 'S' : item.grayed ? 'G' : 'E';
     }
     if (c.offset >= 0) {
       outcome.result = Run(c, "classic", [&] {
@@ -195,22 +186,14 @@ class ExplorerCommandTest : public testing::Test {
 TEST_F(ExplorerCommandTest, BothMenusShowTheSameItemsAndDoTheSame) {
   const std::string diary = "\x93\xFA\x8BL.txt";  // 日記.txt
   const std::wstring cafe = L"caf\u00e9.txt";
+  const std::string in = folder_ + "\\";
+  const std::string quoted_alias = "\"" + in + ShortAlias(Wide(in) + cafe) + "\"";
   const Case cases[] = {
-      {"one file", {Wide(diary)}, "ESEEEEEGSESE", 2, Result::kCommandLine, "/E \"" + folder_ + "\\" + diary},
+      {"one file", {Wide(diary)}, "ESEEEEEGSESE", 2, Result::kCommandLine, "/E \"" + in + diary},
       {"a project file", {L"p.vpj"}, "ESGGGGGESESE", 6, Result::kCommandLine, "/P \""},
       {"a folder", {Wide("\x8E\x91\x97\xBF")}, "GSGGGGGGSESE", 7, Result::kProject, "m.txt\r\n"},
-      {"several files",
-       {L"a.txt", L"b.txt"},
-       "GSGGGGGGSESE",
-       8,
-       Result::kClipboard,
-       folder_ + "\\a.txt\r\n" + folder_ + "\\b.txt"},
-      {"a name outside the code page",
-       {cafe},
-       "ESEEEEEGSESE",
-       0,
-       Result::kCommandLine,
-       "\"" + folder_ + "\\" + ShortAlias(Wide(folder_) + L"\\" + cafe) + "\""},
+      {"two files", {L"a.txt", L"b.txt"}, "GSGGGGGGSESE", 8, Result::kClipboard, in + "a.txt\r\n" + in + "b"},
+      {"a name outside the code page", {cafe}, "ESEEEEEGSESE", 0, Result::kCommandLine, quoted_alias},
       {"a virtual item", {}, "", -1, Result::kNone, ""},
   };
   for (const Case& c : cases) {
@@ -297,11 +280,6 @@ TEST_F(ExplorerCommandTest, InvokedFromAnotherThreadTheSaveDialogAndMessagesStil
 // disables where nothing can be read, never asks the disk in a quick state, and reads a long
 // array to its end.
 TEST_F(ExplorerCommandTest, EveryCommandSurvivesHostileItemArrays) {
-  // Shapes: paths, count, prefix of made-up names, in the file system, failing names.
-  const FakeItems failing = {{}, 3, L"C:\\fake\\item", true, true};
-  const FakeItems virtual_items = {{}, 2, L"C:\\fake\\item", false, false};
-  const FakeItems foreign = {{L"C:\\fake\\caf\u00e9.txt"}};
-  const FakeItems many = {{}, 20000};
   const struct {
     const char* name;
     ComRef<IShellItemArray> items;
@@ -311,10 +289,12 @@ TEST_F(ExplorerCommandTest, EveryCommandSurvivesHostileItemArrays) {
   } arrays[] = {
       {"no array", {}, ECS_HIDDEN, false, 0},
       {"empty", FakeItemArray({}), ECS_HIDDEN, false, 0},
-      {"failing names", FakeItemArray(failing), ECS_HIDDEN, false, 0},
-      {"no file-system item", FakeItemArray(virtual_items), ECS_HIDDEN, false, 0},
-      {"a name outside the code page that no file has", FakeItemArray(foreign), ECS_HIDDEN, true, 0},
-      {"20,000 items that no disk holds", FakeItemArray(many), ECS_ENABLED, false, 20000},
+      // Shapes: paths, count, prefix of made-up names, in the file system, failing names.
+      {"failing names", FakeItemArray({{}, 3, L"C:\\fake\\item", true, true}), ECS_HIDDEN, false, 0},
+      {"no file-system item", FakeItemArray({{}, 2, L"C:\\fake\\item", false}), ECS_HIDDEN, false, 0},
+      {"a name outside the code page that no file has", FakeItemArray({{L"C:\\fake\\caf\u00e9.txt"}}),
+       ECS_HIDDEN, true, 0},
+      {"20,000 items that no disk holds", FakeItemArray({{}, 20000}), ECS_ENABLED, false, 20000},
   };
   RemoveInstallKey();  // the open commands find no editor
   ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
@@ -334,10 +314,8 @@ TEST_F(ExplorerCommandTest, EveryCommandSurvivesHostileItemArrays) {
       EXPECT_EQ(sub.state_result, S_OK);
       EXPECT_TRUE(separator || array.root_state == ECS_ENABLED || sub.state == ECS_DISABLED);
       // The save dialog, which comes up only for a selection, is cancelled.
-      std::unique_ptr<SaveDialogUser> user;
-      if (position == kCreateProjectPosition && array.clipboard_lines > 0) {
-        user = std::make_unique<SaveDialogUser>(SaveDialogPlan{});
-      }
+      std::optional<SaveDialogUser> user;
+      if (position == kCreateProjectPosition && array.clipboard_lines > 0) user.emplace(SaveDialogPlan{});
       EXPECT_EQ(InvokeWithOwner(commands[position].Get(), array.items.Get(), owner_.Get()),
                 separator     ? E_NOTIMPL
                 : array.items ? S_OK

@@ -237,12 +237,18 @@ class Installer : public ::testing::Test {
     for (const std::string& product : InstalledProducts()) Msiexec("/x " + product);
   }
 
-  // Every row in its view under the scope's root, as REG_SZ with the data self-registration writes
-  // for that view's DLL, and the DLLs in place: those of this build, or of the later version.
-  void ExpectInstalled(const Scope& scope, bool later = false) const {
-    SCOPED_TRACE(scope.name);
+  // What a scope holds: nothing of ours, or what the package of this build or of the later version
+  // installs.
+  enum class Holds { kNothing, kThisBuild, kLaterVersion };
+
+  // Under the scope's root, in each view: installed, every row as REG_SZ with the data
+  // self-registration writes for that view's DLL, the DLLs in place and the sparse package beside the
+  // 64-bit one; otherwise no row's value, none of the keys whose default value a row writes, and no
+  // file or folder of ours.
+  void Expect(const Scope& scope, Holds holds) const {
+    const bool later = holds == Holds::kLaterVersion;
     for (const View& view : Views()) {
-      SCOPED_TRACE(view.name);
+      SCOPED_TRACE(std::string(scope.name) + ", " + view.name);
       for (const auto& [row, clsid] : Rows()) {
         RowTexts texts;
         ASSERT_TRUE(BuildRowTexts(*row, clsid.c_str(), view.Dll(scope).c_str(), texts));
@@ -250,9 +256,18 @@ class Installer : public ::testing::Test {
         SCOPED_TRACE(key + " " + (texts.default_value ? "(default)" : texts.value_name));
         const Value value = ReadValue(scope.root, key, texts.default_value ? nullptr : texts.value_name,
                                       ViewOfRow(scope, key, view.flag));
+        if (holds == Holds::kNothing) {
+          EXPECT_FALSE(value.found);
+          EXPECT_FALSE(texts.default_value && value.key_found);
+          continue;
+        }
         ASSERT_TRUE(value.found);
         EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ));
         EXPECT_EQ(value.bytes, std::string(texts.data, texts.stored_length));
+      }
+      if (holds == Holds::kNothing) {
+        EXPECT_FALSE(FileExists(view.Folder(scope))) << view.Folder(scope);
+        continue;
       }
       const std::string built = later ? view.next_dll : view.built_dll;
       const std::string installed = ReadFileBytes(view.Dll(scope));
@@ -260,35 +275,16 @@ class Installer : public ::testing::Test {
       EXPECT_TRUE(installed == ReadFileBytes(built)) << view.Dll(scope) << " is not " << built;
       EXPECT_EQ(FileVersionValue(view.Dll(scope)), std::string(later ? kNextVersion : kVersion) + ".0");
     }
-    // The sparse package beside the 64-bit DLL, its external location.
     const std::string msix = (&scope == &kUser ? kUserFolder : Views()[0].machine_folder) + "\\VLPDMenu.msix";
-    EXPECT_TRUE(ReadFileBytes(msix) == ReadFileBytes(OnDriveZ(kBuiltMsix))) << msix;
-  }
-
-  // No row's value in either view under the scope's root, none of the keys whose default value a
-  // row writes, and no file or folder of ours.
-  void ExpectNothingIn(const Scope& scope) const {
-    for (const View& view : Views()) {
-      SCOPED_TRACE(std::string(scope.name) + ", " + view.name);
-      for (const auto& [row, clsid] : Rows()) {
-        RowTexts texts;
-        ASSERT_TRUE(BuildRowTexts(*row, clsid.c_str(), view.Dll(scope).c_str(), texts));
-        const std::string key = RowKey(*row, texts);
-        const Value value = ReadValue(scope.root, key, texts.default_value ? nullptr : texts.value_name,
-                                      ViewOfRow(scope, key, view.flag));
-        EXPECT_FALSE(value.found) << key;
-        if (texts.default_value) {
-          EXPECT_FALSE(value.key_found) << key;
-        }
-      }
-      EXPECT_FALSE(FileExists(view.Folder(scope))) << view.Folder(scope);
+    if (holds != Holds::kNothing) {
+      EXPECT_TRUE(ReadFileBytes(msix) == ReadFileBytes(OnDriveZ(kBuiltMsix))) << msix;
     }
   }
 
   // Nothing of ours in either scope, and no product with the packages' upgrade code.
   void ExpectNothingOfOurs() const {
-    ExpectNothingIn(kMachine);
-    ExpectNothingIn(kUser);
+    Expect(kMachine, Holds::kNothing);
+    Expect(kUser, Holds::kNothing);
     EXPECT_EQ(InstalledProducts(), std::vector<std::string>{});
   }
 
@@ -297,7 +293,7 @@ class Installer : public ::testing::Test {
 
 TEST_F(Installer, WritesEveryRowIntoTheViewOfItsDllAndRemovesThemAll) {
   ASSERT_EQ(Msiexec("/i " + Quoted(package_)), 0u);
-  ExpectInstalled(kMachine);
+  Expect(kMachine, Holds::kThisBuild);
   const std::vector<std::string> products = InstalledProducts();
   ASSERT_EQ(products.size(), 1u);
   EXPECT_EQ(ProductInfo(products[0], INSTALLPROPERTY_VERSIONSTRING), kVersion);
@@ -307,7 +303,7 @@ TEST_F(Installer, WritesEveryRowIntoTheViewOfItsDllAndRemovesThemAll) {
 }
 
 // Both programs (64-bit and 32-bit) take the installed handler: through COM per machine, from the
-// DLL that the user's rows name (ExpectInstalled) through DllGetClassObject per user
+// DLL that the user's rows name (Expect) through DllGetClassObject per user
 // (installed_menu_host), and get its submenu.
 void ExpectProgramsGetTheSubmenu(const Scope& scope) {
   SCOPED_TRACE(scope.name);
@@ -367,9 +363,9 @@ TEST_F(Installer, ProgramsOfBothKindsGetTheSubmenuThroughCom) {
 // folders, and its removal takes all of it back.
 TEST_F(Installer, InstallsForTheCurrentUserAloneAndRemovesItAll) {
   ASSERT_EQ(Msiexec("/i " + Quoted(kUser.package)), 0u);
-  ExpectInstalled(kUser);
+  Expect(kUser, Holds::kThisBuild);
   ExpectProgramsGetTheSubmenu(kUser);
-  ExpectNothingIn(kMachine);
+  Expect(kMachine, Holds::kNothing);
   EXPECT_EQ(InstalledProducts().size(), 1u);
 
   ASSERT_EQ(Msiexec("/x " + Quoted(kUser.package)), 0u);
@@ -391,7 +387,7 @@ TEST_F(Installer, ALaterVersionTakesThePlaceOfTheEarlierOne) {
   EXPECT_NE(later[0], earlier[0]);
   EXPECT_EQ(ProductInfo(later[0], INSTALLPROPERTY_VERSIONSTRING), kNextVersion);
   EXPECT_EQ(UninstallEntriesNamed(name), 1);
-  ExpectInstalled(kMachine, true);
+  Expect(kMachine, Holds::kLaterVersion);
 
   // The earlier package refuses to replace it, and tells the user why (Wine: in a message box).
   MessageBoxWatcher boxes({"Install Failed"});
@@ -403,7 +399,7 @@ TEST_F(Installer, ALaterVersionTakesThePlaceOfTheEarlierOne) {
   EXPECT_EQ(seen[0].text, "A later version of " + name +
                               " is already installed: remove it before installing version " + kVersion + ".");
   EXPECT_EQ(InstalledProducts(), later);
-  ExpectInstalled(kMachine, true);
+  Expect(kMachine, Holds::kLaterVersion);
 
   ASSERT_EQ(Msiexec("/x " + Quoted(later_package)), 0u);
   ExpectNothingOfOurs();
