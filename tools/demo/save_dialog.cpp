@@ -2,17 +2,19 @@
 
 #include <windows.h>
 
+#include "project/project_text.h"
 #include "project/save_dialog_ids.h"
+#include "tests/host/wide_text.h"
 #include "tools/demo/console.h"
 #include "tools/demo/screenshot.h"
 #include "tools/demo/watch.h"
+#include "win/wide_text.h"
 
 namespace vlpd::demo {
 namespace {
 
 constexpr DWORD kWindowWaitMs = 15000;
 
-constexpr wchar_t kSaveDialogTitle[] = L"ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ作成";
 constexpr int kFileNameEditId = 0x480;   // edt1 of the common dialogs
 constexpr int kFileNameComboId = 0x47C;  // cmb13, which holds the edit in newer dialog templates
 
@@ -59,7 +61,8 @@ std::wstring ComboEntry(HWND combo, int index) {
 }  // namespace
 
 void DriveSaveDialog(SaveDialogRun& run) {
-  HWND dialog = WaitForWindow(L"#32770", kSaveDialogTitle, kWindowWaitMs);
+  HWND dialog =
+      WaitForWindow(L"#32770", test::Wide(text::kProjectDialogTitle, kTextCodePage).c_str(), kWindowWaitMs);
   if (dialog == nullptr) {
     run.error = "the save dialog did not appear";
     return;
