@@ -18,7 +18,9 @@ execute_process(COMMAND date -u -d @${VLPD_SOURCE_DATE_EPOCH} "+%Y-%m-%d %H:%M:%
                 OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 set(package_version ${VLPD_VERSION}.0)
 set(package_work ${CMAKE_CURRENT_BINARY_DIR}/msix)
-configure_file(AppxManifest.xml.in ${package_work}/AppxManifest.xml @ONLY)
+set(TEMPLATE ${CMAKE_CURRENT_SOURCE_DIR}/AppxManifest.xml.in)
+set(OUTPUT ${package_work}/AppxManifest.xml)
+include(${CMAKE_CURRENT_LIST_DIR}/fill_manifest.cmake)
 
 # Name and size of each logo the manifest names.
 set(package_files)

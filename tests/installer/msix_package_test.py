@@ -142,7 +142,7 @@ class BuiltPackage(unittest.TestCase):
 class InstallerPackage(unittest.TestCase):
     def table(self, name):
         out = subprocess.run(["msiinfo", "export", ENV["VLPD_MSI"], name], check=True, capture_output=True)
-        return [line.split("\t") for line in out.stdout.decode().splitlines()[3:]]
+        return [line.split("\t") for line in out.stdout.decode().split("\r\n")[3:-1]]  # a field may hold LF
 
     def test_windows_11_alone_registers_the_package_for_the_installing_user(self):
         actions = {row[0]: row[1:] for row in self.table("CustomAction")}
@@ -157,7 +157,8 @@ class InstallerPackage(unittest.TestCase):
                  "RemoveFiles", "Get-AppxPackage -Name '%s' | Remove-AppxPackage" % ENV["VLPD_PACKAGE_NAME"]),
                 ("RegisterSparsePackage", "1138", "NOT REMOVE AND " + windows_11,
                  ["InstallFiles", "RemoveExistingProducts"], "InstallFinalize",
-                 "Add-AppxPackage -Path '[#Msix]' -ExternalLocation '[INSTALLDIR]'")]:
+                 "$folder = @'\n[INSTALLDIR]\n'@\nAdd-AppxPackage -Path ($folder + 'VLPDMenu.msix') "
+                 "-ExternalLocation $folder")]:
             with self.subTest(action=action):
                 self.assertEqual((actions[action][0], command in actions[action][2]), (kind, True))
                 self.assertEqual(sequence[action][0], condition)
@@ -180,6 +181,13 @@ class Packer(unittest.TestCase):
         check_package(self, self.pack(payload))
         self.assertEqual(self.pack(payload, 1700000000), self.pack(payload, 1700000000))
         self.assertNotEqual(self.pack(payload, 1700000000), self.pack(payload))
+
+    def test_a_publisher_is_written_into_the_manifest_as_xml_text(self):
+        publisher, script = 'CN=Smith & Sons, O="<Kastel>, Inc."', ENV["VLPD_SOURCE_DIR"] + "/installer/"
+        with tempfile.TemporaryDirectory() as work:
+            subprocess.run([ENV["VLPD_CMAKE"], "-DVLPD_PACKAGE_PUBLISHER=" + publisher, "-DOUTPUT=%s/m.xml" % work,
+                            "-DTEMPLATE=%sAppxManifest.xml.in" % script, "-P", script + "fill_manifest.cmake"])
+            self.assertEqual(ET.parse(work + "/m.xml").find("{*}Identity").get("Publisher"), publisher)
 
     def test_names_a_package_cannot_hold_are_refused(self):
         for names in [[""], ["/abs.png"], ["a//b.png"], ["../up.png"], ["a\\b.png"], ["AppxManifest.xml"],
