@@ -1,8 +1,8 @@
 // Both Explorers against the built DLL through COM: the classic menu (a data object,
 // QueryContextMenu, InvokeCommand) and the Windows 11 menu (a shell item array, the command tree,
-// Invoke) must show the same items, texts and states for the same selections, and each command
-// must leave the same command line, project file or clipboard. Then the Windows 11 menu alone:
-// invoked from another thread, and on hostile item arrays.
+// Invoke on a background thread, as Explorer calls it) must show the same items, texts and states
+// for the same selections, and each command must leave the same command line, project file,
+// clipboard or message. Then the Windows 11 menu alone on hostile item arrays.
 #include <windows.h>
 // The shell headers need windows.h first.
 #include <gtest/gtest.h>
@@ -35,6 +35,7 @@ namespace {
 
 constexpr UINT kFirstId = 100;
 constexpr std::size_t kCreateProjectPosition = 9;
+constexpr std::size_t kSubCommands = 12;
 
 // What one menu showed for a selection and what its chosen command left behind. Each position
 // reads "label | help", its state E (enabled), G (grayed) or S (separator).
@@ -45,7 +46,7 @@ struct Outcome {
   std::string result;
 };
 
-enum class Result { kNone, kCommandLine, kProject, kClipboard };
+enum class Result { kNone, kCommandLine, kProject, kClipboard, kNoEditorMessage };
 
 struct Case {
   const char* name;
@@ -56,15 +57,25 @@ struct Case {
   std::string result_holds;  // a part of the classic menu's result
 };
 
-// Pumps this thread's messages until `done` (at most a minute), as the shell's window thread does
-// while a background thread shows a dialog that its window owns.
-void PumpUntil(const std::atomic<bool>& done) {
+// Runs `work` on a background thread of the multithreaded apartment, as Explorer invokes a chosen
+// command, while this thread, the shell's window thread, goes on pumping messages (at most a
+// minute) for the dialogs that its window owns.
+template <typename Work>
+void OnExplorersBackgroundThread(Work work) {
+  std::atomic<bool> done{false};
+  std::thread background([&] {
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    work();
+    if (SUCCEEDED(com)) CoUninitialize();
+    done = true;
+  });
   const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (!done.load() && std::chrono::steady_clock::now() < limit) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
   }
+  background.join();
 }
 
 class ExplorerCommandTest : public testing::Test {
@@ -107,18 +118,33 @@ class ExplorerCommandTest : public testing::Test {
     return ShellItemArray(ShellDataObject(Wide(folder_), c.entries).Get());
   }
 
-  // Runs `invoke` and collects what the command left; `tag` names the project it saves.
+  // Runs `invoke` and collects what the command left; `tag` names the project it saves, whose
+  // dialog must be owned by the shell's window.
   template <typename Invoke>
   std::string Run(const Case& c, const std::string& tag, Invoke invoke) {
     const std::string log = editor_ + "\\cmdline.txt";
     DeleteFileA(log.c_str());
     PutClipboardText("before");
+    if (c.result == Result::kNoEditorMessage) RemoveInstallKey();
+    HWND owned_by = nullptr;
+    SaveDialogPlan plan = TypeName(tag);
+    plan.before_ok = [&owned_by] {
+      owned_by = GetWindow(FindDialog(text::kProjectDialogTitle, 1000), GW_OWNER);
+    };
     std::optional<SaveDialogUser> user;
-    if (c.result == Result::kProject) user.emplace(TypeName(tag));
+    if (c.result == Result::kProject) user.emplace(plan);
     EXPECT_EQ(invoke(), S_OK);
+    SetInstallFolder(editor_);
     if (user) user->Finish();
-    if (c.result == Result::kProject) return ReadFileBytes(folder_ + "\\" + tag + ".vpj");
+    if (c.result == Result::kProject) {
+      EXPECT_EQ(owned_by, owner_.Get()) << tag;
+      return ReadFileBytes(folder_ + "\\" + tag + ".vpj");
+    }
     if (c.result == Result::kCommandLine) return ReadFileBytes(log);
+    if (c.result == Result::kNoEditorMessage) {
+      const std::vector<SeenBox> seen = boxes_.Take();
+      return seen.size() == 1 ? seen[0].text : "boxes: " + std::to_string(seen.size());
+    }
     return ReadClipboardText(CF_TEXT).bytes + ReadClipboardText(CF_UNICODETEXT).bytes;
   }
 
@@ -157,19 +183,26 @@ class ExplorerCommandTest : public testing::Test {
     EXPECT_EQ(shown.flags, static_cast<EXPCMDFLAGS>(ECF_HASSUBCOMMANDS));
     if (shown.state_result != S_OK || shown.state != ECS_ENABLED) return outcome;
     outcome.caption = shown.title;
-    IExplorerCommand* chosen = nullptr;
+    std::size_t chosen = kSubCommands;
     int offset = 0;
     const std::vector<ComRef<IExplorerCommand>> commands = SubCommands(root.Get());
-    for (const ComRef<IExplorerCommand>& command : commands) {
-      const ShownCommand sub = ShowCommand(command.Get(), items.Get());
+    for (std::size_t position = 0; position < commands.size(); ++position) {
+      const ShownCommand sub = ShowCommand(commands[position].Get(), items.Get());
       const bool separator = (sub.flags & ECF_ISSEPARATOR) != 0;
       outcome.texts.push_back(sub.title + L" | " + sub.tip);
       outcome.states += separator ? 'S' : sub.state_result == S_OK && sub.state == ECS_ENABLED ? 'E' : 'G';
-      if (!separator && offset++ == c.offset) chosen = command.Get();
+      if (!separator && offset++ == c.offset) chosen = position;
     }
-    if (chosen != nullptr) {
-      outcome.result = Run(c, "modern", [&] { return InvokeWithOwner(chosen, items.Get(), owner_.Get()); });
-    }
+    if (chosen == kSubCommands) return outcome;
+    // The background thread makes its own command tree and item array, as Explorer's does.
+    outcome.result = Run(c, "modern", [&] {
+      HRESULT hr = E_FAIL;
+      OnExplorersBackgroundThread([&] {
+        const std::vector<ComRef<IExplorerCommand>> own = SubCommands(dll_.CreateExplorerCommand().Get());
+        if (own.size() == kSubCommands) hr = InvokeWithOwner(own[chosen].Get(), Items(c).Get(), owner_.Get());
+      });
+      return hr;
+    });
     return outcome;
   }
 
@@ -194,6 +227,12 @@ TEST_F(ExplorerCommandTest, BothMenusShowTheSameItemsAndDoTheSame) {
       {"a folder", {Wide("\x8E\x91\x97\xBF")}, "GSGGGGGGSESE", 7, Result::kProject, "m.txt\r\n"},
       {"two files", {L"a.txt", L"b.txt"}, "GSGGGGGGSESE", 8, Result::kClipboard, in + "a.txt\r\n" + in + "b"},
       {"a name outside the code page", {cafe}, "ESEEEEEGSESE", 0, Result::kCommandLine, quoted_alias},
+      {"no editor installed",
+       {L"a.txt"},
+       "ESEEEEEGSESE",
+       3,
+       Result::kNoEditorMessage,
+       text::kMessageNoInstallFolder},
       {"a virtual item", {}, "", -1, Result::kNone, ""},
   };
   for (const Case& c : cases) {
@@ -211,74 +250,10 @@ TEST_F(ExplorerCommandTest, BothMenusShowTheSameItemsAndDoTheSame) {
   EXPECT_TRUE(boxes_.Seen().empty());
 }
 
-TEST_F(ExplorerCommandTest, TheRootNamesTheModulesIconAndEveryCommandHasItsOwnName) {
-  ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
-  ASSERT_TRUE(root);
-  LPWSTR icon = nullptr;
-  ASSERT_EQ(root->GetIcon(nullptr, &icon), S_OK);
-  EXPECT_EQ(Narrow(icon), dll_.Path() + ",-105");
-  CoTaskMemFree(icon);
-  std::vector<GUID> names(1);
-  EXPECT_EQ(root->GetCanonicalName(&names[0]), S_OK);
-  for (const ComRef<IExplorerCommand>& command : SubCommands(root.Get())) {
-    GUID name = {};
-    ASSERT_EQ(command->GetCanonicalName(&name), S_OK);
-    for (const GUID& other : names) EXPECT_FALSE(IsEqualGUID(name, other)) << "two commands share a name";
-    names.push_back(name);
-  }
-  EXPECT_EQ(names.size(), 13u);
-}
-
-// Explorer hands a chosen command to a background thread of its own: the save dialog must still
-// come up there, owned by the window of the shell's thread, which goes on pumping meanwhile.
-TEST_F(ExplorerCommandTest, InvokedFromAnotherThreadTheSaveDialogAndMessagesStillWork) {
-  const Case project = {"a folder", {Wide("\x8E\x91\x97\xBF")}, "", 7, Result::kProject, ""};
-  const std::string expected = Modern(project).result;
-  ASSERT_FALSE(expected.empty());
-  for (const DWORD apartment : {COINIT_APARTMENTTHREADED, COINIT_MULTITHREADED}) {
-    const std::string tag = apartment == COINIT_MULTITHREADED ? "mta" : "sta";
-    SCOPED_TRACE(tag);
-    HWND owned_by = nullptr;
-    SaveDialogPlan plan = TypeName(tag);
-    plan.before_ok = [&owned_by] {
-      owned_by = GetWindow(FindDialog(text::kProjectDialogTitle, 1000), GW_OWNER);
-    };
-    SaveDialogUser user(plan);
-    std::atomic<bool> done{false};
-    HRESULT create = E_FAIL;
-    HRESULT open = E_FAIL;
-    std::thread background([&] {
-      CoInitializeEx(nullptr, apartment);
-      {
-        ComRef<IShellItemArray> items = Items(project);
-        std::vector<ComRef<IExplorerCommand>> commands = SubCommands(dll_.CreateExplorerCommand().Get());
-        if (commands.size() == 12) {
-          create = InvokeWithOwner(commands[kCreateProjectPosition].Get(), items.Get(), owner_.Get());
-          RemoveInstallKey();  // the open command must now say that it found no editor
-          open = InvokeWithOwner(commands[0].Get(), items.Get(), owner_.Get());
-          SetInstallFolder(editor_);
-        }
-      }
-      CoUninitialize();
-      done = true;
-    });
-    PumpUntil(done);
-    background.join();
-    user.Finish();
-    EXPECT_EQ(create, S_OK);
-    EXPECT_EQ(open, S_OK);
-    EXPECT_EQ(owned_by, owner_.Get());
-    EXPECT_EQ(ReadFileBytes(folder_ + "\\" + tag + ".vpj"), expected);
-    const std::vector<SeenBox> seen = boxes_.WaitFor(1);
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].text, text::kMessageNoInstallFolder);
-    boxes_.Clear();
-  }
-}
-
-// Hostile arrays reach every command, the root included: each answers without harm, hides or
-// disables where nothing can be read, never asks the disk in a quick state, and reads a long
-// array to its end.
+// The root names the module's icon, and each command its own name. Hostile arrays reach every
+// command, the root included, invoked in place on the shell's own thread: each answers without
+// harm, hides or disables where nothing can be read, never asks the disk in a quick state, and
+// reads a long array to its end.
 TEST_F(ExplorerCommandTest, EveryCommandSurvivesHostileItemArrays) {
   const struct {
     const char* name;
@@ -299,7 +274,18 @@ TEST_F(ExplorerCommandTest, EveryCommandSurvivesHostileItemArrays) {
   RemoveInstallKey();  // the open commands find no editor
   ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
   std::vector<ComRef<IExplorerCommand>> commands = SubCommands(root.Get());
-  ASSERT_EQ(commands.size(), 12u);
+  ASSERT_EQ(commands.size(), kSubCommands);
+  LPWSTR icon = nullptr;
+  ASSERT_EQ(root->GetIcon(nullptr, &icon), S_OK);
+  EXPECT_EQ(Narrow(icon), dll_.Path() + ",-105");
+  CoTaskMemFree(icon);
+  std::vector<GUID> names(kSubCommands + 1);  // the root's, then each command's: no two alike
+  EXPECT_EQ(root->GetCanonicalName(&names[0]), S_OK);
+  for (std::size_t i = 0; i < kSubCommands; ++i)
+    EXPECT_EQ(commands[i]->GetCanonicalName(&names[i + 1]), S_OK);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    for (std::size_t j = 0; j < i; ++j) EXPECT_FALSE(IsEqualGUID(names[i], names[j])) << i << " " << j;
+  }
   for (const auto& array : arrays) {
     SCOPED_TRACE(array.name);
     EXPCMDSTATE quick = 0;

@@ -15,6 +15,7 @@
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_data_object.h"
 #include "tests/support/vlpd_dll.h"
+#include "win/apartment_call.h"
 
 namespace vlpd::test {
 namespace {
@@ -112,6 +113,43 @@ TEST(ConcurrentHandlers, ReferenceCountsHoldOnEightThreads) {
   factory.Reset();
   handler.Reset();
   EXPECT_EQ(dll.CanUnloadNow(), S_OK) << "a count was lost or gained";
+}
+
+// A chosen command may come on any thread: it runs in a single-threaded apartment all the same, on
+// the caller's own thread unless that one is in the multithreaded apartment, and is over when the
+// call returns.
+TEST(ApartmentCall, TheCallRunsInASingleThreadedApartmentFromAnyThread) {
+  const struct {
+    const char* name;
+    bool joins;  // the caller's thread joins an apartment first
+    DWORD apartment;
+    bool in_place;
+  } callers[] = {{"no apartment", false, 0, true},
+                 {"a single-threaded one", true, COINIT_APARTMENTTHREADED, true},
+                 {"the multithreaded one", true, COINIT_MULTITHREADED, false}};
+  for (const auto& caller : callers) {
+    SCOPED_TRACE(caller.name);
+    struct Seen {
+      DWORD thread = 0;
+      APTTYPE type = APTTYPE_MTA;
+    } seen;
+    DWORD caller_thread = 0;
+    std::thread([&] {
+      if (caller.joins) CoInitializeEx(nullptr, caller.apartment);
+      caller_thread = GetCurrentThreadId();
+      CallInSingleThreadedApartment(
+          [](void* context) {
+            auto* seen = static_cast<Seen*>(context);
+            APTTYPEQUALIFIER qualifier;
+            CoGetApartmentType(&seen->type, &qualifier);
+            seen->thread = GetCurrentThreadId();
+          },
+          &seen);
+      if (caller.joins) CoUninitialize();
+    }).join();
+    EXPECT_TRUE(seen.type == APTTYPE_STA || seen.type == APTTYPE_MAINSTA) << seen.type;
+    EXPECT_EQ(seen.thread == caller_thread, caller.in_place);
+  }
 }
 
 }  // namespace
