@@ -57,7 +57,9 @@ struct DialogAction {
   int pick = -1;  // picker position to select; -1 leaves the picker alone
   std::string file_name;
   bool cancel = false;
-  bool cancel_progress = false;  // waits for the progress window and presses its Cancel
+  // Non-empty: waits for the progress window to show the member count and a place starting with
+  // this, then presses its Cancel.
+  std::string cancel_progress_in = {};
 };
 
 // What the second thread saw in the dialog and after it; checked on the test's own thread.
@@ -138,8 +140,13 @@ BOOL CALLBACK CollectStaticText(HWND window, LPARAM param) {
   return TRUE;
 }
 
+bool HasLineStartingWith(const std::vector<std::string>& lines, const std::string& head) {
+  return std::any_of(lines.begin(), lines.end(),
+                     [&head](const std::string& line) { return line.compare(0, head.size(), head) == 0; });
+}
+
 // Waits for the progress window, reads it and presses its Cancel button.
-void CancelProgress(DialogView& view) {
+void CancelProgress(DialogView& view, const std::string& place) {
   HWND progress = nullptr;
   for (int i = 0; i < 6000 && progress == nullptr; ++i) {
     progress = ProgressWindow();
@@ -148,14 +155,12 @@ void CancelProgress(DialogView& view) {
   if (progress == nullptr) return;
   view.progress_seen = true;
   view.progress_owner = GetWindow(progress, GW_OWNER);
-  // The window shows before its lines are first filled in.
-  const std::string members = text::kProgressMembers;
+  // The window shows before its lines are filled in, and fills them in one at a time.
   for (int i = 0; i < 1000; ++i) {
     view.progress_texts.clear();
     EnumChildWindows(progress, CollectStaticText, reinterpret_cast<LPARAM>(&view.progress_texts));
-    if (std::any_of(
-            view.progress_texts.begin(), view.progress_texts.end(),
-            [&members](const std::string& line) { return line.compare(0, members.size(), members) == 0; })) {
+    if (HasLineStartingWith(view.progress_texts, text::kProgressMembers) &&
+        HasLineStartingWith(view.progress_texts, place)) {
       break;
     }
     Sleep(10);
@@ -199,7 +204,7 @@ DialogView DriveDialog(const DialogAction& action, DWORD shell_thread) {
   if (!action.cancel) SetWindowTextA(GetDlgItem(dialog, kFileNameBox), action.file_name.c_str());
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
-  if (action.cancel_progress) CancelProgress(view);
+  if (!action.cancel_progress_in.empty()) CancelProgress(view, action.cancel_progress_in);
   return view;
 }
 
@@ -747,18 +752,13 @@ TEST_F(CreateProjectTest, LongCreationShowsProgressAndItsCancelLeavesNothing) {
 
   for (const std::string& target : {dir / "new", old_project}) {
     DialogAction action{0, target};
-    action.cancel_progress = true;
+    action.cancel_progress_in = dir / "wide\\";
     const DialogView view = Run(selected, dir.Path(), action);
     ASSERT_TRUE(view.progress_seen) << target;
     EXPECT_EQ(view.progress_owner, owner_);
     // The member count so far, and the folder being walked.
-    const auto starts_with = [&view](const std::string& head) {
-      return std::any_of(
-          view.progress_texts.begin(), view.progress_texts.end(),
-          [&head](const std::string& line) { return line.compare(0, head.size(), head) == 0; });
-    };
-    EXPECT_TRUE(starts_with(text::kProgressMembers)) << target;
-    EXPECT_TRUE(starts_with(dir / "wide\\")) << target;
+    EXPECT_TRUE(HasLineStartingWith(view.progress_texts, text::kProgressMembers)) << target;
+    EXPECT_TRUE(HasLineStartingWith(view.progress_texts, action.cancel_progress_in)) << target;
     EXPECT_EQ(ProgressWindow(), nullptr);
   }
   EXPECT_FALSE(FileExists(dir / "new.vpj"));
