@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "tests/support/clipboard.h"
 #include "tests/support/test_data_object.h"
 #include "tests/support/vlpd_dll.h"
 
@@ -36,19 +37,6 @@ class DispatchTest : public testing::Test {
   ComRef<IContextMenu> handler_;
 };
 
-std::string ClipboardText() {
-  std::string text;
-  if (!OpenClipboard(nullptr)) return text;
-  if (HANDLE data = GetClipboardData(CF_TEXT)) {
-    if (const auto* p = static_cast<const char*>(GlobalLock(data))) {
-      text = p;
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text;
-}
-
 TEST_F(DispatchTest, RefusesTextVerbsAndOffsetsBeyondEight) {
   const int calls = data_->GetDataCalls();
   EXPECT_EQ(Invoke("open"), E_INVALIDARG);
@@ -59,11 +47,9 @@ TEST_F(DispatchTest, RefusesTextVerbsAndOffsetsBeyondEight) {
 }
 
 TEST_F(DispatchTest, OffsetEightCopiesTheNames) {
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  EmptyClipboard();
-  CloseClipboard();
+  PutClipboardText("before");
   EXPECT_EQ(Invoke(MAKEINTRESOURCEA(8)), S_OK);
-  EXPECT_EQ(ClipboardText(), "C:\\dispatch\\a.txt\r\nC:\\dispatch\\b.txt");
+  EXPECT_STREQ(ReadClipboardText().bytes.c_str(), "C:\\dispatch\\a.txt\r\nC:\\dispatch\\b.txt");
 }
 
 }  // namespace

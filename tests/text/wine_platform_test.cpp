@@ -1,7 +1,6 @@
 // The platform every Windows test relies on: code page 932 and Japanese names on the real disk.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 namespace {
 
