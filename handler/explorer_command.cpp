@@ -48,12 +48,6 @@ HWND SiteWindow(IUnknown* site) {
   return owner;
 }
 
-HRESULT SiteInterface(IUnknown* site, REFIID riid, void** out) {
-  if (out == nullptr) return E_POINTER;
-  *out = nullptr;
-  return site != nullptr ? site->QueryInterface(riid, out) : E_FAIL;
-}
-
 // The command of a submenu position, or null for a separator.
 const Command* PositionCommand(int position) {
   const SubmenuEntry& entry = kSubmenu[static_cast<std::size_t>(position)];
@@ -76,6 +70,17 @@ void RunInvocation(void* context) {
 }
 
 }  // namespace
+
+STDMETHODIMP ExplorerCommandSite::SetSite(IUnknown* site) {
+  site_ = ComRef<IUnknown>::Share(site);
+  return S_OK;
+}
+
+STDMETHODIMP ExplorerCommandSite::GetSite(REFIID riid, void** out) {
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  return site_ ? site_->QueryInterface(riid, out) : E_FAIL;
+}
 
 const InterfaceEntry<CVLPDCommand> CVLPDCommand::kInterfaces[2] = {
     {&IID_IExplorerCommand, CastTo<CVLPDCommand, IExplorerCommand>},
@@ -133,13 +138,6 @@ STDMETHODIMP CVLPDCommand::EnumSubCommands(IEnumExplorerCommand** commands) {
                         reinterpret_cast<void**>(commands));
 }
 
-STDMETHODIMP CVLPDCommand::SetSite(IUnknown* site) {
-  site_ = ComRef<IUnknown>::Share(site);
-  return S_OK;
-}
-
-STDMETHODIMP CVLPDCommand::GetSite(REFIID riid, void** out) { return SiteInterface(site_.Get(), riid, out); }
-
 HRESULT CVLPDCommand::StateOf(IShellItemArray* items, bool may_touch_disk, ItemArrayState* state) {
   if (items != nullptr && items == read_items_.Get()) {
     *state = read_state_;
@@ -159,7 +157,9 @@ const InterfaceEntry<CVLPDSubCommand> CVLPDSubCommand::kInterfaces[2] = {
 };
 
 CVLPDSubCommand::CVLPDSubCommand(int position, CVLPDCommand* root, IUnknown* site)
-    : position_(position), root_(ComRef<CVLPDCommand>::Share(root)), site_(ComRef<IUnknown>::Share(site)) {}
+    : position_(position), root_(ComRef<CVLPDCommand>::Share(root)) {
+  site_ = ComRef<IUnknown>::Share(site);
+}
 
 STDMETHODIMP CVLPDSubCommand::GetTitle(IShellItemArray*, LPWSTR* name) {
   if (name == nullptr) return E_POINTER;
@@ -223,15 +223,6 @@ STDMETHODIMP CVLPDSubCommand::GetFlags(EXPCMDFLAGS* flags) {
 STDMETHODIMP CVLPDSubCommand::EnumSubCommands(IEnumExplorerCommand** commands) {
   if (commands != nullptr) *commands = nullptr;
   return E_NOTIMPL;
-}
-
-STDMETHODIMP CVLPDSubCommand::SetSite(IUnknown* site) {
-  site_ = ComRef<IUnknown>::Share(site);
-  return S_OK;
-}
-
-STDMETHODIMP CVLPDSubCommand::GetSite(REFIID riid, void** out) {
-  return SiteInterface(site_.Get(), riid, out);
 }
 
 const InterfaceEntry<CVLPDCommandEnum> CVLPDCommandEnum::kInterfaces[1] = {

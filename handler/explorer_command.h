@@ -14,8 +14,22 @@
 
 namespace vlpd {
 
+// The site the shell sets on a command of the tree: the owner window of its dialogs. The root
+// hands its site to the subcommands it makes, until the shell sets another on them.
+class ExplorerCommandSite : public IObjectWithSite {
+ public:
+  STDMETHODIMP SetSite(IUnknown* site) override;
+  STDMETHODIMP GetSite(REFIID riid, void** out) override;
+
+ protected:
+  ExplorerCommandSite() = default;
+  ~ExplorerCommandSite() = default;
+
+  ComRef<IUnknown> site_;
+};
+
 // The root item: the submenu's caption and the editor's icon.
-class CVLPDCommand final : public ComObject<CVLPDCommand, IExplorerCommand, IObjectWithSite> {
+class CVLPDCommand final : public ComObject<CVLPDCommand, IExplorerCommand, ExplorerCommandSite> {
  public:
   // The identity pointer is the IExplorerCommand one.
   static const InterfaceEntry<CVLPDCommand> kInterfaces[2];
@@ -32,10 +46,6 @@ class CVLPDCommand final : public ComObject<CVLPDCommand, IExplorerCommand, IObj
   STDMETHODIMP GetFlags(EXPCMDFLAGS* flags) override;
   STDMETHODIMP EnumSubCommands(IEnumExplorerCommand** commands) override;
 
-  // IObjectWithSite
-  STDMETHODIMP SetSite(IUnknown* site) override;
-  STDMETHODIMP GetSite(REFIID riid, void** out) override;
-
   // The state of `items` for the root and every subcommand (see ReadItemArrayState), read once
   // for the array the shell asks about: it asks the root and then each subcommand in turn, and
   // every read goes to the shell items. A state that needs the disk is read again next time.
@@ -45,14 +55,13 @@ class CVLPDCommand final : public ComObject<CVLPDCommand, IExplorerCommand, IObj
   friend ComObject;
   ~CVLPDCommand() = default;
 
-  ComRef<IUnknown> site_;
   // The array last read and its state; the reference keeps another array from taking its address.
   ComRef<IShellItemArray> read_items_;
   ItemArrayState read_state_;
 };
 
 // One position of the submenu: a command row or a separator.
-class CVLPDSubCommand final : public ComObject<CVLPDSubCommand, IExplorerCommand, IObjectWithSite> {
+class CVLPDSubCommand final : public ComObject<CVLPDSubCommand, IExplorerCommand, ExplorerCommandSite> {
  public:
   static const InterfaceEntry<CVLPDSubCommand> kInterfaces[2];
 
@@ -68,16 +77,12 @@ class CVLPDSubCommand final : public ComObject<CVLPDSubCommand, IExplorerCommand
   STDMETHODIMP GetFlags(EXPCMDFLAGS* flags) override;
   STDMETHODIMP EnumSubCommands(IEnumExplorerCommand** commands) override;
 
-  STDMETHODIMP SetSite(IUnknown* site) override;
-  STDMETHODIMP GetSite(REFIID riid, void** out) override;
-
  private:
   friend ComObject;
   ~CVLPDSubCommand() = default;
 
   int position_;
   ComRef<CVLPDCommand> root_;
-  ComRef<IUnknown> site_;
 };
 
 // The root's subcommands, one submenu position after another.
