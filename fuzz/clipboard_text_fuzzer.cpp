@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "commands/clipboard_text.h"
 #include "fuzz/fuzz_input.h"
-#include "handler/clipboard_text.h"
 #include "selection/selection_list.h"
 
 namespace vlpd::fuzz {

@@ -13,9 +13,9 @@
 #include <memory>
 #include <string>
 
+#include "commands/command_line.h"
+#include "commands/command_table.h"
 #include "fuzz/fuzz_input.h"
-#include "handler/command_line.h"
-#include "handler/command_table.h"
 #include "text/path.h"
 #include "text/sjis_string.h"
 

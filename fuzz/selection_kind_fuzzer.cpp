@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
+#include "commands/command_table.h"
 #include "fuzz/fuzz_input.h"
-#include "handler/command_table.h"
 #include "text/path.h"
 
 namespace vlpd::fuzz {

@@ -5,9 +5,9 @@
 
 #include <cstddef>
 
-namespace vlpd {
+#include "text/windows_values.h"
 
-inline constexpr std::size_t kDropFilesHeaderSize = 20;  // pFiles, pt.x, pt.y, fNC, fWide
+namespace vlpd {
 
 // True when the `size` bytes at `data` hold the header, its pFiles offset lies at or after the
 // header, and the name list there (ANSI bytes, or UTF-16 units when fWide is set) ends in its

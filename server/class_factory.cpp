@@ -2,8 +2,8 @@
 
 #include <new>
 
-#include "handler/explorer_command.h"
-#include "handler/vlpd_menu.h"
+#include "classic_menu/vlpd_menu.h"
+#include "explorer_command/explorer_command.h"
 #include "server/clsid.h"
 
 namespace vlpd {

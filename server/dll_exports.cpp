@@ -1,7 +1,7 @@
 // The module entry point and the exported functions through which the shell reaches the server.
 #include <windows.h>
 
-#include "handler/caption_bitmap.h"
+#include "classic_menu/caption_bitmap.h"
 #include "server/class_factory.h"
 #include "win/module_state.h"
 

@@ -16,12 +16,15 @@ import tempfile
 
 FLOORS = {
     "text": 1,
-    "win": 1,
-    "detect": 2,
-    "selection": 2,
-    "project": 3,
-    "handler": 4,
-    "server": 5,
+    "win": 2,
+    "detect": 3,
+    "selection": 3,
+    "project": 4,
+    "commands": 5,
+    "classic_menu": 6,
+    "explorer_command": 6,
+    "server": 7,
+    "host": 8,
 }
 # Angle includes the portable core may use besides the C++ library's own (which have no ".h").
 CORE_SYSTEM_HEADERS = {"emmintrin.h", "immintrin.h", "cpuid.h"}
@@ -89,11 +92,12 @@ def self_test():
     cases = {
         # name: (files, expected number of violations)
         "clean": ({"text/a.h": "", "win/w.h": "#include <windows.h>\n",
-                   "handler/h.cpp": '#include "text/a.h"\n#include "win/w.h"\n',
-                   "handler/CMakeLists.txt": "target_sources(vlpd_core PRIVATE)"}, 0),
-        "upward": ({"text/a.h": '#include "handler/h.h"\n', "handler/h.h": ""}, 1),
+                   "commands/h.cpp": '#include "text/a.h"\n#include "win/w.h"\n',
+                   "commands/CMakeLists.txt": "target_sources(vlpd_core PRIVATE)"}, 0),
+        "upward": ({"text/a.h": '#include "commands/h.h"\n', "commands/h.h": ""}, 1),
         "same floor": ({"detect/d.h": '#include "selection/s.h"\n', "selection/s.h": ""}, 1),
-        "circle": ({"project/p.h": '#include "handler/h.h"\n', "handler/h.h": '#include "project/p.h"\n'}, 1),
+        "circle": ({"project/p.h": '#include "commands/h.h"\n', "commands/h.h": '#include "project/p.h"\n'}, 1),
+        "front ends apart": ({"classic_menu/c.h": '#include "explorer_command/e.h"\n', "explorer_command/e.h": ""}, 1),
         "windows in core": ({"text/CMakeLists.txt": "target_sources(vlpd_core PRIVATE t.cpp)",
                              "text/t.cpp": '#include "text/t2.h"\n', "text/t2.h": "#include <windows.h>\n"}, 1),
         "windows outside core": ({"text/CMakeLists.txt": "target_sources(vlpd_core PRIVATE)",

@@ -47,8 +47,12 @@ dll_dir="$drive_c/VLPDMenu"
 editor_dir="$drive_c/Program Files/Vellumpad"
 shots="$root/build/demo"
 
-editor_exe="$(find build/win32 -name Vellumpad_0150.exe -print -quit)"
-[ -n "$editor_exe" ] || { echo "demo: the build made no Vellumpad_0150.exe" >&2; exit 1; }
+# The editor's program and registry key, as the build's product facts name them.
+fact() { sed -n "s/^#define $1 \"\(.*\)\"$/\1/p" build/win32/generated/product.h; }
+editor_name="Vellumpad_$(fact VLPD_EDITOR_VERSION_DIGITS).exe"
+editor_key="HKCU\\SOFTWARE\\$(fact VLPD_MAKER)\\Vellumpad ver$(fact VLPD_EDITOR_VERSION)"
+editor_exe="$(find build/win32 -name "$editor_name" -print -quit)"
+[ -n "$editor_exe" ] || { echo "demo: the build made no $editor_name" >&2; exit 1; }
 
 # A fresh copy of the samples each time, so earlier runs leave nothing behind.
 rm -rf "$samples_dir" "$shots"
@@ -60,7 +64,7 @@ cp "$editor_exe" "$editor_dir/"
 
 echo "demo: registering C:\\VLPDMenu\\VLPDMenu.dll with regsvr32"
 wine regsvr32 /s 'C:\VLPDMenu\VLPDMenu.dll' || { echo "demo: regsvr32 could not register the DLL" >&2; exit 1; }
-wine reg add 'HKCU\SOFTWARE\kastel\Vellumpad ver1.50' /v INSTALL /t REG_SZ /d 'C:\Program Files\Vellumpad' /f >/dev/null
+wine reg add "$editor_key" /v INSTALL /t REG_SZ /d 'C:\Program Files\Vellumpad' /f >/dev/null
 # Everything from here on runs on the virtual display, with a wineserver started there.
 wineserver -k 2>/dev/null || true
 wineserver -w

@@ -14,7 +14,7 @@ wineserver -w 2>/dev/null
 export VLPD_LONG_RUN=1
 status=0
 for test in soak_tests hostile_input_tests; do
-  xvfb-run -a bash tools/wine-run.sh "build/win32/tests/handler/$test.exe" || status=1
+  xvfb-run -a bash tools/wine-run.sh "build/win32/tests/classic_menu/$test.exe" || status=1
 done
 wineserver -k 2>/dev/null
 wineserver -w 2>/dev/null

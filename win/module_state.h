@@ -3,7 +3,12 @@
 
 #include <windows.h>
 
+#include "product.h"
+
 namespace vlpd {
+
+// The module's icon resource: the classic caption's bitmap and the Windows 11 menu's icon.
+inline constexpr int kModuleIconId = VLPD_ICON_ID;
 
 // The instance handle recorded at process attach; null before that (and in test programs
 // that link the Windows layer statically).

@@ -18,12 +18,12 @@
 #include <string>
 #include <vector>
 
-#include "handler/command_table.h"
-#include "handler/explorer_command.h"
-#include "handler/vlpd_menu.h"
+#include "classic_menu/vlpd_menu.h"
+#include "commands/command_table.h"
+#include "explorer_command/explorer_command.h"
+#include "host/shell_data_object.h"
 #include "server/class_factory.h"
 #include "server/clsid.h"
-#include "tests/host/shell_data_object.h"
 #include "win/unique_handle.h"
 
 namespace {

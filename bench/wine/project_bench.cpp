@@ -19,13 +19,13 @@
 #include <string>
 #include <vector>
 
+#include "host/save_dialog_user.h"
+#include "host/test_data_object.h"
+#include "host/vlpd_dll.h"
 #include "project/project_dialog.h"
 #include "project/project_file.h"
 #include "project/project_text.h"
 #include "selection/selection_list.h"
-#include "tests/support/save_dialog_user.h"
-#include "tests/support/test_data_object.h"
-#include "tests/support/vlpd_dll.h"
 #include "win/unique_handle.h"
 #include "win/wide_text.h"
 

@@ -10,14 +10,14 @@
 #include <thread>
 #include <vector>
 
+#include "host/message_box_watcher.h"
+#include "host/shell_data_object.h"
+#include "host/test_data_object.h"
+#include "host/vlpd_dll.h"
 #include "project/folder_identity.h"
 #include "project/project_text.h"
 #include "project/save_dialog_ids.h"
-#include "tests/host/message_box_watcher.h"
-#include "tests/host/shell_data_object.h"
 #include "tests/support/temp_dir.h"
-#include "tests/support/test_data_object.h"
-#include "tests/support/vlpd_dll.h"
 
 namespace vlpd::test {
 namespace {

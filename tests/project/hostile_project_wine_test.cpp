@@ -14,13 +14,13 @@
 #include <thread>
 #include <vector>
 
+#include "host/message_box_watcher.h"
+#include "host/save_dialog_user.h"
+#include "host/test_data_object.h"
+#include "host/vlpd_dll.h"
+#include "host/wide_text.h"
 #include "project/project_text.h"
-#include "tests/host/message_box_watcher.h"
-#include "tests/host/wide_text.h"
-#include "tests/support/save_dialog_user.h"
 #include "tests/support/temp_dir.h"
-#include "tests/support/test_data_object.h"
-#include "tests/support/vlpd_dll.h"
 #include "win/unique_handle.h"
 
 namespace vlpd::test {

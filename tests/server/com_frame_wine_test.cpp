@@ -7,9 +7,9 @@
 
 #include <string>
 
+#include "host/test_data_object.h"
+#include "host/vlpd_dll.h"
 #include "server/clsid.h"
-#include "tests/support/test_data_object.h"
-#include "tests/support/vlpd_dll.h"
 
 namespace vlpd::test {
 namespace {

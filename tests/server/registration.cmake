@@ -7,7 +7,6 @@ if(WIN32)
   add_dependencies(registration_wine_tests VLPDMenu)
   add_dependencies(resources_wine_tests VLPDMenu)
   target_link_libraries(resources_wine_tests PRIVATE gdi32 ntdll)
-  # What the version resource must say (cmake/release.cmake).
-  target_compile_definitions(resources_wine_tests PRIVATE VLPD_VERSION="${VLPD_VERSION}"
-                             VLPD_PRODUCT_NAME="${VLPD_PRODUCT_NAME}" VLPD_MANUFACTURER="${VLPD_MANUFACTURER}")
+  # The version the resource must carry (packaging/release/product.cmake).
+  target_compile_definitions(resources_wine_tests PRIVATE VLPD_VERSION="${VLPD_VERSION}")
 endif()

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "handler/handler_text.h"
+#include "commands/handler_text.h"
+#include "host/shell_data_object.h"
+#include "host/vlpd_dll.h"
 #include "server/clsid.h"
-#include "tests/host/shell_data_object.h"
 #include "tests/support/temp_dir.h"
-#include "tests/support/vlpd_dll.h"
 #include "win/unique_handle.h"
 
 namespace vlpd::test {

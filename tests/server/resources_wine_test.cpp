@@ -10,10 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "host/vlpd_dll.h"
+#include "product.h"
 #include "project/save_dialog_ids.h"
 #include "tests/support/file_version.h"
 #include "tests/support/temp_dir.h"
-#include "tests/support/vlpd_dll.h"
 
 namespace vlpd::test {
 namespace {
@@ -287,9 +288,8 @@ TEST_F(Resources, HoldsTheManifestTheIconTheSaveDialogAndTheVersion) {
 
 TEST_F(Resources, VersionNamesTheReleaseAndTheProduct) {
   const std::pair<const char*, std::string> kValues[] = {
-      {nullptr, VLPD_VERSION ".0"},       {"FileVersion", VLPD_VERSION},
-      {"ProductVersion", VLPD_VERSION},   {"ProductName", VLPD_PRODUCT_NAME},
-      {"CompanyName", VLPD_MANUFACTURER}, {"OriginalFilename", "VLPDMenu.dll"},
+      {nullptr, VLPD_VERSION ".0"},       {"FileVersion", VLPD_VERSION}, {"ProductVersion", VLPD_VERSION},
+      {"ProductName", VLPD_PRODUCT_NAME}, {"CompanyName", VLPD_MAKER},   {"OriginalFilename", "VLPDMenu.dll"},
       {"InternalName", "VLPDMenu"},
   };
   for (const auto& [name, value] : kValues)

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "tests/host/wide_text.h"
+#include "host/wide_text.h"
 
 namespace vlpd::test {
 

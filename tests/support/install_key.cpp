@@ -1,12 +1,13 @@
 #include "tests/support/install_key.h"
 
-#include "handler/install_folder.h"
+#include "commands/install_folder.h"
+#include "product.h"
 #include "win/unique_handle.h"
 
 namespace vlpd::test {
 namespace {
 
-constexpr char kParentKeyPath[] = "SOFTWARE\\kastel";
+constexpr char kParentKeyPath[] = "SOFTWARE\\" VLPD_MAKER;
 
 }  // namespace
 

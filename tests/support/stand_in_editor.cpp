@@ -4,7 +4,7 @@
 // tlhelp32.h needs windows.h first.
 #include <tlhelp32.h>
 
-#include "tests/support/vlpd_dll.h"
+#include "host/vlpd_dll.h"
 #include "win/unique_handle.h"
 
 namespace vlpd::test {

@@ -4,9 +4,10 @@
 
 #include <string>
 
+#include "commands/command_line.h"
+
 namespace vlpd::test {
 
-inline constexpr char kEditorExeName[] = "Vellumpad_0150.exe";
 inline constexpr char kQuickStandIn[] = "VLPD_STAND_IN_QUICK";  // read by the stand-in editor
 
 // The stand-in editor built next to the tests: build\win32\tools\stand_in_editor.

@@ -15,11 +15,12 @@
 #include <thread>
 #include <vector>
 
-#include "handler/command_table.h"
+#include "commands/command_table.h"
+#include "commands/install_folder.h"
+#include "host/explorer_host.h"
+#include "host/message_box_watcher.h"
+#include "host/shell_data_object.h"
 #include "server/clsid.h"
-#include "tests/host/explorer_host.h"
-#include "tests/host/message_box_watcher.h"
-#include "tests/host/shell_data_object.h"
 #include "tools/demo/console.h"
 #include "tools/demo/folder_view.h"
 #include "tools/demo/menu_printer.h"
@@ -45,7 +46,6 @@ constexpr UINT kOffsetCopyNames = 8;
 constexpr DWORD kStepSeconds = 30;
 
 // Where the extension finds the editor's install folder (under HKCU).
-constexpr char kEditorKey[] = "SOFTWARE\\kastel\\Vellumpad ver1.50";
 constexpr wchar_t kAutomaticEntry[] = L"自動認識";
 constexpr wchar_t kProjectName[] = L"資料一覧表";
 
@@ -114,7 +114,7 @@ bool ReadRegistryText(HKEY root, const char* key_path, const char* value, std::s
 }
 
 bool ReadInstallFolder(std::string& install) {
-  return ReadRegistryText(HKEY_CURRENT_USER, kEditorKey, "INSTALL", install);
+  return ReadRegistryText(HKEY_CURRENT_USER, kInstallKeyPath, "INSTALL", install);
 }
 
 // Returns how many boxes there were.
@@ -410,7 +410,7 @@ int Run(int argc, char** argv) {
     }
     std::string install;
     if (ReadInstallFolder(install)) {
-      Print("   The editor is installed in " + Cp932ToUtf8(install) + " (HKCU\\" + kEditorKey + ")\n");
+      Print("   The editor is installed in " + Cp932ToUtf8(install) + " (HKCU\\" + kInstallKeyPath + ")\n");
     }
 
     demo.window = ShowFolderView(demo.samples);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "tests/host/menu_reader.h"
+#include "host/menu_reader.h"
 #include "tools/demo/console.h"
 #include "tools/demo/menu_printer.h"
 #include "tools/demo/screenshot.h"

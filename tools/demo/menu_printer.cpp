@@ -1,6 +1,6 @@
 #include "tools/demo/menu_printer.h"
 
-#include "tests/host/menu_reader.h"
+#include "host/menu_reader.h"
 #include "tools/demo/console.h"
 #include "tools/demo/shell_host.h"
 

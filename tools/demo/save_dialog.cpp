@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
+#include "host/wide_text.h"
 #include "project/project_text.h"
 #include "project/save_dialog_ids.h"
-#include "tests/host/wide_text.h"
 #include "tools/demo/console.h"
 #include "tools/demo/screenshot.h"
 #include "tools/demo/watch.h"

@@ -1,5 +1,5 @@
 // What keeps the demo from hanging: a watchdog that ends the process when a step overruns and
-// bounded waits for windows and files (message boxes are answered by tests/host's watcher).
+// bounded waits for windows and files (message boxes are answered by host/'s watcher).
 #pragma once
 
 #include <windows.h>

@@ -1,0 +1,58 @@
+#include <windows.h>
+
+#include <cstring>
+
+#include "commands/command_line.h"
+#include "commands/handler_text.h"
+#include "commands/install_folder.h"
+#include "commands/run_command.h"
+#include "text/path.h"
+#include "win/message_box.h"
+#include "win/unique_handle.h"
+
+namespace vlpd {
+namespace {
+
+// The shell's thread waits this long at most for the editor to take input: the editor is usually
+// up when the command returns, and one that never reaches its message loop does not freeze the
+// shell (Windows calls a window that has not answered for 5 s hung).
+constexpr DWORD kEditorReadyWaitMs = 3000;
+
+// Only an absolute folder names one editor: a relative one would be looked for from the shell's
+// current folder and along the search path. A quote would end the quoted executable early.
+bool UsableInstallFolder(const char* folder) {
+  return IsAbsolutePath(folder) && std::strchr(folder, '"') == nullptr;
+}
+
+}  // namespace
+
+void LaunchEditor(ShellSelection& selection, const char* encoding_switch) {
+  char folder[kPathBufferSize];
+  // A folder of 260 bytes without its separator cannot name the executable: not obtained either.
+  if (GetInstallFolder(folder, sizeof folder) == 0 || !UsableInstallFolder(folder) ||
+      AppendSeparator(folder, sizeof folder) < 0) {
+    ShowMessage(text::kMessageNoInstallFolder, text::kTitleStartFailed, MB_ICONERROR);
+    return;
+  }
+  // The editor opens the first name: only that one is converted.
+  if (FAILED(selection.Refill(1)) || selection.List().Count() < 1) return;
+
+  // CreateProcessA may write into the command line, so it lives in a buffer of our own.
+  char command_line[kCommandLineBufferSize];
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (ComposeCommandLine(command_line, sizeof command_line, folder, kEditorExeName, encoding_switch,
+                         selection.List().Name(0)) < 0 ||
+      !CreateProcessA(nullptr, command_line, nullptr, nullptr, FALSE,
+                      CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &process)) {
+    ShowMessage(text::kMessageStartFailed, text::kTitleModule, MB_ICONWARNING);
+    return;
+  }
+  // Declared thread first: the process handle is closed first, then the thread handle.
+  const KernelHandle thread(process.hThread);
+  const KernelHandle editor(process.hProcess);
+  WaitForInputIdle(editor.Get(), kEditorReadyWaitMs);
+}
+
+}  // namespace vlpd

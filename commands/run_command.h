@@ -1,0 +1,24 @@
+// The commands of the submenu. Each runs on the shell's thread (or, for the Windows 11 menu, in
+// a single-threaded apartment of the invoking thread) and reports failures only by message box.
+#pragma once
+
+#include <windows.h>
+
+#include "commands/command_table.h"
+#include "selection/shell_selection.h"
+
+namespace vlpd {
+
+// Starts the editor on the first selected path with `encoding_switch` ("" or e.g. "/E ") and
+// waits, a few seconds at most, until it is ready for input.
+void LaunchEditor(ShellSelection& selection, const char* encoding_switch);
+
+// Puts the full paths of the selection on the clipboard, joined by CR LF: as CF_TEXT (the ANSI
+// paths) and as CF_UNICODETEXT (the files' true names).
+void CopyNames(ShellSelection& selection);
+
+// Runs the action of `command`'s row on the selection, for either menu: `owner` owns the save
+// dialog, `invoking_folder` (may be null) is where it opens and what project paths are relative to.
+void RunCommand(const Command& command, ShellSelection& selection, HWND owner, const char* invoking_folder);
+
+}  // namespace vlpd

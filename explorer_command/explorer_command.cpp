@@ -1,0 +1,274 @@
+#include "explorer_command/explorer_command.h"
+
+#include <cstring>
+#include <cwchar>
+#include <new>
+
+#include "commands/command_table.h"
+#include "commands/handler_text.h"
+#include "commands/run_command.h"
+#include "selection/item_array.h"
+#include "win/apartment_call.h"
+#include "win/module_state.h"
+#include "win/wide_text.h"
+
+namespace vlpd {
+namespace {
+
+// The root's canonical name, fixed for good: {7A290954-A505-4500-AE54-E597CF0B9F53}. Each submenu
+// position's name is this one with its last byte moved on by the position and one.
+constexpr GUID kCanonicalName = {
+    0x7a290954, 0xa505, 0x4500, {0xae, 0x54, 0xe5, 0x97, 0xcf, 0x0b, 0x9f, 0x53}};
+
+// `text` in memory of the COM task allocator, which the caller frees.
+HRESULT HandOver(const wchar_t* text, LPWSTR* out) {
+  const std::size_t bytes = (std::wcslen(text) + 1) * sizeof(wchar_t);
+  *out = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+  if (*out == nullptr) return E_OUTOFMEMORY;
+  std::memcpy(*out, text, bytes);
+  return S_OK;
+}
+
+// One of our code page 932 texts, handed over as UTF-16.
+HRESULT HandOverText(const char* text, LPWSTR* out) {
+  const WideText wide(text);
+  return HandOver(wide.Get(), out);
+}
+
+// The window the site names, the owner of the save dialog; null when there is none.
+HWND SiteWindow(IUnknown* site) {
+  ComRef<IOleWindow> window;
+  HWND owner = nullptr;
+  if (site == nullptr ||
+      FAILED(site->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(window.Put()))) || !window ||
+      FAILED(window->GetWindow(&owner))) {
+    return nullptr;
+  }
+  return owner;
+}
+
+// The command of a submenu position, or null for a separator.
+const Command* PositionCommand(int position) {
+  const SubmenuEntry& entry = kSubmenu[static_cast<std::size_t>(position)];
+  return entry.separator ? nullptr : CommandAt(entry.offset);
+}
+
+// One invocation: the selection read on the shell's thread, the command run in a single-threaded
+// apartment (the save dialog needs one) on whatever thread that takes.
+struct Invocation {
+  const Command* command;
+  ShellSelection selection;
+  HWND owner;
+  char folder[kPathBufferSize];
+};
+
+void RunInvocation(void* context) {
+  auto* invocation = static_cast<Invocation*>(context);
+  RunCommand(*invocation->command, invocation->selection, invocation->owner,
+             invocation->folder[0] != '\0' ? invocation->folder : nullptr);
+}
+
+}  // namespace
+
+STDMETHODIMP ExplorerCommandSite::SetSite(IUnknown* site) {
+  site_ = ComRef<IUnknown>::Share(site);
+  return S_OK;
+}
+
+STDMETHODIMP ExplorerCommandSite::GetSite(REFIID riid, void** out) {
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  return site_ ? site_->QueryInterface(riid, out) : E_FAIL;
+}
+
+const InterfaceEntry<CVLPDCommand> CVLPDCommand::kInterfaces[2] = {
+    {&IID_IExplorerCommand, CastTo<CVLPDCommand, IExplorerCommand>},
+    {&IID_IObjectWithSite, CastTo<CVLPDCommand, IObjectWithSite>},
+};
+
+STDMETHODIMP CVLPDCommand::GetTitle(IShellItemArray*, LPWSTR* name) {
+  if (name == nullptr) return E_POINTER;
+  return HandOverText(text::kSubmenuCaption, name);
+}
+
+STDMETHODIMP CVLPDCommand::GetIcon(IShellItemArray*, LPWSTR* icon) {
+  if (icon == nullptr) return E_POINTER;
+  *icon = nullptr;
+  // "<module path>,-<resource id>": the icon resource of this very DLL.
+  wchar_t location[MAX_PATH + 16];
+  const DWORD length = GetModuleFileNameW(ModuleInstance(), location, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return E_FAIL;
+  swprintf(location + length, 16, L",-%d", kModuleIconId);
+  return HandOver(location, icon);
+}
+
+STDMETHODIMP CVLPDCommand::GetToolTip(IShellItemArray*, LPWSTR* tip) {
+  if (tip != nullptr) *tip = nullptr;
+  return E_NOTIMPL;  // the caption has no help text of its own
+}
+
+STDMETHODIMP CVLPDCommand::GetCanonicalName(GUID* name) {
+  if (name == nullptr) return E_POINTER;
+  *name = kCanonicalName;
+  return S_OK;
+}
+
+STDMETHODIMP CVLPDCommand::GetState(IShellItemArray* items, BOOL ok_to_be_slow, EXPCMDSTATE* state) {
+  if (state == nullptr) return E_POINTER;
+  ItemArrayState read;
+  const HRESULT hr = StateOf(items, ok_to_be_slow != FALSE, &read);
+  if (hr == E_PENDING) return hr;
+  *state = SUCCEEDED(hr) && read.has_names ? ECS_ENABLED : ECS_HIDDEN;
+  return S_OK;
+}
+
+STDMETHODIMP CVLPDCommand::Invoke(IShellItemArray*, IBindCtx*) { return E_NOTIMPL; }
+
+STDMETHODIMP CVLPDCommand::GetFlags(EXPCMDFLAGS* flags) {
+  if (flags == nullptr) return E_POINTER;
+  *flags = ECF_HASSUBCOMMANDS;
+  return S_OK;
+}
+
+STDMETHODIMP CVLPDCommand::EnumSubCommands(IEnumExplorerCommand** commands) {
+  if (commands == nullptr) return E_POINTER;
+  *commands = nullptr;
+  return QueryNewObject(new (std::nothrow) CVLPDCommandEnum(0, this, site_.Get()), IID_IEnumExplorerCommand,
+                        reinterpret_cast<void**>(commands));
+}
+
+HRESULT CVLPDCommand::StateOf(IShellItemArray* items, bool may_touch_disk, ItemArrayState* state) {
+  if (items != nullptr && items == read_items_.Get()) {
+    *state = read_state_;
+    return S_OK;
+  }
+  const HRESULT hr = ReadItemArrayState(items, may_touch_disk, state);
+  if (hr == S_OK && items != nullptr) {
+    read_items_ = ComRef<IShellItemArray>::Share(items);
+    read_state_ = *state;
+  }
+  return hr;
+}
+
+const InterfaceEntry<CVLPDSubCommand> CVLPDSubCommand::kInterfaces[2] = {
+    {&IID_IExplorerCommand, CastTo<CVLPDSubCommand, IExplorerCommand>},
+    {&IID_IObjectWithSite, CastTo<CVLPDSubCommand, IObjectWithSite>},
+};
+
+CVLPDSubCommand::CVLPDSubCommand(int position, CVLPDCommand* root, IUnknown* site)
+    : position_(position), root_(ComRef<CVLPDCommand>::Share(root)) {
+  site_ = ComRef<IUnknown>::Share(site);
+}
+
+STDMETHODIMP CVLPDSubCommand::GetTitle(IShellItemArray*, LPWSTR* name) {
+  if (name == nullptr) return E_POINTER;
+  *name = nullptr;
+  const Command* command = PositionCommand(position_);
+  return command != nullptr ? HandOverText(command->label, name) : E_NOTIMPL;
+}
+
+STDMETHODIMP CVLPDSubCommand::GetIcon(IShellItemArray*, LPWSTR* icon) {
+  if (icon != nullptr) *icon = nullptr;
+  return E_NOTIMPL;  // the classic items have none either
+}
+
+STDMETHODIMP CVLPDSubCommand::GetToolTip(IShellItemArray*, LPWSTR* tip) {
+  if (tip == nullptr) return E_POINTER;
+  *tip = nullptr;
+  const Command* command = PositionCommand(position_);
+  return command != nullptr ? HandOverText(command->help, tip) : E_NOTIMPL;
+}
+
+STDMETHODIMP CVLPDSubCommand::GetCanonicalName(GUID* name) {
+  if (name == nullptr) return E_POINTER;
+  *name = kCanonicalName;
+  name->Data4[7] = static_cast<unsigned char>(name->Data4[7] + 1 + position_);
+  return S_OK;
+}
+
+STDMETHODIMP CVLPDSubCommand::GetState(IShellItemArray* items, BOOL ok_to_be_slow, EXPCMDSTATE* state) {
+  if (state == nullptr) return E_POINTER;
+  const Command* command = PositionCommand(position_);
+  if (command == nullptr) {
+    *state = ECS_ENABLED;
+    return S_OK;
+  }
+  ItemArrayState read;
+  const HRESULT hr = root_->StateOf(items, ok_to_be_slow != FALSE, &read);
+  if (hr == E_PENDING) return hr;
+  *state =
+      SUCCEEDED(hr) && read.has_names && RuleEnabled(command->rule, read.kind) ? ECS_ENABLED : ECS_DISABLED;
+  return S_OK;
+}
+
+STDMETHODIMP CVLPDSubCommand::Invoke(IShellItemArray* items, IBindCtx*) {
+  const Command* command = PositionCommand(position_);
+  if (command == nullptr) return E_NOTIMPL;
+  if (items == nullptr) return E_INVALIDARG;
+  Invocation invocation{command, {}, SiteWindow(site_.Get()), {}};
+  const HRESULT hr = ReadItemArraySelection(items, invocation.selection, invocation.folder);
+  if (FAILED(hr)) return hr;
+  // Nothing kept, nothing to do: the classic menu is not even shown for such a selection.
+  if (invocation.selection.List().Count() > 0) CallInSingleThreadedApartment(RunInvocation, &invocation);
+  return S_OK;
+}
+
+STDMETHODIMP CVLPDSubCommand::GetFlags(EXPCMDFLAGS* flags) {
+  if (flags == nullptr) return E_POINTER;
+  *flags = kSubmenu[static_cast<std::size_t>(position_)].separator ? ECF_ISSEPARATOR : ECF_DEFAULT;
+  return S_OK;
+}
+
+STDMETHODIMP CVLPDSubCommand::EnumSubCommands(IEnumExplorerCommand** commands) {
+  if (commands != nullptr) *commands = nullptr;
+  return E_NOTIMPL;
+}
+
+const InterfaceEntry<CVLPDCommandEnum> CVLPDCommandEnum::kInterfaces[1] = {
+    {&IID_IEnumExplorerCommand, CastTo<CVLPDCommandEnum, IEnumExplorerCommand>},
+};
+
+CVLPDCommandEnum::CVLPDCommandEnum(int next, CVLPDCommand* root, IUnknown* site)
+    : next_(next), root_(ComRef<CVLPDCommand>::Share(root)), site_(ComRef<IUnknown>::Share(site)) {}
+
+STDMETHODIMP CVLPDCommandEnum::Next(ULONG count, IExplorerCommand** commands, ULONG* fetched) {
+  if (commands == nullptr || (count > 1 && fetched == nullptr)) return E_POINTER;
+  ULONG made = 0;
+  HRESULT hr = S_OK;
+  while (made < count && next_ < kSubmenuEntries) {
+    hr = QueryNewObject(new (std::nothrow) CVLPDSubCommand(next_, root_.Get(), site_.Get()),
+                        IID_IExplorerCommand, reinterpret_cast<void**>(&commands[made]));
+    if (FAILED(hr)) break;
+    ++made;
+    ++next_;
+  }
+  if (fetched != nullptr) *fetched = made;
+  if (FAILED(hr)) {
+    // Nothing is handed over from a call that fails.
+    while (made > 0) commands[--made]->Release();
+    if (fetched != nullptr) *fetched = 0;
+    return hr;
+  }
+  return made == count ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP CVLPDCommandEnum::Skip(ULONG count) {
+  const ULONG left = static_cast<ULONG>(kSubmenuEntries - next_);
+  const ULONG skipped = count < left ? count : left;
+  next_ += static_cast<int>(skipped);
+  return skipped == count ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP CVLPDCommandEnum::Reset() {
+  next_ = 0;
+  return S_OK;
+}
+
+STDMETHODIMP CVLPDCommandEnum::Clone(IEnumExplorerCommand** copy) {
+  if (copy == nullptr) return E_POINTER;
+  *copy = nullptr;
+  return QueryNewObject(new (std::nothrow) CVLPDCommandEnum(next_, root_.Get(), site_.Get()),
+                        IID_IEnumExplorerCommand, reinterpret_cast<void**>(copy));
+}
+
+}  // namespace vlpd

@@ -1,0 +1,142 @@
+#include "host/message_box_watcher.h"
+
+#include <utility>
+
+#include "commands/handler_text.h"
+
+namespace vlpd::test {
+namespace {
+
+// The static control that holds a message box's text.
+constexpr int kMessageTextId = 0xFFFF;
+
+struct Search {
+  const std::string* title;  // null: every dialog
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectDialogs(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  char cls[16] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  if (pid == GetCurrentProcessId() && lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(window) &&
+      (search->title == nullptr || WindowText(window) == *search->title)) {
+    search->found.push_back(window);
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
+  char name[16] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (lstrcmpA(name, "#32770") == 0) PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  return TRUE;
+}
+
+BOOL CALLBACK FindChildDialog(HWND child, LPARAM param) {
+  char cls[16] = {};
+  GetClassNameA(child, cls, sizeof cls);
+  if (lstrcmpA(cls, "#32770") != 0) return TRUE;
+  *reinterpret_cast<bool*>(param) = true;
+  return FALSE;
+}
+
+// A message box: a dialog with the message text's control and no dialog inside it (the save
+// dialog holds one).
+bool IsMessageBox(HWND dialog) {
+  if (GetDlgItem(dialog, kMessageTextId) == nullptr) return false;
+  bool has_child_dialog = false;
+  EnumChildWindows(dialog, FindChildDialog, reinterpret_cast<LPARAM>(&has_child_dialog));
+  return !has_child_dialog;
+}
+
+std::vector<HWND> Dialogs(const std::string* title) {
+  Search search{title, {}};
+  EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+}  // namespace
+
+void CancelDialogsOf(DWORD thread) { EnumThreadWindows(thread, CancelDialog, 0); }
+
+std::string WindowText(HWND window) {
+  char buffer[1024] = {};
+  GetWindowTextA(window, buffer, sizeof buffer);
+  return buffer;
+}
+
+MessageBoxWatcher::MessageBoxWatcher()
+    : MessageBoxWatcher({kHandlerName, "VLPDMenu", text::kTitleStartFailed, text::kTitleCopyFailed}) {}
+
+MessageBoxWatcher::MessageBoxWatcher(std::set<std::string> titles)
+    : titles_(std::move(titles)), thread_([this] { Run(); }) {}
+
+MessageBoxWatcher::~MessageBoxWatcher() {
+  stop_ = true;
+  thread_.join();
+}
+
+std::vector<SeenBox> MessageBoxWatcher::Seen() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return seen_;
+}
+
+std::vector<SeenBox> MessageBoxWatcher::Take() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return std::exchange(seen_, {});
+}
+
+void MessageBoxWatcher::Clear() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  seen_.clear();
+}
+
+std::vector<SeenBox> MessageBoxWatcher::WaitFor(size_t count, DWORD timeout_ms) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < timeout_ms) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (seen_.size() >= count) break;
+    }
+    Sleep(10);
+  }
+  return Seen();
+}
+
+void MessageBoxWatcher::Run() {
+  while (!stop_) {
+    Poll();
+    Sleep(10);
+  }
+}
+
+void MessageBoxWatcher::Poll() {
+  const std::vector<HWND> dialogs = Dialogs(nullptr);
+  for (HWND box : dialogs) {
+    const std::string title = WindowText(box);
+    if ((!titles_.empty() && titles_.count(title) == 0) || !IsMessageBox(box)) continue;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (!handled_.insert(box).second) continue;
+      char text[1024] = {};
+      GetDlgItemTextA(box, kMessageTextId, text, sizeof text);
+      seen_.push_back({title, text, static_cast<int>(dialogs.size()) - 1});
+    }
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  }
+}
+
+HWND FindDialog(const std::string& title, DWORD timeout_ms) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < timeout_ms) {
+    std::vector<HWND> found = Dialogs(&title);
+    if (!found.empty()) return found.front();
+    Sleep(20);
+  }
+  return nullptr;
+}
+
+}  // namespace vlpd::test

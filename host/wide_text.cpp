@@ -1,0 +1,14 @@
+#include "host/wide_text.h"
+
+namespace vlpd::test {
+
+std::wstring Wide(const std::string& text, UINT code_page) {
+  const int units = MultiByteToWideChar(code_page, 0, text.c_str(), -1, nullptr, 0);
+  if (units <= 0) return {};
+  std::wstring w(static_cast<size_t>(units), L'\0');
+  MultiByteToWideChar(code_page, 0, text.c_str(), -1, w.data(), units);
+  w.resize(static_cast<size_t>(units) - 1);
+  return w;
+}
+
+}  // namespace vlpd::test

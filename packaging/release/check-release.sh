@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# packaging/release/check-release.sh BUILD EPOCH VERSION HOST64: proves the release of the x86-64 build tree
+# BUILD (made with release time EPOCH and version VERSION) reproducible and signable.
+#  1. Builds the release once more (both DLLs, both packages) from a copy of the source tree in
+#     another folder, at another time, and compares the artifacts byte for byte with BUILD's.
+#  2. Builds it there again with a throwaway certificate in VLPD_SIGN_CERT and VLPD_SIGN_KEY,
+#     verifies every signature with osslsigncode, installs the signed per-machine package under
+#     Wine, has HOST64 (installed_menu_host) take the signed DLL's handler through COM, and removes
+#     the package again.
+# Prints each artifact's SHA-256 in both builds side by side; exits non-zero on any difference.
+set -euo pipefail
+build=$1 epoch=$2 version=$3 host64=$4
+tools=$(cd "$(dirname "$0")" && pwd)
+source_tree=$(dirname "$tools")
+builds=$(dirname "$build")
+artifacts=(win64/VLPDMenu.dll win32/VLPDMenu.dll win64/VLPDMenu.msi win64/VLPDMenu-user.msi win64/VLPDMenu.msix)
+
+other=$(mktemp -d /tmp/vlpd-release.XXXXXX)
+trap 'rm -rf "$other"' EXIT
+tar -C "$source_tree" --exclude=./build --exclude=./.git -cf - . | tar -C "$other" -xf -
+# The same signing identity as BUILD's (signing_identity.txt: "certificate PATH SHA-256", "key ...").
+unset VLPD_SIGN_CERT VLPD_SIGN_KEY
+identity() { sed -n "s/^$1 \(.*\) [0-9a-f]*\$/\1/p" "$build/signing_identity.txt"; }
+if [ -n "$(identity certificate)" ]; then
+  export VLPD_SIGN_CERT=$(identity certificate) VLPD_SIGN_KEY=$(identity key)
+fi
+export SOURCE_DATE_EPOCH=$epoch
+release() {
+  (cd "$other" && cmake --preset win64 -DVLPD_VERSION="$version" "$@" >/dev/null &&
+   cmake --build --preset win64 --target release_checksums >"$other/build.log" 2>&1) ||
+    { cat "$other/build.log"; exit 1; }
+}
+# The same publisher of the sparse package as BUILD's (its certificate's subject when it signs).
+release -DVLPD_PACKAGE_PUBLISHER="$(sed -n 's/^VLPD_PACKAGE_PUBLISHER:STRING=//p' "$build/CMakeCache.txt")"
+
+status=0
+printf '%-24s %-64s %s\n' artifact "SHA-256 of $builds" "SHA-256 of $other/build"
+for artifact in "${artifacts[@]}"; do
+  first=$(sha256sum "$builds/$artifact" | cut -d' ' -f1)
+  second=$(sha256sum "$other/build/$artifact" | cut -d' ' -f1)
+  printf '%-24s %s %s\n' "$artifact" "$first" "$second"
+  [ "$first" = "$second" ] || { echo "  differs: $artifact"; status=1; }
+done
+[ $status -eq 0 ] || exit 1
+
+# Signed with a throwaway certificate: both DLLs before they are packed, then both packages.
+openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "/CN=VLPDMenu release check" \
+  -keyout "$other/key.pem" -out "$other/cert.pem" 2>/dev/null
+export VLPD_SIGN_CERT=$other/cert.pem VLPD_SIGN_KEY=$other/key.pem
+# The sparse package's publisher must be the certificate's subject.
+release -DVLPD_PACKAGE_PUBLISHER="CN=VLPDMenu release check"
+mkdir "$other/unpacked"
+msiextract -C "$other/unpacked" "$other/build/win64/VLPDMenu.msi" >/dev/null
+mapfile -t packed < <(find "$other/unpacked" -name VLPDMenu.dll)
+[ ${#packed[@]} -eq 2 ] || { echo "the package does not hold two DLLs"; exit 1; }
+for file in "${artifacts[@]/#/$other/build/}" "${packed[@]}"; do
+  osslsigncode verify -CAfile "$other/cert.pem" -in "$file" >"$other/verify.log" 2>&1 ||
+    { cat "$other/verify.log"; echo "not signed: $file"; exit 1; }
+  echo "signature verified: ${file#"$other"/}"
+done
+
+# The signed package installs, and its signed DLL serves the handler.
+export VLPD_WINE_ARCH=win64
+on_drive_z() { local path=${1//\//\\}; echo "Z:$path"; }
+mkdir "$other/sample" && echo text >"$other/sample/memo.txt"
+package=$(on_drive_z "$other/build/win64/VLPDMenu.msi")
+"$tools/wine-run.sh" msiexec /i "$package" /qn
+output=$("$tools/wine-run.sh" "$host64" "$(on_drive_z "$other/sample")" memo.txt | tr -d '\r')
+"$tools/wine-run.sh" msiexec /x "$package" /qn
+echo "$output"
+grep -qi '^module .*\\VLPDMenu\\VLPDMenu.dll$' <<<"$output" && grep -qx 'commands 9' <<<"$output" ||
+  { echo "the signed package's handler did not serve its menu"; exit 1; }
+echo "the signed package installs and its DLL serves the handler"

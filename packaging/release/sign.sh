@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# packaging/release/sign.sh FILE...: signs each file in place with osslsigncode (a PE DLL or EXE, an MSI, an
+# MSIX or APPX package: osslsigncode tells them apart by their contents) when VLPD_SIGN_CERT and
+# VLPD_SIGN_KEY name the PEM certificate and private key; without both it changes nothing, so an
+# ordinary build stays unsigned. The signing time is SOURCE_DATE_EPOCH when set, so a signed
+# release stays byte-for-byte reproducible (the RSA PKCS#1 v1.5 signature is deterministic).
+set -euo pipefail
+
+if [ -z "${VLPD_SIGN_CERT:-}" ] || [ -z "${VLPD_SIGN_KEY:-}" ]; then
+  exit 0
+fi
+for pem in "$VLPD_SIGN_CERT" "$VLPD_SIGN_KEY"; do
+  [ -r "$pem" ] || { echo "sign.sh: cannot read $pem" >&2; exit 1; }
+done
+
+time_args=()
+if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
+  time_args=(-time "$SOURCE_DATE_EPOCH")
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+for file in "$@"; do
+  signed="$work/signed"
+  # A file signed before (a rebuild that did not relink it) is signed again from its unsigned form.
+  if osslsigncode extract-signature -in "$file" -out "$work/signature" >/dev/null 2>&1; then
+    osslsigncode remove-signature -in "$file" -out "$work/unsigned" >/dev/null
+    mv -f "$work/unsigned" "$file"
+    rm -f "$work/signature"
+  fi
+  osslsigncode sign -certs "$VLPD_SIGN_CERT" -key "$VLPD_SIGN_KEY" -h sha256 "${time_args[@]}" \
+    -in "$file" -out "$signed" >/dev/null
+  cat "$signed" >"$file"
+  rm -f "$signed"
+  echo "sign.sh: signed $file"
+done

@@ -1,0 +1,305 @@
+// QueryContextMenu on real menus: what the shell's menu and the submenu hold afterwards, for each
+// kind of selection, the flags test, and the cases that add nothing.
+#include <windows.h>
+// The shell headers need windows.h first.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "classic_menu/menu_icon.h"
+#include "commands/handler_text.h"
+#include "detect/encoding.h"
+#include "host/menu_reader.h"
+#include "host/shell_data_object.h"
+#include "host/test_data_object.h"
+#include "host/vlpd_dll.h"
+#include "tests/support/temp_dir.h"
+
+namespace vlpd::test {
+namespace {
+
+constexpr UINT kFirstId = 200;
+
+// Labels by position; null for a separator.
+const char* const kLabels[12] = {text::kLabelOpen,
+                                 nullptr,
+                                 kEncodings[0].label,
+                                 kEncodings[1].label,
+                                 kEncodings[2].label,
+                                 kEncodings[3].label,
+                                 kEncodings[4].label,
+                                 ".vpj",
+                                 nullptr,
+                                 text::kLabelCreateProject,
+                                 nullptr,
+                                 text::kLabelCopyNames};
+const int kOffsets[12] = {0, -1, 1, 2, 3, 4, 5, 6, -1, 7, -1, 8};
+
+constexpr const char* kSeveral = "GSGGGGGGSESE";
+constexpr const char* kSingleFile = "ESEEEEEGSESE";
+constexpr const char* kSingleProject = "ESGGGGGESESE";
+
+class MenuTest : public testing::Test {
+ protected:
+  // A shell menu that already holds two items, so the insertion point shows.
+  void SetUp() override {
+    ASSERT_TRUE(dll_.Loaded()) << "VLPDMenu.dll not found";
+    NewShellMenu();
+  }
+  void TearDown() override { DestroyMenu(shell_menu_); }
+
+  void NewShellMenu() {
+    if (shell_menu_ != nullptr) DestroyMenu(shell_menu_);
+    shell_menu_ = CreatePopupMenu();
+    AppendMenuA(shell_menu_, MF_STRING, 1, "before");
+    AppendMenuA(shell_menu_, MF_STRING, 2, "after");
+  }
+
+  // Initialize with `data`, then QueryContextMenu at position 1.
+  HRESULT Query(IDataObject* data, UINT flags = CMF_NORMAL, UINT last_id = kFirstId + 100) {
+    handler_ = dll_.CreateHandler();
+    if (!handler_) return E_FAIL;
+    ComRef<IShellExtInit> init;
+    handler_->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(init.Put()));
+    if (!init || FAILED(init->Initialize(nullptr, data, nullptr))) return E_FAIL;
+    return handler_->QueryContextMenu(shell_menu_, 1, kFirstId, last_id, flags);
+  }
+
+  HRESULT QueryPaths(const std::vector<std::string>& paths, UINT flags = CMF_NORMAL) {
+    auto data = TestDataObject::Make(paths);
+    return Query(data.Get(), flags);
+  }
+
+  // The shell's menu must read: before, separator, submenu, separator, after; the submenu the
+  // twelve entries with `states` (E enabled, G grayed, S separator).
+  void ExpectSubmenu(const char* states) {
+    const std::vector<ReadItem> outer = ReadMenu(shell_menu_);
+    ASSERT_EQ(outer.size(), 5u);
+    EXPECT_EQ(outer[0].label, "before");
+    EXPECT_TRUE(outer[1].separator);
+    EXPECT_EQ(outer[2].label, text::kSubmenuCaption);
+    EXPECT_FALSE(outer[2].grayed);
+    EXPECT_TRUE(outer[3].separator);
+    EXPECT_EQ(outer[4].label, "after");
+    ASSERT_NE(outer[2].submenu, nullptr);
+
+    const std::vector<ReadItem> items = ReadMenu(outer[2].submenu);
+    ASSERT_EQ(items.size(), 12u);
+    for (int position = 0; position < 12; ++position) {
+      SCOPED_TRACE(testing::Message() << "position " << position);
+      const ReadItem& item = items[position];
+      if (kLabels[position] == nullptr) {
+        EXPECT_TRUE(item.separator);
+        EXPECT_EQ(states[position], 'S');
+        continue;
+      }
+      EXPECT_FALSE(item.separator);
+      EXPECT_EQ(item.label, kLabels[position]);
+      EXPECT_EQ(item.id, kFirstId + kOffsets[position]);
+      EXPECT_EQ(item.grayed, states[position] == 'G');
+    }
+  }
+
+  void ExpectUnchanged() {
+    const std::vector<ReadItem> outer = ReadMenu(shell_menu_);
+    ASSERT_EQ(outer.size(), 2u);
+    EXPECT_EQ(outer[0].label, "before");
+    EXPECT_EQ(outer[1].label, "after");
+  }
+
+  ComApartment apartment_;  // for the shell's data objects; outlives every reference below
+  VlpdDll dll_;
+  TempDir dir_{"vlpd_menu"};
+  HMENU shell_menu_ = nullptr;
+  ComRef<IContextMenu> handler_;
+};
+
+// QueryContextMenu's answer: success with the number of identifiers used.
+void ExpectUsed(HRESULT hr, int used) {
+  EXPECT_EQ(HRESULT_SEVERITY(hr), SEVERITY_SUCCESS);
+  EXPECT_EQ(HRESULT_CODE(hr), used);
+}
+
+// The caption carries the editor's icon: one 32-bit premultiplied bitmap of the small-icon size at
+// the system DPI, made once for every menu of the process.
+TEST_F(MenuTest, TheCaptionShowsTheEditorsIconMadeOnce) {
+  HBITMAP first = nullptr;
+  for (int round = 0; round < 2; ++round) {
+    NewShellMenu();
+    ASSERT_EQ(QueryPaths({dir_.WriteFile("icon.txt", "x")}), MAKE_HRESULT(0, 0, 9));
+    MENUITEMINFOW item = {};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_BITMAP;
+    ASSERT_TRUE(GetMenuItemInfoW(shell_menu_, 2, TRUE, &item));
+    ASSERT_NE(item.hbmpItem, nullptr);
+    if (round == 0) first = item.hbmpItem;
+    EXPECT_EQ(item.hbmpItem, first) << "a bitmap for each menu";
+  }
+  BITMAP bitmap = {};
+  ASSERT_EQ(GetObjectW(first, sizeof bitmap, &bitmap), static_cast<int>(sizeof bitmap));
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  EXPECT_EQ(SmallIconSize(dpi), GetSystemMetrics(SM_CXSMICON)) << dpi << " DPI";
+  EXPECT_EQ(bitmap.bmWidth, GetSystemMetrics(SM_CXSMICON));
+  EXPECT_EQ(bitmap.bmHeight, GetSystemMetrics(SM_CYSMICON));
+  EXPECT_EQ(bitmap.bmBitsPixel, 32);
+  ASSERT_NE(bitmap.bmBits, nullptr) << "not a DIB section";
+  const auto* pixels = static_cast<const std::uint32_t*>(bitmap.bmBits);
+  int opaque = 0;
+  for (int i = 0; i < bitmap.bmWidth * bitmap.bmHeight; ++i) {
+    opaque += pixels[i] >> 24 == 255 ? 1 : 0;
+    for (int shift : {0, 8, 16}) ASSERT_LE((pixels[i] >> shift) & 0xFF, pixels[i] >> 24) << i;
+  }
+  ReleaseDC(nullptr, screen);
+  EXPECT_GT(opaque, 0) << "the icon drew nothing";
+}
+
+TEST_F(MenuTest, CapitalTextExtensionEnablesOpenAndEncodings) {
+  const std::string file = dir_.WriteFile("NOTE.TXT", "x");
+  ExpectUsed(QueryPaths({file}), 9);
+  ExpectSubmenu(kSingleFile);
+}
+
+TEST_F(MenuTest, ProjectFileInCapitalsEnablesOpenAndProjectItem) {
+  const std::string file = dir_.WriteFile("LIST.VPJ", "x");
+  ExpectUsed(QueryPaths({file}), 9);
+  ExpectSubmenu(kSingleProject);
+}
+
+TEST_F(MenuTest, LongerProjectLikeExtensionIsAnOrdinaryFile) {
+  const std::string file = dir_.WriteFile("list.vpjx", "x");
+  ExpectUsed(QueryPaths({file}), 9);
+  ExpectSubmenu(kSingleFile);
+}
+
+TEST_F(MenuTest, MoreThanFourBytesAfterTheDotIsNoExtension) {
+  const std::string file = dir_.WriteFile("list.vpjxyz", "x");
+  ExpectUsed(QueryPaths({file}), 9);
+  ExpectSubmenu(kSingleFile);
+  const std::string dotted = dir_.WriteFile("a.vpj.abcde", "x");
+  NewShellMenu();
+  ExpectUsed(QueryPaths({dotted}), 9);
+  ExpectSubmenu(kSingleFile);
+}
+
+TEST_F(MenuTest, DoubleByteNameWithBackslashTrailByte) {
+  // 表 ends in 0x5C: the folder name must not be cut there.
+  const std::string file = dir_.WriteFile("\x95\x5C\\\x95\x5C.vpj", "x");
+  ExpectUsed(QueryPaths({file}), 9);
+  ExpectSubmenu(kSingleProject);
+}
+
+TEST_F(MenuTest, FolderGraysEveryOpenItem) {
+  const std::string folder = dir_.MakeFolder("sub.vpj");
+  ExpectUsed(QueryPaths({folder}), 9);
+  ExpectSubmenu(kSeveral);
+}
+
+TEST_F(MenuTest, TwoFilesGrayEveryOpenItem) {
+  ExpectUsed(QueryPaths({dir_.WriteFile("a.txt", "x"), dir_.WriteFile("b.txt", "x")}), 9);
+  ExpectSubmenu(kSeveral);
+}
+
+TEST_F(MenuTest, TwoPathsWhoseFirstIsAProjectFileAreSeveral) {
+  ExpectUsed(QueryPaths({dir_.WriteFile("p.vpj", "x"), dir_.WriteFile("b.txt", "x")}), 9);
+  ExpectSubmenu(kSeveral);
+}
+
+TEST_F(MenuTest, VanishedFirstPathAddsNothing) {
+  const std::string present = dir_.WriteFile("b.txt", "x");
+  ExpectUsed(QueryPaths({dir_ / "gone.txt", present}), 0);
+  ExpectUnchanged();
+}
+
+TEST_F(MenuTest, EmptyDropListAddsNothing) {
+  ExpectUsed(QueryPaths({}), 0);
+  ExpectUnchanged();
+}
+
+TEST_F(MenuTest, DefaultOnlyAddsNothingAndReadsNothing) {
+  const std::string file = dir_.WriteFile("a.txt", "x");
+  auto data = TestDataObject::Make({file});
+  handler_ = dll_.CreateHandler();
+  ASSERT_TRUE(handler_);
+  ComRef<IShellExtInit> init;
+  ASSERT_EQ(handler_->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(init.Put())), S_OK);
+  ASSERT_EQ(init->Initialize(nullptr, data.Get(), nullptr), S_OK);
+  const int calls = data->GetDataCalls();
+  for (UINT flags : {0x1u, 0x8u, 0x9u, 0x101u}) {  // CMF_DEFAULTONLY, CMF_NOVERBS, both, with a high bit
+    ExpectUsed(handler_->QueryContextMenu(shell_menu_, 1, kFirstId, kFirstId + 100, flags), 0);
+    ExpectUnchanged();
+  }
+  EXPECT_EQ(data->GetDataCalls(), calls) << "the selection was read";
+}
+
+TEST_F(MenuTest, WithoutAGrantedIdForEachCommandNothingIsAdded) {
+  auto data = TestDataObject::Make({dir_.WriteFile("a.txt", "x")});
+  for (UINT last_id : {kFirstId + 7, kFirstId - 1}) {  // room for eight; a range upside down
+    ExpectUsed(Query(data.Get(), CMF_NORMAL, last_id), 0);
+    ExpectUnchanged();
+  }
+  ExpectUsed(Query(data.Get(), CMF_NORMAL, kFirstId + 8), 9);
+  ExpectSubmenu(kSingleFile);
+}
+
+TEST_F(MenuTest, DefaultOnlyWithExploreAddsTheSubmenu) {
+  const std::string file = dir_.WriteFile("a.txt", "x");
+  ExpectUsed(QueryPaths({file}, CMF_DEFAULTONLY | CMF_EXPLORE), 9);
+  ExpectSubmenu(kSingleFile);
+}
+
+TEST_F(MenuTest, VerbsOnlyAndHighFlagsAddTheSubmenu) {
+  const std::string file = dir_.WriteFile("a.txt", "x");
+  ExpectUsed(QueryPaths({file}, CMF_VERBSONLY | CMF_NOVERBS), 9);
+  ExpectSubmenu(kSingleFile);
+  NewShellMenu();
+  ExpectUsed(QueryPaths({file}, CMF_EXTENDEDVERBS | CMF_CANRENAME), 9);
+  ExpectSubmenu(kSingleFile);
+}
+
+TEST_F(MenuTest, RealShellDataObjectForFilesAndFolders) {
+  dir_.WriteFile("\x95\x5C.vpj", "x");
+  dir_.WriteFile("a.txt", "x");
+  dir_.MakeFolder("sub");
+  {
+    auto data = ShellDataObject(dir_.Path(), {"\x95\x5C.vpj"});
+    ASSERT_TRUE(data);
+    ExpectUsed(Query(data.Get()), 9);
+    ExpectSubmenu(kSingleProject);
+  }
+  {
+    NewShellMenu();
+    auto data = ShellDataObject(dir_.Path(), {"sub"});
+    ASSERT_TRUE(data);
+    ExpectUsed(Query(data.Get()), 9);
+    ExpectSubmenu(kSeveral);
+  }
+  {
+    NewShellMenu();
+    auto data = ShellDataObject(dir_.Path(), {"a.txt"});
+    ASSERT_TRUE(data);
+    ExpectUsed(Query(data.Get()), 9);
+    ExpectSubmenu(kSingleFile);
+  }
+}
+
+TEST_F(MenuTest, RepeatedQueriesOnOneHandlerEachAddAFreshSubmenu) {
+  const std::string file = dir_.WriteFile("a.txt", "x");
+  ExpectUsed(QueryPaths({file}), 9);
+  ExpectSubmenu(kSingleFile);
+  HMENU second = CreatePopupMenu();
+  ExpectUsed(handler_->QueryContextMenu(second, 0, kFirstId, kFirstId + 100, CMF_NORMAL), 9);
+  const std::vector<ReadItem> outer = ReadMenu(second);
+  ASSERT_EQ(outer.size(), 3u);
+  EXPECT_TRUE(outer[0].separator);
+  EXPECT_EQ(outer[1].label, text::kSubmenuCaption);
+  EXPECT_TRUE(outer[2].separator);
+  EXPECT_EQ(ReadMenu(outer[1].submenu).size(), 12u);
+  DestroyMenu(second);
+}
+
+}  // namespace
+}  // namespace vlpd::test

@@ -1,0 +1,156 @@
+// Handlers on two apartment threads at once, each refilling its selection for every menu: every
+// menu must match its own thread's selection, never the other thread's.
+#include <windows.h>
+// The shell headers need windows.h first.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "host/menu_reader.h"
+#include "host/test_data_object.h"
+#include "host/vlpd_dll.h"
+#include "server/clsid.h"
+#include "tests/support/temp_dir.h"
+#include "win/apartment_call.h"
+
+namespace vlpd::test {
+namespace {
+
+constexpr int kRounds = 400;
+
+// Grayed flags of the twelve submenu positions, as text: G grayed, E enabled, S separator.
+std::string States(HMENU menu) {
+  const std::vector<ReadItem> outer = ReadMenu(menu);
+  if (outer.size() != 3 || outer[1].submenu == nullptr) return "no submenu";
+  std::string states;
+  for (const ReadItem& item : ReadMenu(outer[1].submenu))
+    states += item.separator ? 'S' : item.grayed ? 'G' : 'E';
+  return states;
+}
+
+struct Selection {
+  ComRef<TestDataObject> data;
+  std::string states;  // what its menu must show
+};
+
+// Alternates between two selections on one handler of this thread's own apartment.
+void Drive(const VlpdDll& dll, Selection* selections, std::atomic<int>* ready, std::atomic<int>* wrong) {
+  ComApartment apartment;
+  ComRef<IContextMenu> handler = dll.CreateHandler();
+  ComRef<IShellExtInit> init;
+  ready->fetch_add(1);
+  if (!handler || FAILED(handler->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(init.Put())))) {
+    wrong->fetch_add(kRounds);
+    return;
+  }
+  while (ready->load() < 2) Sleep(0);
+  for (int round = 0; round < kRounds; ++round) {
+    const Selection& selection = selections[round % 2];
+    HMENU menu = CreatePopupMenu();
+    const bool ok = SUCCEEDED(init->Initialize(nullptr, selection.data.Get(), nullptr)) &&
+                    handler->QueryContextMenu(menu, 0, 1, 100, CMF_NORMAL) == MAKE_HRESULT(0, 0, 9) &&
+                    States(menu) == selection.states;
+    DestroyMenu(menu);
+    if (!ok) wrong->fetch_add(1);
+  }
+}
+
+TEST(ConcurrentHandlers, EachMenuMatchesItsOwnSelection) {
+  VlpdDll dll;
+  ASSERT_TRUE(dll.Loaded());
+  TempDir dir("vlpd_threads");
+  const std::string text = dir.WriteFile("a.txt", "x");
+  const std::string project = dir.WriteFile("p.vpj", "x");
+  const std::string folder = dir.MakeFolder("sub");
+  const std::string other = dir.WriteFile("b.txt", "x");
+
+  Selection first[2] = {{TestDataObject::Make({text}), "ESEEEEEGSESE"},
+                        {TestDataObject::Make({folder}), "GSGGGGGGSESE"}};
+  Selection second[2] = {{TestDataObject::Make({project}), "ESGGGGGESESE"},
+                         {TestDataObject::Make({other, text, project}), "GSGGGGGGSESE"}};
+  std::atomic<int> ready{0};
+  std::atomic<int> wrong_first{0};
+  std::atomic<int> wrong_second{0};
+  std::thread a(Drive, std::cref(dll), first, &ready, &wrong_first);
+  std::thread b(Drive, std::cref(dll), second, &ready, &wrong_second);
+  a.join();
+  b.join();
+  EXPECT_EQ(wrong_first.load(), 0);
+  EXPECT_EQ(wrong_second.load(), 0);
+  EXPECT_EQ(dll.CanUnloadNow(), S_OK);
+}
+
+// One factory and one handler counted from eight threads in 100 bursts that start together (a
+// thread done within its first time slice races with none): no count is lost or gained.
+TEST(ConcurrentHandlers, ReferenceCountsHoldOnEightThreads) {
+  VlpdDll dll;
+  ComRef<IClassFactory> factory;
+  ASSERT_EQ(dll.GetClassObject(kClsidVLPDMenu, IID_IClassFactory, reinterpret_cast<void**>(factory.Put())),
+            S_OK);
+  ComRef<IContextMenu> handler = dll.CreateHandler();
+  IUnknown* const objects[2] = {factory.Get(), handler.Get()};
+  std::atomic<int> started{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 8; ++t) {
+    threads.emplace_back([&objects, &started, t] {
+      for (int burst = 1; burst <= 100; ++burst) {
+        for (started.fetch_add(1); started.load() < 8 * burst;) Sleep(0);
+        for (int round = 0; round < 125; ++round) {
+          IUnknown* again = nullptr;
+          objects[(round + t) % 2]->AddRef();
+          if (SUCCEEDED(objects[round % 2]->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&again))))
+            again->Release();
+          objects[(round + t) % 2]->Release();
+        }
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  factory.Reset();
+  handler.Reset();
+  EXPECT_EQ(dll.CanUnloadNow(), S_OK) << "a count was lost or gained";
+}
+
+// A chosen command may come on any thread: it runs in a single-threaded apartment all the same, on
+// the caller's own thread unless that one is in the multithreaded apartment, and is over when the
+// call returns.
+TEST(ApartmentCall, TheCallRunsInASingleThreadedApartmentFromAnyThread) {
+  const struct {
+    const char* name;
+    bool joins;  // the caller's thread joins an apartment first
+    DWORD apartment;
+    bool in_place;
+  } callers[] = {{"no apartment", false, 0, true},
+                 {"a single-threaded one", true, COINIT_APARTMENTTHREADED, true},
+                 {"the multithreaded one", true, COINIT_MULTITHREADED, false}};
+  for (const auto& caller : callers) {
+    SCOPED_TRACE(caller.name);
+    struct Seen {
+      DWORD thread = 0;
+      APTTYPE type = APTTYPE_MTA;
+    } seen;
+    DWORD caller_thread = 0;
+    std::thread([&] {
+      if (caller.joins) CoInitializeEx(nullptr, caller.apartment);
+      caller_thread = GetCurrentThreadId();
+      CallInSingleThreadedApartment(
+          [](void* context) {
+            auto* seen = static_cast<Seen*>(context);
+            APTTYPEQUALIFIER qualifier;
+            CoGetApartmentType(&seen->type, &qualifier);
+            seen->thread = GetCurrentThreadId();
+          },
+          &seen);
+      if (caller.joins) CoUninitialize();
+    }).join();
+    EXPECT_TRUE(seen.type == APTTYPE_STA || seen.type == APTTYPE_MAINSTA) << seen.type;
+    EXPECT_EQ(seen.thread == caller_thread, caller.in_place);
+  }
+}
+
+}  // namespace
+}  // namespace vlpd::test

@@ -1,0 +1,318 @@
+// Both Explorers against the built DLL through COM: the classic menu (a data object,
+// QueryContextMenu, InvokeCommand) and the Windows 11 menu (a shell item array, the command tree,
+// Invoke on a background thread, as Explorer calls it) must show the same items, texts and states
+// for the same selections, and each command must leave the same command line, project file,
+// clipboard or message. Then the Windows 11 menu alone on hostile item arrays.
+#include <windows.h>
+// The shell headers need windows.h first.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "commands/handler_text.h"
+#include "host/explorer_host.h"
+#include "host/menu_reader.h"
+#include "host/message_box_watcher.h"
+#include "host/save_dialog_user.h"
+#include "host/shell_data_object.h"
+#include "host/vlpd_dll.h"
+#include "host/wide_text.h"
+#include "project/project_text.h"
+#include "tests/support/clipboard.h"
+#include "tests/support/install_key.h"
+#include "tests/support/stand_in_editor.h"
+#include "tests/support/temp_dir.h"
+
+namespace vlpd::test {
+namespace {
+
+constexpr UINT kFirstId = 100;
+constexpr std::size_t kCreateProjectPosition = 9;
+constexpr std::size_t kSubCommands = 12;
+
+// What one menu showed for a selection and what its chosen command left behind. Each position
+// reads "label | help", its state E (enabled), G (grayed) or S (separator).
+struct Outcome {
+  std::wstring caption;  // empty: the menu offers nothing
+  std::vector<std::wstring> texts;
+  std::string states;
+  std::string result;
+};
+
+enum class Result { kNone, kCommandLine, kProject, kClipboard, kNoEditorMessage };
+
+struct Case {
+  const char* name;
+  std::vector<std::wstring> entries;  // of the case folder; none: a virtual item
+  std::string states;
+  int offset;  // the command chosen; -1 for none
+  Result result;
+  std::string result_holds;  // a part of the classic menu's result
+};
+
+// Runs `work` on a background thread of the multithreaded apartment, as Explorer invokes a chosen
+// command, while this thread, the shell's window thread, goes on pumping messages (at most a
+// minute) for the dialogs that its window owns.
+template <typename Work>
+void OnExplorersBackgroundThread(Work work) {
+  std::atomic<bool> done{false};
+  std::thread background([&] {
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    work();
+    if (SUCCEEDED(com)) CoUninitialize();
+    done = true;
+  });
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!done.load() && std::chrono::steady_clock::now() < limit) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  }
+  background.join();
+}
+
+class ExplorerCommandTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dll_.Loaded());
+    ASSERT_FALSE(StandInEditor().empty()) << "stand-in editor not built";
+    SetEnvironmentVariableA(kQuickStandIn, "1");
+    editor_ = temp_.MakeFolder("editor");
+    ASSERT_TRUE(CopyFileA(StandInEditor().c_str(), (editor_ + "\\" + kEditorExeName).c_str(), FALSE));
+    ASSERT_TRUE(SetInstallFolder(editor_));
+    folder_ = temp_.MakeFolder("sel");
+    temp_.WriteFile("sel\\\x93\xFA\x8BL.txt", "\xA4\xA2\xA4\xA4");  // 日記.txt, EUC text
+    temp_.WriteFile("sel\\p.vpj", "/S .\\a.txt\r\n");
+    temp_.WriteFile("sel\\a.txt", "a");
+    temp_.WriteFile("sel\\b.txt", "b");
+    temp_.WriteFile("sel\\\x8E\x91\x97\xBF\\m.txt", "m");  // 資料\m.txt
+    temp_.WriteFile("sel\\\x8E\x91\x97\xBF\\n.txt", "\x82\xA0");
+    temp_.WriteFileW(L"sel\\caf\u00e9.txt", "c");
+  }
+  void TearDown() override {
+    WaitForStandInsToQuit();
+    SetEnvironmentVariableA(kQuickStandIn, nullptr);
+    EXPECT_EQ(dll_.CanUnloadNow(), S_OK) << "an object outlived its test";
+  }
+
+  ComRef<IDataObject> Data(const Case& c) const {
+    if (!c.entries.empty()) return ShellDataObject(Wide(folder_), c.entries);
+    // A virtual item's own data object, as the shell makes it for the classic menu.
+    ComRef<IShellItem> item;
+    ComRef<IDataObject> data;
+    if (ComRef<IShellItemArray> items = VirtualItemArray();
+        items && SUCCEEDED(items->GetItemAt(0, item.Put()))) {
+      item->BindToHandler(nullptr, BHID_SFUIObject, IID_IDataObject, reinterpret_cast<void**>(data.Put()));
+    }
+    return data;
+  }
+  ComRef<IShellItemArray> Items(const Case& c) const {
+    if (c.entries.empty()) return VirtualItemArray();
+    return ShellItemArray(ShellDataObject(Wide(folder_), c.entries).Get());
+  }
+
+  // Runs `invoke` and collects what the command left; `tag` names the project it saves, whose
+  // dialog must be owned by the shell's window.
+  template <typename Invoke>
+  std::string Run(const Case& c, const std::string& tag, Invoke invoke) {
+    const std::string log = editor_ + "\\cmdline.txt";
+    DeleteFileA(log.c_str());
+    PutClipboardText("before");
+    if (c.result == Result::kNoEditorMessage) RemoveInstallKey();
+    HWND owned_by = nullptr;
+    SaveDialogPlan plan = TypeName(tag);
+    plan.before_ok = [&owned_by] {
+      owned_by = GetWindow(FindDialog(text::kProjectDialogTitle, 1000), GW_OWNER);
+    };
+    std::optional<SaveDialogUser> user;
+    if (c.result == Result::kProject) user.emplace(plan);
+    EXPECT_EQ(invoke(), S_OK);
+    SetInstallFolder(editor_);
+    if (user) user->Finish();
+    if (c.result == Result::kProject) {
+      EXPECT_EQ(owned_by, owner_.Get()) << tag;
+      return ReadFileBytes(folder_ + "\\" + tag + ".vpj");
+    }
+    if (c.result == Result::kCommandLine) return ReadFileBytes(log);
+    if (c.result == Result::kNoEditorMessage) {
+      const std::vector<SeenBox> seen = boxes_.Take();
+      return seen.size() == 1 ? seen[0].text : "boxes: " + std::to_string(seen.size());
+    }
+    return ReadClipboardText(CF_TEXT).bytes + ReadClipboardText(CF_UNICODETEXT).bytes;
+  }
+
+  Outcome Classic(const Case& c) {
+    Outcome outcome;
+    ComRef<IDataObject> data = Data(c);
+    ComRef<IContextMenu> handler = dll_.CreateHandler();
+    ShownMenu shown;
+    ShowMenu(handler.Get(), data.Get(), shown, kFirstId);
+    const std::vector<ReadItem> top = ReadMenu(shown.menu);
+    if (top.size() < 2 || top[1].submenu == nullptr) return outcome;
+    outcome.caption = Wide(top[1].label);
+    for (const ReadItem& item : ReadMenu(top[1].submenu)) {
+      wchar_t help[256] = {};
+      if (!item.separator) {
+        handler->GetCommandString(item.id - kFirstId, GCS_HELPTEXTW, nullptr, reinterpret_cast<LPSTR>(help),
+                                  256);
+      }
+      outcome.texts.push_back(item.separator ? L" | " : Wide(item.label) + L" | " + help);
+      outcome.states += item.separator ? 'S' : item.grayed ? 'G' : 'E';
+    }
+    if (c.offset >= 0) {
+      outcome.result = Run(c, "classic", [&] {
+        return InvokeOnNewHandler(dll_, data.Get(), MAKEINTRESOURCEA(c.offset), owner_.Get(),
+                                  folder_.c_str());
+      });
+    }
+    return outcome;
+  }
+
+  Outcome Modern(const Case& c) {
+    Outcome outcome;
+    ComRef<IShellItemArray> items = Items(c);
+    ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
+    const ShownCommand shown = ShowCommand(root.Get(), items.Get());
+    EXPECT_EQ(shown.flags, static_cast<EXPCMDFLAGS>(ECF_HASSUBCOMMANDS));
+    if (shown.state_result != S_OK || shown.state != ECS_ENABLED) return outcome;
+    outcome.caption = shown.title;
+    std::size_t chosen = kSubCommands;
+    int offset = 0;
+    const std::vector<ComRef<IExplorerCommand>> commands = SubCommands(root.Get());
+    for (std::size_t position = 0; position < commands.size(); ++position) {
+      const ShownCommand sub = ShowCommand(commands[position].Get(), items.Get());
+      const bool separator = (sub.flags & ECF_ISSEPARATOR) != 0;
+      outcome.texts.push_back(sub.title + L" | " + sub.tip);
+      outcome.states += separator ? 'S' : sub.state_result == S_OK && sub.state == ECS_ENABLED ? 'E' : 'G';
+      if (!separator && offset++ == c.offset) chosen = position;
+    }
+    if (chosen == kSubCommands) return outcome;
+    // The background thread makes its own command tree and item array, as Explorer's does.
+    outcome.result = Run(c, "modern", [&] {
+      HRESULT hr = E_FAIL;
+      OnExplorersBackgroundThread([&] {
+        const std::vector<ComRef<IExplorerCommand>> own = SubCommands(dll_.CreateExplorerCommand().Get());
+        if (own.size() == kSubCommands) hr = InvokeWithOwner(own[chosen].Get(), Items(c).Get(), owner_.Get());
+      });
+      return hr;
+    });
+    return outcome;
+  }
+
+  ComApartment com_;
+  VlpdDll dll_;
+  InstallKeyGuard registry_;
+  TempDir temp_{"vlpd_two_menus"};
+  MessageBoxWatcher boxes_;
+  HiddenWindow owner_;
+  std::string editor_;
+  std::string folder_;
+};
+
+TEST_F(ExplorerCommandTest, BothMenusShowTheSameItemsAndDoTheSame) {
+  const std::string diary = "\x93\xFA\x8BL.txt";  // 日記.txt
+  const std::wstring cafe = L"caf\u00e9.txt";
+  const std::string in = folder_ + "\\";
+  const std::string quoted_alias = "\"" + in + ShortAlias(Wide(in) + cafe) + "\"";
+  const Case cases[] = {
+      {"one file", {Wide(diary)}, "ESEEEEEGSESE", 2, Result::kCommandLine, "/E \"" + in + diary},
+      {"a project file", {L"p.vpj"}, "ESGGGGGESESE", 6, Result::kCommandLine, "/P \""},
+      {"a folder", {Wide("\x8E\x91\x97\xBF")}, "GSGGGGGGSESE", 7, Result::kProject, "m.txt\r\n"},
+      {"two files", {L"a.txt", L"b.txt"}, "GSGGGGGGSESE", 8, Result::kClipboard, in + "a.txt\r\n" + in + "b"},
+      {"a name outside the code page", {cafe}, "ESEEEEEGSESE", 0, Result::kCommandLine, quoted_alias},
+      {"no editor installed",
+       {L"a.txt"},
+       "ESEEEEEGSESE",
+       3,
+       Result::kNoEditorMessage,
+       text::kMessageNoInstallFolder},
+      {"a virtual item", {}, "", -1, Result::kNone, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Outcome classic = Classic(c);
+    const Outcome modern = Modern(c);
+    EXPECT_EQ(classic.states, c.states);
+    EXPECT_EQ(classic.caption.empty(), c.states.empty());
+    EXPECT_NE(classic.result.find(c.result_holds), std::string::npos) << classic.result;
+    EXPECT_EQ(modern.caption, classic.caption);
+    EXPECT_EQ(modern.states, classic.states);
+    EXPECT_TRUE(modern.texts == classic.texts);
+    EXPECT_EQ(modern.result, classic.result);
+  }
+  EXPECT_TRUE(boxes_.Seen().empty());
+}
+
+// The root names the module's icon, and each command its own name. Hostile arrays reach every
+// command, the root included, invoked in place on the shell's own thread: each answers without
+// harm, hides or disables where nothing can be read, never asks the disk in a quick state, and
+// reads a long array to its end.
+TEST_F(ExplorerCommandTest, EveryCommandSurvivesHostileItemArrays) {
+  const struct {
+    const char* name;
+    ComRef<IShellItemArray> items;
+    EXPCMDSTATE root_state;
+    bool pending;                 // a quick state cannot be told without the disk
+    std::size_t clipboard_lines;  // after the copy command; 0: the clipboard is left alone
+  } arrays[] = {
+      {"no array", {}, ECS_HIDDEN, false, 0},
+      {"empty", FakeItemArray({}), ECS_HIDDEN, false, 0},
+      // Shapes: paths, count, prefix of made-up names, in the file system, failing names.
+      {"failing names", FakeItemArray({{}, 3, L"C:\\fake\\item", true, true}), ECS_HIDDEN, false, 0},
+      {"no file-system item", FakeItemArray({{}, 2, L"C:\\fake\\item", false}), ECS_HIDDEN, false, 0},
+      {"a name outside the code page that no file has", FakeItemArray({{L"C:\\fake\\caf\u00e9.txt"}}),
+       ECS_HIDDEN, true, 0},
+      {"20,000 items that no disk holds", FakeItemArray({{}, 20000}), ECS_ENABLED, false, 20000},
+  };
+  RemoveInstallKey();  // the open commands find no editor
+  ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
+  std::vector<ComRef<IExplorerCommand>> commands = SubCommands(root.Get());
+  ASSERT_EQ(commands.size(), kSubCommands);
+  LPWSTR icon = nullptr;
+  ASSERT_EQ(root->GetIcon(nullptr, &icon), S_OK);
+  EXPECT_EQ(Narrow(icon), dll_.Path() + ",-105");
+  CoTaskMemFree(icon);
+  std::vector<GUID> names(kSubCommands + 1);  // the root's, then each command's: no two alike
+  EXPECT_EQ(root->GetCanonicalName(&names[0]), S_OK);
+  for (std::size_t i = 0; i < kSubCommands; ++i)
+    EXPECT_EQ(commands[i]->GetCanonicalName(&names[i + 1]), S_OK);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    for (std::size_t j = 0; j < i; ++j) EXPECT_FALSE(IsEqualGUID(names[i], names[j])) << i << " " << j;
+  }
+  for (const auto& array : arrays) {
+    SCOPED_TRACE(array.name);
+    EXPCMDSTATE quick = 0;
+    EXPECT_EQ(root->GetState(array.items.Get(), FALSE, &quick), array.pending ? E_PENDING : S_OK);
+    EXPECT_EQ(ShowCommand(root.Get(), array.items.Get()).state, array.root_state);
+    EXPECT_EQ(root->Invoke(array.items.Get(), nullptr), E_NOTIMPL);
+    PutClipboardText("before");
+    for (std::size_t position = 0; position < commands.size(); ++position) {
+      SCOPED_TRACE(position);
+      const ShownCommand sub = ShowCommand(commands[position].Get(), array.items.Get());
+      const bool separator = (sub.flags & ECF_ISSEPARATOR) != 0;
+      EXPECT_EQ(sub.state_result, S_OK);
+      EXPECT_TRUE(separator || array.root_state == ECS_ENABLED || sub.state == ECS_DISABLED);
+      // The save dialog, which comes up only for a selection, is cancelled.
+      std::optional<SaveDialogUser> user;
+      if (position == kCreateProjectPosition && array.clipboard_lines > 0) user.emplace(SaveDialogPlan{});
+      EXPECT_EQ(InvokeWithOwner(commands[position].Get(), array.items.Get(), owner_.Get()),
+                separator     ? E_NOTIMPL
+                : array.items ? S_OK
+                              : E_INVALIDARG);
+    }
+    const std::string copied = ReadClipboardText(CF_TEXT).bytes;
+    const auto lines = static_cast<std::size_t>(std::count(copied.begin(), copied.end(), '\n')) + 1;
+    EXPECT_TRUE(array.clipboard_lines == 0 ? copied.rfind("before", 0) == 0 : lines == array.clipboard_lines);
+    boxes_.Clear();
+  }
+}
+
+}  // namespace
+}  // namespace vlpd::test

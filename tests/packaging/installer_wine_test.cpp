@@ -1,0 +1,410 @@
+// The installer packages in the 64-bit Wine prefix, run as a user runs them (msiexec /i, /x, /qn):
+// every registration row in the registry view of its DLL, under HKEY_LOCAL_MACHINE per machine and
+// HKEY_CURRENT_USER per user, both DLLs in place, the handler created by a 64-bit and a 32-bit
+// program, nothing of ours left after removal, a later version that takes the place of the earlier
+// one, and no way back to the earlier one. Every test starts and ends with the packages and all of
+// their entries gone.
+#include <windows.h>
+// The installer and shell headers need windows.h first.
+#include <gtest/gtest.h>
+#include <msi.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "commands/handler_text.h"
+#include "host/message_box_watcher.h"
+#include "server/clsid.h"
+#include "server/registry_rows.h"
+#include "tests/packaging/installer_files.h"
+#include "tests/support/file_version.h"
+#include "tests/support/temp_dir.h"
+#include "win/unique_handle.h"
+
+namespace vlpd::test {
+namespace {
+
+constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// A file of the build machine as the Wine prefix sees it: its root is drive Z:.
+std::string OnDriveZ(const char* unix_path) {
+  std::string path = std::string("Z:") + unix_path;
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+std::string ClsidText(const CLSID& clsid) {
+  wchar_t wide[64] = {};
+  StringFromGUID2(clsid, wide, 64);
+  char text[64] = {};
+  WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+  return text;
+}
+
+std::string ShellFolder(int folder) {
+  char path[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, path);
+  return path;
+}
+
+// Who a package installs for: the machine's registry and programs folders, or the user's.
+struct Scope {
+  const char* name;
+  HKEY root;
+  std::string package;
+};
+const Scope kMachine = {"per machine", HKEY_LOCAL_MACHINE, OnDriveZ(kPackage)};
+const Scope kUser = {"per user", HKEY_CURRENT_USER, OnDriveZ(kUserPackage)};
+
+const std::string kUserFolder = ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\VLPDMenu";
+// One registry view with the DLL whose rows it holds and the programs that read it.
+struct View {
+  const char* name;
+  REGSAM flag;                 // KEY_WOW64_64KEY or KEY_WOW64_32KEY
+  std::string machine_folder;  // where each package puts the DLL
+  std::string user_folder;
+  std::string built_dll;  // the file it must hold
+  std::string next_dll;   // the one of the later version
+  std::string host;       // installed_menu_host of the same kind
+  std::string regsvr32;   // regsvr32.exe of the same kind
+  const std::string& Folder(const Scope& scope) const {
+    return &scope == &kUser ? user_folder : machine_folder;
+  }
+  std::string Dll(const Scope& scope) const { return Folder(scope) + "\\VLPDMenu.dll"; }
+};
+
+const std::vector<View>& Views() {
+  static const std::vector<View> views = {
+      {"64-bit view", KEY_WOW64_64KEY, ShellFolder(CSIDL_PROGRAM_FILES) + "\\VLPDMenu", kUserFolder,
+       OnDriveZ(kBuiltDll64), OnDriveZ(kNextDll64), OnDriveZ(kHost64), "regsvr32.exe"},
+      {"32-bit view", KEY_WOW64_32KEY, ShellFolder(CSIDL_PROGRAM_FILESX86) + "\\VLPDMenu",
+       kUserFolder + "\\x86", OnDriveZ(kBuiltDll32), OnDriveZ(kNextDll32), OnDriveZ(kHost32),
+       "C:\\windows\\syswow64\\regsvr32.exe"},
+  };
+  return views;
+}
+
+// Every row the package writes, with the CLSID text it is written with: those of
+// self-registration and each class's approval.
+std::vector<std::pair<const RegistrationRow*, std::string>> Rows() {
+  const std::string clsids[] = {ClsidText(kClsidVLPDMenu), ClsidText(kClsidVLPDCommand)};
+  std::vector<std::pair<const RegistrationRow*, std::string>> rows;
+  for (const RegistrationRow& row : kRegistrationRows) {
+    rows.emplace_back(&row, clsids[static_cast<int>(row.server_class)]);
+  }
+  for (const std::string& clsid : clsids) rows.emplace_back(&kApprovalRow, clsid);
+  return rows;
+}
+
+// The view in which `key` holds the row of the DLL of `view` for `scope`: per user, only the CLSID
+// keys differ between the views, the rest is one key that both DLLs' rows write alike.
+REGSAM ViewOfRow(const Scope& scope, const std::string& key, REGSAM view) {
+  constexpr char kClsidKeys[] = "Software\\Classes\\CLSID\\";
+  const bool shared = &scope == &kUser && _strnicmp(key.c_str(), kClsidKeys, sizeof kClsidKeys - 1) != 0;
+  return shared ? KEY_WOW64_64KEY : view;
+}
+
+// A row's key below the root of the package's scope: the classes root is that root's.
+std::string RowKey(const RegistrationRow& row, const RowTexts& texts) {
+  return (row.root == RegistryRoot::kClassesRoot ? "Software\\Classes\\" : "") + std::string(texts.key_path);
+}
+
+struct Value {
+  bool key_found = false;
+  bool found = false;
+  DWORD type = REG_NONE;
+  std::string bytes;  // as stored, terminator included
+};
+
+Value ReadValue(HKEY root, const std::string& key, const char* name, REGSAM view) {
+  Value value;
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS) {
+    return value;
+  }
+  const RegKey guard(opened);
+  value.key_found = true;
+  char data[1024];
+  DWORD size = sizeof data;
+  if (RegQueryValueExA(opened, name, nullptr, &value.type, reinterpret_cast<BYTE*>(data), &size) ==
+      ERROR_SUCCESS) {
+    value.found = true;
+    value.bytes.assign(data, size);
+  }
+  return value;
+}
+
+// Runs `command` and returns its exit code (~0 when it cannot start), with what it wrote to its
+// standard output in `output` when that is given.
+DWORD RunProgram(std::string command, std::string* output = nullptr) {
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE read_end = nullptr;
+  HANDLE write_end = nullptr;
+  if (output != nullptr && !CreatePipe(&read_end, &write_end, &inherit, 0)) return ~0u;
+  KernelHandle reader(read_end);
+  KernelHandle writer(write_end);
+  if (reader) SetHandleInformation(reader.Get(), HANDLE_FLAG_INHERIT, 0);
+
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  if (writer) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writer.Get();
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  }
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, writer.Valid(), 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return ~0u;
+  }
+  const KernelHandle process_handle(process.hProcess);
+  const KernelHandle thread_handle(process.hThread);
+  // Only the child holds the write end now, so the reads end when it does.
+  writer.Reset();
+  if (reader) {
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(reader.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+      output->append(buffer, got);
+  }
+  if (WaitForSingleObject(process.hProcess, 120000) == WAIT_TIMEOUT) TerminateProcess(process.hProcess, ~0u);
+  DWORD code = ~0u;
+  GetExitCodeProcess(process.hProcess, &code);
+  return code;
+}
+
+DWORD Msiexec(const std::string& arguments) { return RunProgram("msiexec.exe " + arguments + " /qn"); }
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// The product codes installed with the package's upgrade code.
+std::vector<std::string> InstalledProducts() {
+  std::vector<std::string> products;
+  char product[39];
+  for (DWORD i = 0; MsiEnumRelatedProductsA(kUpgradeCode, 0, i, product) == ERROR_SUCCESS; ++i) {
+    products.push_back(product);
+  }
+  return products;
+}
+
+// A property of an installed product as the machine-wide installation has it; empty for a product
+// installed otherwise.
+std::string ProductInfo(const std::string& product, LPCSTR property) {
+  char value[256] = {};
+  DWORD size = sizeof value;
+  MsiGetProductInfoExA(product.c_str(), nullptr, MSIINSTALLCONTEXT_MACHINE, property, value, &size);
+  return value;
+}
+
+// The entries of the list of installed programs (both views) named `display_name`.
+int UninstallEntriesNamed(const std::string& display_name) {
+  int count = 0;
+  for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | view, &opened) != ERROR_SUCCESS)
+      continue;
+    const RegKey list(opened);
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+      DWORD size = sizeof name;
+      if (RegEnumKeyExA(list.Get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        break;
+      const Value shown =
+          ReadValue(HKEY_LOCAL_MACHINE, std::string(kUninstallKey) + "\\" + name, "DisplayName", view);
+      if (shown.found && shown.bytes == display_name + '\0') ++count;
+    }
+  }
+  return count;
+}
+
+class Installer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RemoveInstalledProducts();
+    ExpectNothingOfOurs();
+  }
+  void TearDown() override {
+    RemoveInstalledProducts();
+    ExpectNothingOfOurs();
+  }
+
+  static void RemoveInstalledProducts() {
+    for (const std::string& product : InstalledProducts()) Msiexec("/x " + product);
+  }
+
+  // What a scope holds: nothing of ours, or what the package of this build or of the later version
+  // installs.
+  enum class Holds { kNothing, kThisBuild, kLaterVersion };
+
+  // Under the scope's root, in each view: installed, every row as REG_SZ with the data
+  // self-registration writes for that view's DLL, the DLLs in place and the sparse package beside the
+  // 64-bit one; otherwise no row's value, none of the keys whose default value a row writes, and no
+  // file or folder of ours.
+  void Expect(const Scope& scope, Holds holds) const {
+    const bool later = holds == Holds::kLaterVersion;
+    for (const View& view : Views()) {
+      SCOPED_TRACE(std::string(scope.name) + ", " + view.name);
+      for (const auto& [row, clsid] : Rows()) {
+        RowTexts texts;
+        ASSERT_TRUE(BuildRowTexts(*row, clsid.c_str(), view.Dll(scope).c_str(), texts));
+        const std::string key = RowKey(*row, texts);
+        SCOPED_TRACE(key + " " + (texts.default_value ? "(default)" : texts.value_name));
+        const Value value = ReadValue(scope.root, key, texts.default_value ? nullptr : texts.value_name,
+                                      ViewOfRow(scope, key, view.flag));
+        if (holds == Holds::kNothing) {
+          EXPECT_FALSE(value.found);
+          EXPECT_FALSE(texts.default_value && value.key_found);
+          continue;
+        }
+        ASSERT_TRUE(value.found);
+        EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ));
+        EXPECT_EQ(value.bytes, std::string(texts.data, texts.stored_length));
+      }
+      if (holds == Holds::kNothing) {
+        EXPECT_FALSE(FileExists(view.Folder(scope))) << view.Folder(scope);
+        continue;
+      }
+      const std::string built = later ? view.next_dll : view.built_dll;
+      const std::string installed = ReadFileBytes(view.Dll(scope));
+      EXPECT_FALSE(installed.empty()) << view.Dll(scope);
+      EXPECT_TRUE(installed == ReadFileBytes(built)) << view.Dll(scope) << " is not " << built;
+      EXPECT_EQ(FileVersionValue(view.Dll(scope)), std::string(later ? kNextVersion : kVersion) + ".0");
+    }
+    const std::string msix = (&scope == &kUser ? kUserFolder : Views()[0].machine_folder) + "\\VLPDMenu.msix";
+    if (holds != Holds::kNothing) {
+      EXPECT_TRUE(ReadFileBytes(msix) == ReadFileBytes(OnDriveZ(kBuiltMsix))) << msix;
+    }
+  }
+
+  // Nothing of ours in either scope, and no product with the packages' upgrade code.
+  void ExpectNothingOfOurs() const {
+    Expect(kMachine, Holds::kNothing);
+    Expect(kUser, Holds::kNothing);
+    EXPECT_EQ(InstalledProducts(), std::vector<std::string>{});
+  }
+
+  const std::string package_ = kMachine.package;
+};
+
+TEST_F(Installer, WritesEveryRowIntoTheViewOfItsDllAndRemovesThemAll) {
+  ASSERT_EQ(Msiexec("/i " + Quoted(package_)), 0u);
+  Expect(kMachine, Holds::kThisBuild);
+  const std::vector<std::string> products = InstalledProducts();
+  ASSERT_EQ(products.size(), 1u);
+  EXPECT_EQ(ProductInfo(products[0], INSTALLPROPERTY_VERSIONSTRING), kVersion);
+
+  ASSERT_EQ(Msiexec("/x " + Quoted(package_)), 0u);
+  ExpectNothingOfOurs();
+}
+
+// Both programs (64-bit and 32-bit) take the installed handler: through COM per machine, from the
+// DLL that the user's rows name (Expect) through DllGetClassObject per user
+// (installed_menu_host), and get its submenu.
+void ExpectProgramsGetTheSubmenu(const Scope& scope) {
+  SCOPED_TRACE(scope.name);
+  const TempDir folder;
+  folder.WriteFile("memo.txt", "text");
+  for (const View& view : Views()) {
+    SCOPED_TRACE(view.host);
+    std::string output;
+    const std::string dll = &scope == &kUser ? " " + Quoted(view.Dll(scope)) : "";
+    ASSERT_EQ(RunProgram(Quoted(view.host) + " " + Quoted(folder.Path()) + " memo.txt" + dll, &output), 0u)
+        << output;
+    // A console program's lines end in CR LF.
+    output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
+    EXPECT_STRCASEEQ(output.substr(0, output.find('\n')).c_str(), ("module " + view.Dll(scope)).c_str());
+    EXPECT_NE(output.find("\nquery 0x00000009\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("\nsubmenu " + std::string(text::kSubmenuCaption) + "\ncommands 9\n"),
+              std::string::npos)
+        << output;
+  }
+}
+
+// regsvr32 of both built DLLs, as on 64-bit Windows without the package: the two views share the
+// context-menu hooks. Unregistering one DLL leaves the other registered whole; unregistering the
+// other leaves nothing but the machine key (row 4) that unregistration always leaves.
+TEST_F(Installer, UnregisteringOneBitnessLeavesTheOtherRegistered) {
+  for (const size_t first : {0u, 1u}) {
+    const View& gone = Views()[first];
+    const View& kept = Views()[1 - first];
+    for (const View& view : Views())
+      ASSERT_EQ(RunProgram(view.regsvr32 + " /s " + Quoted(view.built_dll)), 0u);
+    ASSERT_EQ(RunProgram(gone.regsvr32 + " /u /s " + Quoted(gone.built_dll)), 0u);
+    for (const auto& [row, clsid] : Rows()) {
+      RowTexts texts;
+      ASSERT_TRUE(BuildRowTexts(*row, clsid.c_str(), kept.built_dll.c_str(), texts));
+      // Wine keeps the keys both views share (the hooks) in the 64-bit one.
+      const auto holds = [&](REGSAM view) {
+        return ReadValue(HKEY_LOCAL_MACHINE, RowKey(*row, texts),
+                         texts.default_value ? nullptr : texts.value_name, view)
+                   .bytes == std::string(texts.data, texts.stored_length);
+      };
+      EXPECT_TRUE(holds(kept.flag) || holds(KEY_WOW64_64KEY)) << kept.name << " " << texts.key_path;
+    }
+    ASSERT_EQ(RunProgram(kept.regsvr32 + " /u /s " + Quoted(kept.built_dll)), 0u);
+    RowTexts machine;
+    ASSERT_TRUE(BuildRowTexts(kRegistrationRows[3], ClsidText(kClsidVLPDMenu).c_str(), "", machine));
+    for (const View& view : Views()) RegDeleteKeyExA(HKEY_LOCAL_MACHINE, machine.key_path, view.flag, 0);
+    ExpectNothingOfOurs();
+  }
+}
+
+TEST_F(Installer, ProgramsOfBothKindsGetTheSubmenuThroughCom) {
+  ASSERT_EQ(Msiexec("/i " + Quoted(package_)), 0u);
+  ExpectProgramsGetTheSubmenu(kMachine);
+}
+
+// The per-user package needs no administrator: it writes nothing outside the user's registry and
+// folders, and its removal takes all of it back.
+TEST_F(Installer, InstallsForTheCurrentUserAloneAndRemovesItAll) {
+  ASSERT_EQ(Msiexec("/i " + Quoted(kUser.package)), 0u);
+  Expect(kUser, Holds::kThisBuild);
+  ExpectProgramsGetTheSubmenu(kUser);
+  Expect(kMachine, Holds::kNothing);
+  EXPECT_EQ(InstalledProducts().size(), 1u);
+
+  ASSERT_EQ(Msiexec("/x " + Quoted(kUser.package)), 0u);
+  ExpectNothingOfOurs();
+}
+
+TEST_F(Installer, ALaterVersionTakesThePlaceOfTheEarlierOne) {
+  ASSERT_EQ(Msiexec("/i " + Quoted(package_)), 0u);
+  const std::vector<std::string> earlier = InstalledProducts();
+  ASSERT_EQ(earlier.size(), 1u);
+  const std::string name = ProductInfo(earlier[0], INSTALLPROPERTY_INSTALLEDPRODUCTNAME);
+  ASSERT_FALSE(name.empty());
+  EXPECT_EQ(UninstallEntriesNamed(name), 1);
+
+  const std::string later_package = OnDriveZ(kNextPackage);
+  ASSERT_EQ(Msiexec("/i " + Quoted(later_package)), 0u);
+  const std::vector<std::string> later = InstalledProducts();
+  ASSERT_EQ(later.size(), 1u);
+  EXPECT_NE(later[0], earlier[0]);
+  EXPECT_EQ(ProductInfo(later[0], INSTALLPROPERTY_VERSIONSTRING), kNextVersion);
+  EXPECT_EQ(UninstallEntriesNamed(name), 1);
+  Expect(kMachine, Holds::kLaterVersion);
+
+  // The earlier package refuses to replace it, and tells the user why (Wine: in a message box).
+  MessageBoxWatcher boxes({"Install Failed"});
+  const INSTALLUILEVEL ui_level = MsiSetInternalUI(INSTALLUILEVEL_BASIC, nullptr);
+  EXPECT_EQ(MsiInstallProductA(package_.c_str(), ""), static_cast<UINT>(ERROR_INSTALL_FAILURE));
+  MsiSetInternalUI(ui_level, nullptr);
+  const std::vector<SeenBox> seen = boxes.WaitFor(1);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, "A later version of " + name +
+                              " is already installed: remove it before installing version " + kVersion + ".");
+  EXPECT_EQ(InstalledProducts(), later);
+  Expect(kMachine, Holds::kLaterVersion);
+
+  ASSERT_EQ(Msiexec("/x " + Quoted(later_package)), 0u);
+  ExpectNothingOfOurs();
+  EXPECT_EQ(UninstallEntriesNamed(name), 0);
+}
+
+}  // namespace
+}  // namespace vlpd::test

@@ -1,0 +1,201 @@
+"""The sparse package as built and signed, packages of the packer's own, and the installer's package
+actions. Reads every ZIP record itself and recomputes every block hash. Paths and expected values
+come from the build through the environment (tests/packaging/CMakeLists.txt)."""
+import base64, hashlib, io, os, pathlib, shutil, struct, subprocess, sys, tempfile, unittest  # noqa: E401
+import zipfile, zlib  # noqa: E401
+import xml.etree.ElementTree as ET
+
+ENV = os.environ
+sys.path.insert(0, os.path.join(ENV["VLPD_SOURCE_DIR"], "packaging", "msix"))
+import pack_msix  # noqa: E402
+
+FOOTPRINT = ["AppxManifest.xml", "AppxBlockMap.xml", "[Content_Types].xml"]
+TYPES = {"AppxManifest.xml": "application/vnd.ms-appx.manifest+xml", "png": "image/png", "xml": "text/xml",
+         "AppxSignature.p7x": "application/vnd.ms-appx.signature",
+         "AppxBlockMap.xml": "application/vnd.ms-appx.blockmap+xml"}
+
+
+def read_records(package):
+    """The entries, each record checked against the Zip64 layout (a signer's may differ: see below)."""
+    def at(fmt, offset):
+        return struct.unpack_from(fmt, package, offset)
+    sig, d1, d2, *rest = at("<IHHHHIIH", len(package) - 22)  # a signer may write disk numbers 0
+    assert [sig] + rest == [0x06054B50, 0xFFFF, 0xFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0]
+    assert d1 == d2 in (0, 0xFFFF)
+    sig, disk, end64, disks = at("<IIQI", len(package) - 42)
+    assert (sig, disk, disks, end64 + 56) == (0x07064B50, 0, 1, len(package) - 42)
+    sig, size, made, needed, d1, d2, count, total, cd_size, cd_start = at("<IQHHIIQQQQ", end64)
+    assert (sig, size, made, needed, d1, d2, count) == (0x06064B50, 44, 45, 45, 0, 0, total)
+    assert cd_start + cd_size == end64
+    entries, cd, next_local = [], cd_start, 0
+    for _ in range(total):
+        head = at("<IHHHHHHIIIHHHHHII", cd)
+        name = package[cd + 46:cd + 46 + head[10]].decode("ascii")
+        if name == "AppxSignature.p7x":  # the signer's record gives its sizes in the local header
+            entries.append({"name": name, "data": zipfile.ZipFile(io.BytesIO(package)).read(name)})
+            next_local = head[16] + 30 + head[10] + at("<H", head[16] + 28)[0] + head[8]
+            cd += 46 + head[10] + head[11] + head[12]
+            continue
+        tag, length, size, stored_size, offset = at("<HHQQQ", cd + 46 + head[10])
+        assert head[:4] + head[8:10] + head[11:] + (tag, length, offset) == (
+            0x02014B50, 45, 45, 8, 0xFFFFFFFF, 0xFFFFFFFF, 28, 0, 0, 0, 0, 0xFFFFFFFF, 1, 24,
+            next_local), name
+        local = (0x04034B50, 45, 8) + head[4:7] + (0, 0, 0, len(name), 0)
+        assert at("<IHHHHHIIIHH", offset) == local, name
+        data_at = offset + 30 + len(name)
+        stored = package[data_at:data_at + stored_size]
+        assert package[offset + 30:data_at] == name.encode() and head[4] in (0, 8), name
+        assert at("<IIQQ", data_at + stored_size) == (0x08074B50, head[7], stored_size, size), name
+        data = zlib.decompress(stored, -15) if head[4] == 8 else stored
+        assert len(data) == size and zlib.crc32(data) == head[7], name
+        entries.append({"name": name, "method": head[4], "stored": stored, "data": data,
+                        "lfh": 30 + len(name)})
+        next_local, cd = data_at + stored_size + 24, cd + 46 + head[10] + 28
+    assert next_local == cd_start and cd == end64
+    return entries
+
+
+def check_package(test, package):
+    """Records, block map and content types of one package; returns its entries by name."""
+    entries = read_records(package)
+    by_name, names = {e["name"]: e for e in entries}, [e["name"] for e in entries]
+    test.assertEqual(names[names.index("AppxManifest.xml"):][:3], FOOTPRINT)
+    files = ET.fromstring(by_name["AppxBlockMap.xml"]["data"]).findall("{*}File")
+    mapped = [f.get("Name").replace("\\", "/") for f in files]
+    test.assertEqual(mapped, names[:names.index("AppxManifest.xml") + 1])
+    for file in files:
+        entry, stored_at = by_name[file.get("Name").replace("\\", "/")], 0
+        test.assertEqual((int(file.get("Size")), int(file.get("LfhSize"))),
+                         (len(entry["data"]), entry["lfh"]))
+        blocks = file.findall("{*}Block")
+        test.assertEqual(len(blocks), -(-len(entry["data"]) // 65536))
+        for i, block in enumerate(blocks):
+            data = entry["data"][i * 65536:(i + 1) * 65536]
+            test.assertEqual(base64.b64decode(block.get("Hash")), hashlib.sha256(data).digest())
+            if entry["method"] == 8:  # each block's bytes end on a full flush and inflate on their own
+                segment = entry["stored"][stored_at:stored_at + int(block.get("Size"))]
+                inflated = zlib.decompressobj(-15).decompress(segment)
+                test.assertEqual((segment[-4:], inflated), (b"\0\0\xff\xff", data))
+                stored_at += len(segment)
+            else:
+                test.assertIsNone(block.get("Size"))
+        if entry["method"] == 8:  # then only the end of the stream, an empty last block
+            test.assertEqual(entry["stored"][stored_at:], b"\x03\x00")
+    types = ET.fromstring(by_name["[Content_Types].xml"]["data"])
+    defaults = {d.get("Extension"): d.get("ContentType") for d in types.findall("{*}Default")}
+    overrides = {o.get("PartName"): o.get("ContentType") for o in types.findall("{*}Override")}
+    for name in (n for n in names if n != "[Content_Types].xml"):
+        found = overrides.get("/" + name, defaults.get(name.rsplit(".", 1)[-1]))
+        test.assertEqual(found, TYPES.get(name) or TYPES[name.rsplit(".", 1)[-1]], name)
+    test.assertIsNone(zipfile.ZipFile(io.BytesIO(package)).testzip())
+    return by_name
+
+
+class BuiltPackage(unittest.TestCase):
+    def setUp(self):
+        self.package = pathlib.Path(ENV["VLPD_MSIX"]).read_bytes()
+        self.by_name = check_package(self, self.package)
+
+    def test_unzip_agrees_and_the_manifest_declares_the_build_and_the_explorer_command(self):
+        if shutil.which("unzip"):
+            subprocess.run(["unzip", "-tq", ENV["VLPD_MSIX"]], check=True, stdout=subprocess.DEVNULL)
+        manifest = ET.fromstring(self.by_name["AppxManifest.xml"]["data"])
+        build = [ENV["VLPD_PACKAGE_NAME"], ENV["VLPD_PACKAGE_PUBLISHER"], ENV["VLPD_VERSION"] + ".0"]
+        self.assertEqual(list(map(manifest.find("{*}Identity").get, ("Name", "Publisher", "Version"))), build)
+        self.assertEqual(manifest.find("{*}Properties/{*}AllowExternalContent").text, "true")
+        clsid = ENV["VLPD_EXPLORER_COMMAND_CLSID"]
+        verbs = {t.get("Type"): [v.get("Clsid") for v in t] for t in manifest.iterfind(".//{*}ItemType")}
+        self.assertEqual(verbs, {"*": [clsid], "Directory": [clsid]})
+        classes = [(c.get("Id"), c.get("Path")) for c in manifest.iterfind(".//{*}Class")]
+        self.assertEqual(classes, [(clsid, "VLPDMenu.dll")])
+        logos = [e.text for e in manifest.iterfind(".//{*}Logo")] + [
+            v for e in manifest.iter() for k, v in e.attrib.items() if k.endswith("Logo")]
+        self.assertEqual([self.by_name[n.replace("\\", "/")]["data"][:4] for n in logos], [b"\x89PNG"] * 3)
+
+    def test_signing_adds_a_signature_windows_can_check_and_keeps_the_block_map(self):
+        subject = "/" + "/".join(part.strip() for part in ENV["VLPD_PACKAGE_PUBLISHER"].split(","))
+        with tempfile.TemporaryDirectory() as work:
+            cert, key, signed = (os.path.join(work, n) for n in ("cert.pem", "key.pem", "VLPDMenu.msix"))
+            subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+                            subject, "-addext", "extendedKeyUsage=codeSigning", "-keyout", key, "-out", cert],
+                           check=True, capture_output=True)
+            shutil.copy(ENV["VLPD_MSIX"], signed)
+            env = dict(ENV, VLPD_SIGN_CERT=cert, VLPD_SIGN_KEY=key)
+            check = [sys.executable, os.path.join(ENV["VLPD_SOURCE_DIR"], "packaging", "release", "check_publisher.py")]
+            for publisher, status in [(ENV["VLPD_PACKAGE_PUBLISHER"], 0), ("CN=someone else", 1)]:
+                checked = subprocess.run(check + [publisher], env=env, capture_output=True)
+                self.assertEqual(checked.returncode, status, publisher)
+            sign = os.path.join(ENV["VLPD_SOURCE_DIR"], "tools", "sign.sh")
+            subprocess.run(["bash", sign, signed], check=True, capture_output=True, env=env)
+            verify = subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-in", signed],
+                                    capture_output=True, text=True)
+            self.assertEqual((verify.returncode, "Subject: " + subject in verify.stdout), (0, True),
+                             verify.stdout)
+            signed_by_name = check_package(self, pathlib.Path(signed).read_bytes())
+        # Every file is kept as it was but the content types, which gain the signature's.
+        self.assertEqual(sorted(signed_by_name), sorted(list(self.by_name) + ["AppxSignature.p7x"]))
+        for name, entry in self.by_name.items():
+            kept = signed_by_name[name]["data"] == entry["data"]
+            self.assertEqual(kept, name != "[Content_Types].xml", name)
+
+
+class InstallerPackage(unittest.TestCase):
+    def table(self, name):
+        out = subprocess.run(["msiinfo", "export", ENV["VLPD_MSI"], name], check=True, capture_output=True)
+        return [line.split("\t") for line in out.stdout.decode().split("\r\n")[3:-1]]  # a field may hold LF
+
+    def test_windows_11_alone_registers_the_package_for_the_installing_user(self):
+        actions = {row[0]: row[1:] for row in self.table("CustomAction")}
+        sequence = {row[0]: (row[1], int(row[2])) for row in self.table("InstallExecuteSequence")}
+        windows_11 = "VLPD_WINDOWS_BUILD >= 22000"
+        # 1138: an executable named by a property (50), its result ignored (64), deferred (1024), as
+        # the installing user (no 2048).
+        for action, kind, condition, after, before, command in [
+                ("FindPowerShell", "51", windows_11, ["CostFinalize"], "InstallInitialize",
+                 "[System64Folder]WindowsPowerShell\\v1.0\\powershell.exe"),
+                ("RemoveSparsePackage", "1138", 'REMOVE="ALL" AND ' + windows_11, ["InstallInitialize"],
+                 "RemoveFiles", "Get-AppxPackage -Name '%s' | Remove-AppxPackage" % ENV["VLPD_PACKAGE_NAME"]),
+                ("RegisterSparsePackage", "1138", "NOT REMOVE AND " + windows_11,
+                 ["InstallFiles", "RemoveExistingProducts"], "InstallFinalize",
+                 "$folder = @'\n[INSTALLDIR]\n'@\nAdd-AppxPackage -Path ($folder + 'VLPDMenu.msix') "
+                 "-ExternalLocation $folder")]:
+            with self.subTest(action=action):
+                self.assertEqual((actions[action][0], command in actions[action][2]), (kind, True))
+                self.assertEqual(sequence[action][0], condition)
+                self.assertLess(max(sequence[a][1] for a in after), sequence[action][1])
+                self.assertLess(sequence[action][1], sequence[before][1])
+        # A replaced version is gone, package and all, before this one installs.
+        self.assertLess(sequence["RemoveExistingProducts"][1], sequence["InstallInitialize"][1])
+        self.assertIn(["VLPD_WINDOWS_BUILD", "WindowsBuildNumber"], self.table("AppSearch"))
+
+
+class Packer(unittest.TestCase):
+    def pack(self, payload, epoch=0):
+        out = io.BytesIO()
+        pack_msix.pack(out, b"<Package/>", payload, pack_msix.dos_timestamp(epoch))
+        return out.getvalue()
+
+    def test_packages_of_many_blocks_hold_and_equal_inputs_give_equal_bytes(self):
+        # Several blocks compressed and stored, an empty file, a name in a folder.
+        payload = [("Assets/Logo.png", os.urandom(150000)), ("a.xml", b"<a/>" * 60000), ("b.xml", b"")]
+        check_package(self, self.pack(payload))
+        self.assertEqual(self.pack(payload, 1700000000), self.pack(payload, 1700000000))
+        self.assertNotEqual(self.pack(payload, 1700000000), self.pack(payload))
+
+    def test_a_publisher_is_written_into_the_manifest_as_xml_text(self):
+        publisher, script = 'CN=Smith & Sons, O="<Kastel>, Inc."', ENV["VLPD_SOURCE_DIR"] + "/packaging/msix/"
+        with tempfile.TemporaryDirectory() as work:
+            subprocess.run([ENV["VLPD_CMAKE"], "-DVLPD_PACKAGE_PUBLISHER=" + publisher, "-DOUTPUT=%s/m.xml" % work,
+                            "-DTEMPLATE=%sAppxManifest.xml.in" % script, "-P", script + "fill_manifest.cmake"])
+            self.assertEqual(ET.parse(work + "/m.xml").find("{*}Identity").get("Publisher"), publisher)
+
+    def test_names_a_package_cannot_hold_are_refused(self):
+        for names in [[""], ["/abs.png"], ["a//b.png"], ["../up.png"], ["a\\b.png"], ["AppxManifest.xml"],
+                      ["x.exe"], ["appxblockmap.XML"], ["AppxMetadata/x.xml"], ["a&b.png"], ["é.png"],
+                      ["x" * 257 + ".png"], ["a.png", "A.PNG"]]:
+            with self.subTest(names=names), self.assertRaises(pack_msix.PackError):
+                self.pack([(name, b"1") for name in names])
+
+
+if __name__ == "__main__":
+    unittest.main()
