@@ -3,10 +3,10 @@
 // Nothing is written past either buffer, and the line is either exactly
 // "<folder><exe>" <switch>"<path>" or refused with -1 and an empty buffer.
 //
-// Input: one control byte (its low three bits pick the switch: the open commands' six, or the
-// third field when 7), the folder buffer's size and the line buffer's size (two bytes each; a
-// size of 0xFFFF stands for the launch's own buffer), then the install folder, the path and the
-// switch, separated by NUL bytes.
+// Input: one control byte (its low three bits are a command offset: that open command's switch,
+// or the third field for any other command), the folder buffer's size and the line buffer's size
+// (two bytes each; a size of 0xFFFF stands for the launch's own buffer), then the install folder,
+// the path and the switch, separated by NUL bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -84,8 +84,8 @@ void FuzzOne(FuzzInput& input) {
   const std::string folder = input.Field();
   const std::string path = input.Field();
   const std::string own_switch = input.Field();
-  const int pick = control & 7;
-  const std::string encoding_switch = pick < 7 ? OpenSwitch(pick) : own_switch;
+  const char* listed = OpenSwitch(control & 7);
+  const std::string encoding_switch = listed != nullptr ? listed : own_switch;
   if (folder_size == 0) return;
 
   bool ok = false;
@@ -95,7 +95,7 @@ void FuzzOne(FuzzInput& input) {
 
   // A launch that reads at most 260 bytes of folder into its buffer and names a path of at most
   // 259 bytes with one of its own switches is never refused for room.
-  if (folder_size == kPathBufferSize && path.size() < kMaxPath && pick < 7) {
+  if (folder_size == kPathBufferSize && path.size() < kMaxPath && listed != nullptr) {
     const std::size_t length =
         separated.size() + std::strlen(kEditorExeName) + encoding_switch.size() + path.size() + 5;
     Require(length < kCommandLineBufferSize);

@@ -1,10 +1,9 @@
 // Times one QueryContextMenu call (selection refill from the shell's data object, attribute
 // read, kind decision, submenu built and inserted) under Wine, and a whole right-click (class
 // factory, Initialize, QueryContextMenu, Release) for one and 7,500 names, ASCII and outside the
-// code page (each reached by its short name), against the host building the same twelve-entry
-// submenu itself; then the Windows 11 menu (the root's state and the subcommands' enumeration,
-// titles and states) beside the classic right-click for the same selections. A timing program,
-// not a test:
+// code page (each reached by its short name), against the host building the same submenu itself;
+// then the Windows 11 menu (the root's state and the subcommands' enumeration, titles and states)
+// beside the classic right-click for the same selections. A timing program, not a test:
 //   cmake --preset win32 -B build/win32-bench -DVLPD_BENCH=ON
 //   cmake --build build/win32-bench --target menu_bench
 //   tools/wine-run.sh build/win32-bench/bench/wine/menu_bench.exe
@@ -56,7 +55,7 @@ void Time(const char* label, IDataObject* data) {
     const HRESULT hr = handler->QueryContextMenu(menu, 0, 1, 100, CMF_NORMAL);
     QueryPerformanceCounter(&to);
     DestroyMenu(menu);
-    if (HRESULT_CODE(hr) == 9) ++added;
+    if (HRESULT_CODE(hr) == vlpd::kCommandCount) ++added;
     micros.push_back(1e6 * static_cast<double>(to.QuadPart - from.QuadPart) /
                      static_cast<double>(frequency.QuadPart));
   }
@@ -84,8 +83,8 @@ double Fastest(const std::vector<double>& values) {
   return values.empty() ? 0.0 : *std::min_element(values.begin(), values.end());
 }
 
-// What the host does without any handler: a separator, the same twelve-entry submenu in a popup
-// item, a separator.
+// What the host does without any handler: a separator, the same submenu in a popup item, a
+// separator.
 double HostBuiltMicros(HMENU menu) {
   LARGE_INTEGER from;
   LARGE_INTEGER to;
@@ -242,8 +241,8 @@ void CompareRightClicks(IDataObject* one, IDataObject* many, IDataObject* foreig
     return;
   }
   std::printf("Right-click (factory, Initialize, QueryContextMenu, Release), one run; median (fastest):\n");
-  std::printf("  %-34s %10.1f us (%9.1f)  %zu rounds\n", "host-built twelve-entry submenu", Median(host),
-              Fastest(host), host.size());
+  std::printf("  %-34s %10.1f us (%9.1f)  %zu rounds\n", "host-built submenu", Median(host), Fastest(host),
+              host.size());
   std::printf("  %-34s %10.1f us (%9.1f)  %zu rounds  %6.2fx (%.2fx) the host-built submenu\n", "one name",
               Median(single), Fastest(single), single.size(), Median(single) / Median(host),
               Fastest(single) / Fastest(host));
@@ -350,7 +349,7 @@ void CompareMenus(IDataObject* one, IDataObject* many, IDataObject* lone) {
     }
   }
   std::printf(
-      "Windows 11 menu (factory, root state and title, 12 subcommands with titles and states) beside\n"
+      "Windows 11 menu (factory, root state and title, the subcommands with titles and states) beside\n"
       "the classic right-click, one run; median (fastest):\n");
   std::printf("  %-34s %10.1f us (%9.1f)  classic %10.1f us (%9.1f)  %6.2fx (%.2fx) the classic\n",
               "one name", Median(modern_one), Fastest(modern_one), Median(classic_one), Fastest(classic_one),

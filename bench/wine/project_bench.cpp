@@ -26,6 +26,7 @@
 #include "project/project_file.h"
 #include "project/project_text.h"
 #include "selection/selection_list.h"
+#include "tests/support/command_rows.h"
 #include "win/unique_handle.h"
 #include "win/wide_text.h"
 
@@ -41,7 +42,7 @@ constexpr int kRounds = 9;
 constexpr DWORD kReadSize = 262144;
 // Rounds of the whole command: each one shows the dialog three times.
 constexpr int kCommandRounds = 5;
-constexpr UINT kCreateProject = 7;
+constexpr UINT kCreateProject = vlpd::test::OffsetOf(vlpd::CommandAction::kCreateProject);
 
 const std::string kSamples[] = {
     "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x95\xB6\x8F\xCD\x82\xC5\x82\xB7\x81\x42\r\n",              // Shift-JIS

@@ -68,6 +68,6 @@ package=$(on_drive_z "$other/build/win64/VLPDMenu.msi")
 output=$("$tools/wine-run.sh" "$host64" "$(on_drive_z "$other/sample")" memo.txt | tr -d '\r')
 "$tools/wine-run.sh" msiexec /x "$package" /qn
 echo "$output"
-grep -qi '^module .*\\VLPDMenu\\VLPDMenu.dll$' <<<"$output" && grep -qx 'commands 9' <<<"$output" ||
+grep -qi '^module .*\\VLPDMenu\\VLPDMenu.dll$' <<<"$output" && grep -qx 'commands \([0-9]*\) of \1' <<<"$output" ||
   { echo "the signed package's handler did not serve its menu"; exit 1; }
 echo "the signed package installs and its DLL serves the handler"

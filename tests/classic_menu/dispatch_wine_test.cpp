@@ -9,6 +9,7 @@
 #include "host/test_data_object.h"
 #include "host/vlpd_dll.h"
 #include "tests/support/clipboard.h"
+#include "tests/support/command_rows.h"
 
 namespace vlpd::test {
 namespace {
@@ -37,18 +38,18 @@ class DispatchTest : public testing::Test {
   ComRef<IContextMenu> handler_;
 };
 
-TEST_F(DispatchTest, RefusesTextVerbsAndOffsetsBeyondEight) {
+TEST_F(DispatchTest, RefusesTextVerbsAndOffsetsPastTheLastCommand) {
   const int calls = data_->GetDataCalls();
   EXPECT_EQ(Invoke("open"), E_INVALIDARG);
-  EXPECT_EQ(Invoke(MAKEINTRESOURCEA(9)), E_INVALIDARG);
+  EXPECT_EQ(Invoke(MAKEINTRESOURCEA(kCommandCount)), E_INVALIDARG);
   EXPECT_EQ(Invoke(MAKEINTRESOURCEA(0xFFFF)), E_INVALIDARG);
   EXPECT_EQ(handler_->InvokeCommand(nullptr), E_INVALIDARG);
   EXPECT_EQ(data_->GetDataCalls(), calls) << "a refused call read the selection";
 }
 
-TEST_F(DispatchTest, OffsetEightCopiesTheNames) {
+TEST_F(DispatchTest, TheCopyCommandCopiesTheNames) {
   PutClipboardText("before");
-  EXPECT_EQ(Invoke(MAKEINTRESOURCEA(8)), S_OK);
+  EXPECT_EQ(Invoke(MAKEINTRESOURCEA(OffsetOf(CommandAction::kCopyNames))), S_OK);
   EXPECT_STREQ(ReadClipboardText().bytes.c_str(), "C:\\dispatch\\a.txt\r\nC:\\dispatch\\b.txt");
 }
 

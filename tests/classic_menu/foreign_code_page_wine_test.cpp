@@ -13,7 +13,9 @@
 #include "host/message_box_watcher.h"
 #include "host/shell_data_object.h"
 #include "host/vlpd_dll.h"
+#include "host/wide_text.h"
 #include "project/save_dialog_ids.h"
+#include "tests/support/command_rows.h"
 #include "tests/support/temp_dir.h"
 
 namespace vlpd::test {
@@ -21,6 +23,7 @@ namespace {
 
 constexpr int kFileNameBox = 0x47C;  // cmb13 of the explorer-style dialog
 constexpr int kMessageTextId = 0xFFFF;
+constexpr UINT kCreateProject = OffsetOf(CommandAction::kCreateProject);
 
 std::wstring Text(HWND window) {
   wchar_t buffer[512] = {};
@@ -74,7 +77,7 @@ TEST(ForeignCodePage, MenuAndHelpTextsAreJapanese) {
   const ComRef<IContextMenu> handler = dll.CreateHandler();
   ShownMenu shown;
   ShowMenu(handler.Get(), ShellDataObject(dir.Path(), {"a.txt"}).Get(), shown);
-  ASSERT_EQ(HRESULT_CODE(shown.query_result), 9);
+  ASSERT_EQ(HRESULT_CODE(shown.query_result), kCommandCount);
 
   auto label = [](HMENU menu, UINT position) {
     wchar_t buffer[64] = {};
@@ -88,18 +91,17 @@ TEST(ForeignCodePage, MenuAndHelpTextsAreJapanese) {
   };
   EXPECT_EQ(label(shown.menu, 1), L"Vellumpad ver1.50");
   const HMENU submenu = GetSubMenu(shown.menu, 1);
-  const std::vector<std::pair<UINT, std::wstring>> expected = {
-      {0, L"開く"}, {2, L"ｼﾌﾄJIS"}, {7, L".vpj"}, {9, L"ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ作成"}, {11, L"名前をｺﾋﾟｰ"}};
-  for (const auto& [position, text] : expected) EXPECT_EQ(label(submenu, position), text) << position;
+  for (UINT position = 0; position < kSubmenu.size(); ++position)
+    EXPECT_EQ(label(submenu, position),
+              kSubmenu[position].separator ? L"" : Wide(kSubmenu[position].label, 932));
 
   auto help = [&handler](UINT_PTR offset) {
     wchar_t buffer[64] = {};
     handler->GetCommandString(offset, GCS_HELPTEXTW, nullptr, reinterpret_cast<LPSTR>(buffer), 64);
     return std::wstring(buffer);
   };
-  EXPECT_EQ(help(0), L"Vellumpadでﾌｧｲﾙを開きます。");
-  EXPECT_EQ(help(6), L"ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙを通常のﾌｧｲﾙとして開きます。");
-  EXPECT_EQ(help(8), L"名前をｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰします。");
+  for (UINT offset = 0; offset < kCommandCount; ++offset)
+    EXPECT_EQ(help(offset), Wide(kCommands[offset].help, 932));
 }
 
 // What the user saw while creating a project: the save dialog's picker, then a message box if any.
@@ -147,7 +149,8 @@ ProjectRun CreateProjectAs(const std::string& folder, const std::string& selecte
     run.message_text = Text(GetDlgItem(box, kMessageTextId));
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   });
-  EXPECT_EQ(InvokeOnNewHandler(dll, data.Get(), MAKEINTRESOURCEA(7), nullptr, folder.c_str()), S_OK);
+  EXPECT_EQ(InvokeOnNewHandler(dll, data.Get(), MAKEINTRESOURCEA(kCreateProject), nullptr, folder.c_str()),
+            S_OK);
   user.join();
   return run;
 }

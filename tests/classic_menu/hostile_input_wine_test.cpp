@@ -22,15 +22,16 @@
 #include "host/test_data_object.h"
 #include "host/vlpd_dll.h"
 #include "tests/support/clipboard.h"
+#include "tests/support/command_rows.h"
 #include "tests/support/install_key.h"
 #include "tests/support/temp_dir.h"
 
 namespace vlpd::test {
 namespace {
 
-constexpr UINT kOpen = 0;
-constexpr UINT kCreateProject = 7;
-constexpr UINT kCopyNames = 8;
+constexpr UINT kOpen = OffsetOfSwitch("");
+constexpr UINT kCreateProject = OffsetOf(CommandAction::kCreateProject);
+constexpr UINT kCopyNames = OffsetOf(CommandAction::kCopyNames);
 constexpr char kUntouched[] = "left by another program";
 
 // The drop list of 20,000 names costs the handler tens of seconds a read while each name is
@@ -121,9 +122,9 @@ TEST_F(HostileInputTest, DataObjectsOfEveryShapeEndInAMenuOrNothing) {
       {"a stream where HGLOBAL was asked", {file}, stream_regardless, S_OK, 0, false, false},
       {"S_OK with no block", {file}, null_block, S_OK, 0, false, false},
       {"no names", {}, {}, S_OK, 0, false, false},
-      {"many names", many, {}, S_OK, 9, true, true},
-      {"many wide names", many, wide, S_OK, 9, true, true},
-      {"formats with target devices", {file}, target_devices, S_OK, 9, true, true},
+      {"many names", many, {}, S_OK, kCommandCount, true, true},
+      {"many wide names", many, wide, S_OK, kCommandCount, true, true},
+      {"formats with target devices", {file}, target_devices, S_OK, kCommandCount, true, true},
       {"first name gone from disk", {temp_ / "gone.txt", file}, {}, S_OK, 0, true, true},
       {"block shorter than its header", {}, Raw(std::vector<unsigned char>(12, 0)), S_OK, 0, false, false},
       {"list offset far outside the block", {}, Raw(far_offset), S_OK, 0, false, false},
@@ -265,13 +266,14 @@ TEST_F(HostileInputTest, InvokeFormsAShellMayUse) {
   ex.lpVerb = "copy";
   ex.lpVerbW = L"copy";
   EXPECT_EQ(Invoke(data.Get(), reinterpret_cast<CMINVOKECOMMANDINFO*>(&ex)), E_INVALIDARG);
-  for (const char* verb : {"open", "", "8", "properties"}) {
+  const std::string copy_as_text = std::to_string(kCopyNames);
+  for (const char* verb : {"open", "", copy_as_text.c_str(), "properties"}) {
     CMINVOKECOMMANDINFO info = {};
     info.cbSize = sizeof info;
     info.lpVerb = verb;
     EXPECT_EQ(Invoke(data.Get(), &info), E_INVALIDARG) << verb;
   }
-  for (UINT offset : {9u, 10u, 0x7FFFu, 0xFFFFu})
+  for (UINT offset : {kCommandCount + 0u, kCommandCount + 1u, 0x7FFFu, 0xFFFFu})
     EXPECT_EQ(Invoke(data.Get(), offset), E_INVALIDARG) << offset;
   EXPECT_EQ(ReadClipboardText().bytes, std::string(kUntouched) + '\0');
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "classic_menu/menu_icon.h"
+#include "commands/command_table.h"
 #include "commands/handler_text.h"
-#include "detect/encoding.h"
 #include "host/menu_reader.h"
 #include "host/shell_data_object.h"
 #include "host/test_data_object.h"
@@ -23,24 +23,11 @@ namespace {
 
 constexpr UINT kFirstId = 200;
 
-// Labels by position; null for a separator.
-const char* const kLabels[12] = {text::kLabelOpen,
-                                 nullptr,
-                                 kEncodings[0].label,
-                                 kEncodings[1].label,
-                                 kEncodings[2].label,
-                                 kEncodings[3].label,
-                                 kEncodings[4].label,
-                                 ".vpj",
-                                 nullptr,
-                                 text::kLabelCreateProject,
-                                 nullptr,
-                                 text::kLabelCopyNames};
-const int kOffsets[12] = {0, -1, 1, 2, 3, 4, 5, 6, -1, 7, -1, 8};
-
-constexpr const char* kSeveral = "GSGGGGGGSESE";
-constexpr const char* kSingleFile = "ESEEEEEGSESE";
-constexpr const char* kSingleProject = "ESGGGGGESESE";
+// QueryContextMenu's answer: success with the number of identifiers used.
+void ExpectUsed(HRESULT hr, int used) {
+  EXPECT_EQ(HRESULT_SEVERITY(hr), SEVERITY_SUCCESS);
+  EXPECT_EQ(HRESULT_CODE(hr), used);
+}
 
 class MenuTest : public testing::Test {
  protected:
@@ -73,9 +60,11 @@ class MenuTest : public testing::Test {
     return Query(data.Get(), flags);
   }
 
-  // The shell's menu must read: before, separator, submenu, separator, after; the submenu the
-  // twelve entries with `states` (E enabled, G grayed, S separator).
-  void ExpectSubmenu(const char* states) {
+  // QueryContextMenu's answer `hr` must tell of an identifier for each command, and the shell's menu
+  // read: before, separator, submenu, separator, after; the submenu the table's entries as a
+  // selection of `kind` shows them.
+  void ExpectSubmenu(HRESULT hr, SelectionKind kind) {
+    ExpectUsed(hr, kCommandCount);
     const std::vector<ReadItem> outer = ReadMenu(shell_menu_);
     ASSERT_EQ(outer.size(), 5u);
     EXPECT_EQ(outer[0].label, "before");
@@ -87,19 +76,16 @@ class MenuTest : public testing::Test {
     ASSERT_NE(outer[2].submenu, nullptr);
 
     const std::vector<ReadItem> items = ReadMenu(outer[2].submenu);
-    ASSERT_EQ(items.size(), 12u);
-    for (int position = 0; position < 12; ++position) {
+    ASSERT_EQ(items.size(), kSubmenu.size());
+    for (std::size_t position = 0; position < kSubmenu.size(); ++position) {
       SCOPED_TRACE(testing::Message() << "position " << position);
       const ReadItem& item = items[position];
-      if (kLabels[position] == nullptr) {
-        EXPECT_TRUE(item.separator);
-        EXPECT_EQ(states[position], 'S');
-        continue;
-      }
-      EXPECT_FALSE(item.separator);
-      EXPECT_EQ(item.label, kLabels[position]);
-      EXPECT_EQ(item.id, kFirstId + kOffsets[position]);
-      EXPECT_EQ(item.grayed, states[position] == 'G');
+      const SubmenuEntry& entry = kSubmenu[position];
+      EXPECT_EQ(item.separator, entry.separator);
+      if (entry.separator) continue;
+      EXPECT_EQ(item.label, entry.label);
+      EXPECT_EQ(item.id, kFirstId + entry.offset);
+      EXPECT_EQ(item.grayed, !RuleEnabled(entry.rule, kind));
     }
   }
 
@@ -117,19 +103,13 @@ class MenuTest : public testing::Test {
   ComRef<IContextMenu> handler_;
 };
 
-// QueryContextMenu's answer: success with the number of identifiers used.
-void ExpectUsed(HRESULT hr, int used) {
-  EXPECT_EQ(HRESULT_SEVERITY(hr), SEVERITY_SUCCESS);
-  EXPECT_EQ(HRESULT_CODE(hr), used);
-}
-
 // The caption carries the editor's icon: one 32-bit premultiplied bitmap of the small-icon size at
 // the system DPI, made once for every menu of the process.
 TEST_F(MenuTest, TheCaptionShowsTheEditorsIconMadeOnce) {
   HBITMAP first = nullptr;
   for (int round = 0; round < 2; ++round) {
     NewShellMenu();
-    ASSERT_EQ(QueryPaths({dir_.WriteFile("icon.txt", "x")}), MAKE_HRESULT(0, 0, 9));
+    ASSERT_EQ(QueryPaths({dir_.WriteFile("icon.txt", "x")}), MAKE_HRESULT(0, 0, kCommandCount));
     MENUITEMINFOW item = {};
     item.cbSize = sizeof item;
     item.fMask = MIIM_BITMAP;
@@ -159,53 +139,46 @@ TEST_F(MenuTest, TheCaptionShowsTheEditorsIconMadeOnce) {
 
 TEST_F(MenuTest, CapitalTextExtensionEnablesOpenAndEncodings) {
   const std::string file = dir_.WriteFile("NOTE.TXT", "x");
-  ExpectUsed(QueryPaths({file}), 9);
-  ExpectSubmenu(kSingleFile);
+  ExpectSubmenu(QueryPaths({file}), SelectionKind::kSingleFile);
 }
 
 TEST_F(MenuTest, ProjectFileInCapitalsEnablesOpenAndProjectItem) {
   const std::string file = dir_.WriteFile("LIST.VPJ", "x");
-  ExpectUsed(QueryPaths({file}), 9);
-  ExpectSubmenu(kSingleProject);
+  ExpectSubmenu(QueryPaths({file}), SelectionKind::kSingleProject);
 }
 
 TEST_F(MenuTest, LongerProjectLikeExtensionIsAnOrdinaryFile) {
   const std::string file = dir_.WriteFile("list.vpjx", "x");
-  ExpectUsed(QueryPaths({file}), 9);
-  ExpectSubmenu(kSingleFile);
+  ExpectSubmenu(QueryPaths({file}), SelectionKind::kSingleFile);
 }
 
 TEST_F(MenuTest, MoreThanFourBytesAfterTheDotIsNoExtension) {
   const std::string file = dir_.WriteFile("list.vpjxyz", "x");
-  ExpectUsed(QueryPaths({file}), 9);
-  ExpectSubmenu(kSingleFile);
+  ExpectSubmenu(QueryPaths({file}), SelectionKind::kSingleFile);
   const std::string dotted = dir_.WriteFile("a.vpj.abcde", "x");
   NewShellMenu();
-  ExpectUsed(QueryPaths({dotted}), 9);
-  ExpectSubmenu(kSingleFile);
+  ExpectSubmenu(QueryPaths({dotted}), SelectionKind::kSingleFile);
 }
 
 TEST_F(MenuTest, DoubleByteNameWithBackslashTrailByte) {
   // 表 ends in 0x5C: the folder name must not be cut there.
   const std::string file = dir_.WriteFile("\x95\x5C\\\x95\x5C.vpj", "x");
-  ExpectUsed(QueryPaths({file}), 9);
-  ExpectSubmenu(kSingleProject);
+  ExpectSubmenu(QueryPaths({file}), SelectionKind::kSingleProject);
 }
 
 TEST_F(MenuTest, FolderGraysEveryOpenItem) {
   const std::string folder = dir_.MakeFolder("sub.vpj");
-  ExpectUsed(QueryPaths({folder}), 9);
-  ExpectSubmenu(kSeveral);
+  ExpectSubmenu(QueryPaths({folder}), SelectionKind::kSeveral);
 }
 
 TEST_F(MenuTest, TwoFilesGrayEveryOpenItem) {
-  ExpectUsed(QueryPaths({dir_.WriteFile("a.txt", "x"), dir_.WriteFile("b.txt", "x")}), 9);
-  ExpectSubmenu(kSeveral);
+  ExpectSubmenu(QueryPaths({dir_.WriteFile("a.txt", "x"), dir_.WriteFile("b.txt", "x")}),
+                SelectionKind::kSeveral);
 }
 
 TEST_F(MenuTest, TwoPathsWhoseFirstIsAProjectFileAreSeveral) {
-  ExpectUsed(QueryPaths({dir_.WriteFile("p.vpj", "x"), dir_.WriteFile("b.txt", "x")}), 9);
-  ExpectSubmenu(kSeveral);
+  ExpectSubmenu(QueryPaths({dir_.WriteFile("p.vpj", "x"), dir_.WriteFile("b.txt", "x")}),
+                SelectionKind::kSeveral);
 }
 
 TEST_F(MenuTest, VanishedFirstPathAddsNothing) {
@@ -237,27 +210,23 @@ TEST_F(MenuTest, DefaultOnlyAddsNothingAndReadsNothing) {
 
 TEST_F(MenuTest, WithoutAGrantedIdForEachCommandNothingIsAdded) {
   auto data = TestDataObject::Make({dir_.WriteFile("a.txt", "x")});
-  for (UINT last_id : {kFirstId + 7, kFirstId - 1}) {  // room for eight; a range upside down
+  for (UINT last_id : {kFirstId + kCommandCount - 2, kFirstId - 1}) {  // one id short; upside down
     ExpectUsed(Query(data.Get(), CMF_NORMAL, last_id), 0);
     ExpectUnchanged();
   }
-  ExpectUsed(Query(data.Get(), CMF_NORMAL, kFirstId + 8), 9);
-  ExpectSubmenu(kSingleFile);
+  ExpectSubmenu(Query(data.Get(), CMF_NORMAL, kFirstId + kCommandCount - 1), SelectionKind::kSingleFile);
 }
 
 TEST_F(MenuTest, DefaultOnlyWithExploreAddsTheSubmenu) {
   const std::string file = dir_.WriteFile("a.txt", "x");
-  ExpectUsed(QueryPaths({file}, CMF_DEFAULTONLY | CMF_EXPLORE), 9);
-  ExpectSubmenu(kSingleFile);
+  ExpectSubmenu(QueryPaths({file}, CMF_DEFAULTONLY | CMF_EXPLORE), SelectionKind::kSingleFile);
 }
 
 TEST_F(MenuTest, VerbsOnlyAndHighFlagsAddTheSubmenu) {
   const std::string file = dir_.WriteFile("a.txt", "x");
-  ExpectUsed(QueryPaths({file}, CMF_VERBSONLY | CMF_NOVERBS), 9);
-  ExpectSubmenu(kSingleFile);
+  ExpectSubmenu(QueryPaths({file}, CMF_VERBSONLY | CMF_NOVERBS), SelectionKind::kSingleFile);
   NewShellMenu();
-  ExpectUsed(QueryPaths({file}, CMF_EXTENDEDVERBS | CMF_CANRENAME), 9);
-  ExpectSubmenu(kSingleFile);
+  ExpectSubmenu(QueryPaths({file}, CMF_EXTENDEDVERBS | CMF_CANRENAME), SelectionKind::kSingleFile);
 }
 
 TEST_F(MenuTest, RealShellDataObjectForFilesAndFolders) {
@@ -267,37 +236,33 @@ TEST_F(MenuTest, RealShellDataObjectForFilesAndFolders) {
   {
     auto data = ShellDataObject(dir_.Path(), {"\x95\x5C.vpj"});
     ASSERT_TRUE(data);
-    ExpectUsed(Query(data.Get()), 9);
-    ExpectSubmenu(kSingleProject);
+    ExpectSubmenu(Query(data.Get()), SelectionKind::kSingleProject);
   }
   {
     NewShellMenu();
     auto data = ShellDataObject(dir_.Path(), {"sub"});
     ASSERT_TRUE(data);
-    ExpectUsed(Query(data.Get()), 9);
-    ExpectSubmenu(kSeveral);
+    ExpectSubmenu(Query(data.Get()), SelectionKind::kSeveral);
   }
   {
     NewShellMenu();
     auto data = ShellDataObject(dir_.Path(), {"a.txt"});
     ASSERT_TRUE(data);
-    ExpectUsed(Query(data.Get()), 9);
-    ExpectSubmenu(kSingleFile);
+    ExpectSubmenu(Query(data.Get()), SelectionKind::kSingleFile);
   }
 }
 
 TEST_F(MenuTest, RepeatedQueriesOnOneHandlerEachAddAFreshSubmenu) {
   const std::string file = dir_.WriteFile("a.txt", "x");
-  ExpectUsed(QueryPaths({file}), 9);
-  ExpectSubmenu(kSingleFile);
+  ExpectSubmenu(QueryPaths({file}), SelectionKind::kSingleFile);
   HMENU second = CreatePopupMenu();
-  ExpectUsed(handler_->QueryContextMenu(second, 0, kFirstId, kFirstId + 100, CMF_NORMAL), 9);
+  ExpectUsed(handler_->QueryContextMenu(second, 0, kFirstId, kFirstId + 100, CMF_NORMAL), kCommandCount);
   const std::vector<ReadItem> outer = ReadMenu(second);
   ASSERT_EQ(outer.size(), 3u);
   EXPECT_TRUE(outer[0].separator);
   EXPECT_EQ(outer[1].label, text::kSubmenuCaption);
   EXPECT_TRUE(outer[2].separator);
-  EXPECT_EQ(ReadMenu(outer[1].submenu).size(), 12u);
+  EXPECT_EQ(ReadMenu(outer[1].submenu).size(), kSubmenu.size());
   DestroyMenu(second);
 }
 

@@ -17,6 +17,7 @@
 #include "host/vlpd_dll.h"
 #include "server/clsid.h"
 #include "tests/support/clipboard.h"
+#include "tests/support/command_rows.h"
 #include "tests/support/temp_dir.h"
 
 namespace vlpd::test {
@@ -109,9 +110,9 @@ bool RightClick(const VlpdDll& dll, IDataObject* data) {
     return false;
   }
   const HMENU menu = CreatePopupMenu();
-  bool ok = handler->QueryContextMenu(menu, 0, 1, 0x7FFF, CMF_NORMAL) == MAKE_HRESULT(SEVERITY_SUCCESS, 0, 9);
+  bool ok = handler->QueryContextMenu(menu, 0, 1, 0x7FFF, CMF_NORMAL) == MAKE_HRESULT(0, 0, kCommandCount);
   DestroyMenu(menu);
-  for (UINT_PTR command = 0; command < 9; ++command) {
+  for (UINT_PTR command = 0; command < kCommandCount; ++command) {
     char ansi[64] = {};
     WCHAR wide[64] = {};
     ok = ok && handler->GetCommandString(command, GCS_HELPTEXTA, nullptr, ansi, sizeof ansi) == S_OK &&
@@ -153,7 +154,7 @@ void Soak(const VlpdDll& dll, const TempDir& dir, int rounds, int copies) {
   int wrong_copies = 0;
   for (int copy = 0; copy < copies; ++copy) {
     PutClipboardText("before");
-    if (InvokeOnNewHandler(dll, names.Get(), MAKEINTRESOURCEA(8)) != S_OK ||
+    if (InvokeOnNewHandler(dll, names.Get(), MAKEINTRESOURCEA(OffsetOf(CommandAction::kCopyNames))) != S_OK ||
         ReadClipboardText().bytes != file + "\r\n" + folder + std::string(2, '\0')) {
       ++wrong_copies;
     }

@@ -14,6 +14,7 @@
 #include "host/test_data_object.h"
 #include "host/vlpd_dll.h"
 #include "server/clsid.h"
+#include "tests/support/command_rows.h"
 #include "tests/support/temp_dir.h"
 #include "win/apartment_call.h"
 
@@ -22,7 +23,7 @@ namespace {
 
 constexpr int kRounds = 400;
 
-// Grayed flags of the twelve submenu positions, as text: G grayed, E enabled, S separator.
+// Grayed flags of the submenu's positions, as text: G grayed, E enabled, S separator.
 std::string States(HMENU menu) {
   const std::vector<ReadItem> outer = ReadMenu(menu);
   if (outer.size() != 3 || outer[1].submenu == nullptr) return "no submenu";
@@ -34,7 +35,7 @@ std::string States(HMENU menu) {
 
 struct Selection {
   ComRef<TestDataObject> data;
-  std::string states;  // what its menu must show
+  SelectionKind kind;  // what its menu must show
 };
 
 // Alternates between two selections on one handler of this thread's own apartment.
@@ -51,9 +52,10 @@ void Drive(const VlpdDll& dll, Selection* selections, std::atomic<int>* ready, s
   for (int round = 0; round < kRounds; ++round) {
     const Selection& selection = selections[round % 2];
     HMENU menu = CreatePopupMenu();
-    const bool ok = SUCCEEDED(init->Initialize(nullptr, selection.data.Get(), nullptr)) &&
-                    handler->QueryContextMenu(menu, 0, 1, 100, CMF_NORMAL) == MAKE_HRESULT(0, 0, 9) &&
-                    States(menu) == selection.states;
+    const bool ok =
+        SUCCEEDED(init->Initialize(nullptr, selection.data.Get(), nullptr)) &&
+        handler->QueryContextMenu(menu, 0, 1, 100, CMF_NORMAL) == MAKE_HRESULT(0, 0, kCommandCount) &&
+        States(menu) == SubmenuStates(selection.kind);
     DestroyMenu(menu);
     if (!ok) wrong->fetch_add(1);
   }
@@ -68,10 +70,10 @@ TEST(ConcurrentHandlers, EachMenuMatchesItsOwnSelection) {
   const std::string folder = dir.MakeFolder("sub");
   const std::string other = dir.WriteFile("b.txt", "x");
 
-  Selection first[2] = {{TestDataObject::Make({text}), "ESEEEEEGSESE"},
-                        {TestDataObject::Make({folder}), "GSGGGGGGSESE"}};
-  Selection second[2] = {{TestDataObject::Make({project}), "ESGGGGGESESE"},
-                         {TestDataObject::Make({other, text, project}), "GSGGGGGGSESE"}};
+  Selection first[2] = {{TestDataObject::Make({text}), SelectionKind::kSingleFile},
+                        {TestDataObject::Make({folder}), SelectionKind::kSeveral}};
+  Selection second[2] = {{TestDataObject::Make({project}), SelectionKind::kSingleProject},
+                         {TestDataObject::Make({other, text, project}), SelectionKind::kSeveral}};
   std::atomic<int> ready{0};
   std::atomic<int> wrong_first{0};
   std::atomic<int> wrong_second{0};

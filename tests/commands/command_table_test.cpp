@@ -3,63 +3,75 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <string>
-
-#include "commands/handler_text.h"
-#include "detect/encoding.h"
+#include "commands/help_text.h"
 
 namespace vlpd {
 namespace {
 
-TEST(Submenu, HoldsTheItemsAndSeparatorsInPositionOrder) {
-  const struct {
-    const char* label;
-    int offset;
-  } expected[kSubmenuEntries] = {
-      {text::kLabelOpen, 0},
-      {nullptr, -1},
-      {kEncodings[0].label, 1},
-      {kEncodings[1].label, 2},
-      {kEncodings[2].label, 3},
-      {kEncodings[3].label, 4},
-      {kEncodings[4].label, 5},
-      {kProjectExtension, 6},
-      {nullptr, -1},
-      {text::kLabelCreateProject, 7},
-      {nullptr, -1},
-      {text::kLabelCopyNames, 8},
-  };
+// The submenu as the product defines it, position by position: the one place its shape is written
+// down; every other test finds its commands through the table. Labels and help texts are the code
+// page 932 bytes of the Japanese in the comment beside each row.
+const struct {
+  int offset;  // -1 for a separator
+  CommandAction action;
+  const char* editor_switch;  // null for a command that starts no editor
+  const char* states;  // for one file, a .vpj, and a folder or several: E enabled, G grayed, S separator
+  const char* label;   // null for a separator
+  const char* help;
+} kGolden[] = {
+    {0, CommandAction::kOpenInEditor, "", "EEG", "\x8AJ\x82\xAD",  // 開く: Vellumpadでﾌｧｲﾙを開きます。
+     "Vellumpad\x82\xC5\xCC\xA7\xB2\xD9\x82\xF0\x8AJ\x82\xAB\x82\xDC\x82\xB7\x81\x42"},
+    {-1, {}, nullptr, "SSS", nullptr, nullptr},
+    {1, CommandAction::kOpenInEditor, "/S ", "EGG",
+     "\xBC\xCC\xC4JIS",  // ｼﾌﾄJIS文字ｺｰﾄﾞﾌｧｲﾙを開きます。
+     "\xBC\xCC\xC4JIS\x95\xB6\x8E\x9A\xBA\xB0\xC4\xDE\xCC\xA7\xB2\xD9\x82\xF0\x8AJ\x82\xAB\x82\xDC\x82\xB7"
+     "\x81\x42"},
+    {2, CommandAction::kOpenInEditor, "/E ", "EGG", "EUC",  // EUC文字ｺｰﾄﾞﾌｧｲﾙを開きます。
+     "EUC\x95\xB6\x8E\x9A\xBA\xB0\xC4\xDE\xCC\xA7\xB2\xD9\x82\xF0\x8AJ\x82\xAB\x82\xDC\x82\xB7\x81\x42"},
+    {3, CommandAction::kOpenInEditor, "/U8 ", "EGG", "UTF8",  // UTF8文字ｺｰﾄﾞﾌｧｲﾙを開きます。
+     "UTF8\x95\xB6\x8E\x9A\xBA\xB0\xC4\xDE\xCC\xA7\xB2\xD9\x82\xF0\x8AJ\x82\xAB\x82\xDC\x82\xB7\x81\x42"},
+    {4, CommandAction::kOpenInEditor, "/UB ", "EGG", "UTF16BE",  // UTF16BE文字ｺｰﾄﾞﾌｧｲﾙを開きます。
+     "UTF16BE\x95\xB6\x8E\x9A\xBA\xB0\xC4\xDE\xCC\xA7\xB2\xD9\x82\xF0\x8AJ\x82\xAB\x82\xDC\x82\xB7\x81\x42"},
+    {5, CommandAction::kOpenInEditor, "/UL ", "EGG", "UTF16LE",  // UTF16LE文字ｺｰﾄﾞﾌｧｲﾙを開きます。
+     "UTF16LE\x95\xB6\x8E\x9A\xBA\xB0\xC4\xDE\xCC\xA7\xB2\xD9\x82\xF0\x8AJ\x82\xAB\x82\xDC\x82\xB7\x81\x42"},
+    {6, CommandAction::kOpenInEditor, "/P ", "GEG", ".vpj",  // ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙを通常のﾌｧｲﾙとして開きます。
+     "\xCC\xDF\xDB\xBC\xDE\xAA\xB8\xC4\xCC\xA7\xB2\xD9\x82\xF0\x92\xCA\x8F\xED\x82\xCC\xCC\xA7\xB2\xD9\x82"
+     "\xC6\x82\xB5\x82\xC4\x8AJ\x82\xAB\x82\xDC\x82\xB7\x81\x42"},
+    {-1, {}, nullptr, "SSS", nullptr, nullptr},
+    {7, CommandAction::kCreateProject, nullptr, "EEE",  // ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ作成: ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙを作成します。
+     "\xCC\xDF\xDB\xBC\xDE\xAA\xB8\xC4\xCC\xA7\xB2\xD9\x8D\xEC\x90\xAC",
+     "\xCC\xDF\xDB\xBC\xDE\xAA\xB8\xC4\xCC\xA7\xB2\xD9\x82\xF0\x8D\xEC\x90\xAC\x82\xB5\x82\xDC\x82\xB7\x81"
+     "\x42"},
+    {-1, {}, nullptr, "SSS", nullptr, nullptr},
+    {8, CommandAction::kCopyNames, nullptr, "EEE",  // 名前をｺﾋﾟｰ: 名前をｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰします。
+     "\x96\xBC\x91O\x82\xF0\xBA\xCB\xDF\xB0",
+     "\x96\xBC\x91O\x82\xF0\xB8\xD8\xAF\xCC\xDF\xCE\xDE\xB0\xC4\xDE\x82\xC9\xBA\xCB\xDF\xB0\x82\xB5\x82\xDC"
+     "\x82\xB7\x81\x42"},
+};
+
+TEST(Submenu, IsTheGoldenSubmenu) {
+  ASSERT_EQ(sizeof kGolden / sizeof kGolden[0], static_cast<std::size_t>(kSubmenuEntries));
   for (int position = 0; position < kSubmenuEntries; ++position) {
-    const SubmenuEntry& entry = kSubmenu[position];
     SCOPED_TRACE(position);
-    EXPECT_EQ(entry.separator, expected[position].label == nullptr);
-    EXPECT_EQ(entry.offset, expected[position].offset);
-    if (expected[position].label == nullptr) {
-      EXPECT_EQ(entry.label, nullptr);
-    } else {
-      EXPECT_STREQ(entry.label, expected[position].label);
+    const auto& row = kGolden[position];
+    const SubmenuEntry& entry = kSubmenu[position];
+    EXPECT_EQ(entry.offset, row.offset);
+    EXPECT_STREQ(entry.label, row.label);
+    const char* state = row.states;
+    for (SelectionKind kind :
+         {SelectionKind::kSingleFile, SelectionKind::kSingleProject, SelectionKind::kSeveral}) {
+      const std::uint32_t flags = *state == 'E' ? kItemEnabled : *state == 'G' ? kItemGrayed : kSeparator;
+      EXPECT_EQ(EntryFlags(entry, kind), flags);
+      EXPECT_EQ(entry.separator || RuleEnabled(entry.rule, kind), *state != 'G');
+      ++state;
     }
+    if (entry.separator) continue;
+    EXPECT_EQ(kCommands[entry.offset].action, row.action);
+    EXPECT_STREQ(HelpText(row.offset), row.help);
+    EXPECT_STREQ(OpenSwitch(row.offset), row.editor_switch);
   }
-}
-
-TEST(Submenu, ProjectLabelIsTheComparedExtension) { EXPECT_STREQ(kSubmenu[7].label, ".vpj"); }
-
-// Expected InsertMenuA flags by position for each kind: E enabled, G grayed, S separator.
-void ExpectStates(SelectionKind kind, const char* states) {
-  ASSERT_EQ(std::strlen(states), static_cast<std::size_t>(kSubmenuEntries));
-  for (int position = 0; position < kSubmenuEntries; ++position) {
-    const std::uint32_t want = states[position] == 'E'   ? kItemEnabled
-                               : states[position] == 'G' ? kItemGrayed
-                                                         : kSeparator;
-    EXPECT_EQ(EntryFlags(kSubmenu[position], kind), want) << "position " << position;
-  }
-}
-
-TEST(Submenu, EnableStatesFollowTheSelectionKind) {
-  ExpectStates(SelectionKind::kSeveral, "GSGGGGGGSESE");
-  ExpectStates(SelectionKind::kSingleFile, "ESEEEEEGSESE");
-  ExpectStates(SelectionKind::kSingleProject, "ESGGGGGESESE");
+  EXPECT_EQ(OpenSwitch(kCommandCount), nullptr);
+  EXPECT_EQ(OpenSwitch(-1), nullptr);
 }
 
 TEST(Submenu, FlagValuesAreTheMenuFlagCombinations) {
@@ -99,14 +111,6 @@ TEST(SelectionKindDecision, DoubleByteNamesAreSplitAtRealSeparators) {
   // 表 is 0x95 0x5C: its trail byte is no separator.
   EXPECT_EQ(DecideSelectionKind(false, 1, "C:\\\x95\x5C.vpj"), SelectionKind::kSingleProject);
   EXPECT_EQ(DecideSelectionKind(false, 1, "C:\\\x95\x5C\\\x95\x5C.VPJ"), SelectionKind::kSingleProject);
-}
-
-TEST(OpenSwitch, EachOpenCommandHasItsSwitch) {
-  const char* const expected[] = {"", "/S ", "/E ", "/U8 ", "/UB ", "/UL ", "/P "};
-  for (int offset = 0; offset < 7; ++offset) EXPECT_STREQ(OpenSwitch(offset), expected[offset]) << offset;
-  EXPECT_EQ(OpenSwitch(7), nullptr);
-  EXPECT_EQ(OpenSwitch(8), nullptr);
-  EXPECT_EQ(OpenSwitch(-1), nullptr);
 }
 
 TEST(MenuFlagsTest, RejectsOnlyDefaultOnlyAndNoVerbsWithoutVerbsOnlyOrExplore) {

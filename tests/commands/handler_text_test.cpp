@@ -11,6 +11,7 @@
 #include "detect/encoding.h"
 #include "project/project_text.h"
 #include "selection/selection_kind.h"
+#include "tests/support/command_rows.h"
 
 namespace vlpd {
 namespace {
@@ -88,24 +89,12 @@ TEST(HandlerText, EveryLiteralIsItsTextInCodePage932) {
   }
 }
 
-// The UTF-16 lengths the wide help texts must have.
+// Each help text converts to one UTF-16 unit a character.
 TEST(HandlerText, HelpTextsConvertToTheirUtf16Lengths) {
-  const struct {
-    const char* stored;
-    std::size_t units;
-  } help[] = {{text::kHelpOpen, 20},
-              {kEncodings[0].help, 22},
-              {kEncodings[1].help, 19},
-              {kEncodings[2].help, 20},
-              {kEncodings[3].help, 23},
-              {kEncodings[4].help, 23},
-              {text::kHelpOpenProjectAsText, 28},
-              {text::kHelpCreateProject, 19},
-              {text::kHelpCopyNames, 22}};
-  for (const auto& h : help) {
+  for (const Command& command : kCommands) {
     iconv_t cd = iconv_open("UTF-16LE", "CP932");
     ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
-    std::string in = h.stored;
+    std::string in = command.help;
     std::string out(in.size() * 4, '\0');
     char* src = in.data();
     std::size_t src_left = in.size();
@@ -113,7 +102,7 @@ TEST(HandlerText, HelpTextsConvertToTheirUtf16Lengths) {
     std::size_t dst_left = out.size();
     EXPECT_NE(iconv(cd, &src, &src_left, &dst, &dst_left), static_cast<std::size_t>(-1));
     iconv_close(cd);
-    EXPECT_EQ((out.size() - dst_left) / 2, h.units) << h.stored;
+    EXPECT_EQ((out.size() - dst_left) / 2, test::CharacterCount(command.help)) << command.help;
   }
 }
 

@@ -9,44 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "commands/handler_text.h"
-#include "detect/encoding.h"
+#include "commands/command_table.h"
 #include "text/sjis_class.h"
 #include "text/sjis_string.h"
 
 namespace vlpd {
 namespace {
 
-// Characters of a code page 932 string; each is one UTF-16 unit.
-int CharacterCount(const char* text) {
-  int count = 0;
-  for (const char* p = text; *p != '\0'; ++count) {
-    p +=
-        IsSjisLead(static_cast<unsigned char>(p[0])) && IsSjisTrail(static_cast<unsigned char>(p[1])) ? 2 : 1;
-  }
-  return count;
-}
-
-TEST(HelpText, EachOffsetHasItsText) {
-  const char* const expected[] = {
-      text::kHelpOpen,     kEncodings[0].help, kEncodings[1].help,           kEncodings[2].help,
-      kEncodings[3].help,  kEncodings[4].help, text::kHelpOpenProjectAsText, text::kHelpCreateProject,
-      text::kHelpCopyNames};
-  for (unsigned offset = 0; offset < 9; ++offset) EXPECT_STREQ(HelpText(offset), expected[offset]) << offset;
-}
-
-TEST(HelpText, LengthsInBytesAndCharacters) {
-  const std::size_t bytes[] = {27, 30, 27, 28, 31, 31, 40, 26, 30};
-  const int units[] = {20, 22, 19, 20, 23, 23, 28, 19, 22};
-  for (unsigned offset = 0; offset < 9; ++offset) {
-    ASSERT_NE(HelpText(offset), nullptr);
-    EXPECT_EQ(std::strlen(HelpText(offset)), bytes[offset]) << offset;
-    EXPECT_EQ(CharacterCount(HelpText(offset)), units[offset]) << offset;
-  }
-}
-
-TEST(HelpText, NoTextBeyondOffsetEight) {
-  EXPECT_EQ(HelpText(9), nullptr);
+TEST(HelpText, NoTextBeyondTheLastCommand) {
+  EXPECT_EQ(HelpText(kCommandCount), nullptr);
   EXPECT_EQ(HelpText(0x10000), nullptr);
   EXPECT_EQ(HelpText(0xFFFFFFFFu), nullptr);
 }
@@ -62,7 +33,7 @@ std::string CopyWithGuard(const char* text, std::size_t capacity, std::size_t* c
 }
 
 TEST(CopyBoundedAnsi, CopiesWholeTextsWhenTheyFit) {
-  for (unsigned offset = 0; offset < 9; ++offset) {
+  for (unsigned offset = 0; offset < kCommandCount; ++offset) {
     const char* help = HelpText(offset);
     const std::size_t length = std::strlen(help);
     std::size_t copied = 0;
@@ -73,7 +44,7 @@ TEST(CopyBoundedAnsi, CopiesWholeTextsWhenTheyFit) {
 }
 
 TEST(CopyBoundedAnsi, ShortensAtCharacterBoundariesAndNeverWritesPastTheCapacity) {
-  for (unsigned offset = 0; offset < 9; ++offset) {
+  for (unsigned offset = 0; offset < kCommandCount; ++offset) {
     const char* help = HelpText(offset);
     const std::size_t length = std::strlen(help);
     for (std::size_t capacity = 0; capacity <= length; ++capacity) {

@@ -15,6 +15,7 @@
 #include "host/shell_data_object.h"
 #include "host/test_data_object.h"
 #include "host/vlpd_dll.h"
+#include "tests/support/command_rows.h"
 #include "tests/support/install_key.h"
 #include "tests/support/stand_in_editor.h"
 #include "tests/support/temp_dir.h"
@@ -47,16 +48,16 @@ class LaunchTest : public ::testing::Test {
     return folder;
   }
 
-  // Plays the shell: a new handler, Initialize, QueryContextMenu, then the command by offset.
+  // Plays the shell: a new handler, Initialize, QueryContextMenu, then `verb` or the open command.
   HRESULT Invoke(const std::vector<std::string>& paths, LPCSTR verb) {
     ComRef<TestDataObject> data = TestDataObject::Make(paths);
     return InvokeOnNewHandler(dll_, data.Get(), verb);
   }
-  HRESULT Invoke(const std::vector<std::string>& paths, UINT offset) {
-    return Invoke(paths, MAKEINTRESOURCEA(offset));
+  HRESULT Open(const std::vector<std::string>& paths, const char* editor_switch) {
+    return Invoke(paths, MAKEINTRESOURCEA(OffsetOfSwitch(editor_switch)));
   }
-  HRESULT InvokeOn(IDataObject* data, UINT offset) {
-    return InvokeOnNewHandler(dll_, data, MAKEINTRESOURCEA(offset));
+  HRESULT OpenOn(IDataObject* data, const char* editor_switch) {
+    return InvokeOnNewHandler(dll_, data, MAKEINTRESOURCEA(OffsetOfSwitch(editor_switch)));
   }
 
   // What the stand-in in `folder` recorded: its command line and "ready", each with CR LF.
@@ -79,7 +80,7 @@ TEST_F(LaunchTest, TheCommandWaitsForTheEditorToTakeInputAFewSecondsAtMost) {
   const std::string folder = EditorFolder("Editor");
   const std::string file = temp_.WriteFile("doc\\memo.txt", "text");
   ASSERT_TRUE(SetInstallFolder(folder));
-  EXPECT_EQ(Invoke({file}, 0u), S_OK);
+  EXPECT_EQ(Open({file}, ""), S_OK);
   // "ready" is written 700 ms after the command line and before the editor takes input: it is
   // there as soon as InvokeCommand returns only because the launch waited.
   EXPECT_EQ(Recorded(folder), Expected(folder + "\\", "", file));
@@ -88,7 +89,7 @@ TEST_F(LaunchTest, TheCommandWaitsForTheEditorToTakeInputAFewSecondsAtMost) {
   SetEnvironmentVariableA("VLPD_STAND_IN_STALL", "1");
   DeleteFileA((folder + "\\cmdline.txt").c_str());
   const DWORD start = GetTickCount();
-  EXPECT_EQ(Invoke({file}, 0u), S_OK);
+  EXPECT_EQ(Open({file}, ""), S_OK);
   EXPECT_LT(GetTickCount() - start, 10000u);
   SetEnvironmentVariableA("VLPD_STAND_IN_STALL", nullptr);
   EXPECT_EQ(Recorded(folder) + "ready\r\n", Expected(folder + "\\", "", file));
@@ -99,12 +100,12 @@ TEST_F(LaunchTest, EachOpenCommandStartsTheEditorWithItsSwitch) {
   const std::string folder = EditorFolder("Editor");
   const std::string file = temp_.WriteFile("doc\\memo.txt", "text");
   ASSERT_TRUE(SetInstallFolder(folder));
-  const char* const switches[] = {"", "/S ", "/E ", "/U8 ", "/UB ", "/UL ", "/P "};
-  for (UINT offset = 0; offset < 7; ++offset) {
+  for (UINT offset = 0; offset < kCommandCount; ++offset) {
     SCOPED_TRACE(offset);
+    if (kCommands[offset].action != CommandAction::kOpenInEditor) continue;
     DeleteFileA((folder + "\\cmdline.txt").c_str());
-    EXPECT_EQ(Invoke({file}, offset), S_OK);
-    EXPECT_EQ(Recorded(folder), Expected(folder + "\\", switches[offset], file));
+    EXPECT_EQ(Invoke({file}, MAKEINTRESOURCEA(offset)), S_OK);
+    EXPECT_EQ(Recorded(folder), Expected(folder + "\\", kCommands[offset].editor_switch, file));
   }
   EXPECT_TRUE(boxes_.Seen().empty());
 }
@@ -113,7 +114,7 @@ TEST_F(LaunchTest, InstallFolderWithTrailingSeparatorIsNotDoubled) {
   const std::string folder = EditorFolder("Tools\\Editor");
   const std::string file = temp_.WriteFile("memo.txt", "text");
   ASSERT_TRUE(SetInstallFolder(folder + "\\"));
-  EXPECT_EQ(Invoke({file}, 2u), S_OK);
+  EXPECT_EQ(Open({file}, "/E "), S_OK);
   EXPECT_EQ(Recorded(folder), Expected(folder + "\\", "/E ", file));
   EXPECT_TRUE(boxes_.Seen().empty());
 }
@@ -126,7 +127,7 @@ TEST_F(LaunchTest, JapaneseInstallFolderAndPathPassByteForByte) {
     SCOPED_TRACE(install);
     ASSERT_TRUE(SetInstallFolder(install));
     DeleteFileA((folder + "\\cmdline.txt").c_str());
-    EXPECT_EQ(Invoke({file}, 1u), S_OK);
+    EXPECT_EQ(Open({file}, "/S "), S_OK);
     EXPECT_EQ(Recorded(folder), Expected(folder + "\\", "/S ", file));
   }
   EXPECT_TRUE(boxes_.Seen().empty());
@@ -138,7 +139,7 @@ TEST_F(LaunchTest, OnlyTheFirstOfSeveralSelectedPathsIsPassed) {
   const std::string second = temp_.MakeFolder("dir");
   const std::string third = temp_.WriteFile("b c.txt", "b");
   ASSERT_TRUE(SetInstallFolder(folder));
-  EXPECT_EQ(Invoke({first, second, third}, 5u), S_OK);
+  EXPECT_EQ(Open({first, second, third}, "/UL "), S_OK);
   EXPECT_EQ(Recorded(folder), Expected(folder + "\\", "/UL ", first));
   EXPECT_TRUE(boxes_.Seen().empty());
 }
@@ -154,7 +155,7 @@ TEST_F(LaunchTest, NamesOutsideTheCodePageOpenByTheirShortPathsNeverByALookalike
     DeleteFileA((folder + "\\cmdline.txt").c_str());
     auto data = ShellDataObject(temp_.WidePath(), {name});
     ASSERT_TRUE(data);
-    EXPECT_EQ(InvokeOn(data.Get(), 2u), S_OK);
+    EXPECT_EQ(OpenOn(data.Get(), "/E "), S_OK);
     EXPECT_EQ(Recorded(folder), Expected(folder + "\\", "/E ", temp_.Path() + "\\" + ShortAlias(file)));
     EXPECT_EQ(Recorded(folder).find(lookalike), std::string::npos);
   }
@@ -165,17 +166,17 @@ TEST_F(LaunchTest, NamesOutsideTheCodePageOpenByTheirShortPathsNeverByALookalike
   options.unicode_paths = {temp_.WidePath() + L"\\gon\x00E9.txt"};
   auto absent = TestDataObject::Make({}, options);
   DeleteFileA((folder + "\\cmdline.txt").c_str());
-  EXPECT_EQ(InvokeOn(absent.Get(), 0u), S_OK);
+  EXPECT_EQ(OpenOn(absent.Get(), ""), S_OK);
   EXPECT_FALSE(FileExists(folder + "\\cmdline.txt"));
   EXPECT_TRUE(boxes_.Seen().empty());
 }
 
-TEST_F(LaunchTest, VerbTextAndOffsetAboveEightAreRefusedWithoutSideEffects) {
+TEST_F(LaunchTest, VerbTextAndOffsetPastTheLastCommandAreRefusedWithoutSideEffects) {
   const std::string folder = EditorFolder("Editor");
   const std::string file = temp_.WriteFile("memo.txt", "text");
   RemoveInstallKey();
   EXPECT_EQ(Invoke({file}, "open"), E_INVALIDARG);
-  EXPECT_EQ(Invoke({file}, 9u), E_INVALIDARG);
+  EXPECT_EQ(Invoke({file}, MAKEINTRESOURCEA(kCommandCount)), E_INVALIDARG);
   EXPECT_FALSE(InstallKeyExists());
   EXPECT_FALSE(FileExists(folder + "\\cmdline.txt"));
   EXPECT_TRUE(boxes_.Seen().empty());
@@ -184,7 +185,7 @@ TEST_F(LaunchTest, VerbTextAndOffsetAboveEightAreRefusedWithoutSideEffects) {
 TEST_F(LaunchTest, EmptySelectionStartsNothingAndSaysNothing) {
   const std::string folder = EditorFolder("Editor");
   ASSERT_TRUE(SetInstallFolder(folder));
-  EXPECT_EQ(Invoke({}, 0u), S_OK);
+  EXPECT_EQ(Open({}, ""), S_OK);
   EXPECT_FALSE(FileExists(folder + "\\cmdline.txt"));
   EXPECT_TRUE(boxes_.Seen().empty());
 }
@@ -202,7 +203,7 @@ TEST_F(LaunchTest, MissingValueIsReportedAndTheKeyIsCreated) {
   const std::string folder = EditorFolder("Editor");
   const std::string file = temp_.WriteFile("memo.txt", "text");
   ASSERT_FALSE(InstallKeyExists());
-  EXPECT_EQ(Invoke({file}, 0u), S_OK);
+  EXPECT_EQ(Open({file}, ""), S_OK);
   ExpectNoInstallFolder(boxes_, folder);
   EXPECT_TRUE(InstallKeyExists());
 }
@@ -211,7 +212,7 @@ TEST_F(LaunchTest, ExpandableStringValueCountsAsMissing) {
   const std::string folder = EditorFolder("Editor");
   const std::string file = temp_.WriteFile("memo.txt", "text");
   ASSERT_TRUE(SetInstall(REG_EXPAND_SZ, std::string(folder.c_str(), folder.size() + 1)));
-  EXPECT_EQ(Invoke({file}, 0u), S_OK);
+  EXPECT_EQ(Open({file}, ""), S_OK);
   ExpectNoInstallFolder(boxes_, folder);
 }
 
@@ -226,7 +227,7 @@ TEST_F(LaunchTest, ValueStoredWithoutTerminatorStillNamesTheFolder) {
     ASSERT_EQ(RegQueryValueExW(key.Get(), L"INSTALL", nullptr, nullptr, nullptr, &bytes), ERROR_SUCCESS);
     EXPECT_EQ(bytes, 2 * folder.size());
   }
-  EXPECT_EQ(Invoke({file}, 3u), S_OK);
+  EXPECT_EQ(Open({file}, "/U8 "), S_OK);
   EXPECT_EQ(Recorded(folder), Expected(folder + "\\", "/U8 ", file));
   EXPECT_TRUE(boxes_.Seen().empty());
 }
@@ -242,9 +243,9 @@ std::string LongFolder(size_t length, char last) {
 TEST_F(LaunchTest, ValueLongerThanTheBufferIsNotObtained) {
   const std::string file = temp_.WriteFile("memo.txt", "text");
   ASSERT_TRUE(SetInstallFolder(LongFolder(260, 'v')));  // 261 bytes with its terminator
-  EXPECT_EQ(Invoke({file}, 0u), S_OK);
+  EXPECT_EQ(Open({file}, ""), S_OK);
   ASSERT_TRUE(SetInstall(REG_SZ, LongFolder(261, '\\')));  // 261 bytes, no terminator
-  EXPECT_EQ(Invoke({file}, 0u), S_OK);
+  EXPECT_EQ(Open({file}, ""), S_OK);
   const std::vector<SeenBox> seen = boxes_.WaitFor(2);
   ASSERT_EQ(seen.size(), 2u);
   for (const SeenBox& box : seen) {
@@ -256,7 +257,7 @@ TEST_F(LaunchTest, ValueLongerThanTheBufferIsNotObtained) {
 TEST_F(LaunchTest, FullLengthValueNeedsRoomForItsSeparator) {
   const std::string file = temp_.WriteFile("memo.txt", "text");
   ASSERT_TRUE(SetInstall(REG_SZ, LongFolder(260, 'v')));  // fills the buffer; no room for the separator
-  EXPECT_EQ(Invoke({file}, 0u), S_OK);
+  EXPECT_EQ(Open({file}, ""), S_OK);
   std::vector<SeenBox> seen = boxes_.WaitFor(1);
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].title, text::kTitleStartFailed);
@@ -264,7 +265,7 @@ TEST_F(LaunchTest, FullLengthValueNeedsRoomForItsSeparator) {
 
   // Ending in its separator the same length is a folder; no editor can be started from it.
   ASSERT_TRUE(SetInstall(REG_SZ, LongFolder(260, '\\')));
-  EXPECT_EQ(Invoke({file}, 0u), S_OK);
+  EXPECT_EQ(Open({file}, ""), S_OK);
   seen = boxes_.WaitFor(2);
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_EQ(seen[1].title, text::kTitleModule);
@@ -289,7 +290,7 @@ TEST_F(LaunchTest, UnopenableKeyGivesTheRegistryMessageThenTheInstallFolderMessa
                               probe.Put(), nullptr),
               ERROR_ACCESS_DENIED);
   }
-  EXPECT_EQ(Invoke({file}, 0u), S_OK);
+  EXPECT_EQ(Open({file}, ""), S_OK);
   const std::vector<SeenBox> seen = boxes_.WaitFor(2);
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_EQ(seen[0].title, text::kTitleModule);
@@ -302,7 +303,7 @@ TEST_F(LaunchTest, UnopenableKeyGivesTheRegistryMessageThenTheInstallFolderMessa
 TEST_F(LaunchTest, AQuoteInTheSelectedNameStartsNothing) {
   const std::string folder = EditorFolder("Editor");
   ASSERT_TRUE(SetInstallFolder(folder));
-  EXPECT_EQ(Invoke({temp_.Path() + "\\a\" /P \"b.txt"}, 0u), S_OK);
+  EXPECT_EQ(Open({temp_.Path() + "\\a\" /P \"b.txt"}, ""), S_OK);
   const std::vector<SeenBox> seen = boxes_.WaitFor(1);
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].text, text::kMessageStartFailed);
@@ -313,7 +314,7 @@ TEST_F(LaunchTest, MissingExecutableIsReportedAsAFailedStart) {
   const std::string folder = temp_.MakeFolder("Empty");
   const std::string file = temp_.WriteFile("memo.txt", "text");
   ASSERT_TRUE(SetInstallFolder(folder));
-  EXPECT_EQ(Invoke({file}, 0u), S_OK);
+  EXPECT_EQ(Open({file}, ""), S_OK);
   const std::vector<SeenBox> seen = boxes_.WaitFor(1);
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].title, text::kTitleModule);

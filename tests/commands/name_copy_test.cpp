@@ -13,13 +13,14 @@
 #include "host/test_data_object.h"
 #include "host/vlpd_dll.h"
 #include "tests/support/clipboard.h"
+#include "tests/support/command_rows.h"
 #include "tests/support/temp_dir.h"
 #include "win/unique_handle.h"
 
 namespace vlpd::test {
 namespace {
 
-constexpr UINT kCopyNames = 8;
+constexpr UINT kCopyNames = OffsetOf(CommandAction::kCopyNames);
 
 // The whole CF_UNICODETEXT block as UTF-16 units.
 std::wstring ReadClipboardUnicode() {

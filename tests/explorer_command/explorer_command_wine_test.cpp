@@ -26,6 +26,7 @@
 #include "host/wide_text.h"
 #include "project/project_text.h"
 #include "tests/support/clipboard.h"
+#include "tests/support/command_rows.h"
 #include "tests/support/install_key.h"
 #include "tests/support/stand_in_editor.h"
 #include "tests/support/temp_dir.h"
@@ -34,8 +35,8 @@ namespace vlpd::test {
 namespace {
 
 constexpr UINT kFirstId = 100;
-constexpr std::size_t kCreateProjectPosition = 9;
-constexpr std::size_t kSubCommands = 12;
+constexpr int kCreateProject = OffsetOf(CommandAction::kCreateProject);
+constexpr std::size_t kSubCommands = kSubmenu.size();
 
 // What one menu showed for a selection and what its chosen command left behind. Each position
 // reads "label | help", its state E (enabled), G (grayed) or S (separator).
@@ -52,7 +53,7 @@ struct Case {
   const char* name;
   std::vector<std::wstring> entries;  // of the case folder; none: a virtual item
   std::string states;
-  int offset;  // the command chosen; -1 for none
+  unsigned offset;  // the command chosen; kCommandCount for none
   Result result;
   std::string result_holds;  // a part of the classic menu's result
 };
@@ -166,7 +167,7 @@ class ExplorerCommandTest : public testing::Test {
       outcome.texts.push_back(item.separator ? L" | " : Wide(item.label) + L" | " + help);
       outcome.states += item.separator ? 'S' : item.grayed ? 'G' : 'E';
     }
-    if (c.offset >= 0) {
+    if (c.offset < kCommandCount) {
       outcome.result = Run(c, "classic", [&] {
         return InvokeOnNewHandler(dll_, data.Get(), MAKEINTRESOURCEA(c.offset), owner_.Get(),
                                   folder_.c_str());
@@ -184,7 +185,7 @@ class ExplorerCommandTest : public testing::Test {
     if (shown.state_result != S_OK || shown.state != ECS_ENABLED) return outcome;
     outcome.caption = shown.title;
     std::size_t chosen = kSubCommands;
-    int offset = 0;
+    unsigned offset = 0;
     const std::vector<ComRef<IExplorerCommand>> commands = SubCommands(root.Get());
     for (std::size_t position = 0; position < commands.size(); ++position) {
       const ShownCommand sub = ShowCommand(commands[position].Get(), items.Get());
@@ -221,19 +222,23 @@ TEST_F(ExplorerCommandTest, BothMenusShowTheSameItemsAndDoTheSame) {
   const std::wstring cafe = L"caf\u00e9.txt";
   const std::string in = folder_ + "\\";
   const std::string quoted_alias = "\"" + in + ShortAlias(Wide(in) + cafe) + "\"";
+  const std::string file = SubmenuStates(SelectionKind::kSingleFile);
+  const std::string project = SubmenuStates(SelectionKind::kSingleProject);
+  const std::string several = SubmenuStates(SelectionKind::kSeveral);
+  const unsigned copy = OffsetOf(CommandAction::kCopyNames);
   const Case cases[] = {
-      {"one file", {Wide(diary)}, "ESEEEEEGSESE", 2, Result::kCommandLine, "/E \"" + in + diary},
-      {"a project file", {L"p.vpj"}, "ESGGGGGESESE", 6, Result::kCommandLine, "/P \""},
-      {"a folder", {Wide("\x8E\x91\x97\xBF")}, "GSGGGGGGSESE", 7, Result::kProject, "m.txt\r\n"},
-      {"two files", {L"a.txt", L"b.txt"}, "GSGGGGGGSESE", 8, Result::kClipboard, in + "a.txt\r\n" + in + "b"},
-      {"a name outside the code page", {cafe}, "ESEEEEEGSESE", 0, Result::kCommandLine, quoted_alias},
+      {"one file", {Wide(diary)}, file, OffsetOfSwitch("/E "), Result::kCommandLine, "/E \"" + in + diary},
+      {"a project file", {L"p.vpj"}, project, OffsetOfSwitch("/P "), Result::kCommandLine, "/P \""},
+      {"a folder", {Wide("\x8E\x91\x97\xBF")}, several, kCreateProject, Result::kProject, "m.txt\r\n"},
+      {"two files", {L"a.txt", L"b.txt"}, several, copy, Result::kClipboard, in + "a.txt\r\n" + in + "b"},
+      {"a name outside the code page", {cafe}, file, OffsetOfSwitch(""), Result::kCommandLine, quoted_alias},
       {"no editor installed",
        {L"a.txt"},
-       "ESEEEEEGSESE",
-       3,
+       file,
+       OffsetOfSwitch("/U8 "),
        Result::kNoEditorMessage,
        text::kMessageNoInstallFolder},
-      {"a virtual item", {}, "", -1, Result::kNone, ""},
+      {"a virtual item", {}, "", kCommandCount, Result::kNone, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -301,7 +306,8 @@ TEST_F(ExplorerCommandTest, EveryCommandSurvivesHostileItemArrays) {
       EXPECT_TRUE(separator || array.root_state == ECS_ENABLED || sub.state == ECS_DISABLED);
       // The save dialog, which comes up only for a selection, is cancelled.
       std::optional<SaveDialogUser> user;
-      if (position == kCreateProjectPosition && array.clipboard_lines > 0) user.emplace(SaveDialogPlan{});
+      if (kSubmenu[position].offset == kCreateProject && array.clipboard_lines > 0)
+        user.emplace(SaveDialogPlan{});
       EXPECT_EQ(InvokeWithOwner(commands[position].Get(), array.items.Get(), owner_.Get()),
                 separator     ? E_NOTIMPL
                 : array.items ? S_OK

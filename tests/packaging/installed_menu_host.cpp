@@ -5,7 +5,7 @@
 //   module PATH        the VLPDMenu.dll that COM loaded
 //   query HRESULT      what QueryContextMenu returned, in hex
 //   submenu CAPTION    the caption of the item that opens a submenu
-//   commands COUNT     the submenu's command items
+//   commands N of M    the submenu's command items, and the command table's (this build's)
 // Usage: installed_menu_host FOLDER NAME [DLL]. Given the DLL that a per-user package's rows name, it
 // takes the class object from its DllGetClassObject (Wine 8's COM ignores the user's classes).
 // Exits 0 once the handler was created, 1 when a step before that failed, 2 on wrong arguments.
@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <string>
 
+#include "commands/command_table.h"
 #include "host/menu_reader.h"
 #include "host/shell_data_object.h"
 #include "host/vlpd_dll.h"
@@ -78,7 +79,7 @@ int Run(const std::string& folder, const std::string& name, const char* dll) {
     for (const ReadItem& entry : ReadMenu(item.submenu)) {
       if (!entry.separator && entry.id >= kFirstId) ++commands;
     }
-    std::printf("submenu %s\ncommands %d\n", item.label.c_str(), commands);
+    std::printf("submenu %s\ncommands %d of %d\n", item.label.c_str(), commands, kCommandCount);
   }
   return 0;
 }

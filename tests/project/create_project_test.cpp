@@ -17,6 +17,7 @@
 #include "project/folder_identity.h"
 #include "project/project_text.h"
 #include "project/save_dialog_ids.h"
+#include "tests/support/command_rows.h"
 #include "tests/support/temp_dir.h"
 
 namespace vlpd::test {
@@ -279,7 +280,7 @@ class CreateProjectTest : public ::testing::Test {
   }
   void TearDown() override { DestroyWindow(owner_); }
 
-  // Initialize, QueryContextMenu and InvokeCommand with offset 7, the dialog operated as `action`.
+  // Initialize, QueryContextMenu and InvokeCommand of create-project, the dialog operated as `action`.
   DialogView Run(IDataObject* data, const std::string& invoking_folder, const DialogAction& action) {
     ComRef<IContextMenu> handler = dll_.CreateHandler();
     EXPECT_TRUE(handler);
@@ -291,7 +292,7 @@ class CreateProjectTest : public ::testing::Test {
     CMINVOKECOMMANDINFO info = {};
     info.cbSize = sizeof info;
     info.hwnd = owner_;
-    info.lpVerb = MAKEINTRESOURCEA(7);
+    info.lpVerb = MAKEINTRESOURCEA(OffsetOf(CommandAction::kCreateProject));
     info.lpDirectory = invoking_folder.c_str();
     info.nShow = SW_SHOWNORMAL;
 
@@ -453,7 +454,8 @@ TEST_F(CreateProjectTest, DescriptionAbove4GiBReachesTheHookWhole) {
     ComRef<TestDataObject> data = TestDataObject::Make({file});
     const DWORD shell_thread = GetCurrentThreadId();
     std::thread user([&] { view = DriveDialog({2, dir / "high"}, shell_thread); });
-    invoked = InvokeOnNewHandler(dll_, data.Get(), MAKEINTRESOURCEA(7), nullptr, dir.Path().c_str());
+    invoked = InvokeOnNewHandler(dll_, data.Get(), MAKEINTRESOURCEA(OffsetOf(CommandAction::kCreateProject)),
+                                 nullptr, dir.Path().c_str());
     user.join();
   });
   shell.join();

@@ -20,13 +20,14 @@
 #include "host/vlpd_dll.h"
 #include "host/wide_text.h"
 #include "project/project_text.h"
+#include "tests/support/command_rows.h"
 #include "tests/support/temp_dir.h"
 #include "win/unique_handle.h"
 
 namespace vlpd::test {
 namespace {
 
-constexpr UINT kCreateProject = 7;
+constexpr UINT kCreateProject = OffsetOf(CommandAction::kCreateProject);
 constexpr int kPickShiftJis = 1;
 // Folders that wine_drives.sh fills on drive P: (a folder of the build tree).
 constexpr char kManyFiles[] = "P:\\many";       // 20,000 empty files

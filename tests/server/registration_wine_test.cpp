@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/handler_text.h"
+#include "commands/command_table.h"
 #include "host/shell_data_object.h"
 #include "host/vlpd_dll.h"
 #include "server/clsid.h"
@@ -345,7 +345,7 @@ TEST_F(Registration, ActivationThroughTheRegistryGivesAWorkingHandler) {
     ShownMenu shown;
     ShowMenu(handler.Get(), data.Get(), shown);
     EXPECT_EQ(shown.init_result, S_OK);
-    EXPECT_EQ(shown.query_result, MAKE_HRESULT(SEVERITY_SUCCESS, 0, 9));
+    EXPECT_EQ(shown.query_result, MAKE_HRESULT(SEVERITY_SUCCESS, 0, kCommandCount));
     std::string caption;
     HMENU submenu = FindSubmenu(shown.menu, caption);
     ASSERT_NE(submenu, nullptr);

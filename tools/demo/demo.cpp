@@ -21,6 +21,7 @@
 #include "host/message_box_watcher.h"
 #include "host/shell_data_object.h"
 #include "server/clsid.h"
+#include "tests/support/command_rows.h"
 #include "tools/demo/console.h"
 #include "tools/demo/folder_view.h"
 #include "tools/demo/menu_printer.h"
@@ -38,10 +39,10 @@ using test::ShowCommand;
 using test::ShownCommand;
 using test::SubCommands;
 
-// The offsets of the commands the demo chooses.
-constexpr UINT kOffsetEuc = 2;
-constexpr UINT kOffsetCreateProject = 7;
-constexpr UINT kOffsetCopyNames = 8;
+// The offsets of the commands the demo chooses, found in the command table by what they do.
+constexpr UINT kOffsetEuc = test::OffsetOfSwitch("/E ");
+constexpr UINT kOffsetCreateProject = test::OffsetOf(CommandAction::kCreateProject);
+constexpr UINT kOffsetCopyNames = test::OffsetOf(CommandAction::kCopyNames);
 
 constexpr DWORD kStepSeconds = 30;
 

@@ -1,0 +1,48 @@
+// Commands found through the command table by what they do, so that a test names the command it
+// drives, not its place: the submenu's shape is written down once, in command_table_test.cpp.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "commands/command_table.h"
+#include "text/sjis_class.h"
+
+namespace vlpd::test {
+
+// The offset of the first command doing `action` (with `editor_switch`, when one is given);
+// kCommandCount, an offset the handler refuses, for none.
+constexpr unsigned OffsetOf(CommandAction action, const char* editor_switch = nullptr) {
+  unsigned offset = 0;
+  for (const Command& command : kCommands) {
+    if (command.action == action &&
+        (!editor_switch || std::string_view(editor_switch) == command.editor_switch))
+      break;
+    ++offset;
+  }
+  return offset;
+}
+
+// The offset of the open command with `editor_switch` ("" for the plain open).
+constexpr unsigned OffsetOfSwitch(const char* editor_switch) {
+  return OffsetOf(CommandAction::kOpenInEditor, editor_switch);
+}
+
+// The submenu's positions as a selection of `kind` shows them: E enabled, G grayed, S separator.
+inline std::string SubmenuStates(SelectionKind kind) {
+  std::string states;
+  for (const SubmenuEntry& entry : kSubmenu)
+    states += entry.separator ? 'S' : RuleEnabled(entry.rule, kind) ? 'E' : 'G';
+  return states;
+}
+
+// Characters of a code page 932 text: each is one UTF-16 unit.
+inline std::size_t CharacterCount(const char* text) {
+  std::size_t count = 0;
+  for (auto p = reinterpret_cast<const unsigned char*>(text); *p != 0; ++count)
+    p += IsSjisLead(p[0]) && IsSjisTrail(p[1]) ? 2 : 1;
+  return count;
+}
+
+}  // namespace vlpd::test
