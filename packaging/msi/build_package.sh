@@ -10,7 +10,7 @@ set -euo pipefail
 output=$1 epoch=$2 package_code=$3 dll64=$4 dll32=$5
 shift 5
 
-sign=$(cd "$(dirname "$0")/../tools" && pwd)/sign.sh
+sign=$(cd "$(dirname "$0")/../release" && pwd)/sign.sh
 folder=$(dirname "$output")
 payload=$(basename "$output").payload
 cd "$folder"

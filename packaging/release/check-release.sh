@@ -10,7 +10,7 @@
 # Prints each artifact's SHA-256 in both builds side by side; exits non-zero on any difference.
 set -euo pipefail
 build=$1 epoch=$2 version=$3 host64=$4
-tools=$(cd "$(dirname "$0")" && pwd)
+tools=$(cd "$(dirname "$0")/../../tools" && pwd)
 source_tree=$(dirname "$tools")
 builds=$(dirname "$build")
 artifacts=(win64/VLPDMenu.dll win32/VLPDMenu.dll win64/VLPDMenu.msi win64/VLPDMenu-user.msi win64/VLPDMenu.msix)
