@@ -125,7 +125,7 @@ class BuiltPackage(unittest.TestCase):
             for publisher, status in [(ENV["VLPD_PACKAGE_PUBLISHER"], 0), ("CN=someone else", 1)]:
                 checked = subprocess.run(check + [publisher], env=env, capture_output=True)
                 self.assertEqual(checked.returncode, status, publisher)
-            sign = os.path.join(ENV["VLPD_SOURCE_DIR"], "tools", "sign.sh")
+            sign = os.path.join(ENV["VLPD_SOURCE_DIR"], "packaging", "release", "sign.sh")
             subprocess.run(["bash", sign, signed], check=True, capture_output=True, env=env)
             verify = subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-in", signed],
                                     capture_output=True, text=True)
