@@ -809,6 +809,10 @@ TEST_F(CreateProjectTest, SymbolicLinksAreFollowedOnlyToFoldersNotYetWalked) {
   Run({links + "\\tree", links + "\\two"}, links, {2, project});
   EXPECT_EQ(Sorted(Lines(ReadFileBytes(project))),
             (std::vector<std::string>{".\\tree\\a.txt\r\n", ".\\tree\\zz\\z.txt\r\n", ".\\two\\b.txt\r\n"}));
+  // A folder with a link to its parent: the parent's walk passes over the folder walked directly.
+  Run({links + "\\tree\\zz", links + "\\tree\\l1"}, links, {2, project});
+  EXPECT_EQ(Sorted(Lines(ReadFileBytes(project))),
+            (std::vector<std::string>{".\\tree\\l1\\a.txt\r\n", ".\\tree\\zz\\z.txt\r\n"}));
   DeleteFileA(project.c_str());
   EXPECT_TRUE(boxes.Seen().empty());
 }
