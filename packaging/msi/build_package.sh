@@ -2,7 +2,8 @@
 # packaging/msi/build_package.sh OUTPUT EPOCH PACKAGE_CODE DLL64 DLL32 WIXL_ARGUMENT...
 # Makes the package OUTPUT with wixl, the same bytes from the same inputs: the DLLs are packed from
 # copies dated EPOCH (the cabinet keeps file times), wixl runs with its clock stopped at EPOCH (the
-# summary's creation and save times), and the package code, which wixl draws at random, is set to
+# summary's creation and save times: a clock that ran on from EPOCH would stamp how long the build
+# took), and the package code, which wixl draws at random, is set to
 # PACKAGE_CODE afterwards. wixl gets -D Dll64=... -D Dll32=... for the copies, relative to the
 # folder of OUTPUT where it runs. The package is then signed when the environment gives a
 # certificate (packaging/release/sign.sh).
@@ -20,7 +21,7 @@ cp "$dll64" "$payload/x64/VLPDMenu.dll"
 cp "$dll32" "$payload/x86/VLPDMenu.dll"
 touch -d "@$epoch" "$payload/x64/VLPDMenu.dll" "$payload/x86/VLPDMenu.dll"
 
-TZ=UTC faketime "$(date -u -d "@$epoch" '+%Y-%m-%d %H:%M:%S')" \
+TZ=UTC faketime -f "$(date -u -d "@$epoch" '+%Y-%m-%d %H:%M:%S')" \
   wixl --output "$output" -D Dll64="$payload/x64/VLPDMenu.dll" -D Dll32="$payload/x86/VLPDMenu.dll" "$@"
 rm -rf "$payload"
 

@@ -2,7 +2,8 @@
 # packaging/release/check-release.sh BUILD EPOCH VERSION HOST64: proves the release of the x86-64 build tree
 # BUILD (made with release time EPOCH and version VERSION) reproducible and signable.
 #  1. Builds the release once more (both DLLs, both packages) from a copy of the source tree in
-#     another folder, at another time, and compares the artifacts byte for byte with BUILD's.
+#     another folder, at another time, with every wixl run 2 s slower (as on a busy machine), and
+#     compares the artifacts byte for byte with BUILD's.
 #  2. Builds it there again with a throwaway certificate in VLPD_SIGN_CERT and VLPD_SIGN_KEY,
 #     verifies every signature with osslsigncode, installs the signed per-machine package under
 #     Wine, has HOST64 (installed_menu_host) take the signed DLL's handler through COM, and removes
@@ -30,8 +31,13 @@ release() {
    cmake --build --preset win64 --target release_checksums >"$other/build.log" 2>&1) ||
     { cat "$other/build.log"; exit 1; }
 }
+# A slow build must make the same bytes: no time may enter a package but the release time.
+mkdir "$other/slow"
+printf '#!/bin/sh\nsleep 2\nexec %s "$@"\n' "$(command -v wixl)" >"$other/slow/wixl"
+chmod +x "$other/slow/wixl"
 # The same publisher of the sparse package as BUILD's (its certificate's subject when it signs).
-release -DVLPD_PACKAGE_PUBLISHER="$(sed -n 's/^VLPD_PACKAGE_PUBLISHER:STRING=//p' "$build/CMakeCache.txt")"
+PATH="$other/slow:$PATH" release \
+  -DVLPD_PACKAGE_PUBLISHER="$(sed -n 's/^VLPD_PACKAGE_PUBLISHER:STRING=//p' "$build/CMakeCache.txt")"
 
 status=0
 printf '%-24s %-64s %s\n' artifact "SHA-256 of $builds" "SHA-256 of $other/build"
