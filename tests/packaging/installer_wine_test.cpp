@@ -449,9 +449,10 @@ TEST_F(Installer, NeitherScopeInstallsBesideTheOther) {
 // The Windows 11 actions, in the throwaway prefix alone: the installer reads the build number
 // each case sets, and finds PowerShell where Windows keeps it: none there (as under Wine), or the
 // stand-in (stand_in_powershell.cpp), which records what it is asked and fails, as PowerShell does
-// when Windows refuses the package. Either way the installation succeeds and the classic menu
-// works; per machine, Active Setup's entry (which runs for every other user at logon what the
-// installing user's registration ran) is enabled on Windows 11 alone, and goes with the product.
+// when Windows refuses the package. Either way the
+// installation succeeds and the classic menu works; per machine, Active Setup's entry (which runs for every
+// other user at logon what the installing user's registration ran) is enabled on Windows 11 alone, and goes
+// with the product.
 class Windows11 : public Installer {
  protected:
   void SetUp() override {
@@ -476,9 +477,9 @@ class Windows11 : public Installer {
   }
 
   // What PowerShell was asked since the stand-in went in place, each call by its kind.
-  std::vector<std::string> Calls() {
+  std::vector<std::string> PowerShellCalls() {
     std::vector<std::string> calls;
-    const std::string log = ReadFileBytes(power_shell_folder_ + "calls.txt");
+    const std::string log = ReadFileBytes(calls_log_);
     for (size_t at = 0, end; (end = log.find('\n', at)) != std::string::npos; at = end + 1) {
       const std::string call = log.substr(at, end - at);
       calls.push_back(call.find("Add-AppxPackage") != std::string::npos ? "register"
@@ -491,19 +492,19 @@ class Windows11 : public Installer {
     return calls;
   }
 
-  const std::string power_shell_folder_ = ShellFolder(CSIDL_SYSTEM) + "\\WindowsPowerShell\\v1.0\\";
+  const std::string power_shell_folder_ = ShellFolder(CSIDL_SYSTEM) + "\\WindowsPowerShell\\v1.0";
+  const std::string calls_log_ = power_shell_folder_ + "\\calls.txt";
   std::string registration_;  // the command line of the last registration
 };
 
 TEST_F(Windows11, ActionsRunOnWindows11AloneAndNeverStopTheInstallation) {
-  using Calls = std::vector<std::string>;
   const struct {
     const char* name;
     const Scope& scope;
     const char* build;
     bool stand_in;
-    Calls installed;  // what PowerShell was asked by the installation
-    Calls removed;    // and then by the removal too
+    std::vector<std::string> installed;  // what PowerShell was asked by the installation
+    std::vector<std::string> removed;    // and then by the removal too
   } cases[] = {
       {"Windows 10", kMachine, "19045", true, {}, {}},
       {"Windows 11 without PowerShell", kMachine, "22631", false, {}, {}},
@@ -515,21 +516,23 @@ TEST_F(Windows11, ActionsRunOnWindows11AloneAndNeverStopTheInstallation) {
        {"register", "remove for every user"}},
       {"Windows 11 per user", kUser, "22631", true, {"register"}, {"register", "remove for the user"}},
   };
-  const std::string power_shell = power_shell_folder_ + "powershell.exe";
+  const std::string power_shell = power_shell_folder_ + "\\powershell.exe";
   CreateDirectoryA((ShellFolder(CSIDL_SYSTEM) + "\\WindowsPowerShell").c_str(), nullptr);
   CreateDirectoryA(power_shell_folder_.c_str(), nullptr);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     SetBuildNumber(c.build);
+    DeleteFileA(calls_log_.c_str());
     DeleteFileA(power_shell.c_str());
-    DeleteFileA((power_shell_folder_ + "calls.txt").c_str());
-    if (c.stand_in) ASSERT_TRUE(CopyFileA(OnDriveZ(kStandInPowerShell).c_str(), power_shell.c_str(), FALSE));
+    if (c.stand_in) {
+      ASSERT_TRUE(CopyFileA(OnDriveZ(kStandInPowerShell).c_str(), power_shell.c_str(), FALSE));
+    }
     const bool windows_11 = std::strcmp(c.build, "22000") >= 0;
 
     ASSERT_EQ(Msiexec("/i " + Quoted(c.scope.package)), 0u);
     Expect(c.scope, Holds::kThisBuild);
     ExpectProgramsGetTheSubmenu(c.scope);
-    EXPECT_EQ(Calls(), c.installed);
+    EXPECT_EQ(PowerShellCalls(), c.installed);
     const Value stub = ReadValue(HKEY_LOCAL_MACHINE, kActiveSetupKey, "StubPath", KEY_WOW64_64KEY);
     const Value enabled = ReadValue(HKEY_LOCAL_MACHINE, kActiveSetupKey, "IsInstalled", KEY_WOW64_64KEY);
     if (&c.scope == &kMachine) {
@@ -539,15 +542,18 @@ TEST_F(Windows11, ActionsRunOnWindows11AloneAndNeverStopTheInstallation) {
       std::replace(version.begin(), version.end(), '.', ',');
       EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kActiveSetupKey, "Version", KEY_WOW64_64KEY).bytes,
                 version + '\0');
-      EXPECT_EQ(enabled.bytes, std::string(windows_11 ? "\1\0\0\0" : std::string(4, '\0')));
-      // At each user's logon, the very command that registered the package for the installing user.
-      if (c.stand_in && windows_11) EXPECT_EQ(stub.bytes, registration_ + '\0');
+      EXPECT_EQ(enabled.bytes, std::string(windows_11 ? "\1\0\0\0" : "\0\0\0\0", 4));
+      // At each user's logon, the very command that registered the package for the installing
+      // user, with the program's path quoted (Wine's installer leaves it bare).
+      if (c.stand_in && windows_11) {
+        EXPECT_EQ(stub.bytes, Quoted(power_shell) + registration_.substr(power_shell.size()) + '\0');
+      }
     } else {
       EXPECT_FALSE(stub.key_found);
     }
 
     ASSERT_EQ(Msiexec("/x " + Quoted(c.scope.package)), 0u);
-    EXPECT_EQ(Calls(), c.removed);
+    EXPECT_EQ(PowerShellCalls(), c.removed);
     EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kActiveSetupKey, nullptr, KEY_WOW64_64KEY).key_found);
     ExpectNothingOfOurs();
   }

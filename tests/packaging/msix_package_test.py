@@ -162,7 +162,7 @@ class BuiltPackage(unittest.TestCase):
             (["CN=kastel"], "CN=kastel, O=kastel", False),
             (['CN=say "hi"+OU=Tools', "C=JP"], 'OU=Tools + CN="say ""hi""", C=JP', True),
             (['CN=say "hi"+OU=Tools', "C=JP"], 'CN="say ""hi""", OU=Tools, C=JP', False),
-            (["CN=東京 Kastel", "OID.2.5.4.5=42"], "CN=東京 Kastel, SERIALNUMBER=42", True),
+            (["CN=東京 Kastel", "serialNumber=42"], "CN=東京 Kastel, SERIALNUMBER=42", True),
         ]
         with tempfile.TemporaryDirectory() as work:
             for subject, publisher, accepted in cases:

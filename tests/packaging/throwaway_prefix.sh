@@ -18,6 +18,8 @@ cleanup() {
 trap cleanup EXIT
 cp -a "$WINEPREFIX" "$copy/prefix"
 export WINEPREFIX=$copy/prefix VLPD_THROWAWAY_PREFIX=1
+# A program put in place of one of Wine's own (PowerShell's stub) runs rather than Wine's.
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;powershell.exe=n"
 # As tools/wine-run.sh: Wine's background services detached from our output.
 wineserver -p </dev/null >/dev/null 2>&1 || true
 wineboot </dev/null >/dev/null 2>&1
