@@ -265,12 +265,15 @@ class InstallerPackage(unittest.TestCase):
                                  ["AppxManifest.xml"]["data"])
         for scope in self.PACKAGES:
             folders = {row[0]: (row[1], row[2].split(":")[0].split("|")[-1]) for row in self.table(scope, "Directory")}
-            components = {row[0]: row[2] for row in self.table(scope, "Component")}
+            # The components a feature installs, each with its folder.
+            installed = {row[1] for row in self.table(scope, "FeatureComponents")}
+            components = {row[0]: row[2] for row in self.table(scope, "Component") if row[0] in installed}
 
             def path(folder):
                 parent, name = folders[folder]
                 return path(parent) + [name] if parent else []
-            files = ["\\".join(path(components[row[1]]) + [row[2].split("|")[-1]]) for row in self.table(scope, "File")]
+            files = ["\\".join(path(components[row[1]]) + [row[2].split("|")[-1]])
+                     for row in self.table(scope, "File") if row[1] in components]
             location = [f for f in files if f.endswith("\\VLPDMenu.msix")][0][:-len("VLPDMenu.msix")]
             content = sorted(f[len(location):] for f in files if f.startswith(location + "Assets\\"))
             self.assertEqual(content, sorted(logos(manifest)), scope)
