@@ -219,23 +219,18 @@ class InstallerPackage(unittest.TestCase):
         # Types: 51 sets a property; 50 runs the executable a property names, 64 ignores its result,
         # 1024 runs it in the script, 256 at rollback alone, 512 at commit alone, 2048 with the
         # installer's own rights rather than the user's.
-        for scope, rows in [("machine", [
-                ("FindPowerShell", "51", windows_11, ["CostFinalize"], "InstallInitialize", None),
-                ("EnableActiveSetup", "51", windows_11, ["FindPowerShell"], "InstallInitialize", None),
-                ("RemoveSparsePackage", "3698", 'REMOVE="ALL" AND ' + windows_11, ["InstallInitialize"],
-                 "InstallFinalize", for_every_user),
+        both = [("FindPowerShell", "51", windows_11, ["CostFinalize"], "InstallInitialize", None),
                 ("RollbackRegisterSparsePackage", "1394", "NOT Installed AND NOT REMOVE AND " + windows_11,
                  ["WriteRegistryValues"], "RegisterSparsePackage", for_the_user),
                 ("RegisterSparsePackage", "1138", "NOT REMOVE AND " + windows_11,
-                 ["InstallFiles", "WriteRegistryValues", "RemoveExistingProducts"], "InstallFinalize", register)]),
-                ("user", [
-                ("FindPowerShell", "51", windows_11, ["CostFinalize"], "InstallInitialize", None),
-                ("RemoveSparsePackage", "1650", 'REMOVE="ALL" AND ' + windows_11, ["InstallInitialize"],
-                 "InstallFinalize", for_the_user),
-                ("RollbackRegisterSparsePackage", "1394", "NOT Installed AND NOT REMOVE AND " + windows_11,
-                 ["WriteRegistryValues"], "RegisterSparsePackage", for_the_user),
-                ("RegisterSparsePackage", "1138", "NOT REMOVE AND " + windows_11,
-                 ["InstallFiles", "WriteRegistryValues", "RemoveExistingProducts"], "InstallFinalize", register)])]:
+                 ["InstallFiles", "WriteRegistryValues", "RemoveExistingProducts"], "InstallFinalize", register)]
+        def removal(kind, command):
+            return ("RemoveSparsePackage", kind, 'REMOVE="ALL" AND ' + windows_11, ["InstallInitialize"],
+                    "InstallFinalize", command)
+        for scope, rows in [
+                ("machine", both + [("EnableActiveSetup", "51", windows_11, ["FindPowerShell"], "InstallInitialize",
+                                     None), removal("3698", for_every_user)]),
+                ("user", both + [removal("1650", for_the_user)])]:
             actions = {row[0]: row[1:] for row in self.table(scope, "CustomAction")}
             sequence = {row[0]: (row[1], int(row[2])) for row in self.table(scope, "InstallExecuteSequence")}
             properties = dict(self.table(scope, "Property"))
