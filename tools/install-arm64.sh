@@ -50,13 +50,15 @@ if [ ! -x "$zig_dir/zig" ]; then
 fi
 # Zig 0.11 builds libunwind for Windows with dllexport on its functions, so every DLL it links
 # would export 25 _Unwind_* and unw_* functions of its own; libunwind's switch for builds that hide
-# them turns that off. Zig's cache does not see the change: the compilers (tools/zig-cc.sh) use a
-# cache of their own, emptied here whenever the switch goes in.
-unwind_config="$zig_dir/lib/libunwind/src/config.h"
-if ! grep -q '^#define _LIBUNWIND_HIDE_SYMBOLS' "$unwind_config"; then
-  sed -i '1i #define _LIBUNWIND_HIDE_SYMBOLS' "$unwind_config"
-  rm -rf "$cache/zig-cache"
-fi
+# them turns that off, in its C++ (config.h) and assembly (assembly.h) sources. Zig's cache does
+# not see the change: the compilers (tools/zig-cc.sh) use a cache of their own, emptied here
+# whenever the switch goes in.
+for unwind_header in "$zig_dir/lib/libunwind/src/config.h" "$zig_dir/lib/libunwind/src/assembly.h"; do
+  if ! grep -q '^#define _LIBUNWIND_HIDE_SYMBOLS' "$unwind_header"; then
+    sed -i '1i #define _LIBUNWIND_HIDE_SYMBOLS' "$unwind_header"
+    rm -rf "$cache/zig-cache"
+  fi
+done
 
 # binfmt_misc: aarch64 ELF programs run through qemu-aarch64-static. The F flag opens the
 # interpreter now, so that it works inside the root file system (chroot) too.
