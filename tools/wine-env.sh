@@ -11,6 +11,9 @@ case "${VLPD_WINE_ARCH:=win32}" in
   # reached under the usual names, in a 64-bit prefix of its own.
   arm64)
     export WINEPREFIX="$VLPD_ROOT/build/wineprefix-arm64"
+    # Every program takes seconds to start under qemu: longer than the open command waits for the
+    # editor (tests/support/stand_in_editor.h).
+    export VLPD_SLOW_PROCESS_START=1
     case ":$PATH:" in *":$VLPD_ROOT/tools/arm64-wine:"*) ;; *) export PATH="$VLPD_ROOT/tools/arm64-wine:$PATH" ;; esac
     ;;
   *) echo "wine-env: VLPD_WINE_ARCH must be win32, win64 or arm64, not $VLPD_WINE_ARCH" >&2; return 1 ;;
