@@ -27,7 +27,7 @@ FLOORS = {
     "host": 8,
 }
 # Angle includes the portable core may use besides the C++ library's own (which have no ".h").
-CORE_SYSTEM_HEADERS = {"emmintrin.h", "immintrin.h", "cpuid.h"}
+CORE_SYSTEM_HEADERS = {"emmintrin.h", "immintrin.h", "cpuid.h", "arm_neon.h"}
 
 QUOTED = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 ANGLED = re.compile(r"^\s*#\s*include\s+<([^>]+)>", re.M)

@@ -140,7 +140,10 @@ class ExplorerCommandTest : public testing::Test {
       EXPECT_EQ(owned_by, owner_.Get()) << tag;
       return ReadFileBytes(folder_ + "\\" + tag + ".vpj");
     }
-    if (c.result == Result::kCommandLine) return ReadFileBytes(log);
+    if (c.result == Result::kCommandLine) {
+      if (SlowProcessStart()) WaitForStandInsToQuit();
+      return ReadFileBytes(log);
+    }
     if (c.result == Result::kNoEditorMessage) {
       const std::vector<SeenBox> seen = boxes_.Take();
       return seen.size() == 1 ? seen[0].text : "boxes: " + std::to_string(seen.size());

@@ -56,6 +56,9 @@ case "$action" in
     else
       echo "wine_drives: no tmpfs could be mounted; the full-drive test will be skipped"
     fi
+    # The emulated arm64 Wine's server sees the mounts made before it started (tools/arm64-rootfs.sh):
+    # it is ended, and the next test starts one that sees Q: and R:.
+    if [ "$VLPD_WINE_ARCH" = arm64 ]; then wineserver -k; wineserver -w; fi
     ;;
   cleanup)
     rm -f "$dosdevices/p:" "$dosdevices/q:" "$dosdevices/r:"
