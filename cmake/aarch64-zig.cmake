@@ -16,7 +16,7 @@ set(CMAKE_RC_FLAGS_INIT
 # Takes the few DWARF sections of Zig's assembly runtime out of the DLL (server/CMakeLists.txt).
 find_program(VLPD_OBJCOPY NAMES llvm-objcopy llvm-objcopy-14 PATHS /usr/lib/llvm-14/bin REQUIRED)
 # Zig links libc++ and the runtime statically by itself, cannot leave the link time out of the PE
-# header (it is stamped afterwards, tools/stamp_pe.py) and keeps the debug information in a PDB.
+# header (it is stamped afterwards, packaging/release/stamp_pe.py) and keeps the debug information in a PDB.
 set(VLPD_ZIG_TOOLCHAIN ON)
 # The prefix of the emulated arm64 Wine (tools/wine-env.sh).
 set(VLPD_WINE_ARCH arm64)

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# tools/check-arm64-release.sh BUILD EPOCH: builds the ARM64 DLL once more from a copy of the
+# packaging/release/check-arm64-release.sh BUILD EPOCH: builds the ARM64 DLL once more from a copy of the
 # source tree in another folder, at another time, with the release time EPOCH of the arm64 build
 # tree BUILD, and compares it byte for byte with BUILD's. Prints both SHA-256; exits non-zero on
 # a difference.
 set -euo pipefail
 build=$1 epoch=$2
-source_tree=$(cd "$(dirname "$0")/.." && pwd)
+source_tree=$(cd "$(dirname "$0")/../.." && pwd)
 other=$(mktemp -d /tmp/vlpd-arm64-release.XXXXXX)
 trap 'rm -rf "$other"' EXIT
 tar -C "$source_tree" --exclude=./build --exclude=./.git -cf - . | tar -C "$other" -xf -
