@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -50,11 +51,10 @@ void Drive(const VlpdDll& dll, Selection* selections, std::atomic<int>* ready, s
   while (ready->load() < 2) Sleep(0);
   for (int round = 0; round < kRounds; ++round) {
     const Selection& selection = selections[round % 2];
-    HMENU menu = CreatePopupMenu();
+    const MenuHandle menu(CreatePopupMenu());
     const bool ok = SUCCEEDED(init->Initialize(nullptr, selection.data.Get(), nullptr)) &&
-                    handler->QueryContextMenu(menu, 0, 1, 100, CMF_NORMAL) == MAKE_HRESULT(0, 0, 9) &&
-                    States(menu) == selection.states;
-    DestroyMenu(menu);
+                    handler->QueryContextMenu(menu.Get(), 0, 1, 100, CMF_NORMAL) == MAKE_HRESULT(0, 0, 9) &&
+                    States(menu.Get()) == selection.states;
     if (!ok) wrong->fetch_add(1);
   }
 }
@@ -135,7 +135,8 @@ TEST(ApartmentCall, TheCallRunsInASingleThreadedApartmentFromAnyThread) {
     } seen;
     DWORD caller_thread = 0;
     std::thread([&] {
-      if (caller.joins) CoInitializeEx(nullptr, caller.apartment);
+      std::optional<ComApartment> joined;
+      if (caller.joins) joined.emplace(caller.apartment);
       caller_thread = GetCurrentThreadId();
       CallInSingleThreadedApartment(
           [](void* context) {
@@ -145,7 +146,6 @@ TEST(ApartmentCall, TheCallRunsInASingleThreadedApartmentFromAnyThread) {
             seen->thread = GetCurrentThreadId();
           },
           &seen);
-      if (caller.joins) CoUninitialize();
     }).join();
     EXPECT_TRUE(seen.type == APTTYPE_STA || seen.type == APTTYPE_MAINSTA) << seen.type;
     EXPECT_EQ(seen.thread == caller_thread, caller.in_place);
