@@ -4,6 +4,7 @@
 #include "commands/command_table.h"
 #include "commands/help_text.h"
 #include "commands/run_command.h"
+#include "win/com_owners.h"
 #include "win/wide_text.h"
 
 namespace vlpd {
@@ -35,11 +36,10 @@ const InterfaceEntry<CVLPDMenu> CVLPDMenu::kInterfaces[2] = {
 
 STDMETHODIMP CVLPDMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) {
   if (data == nullptr) return E_INVALIDARG;
-  FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-  STGMEDIUM medium = {};
-  if (FAILED(data->GetData(&format, &medium))) return E_INVALIDARG;
+  StorageMedium medium;
+  if (FAILED(FetchDropList(data, medium))) return E_INVALIDARG;
   // Only whether a drop list is offered matters here; the names are read at every use.
-  ReleaseStgMedium(&medium);
+  medium.Reset();
   selection_.Attach(data);
   return S_OK;
 }

@@ -4,13 +4,14 @@
 #include <cstring>
 #include <utility>
 
+#include "win/com_owners.h"
+
 namespace vlpd::test {
 namespace {
 
 std::wstring TakeString(LPWSTR text) {
-  std::wstring copy = text != nullptr ? text : L"";
-  CoTaskMemFree(text);
-  return copy;
+  const TaskString owned(text);
+  return text != nullptr ? text : L"";
 }
 
 template <typename T>

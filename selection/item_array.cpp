@@ -4,35 +4,13 @@
 #include <cwchar>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "win/ansi_path.h"
+#include "win/com_owners.h"
 
 namespace vlpd {
 namespace {
-
-// A string the shell allocated with the COM task allocator, freed with it.
-class TaskString {
- public:
-  TaskString() = default;
-  ~TaskString() { CoTaskMemFree(text_); }
-  TaskString(const TaskString&) = delete;
-  TaskString& operator=(const TaskString&) = delete;
-
-  LPWSTR* Put() {
-    CoTaskMemFree(text_);
-    text_ = nullptr;
-    return &text_;
-  }
-  LPWSTR Release() {
-    LPWSTR text = text_;
-    text_ = nullptr;
-    return text;
-  }
-  const wchar_t* Get() const { return text_; }
-
- private:
-  LPWSTR text_ = nullptr;
-};
 
 constexpr SFGAOF kAskedAttributes = SFGAO_FILESYSTEM | SFGAO_FOLDER | SFGAO_STREAM;
 
@@ -68,24 +46,20 @@ void CopyFolder(const char* path, char (&folder)[kPathBufferSize]) {
 // The shell's strings of every item read, freed together.
 class ItemNames {
  public:
-  ~ItemNames() {
-    for (std::size_t i = 0; i < count_; ++i) CoTaskMemFree(texts_[i]);
-  }
   bool Reserve(std::size_t count) {
-    texts_.reset(new (std::nothrow) LPWSTR[count]);
+    texts_.reset(new (std::nothrow) TaskString[count]);
     names_.reset(new (std::nothrow) WideName[count]);
     return texts_ && names_;
   }
-  void Add(LPWSTR text) {
-    texts_[count_] = text;
-    names_[count_] = {text, std::wcslen(text)};
-    ++count_;
+  void Add(TaskString text) {
+    names_[count_] = {text.Get(), std::wcslen(text.Get())};
+    texts_[count_++] = std::move(text);
   }
   const WideName* Names() const { return names_.get(); }
   std::size_t Count() const { return count_; }
 
  private:
-  std::unique_ptr<LPWSTR[]> texts_;
+  std::unique_ptr<TaskString[]> texts_;
   std::unique_ptr<WideName[]> names_;
   std::size_t count_ = 0;
 };
@@ -135,7 +109,7 @@ HRESULT ReadItemArraySelection(IShellItemArray* items, ShellSelection& selection
   if (!names.Reserve(count)) return E_OUTOFMEMORY;
   for (DWORD index = 0; index < count; ++index) {
     TaskString path;
-    if (ReadItem(items, index, path, nullptr)) names.Add(path.Release());
+    if (ReadItem(items, index, path, nullptr)) names.Add(std::move(path));
   }
   hr = selection.Hold(names.Names(), names.Count());
   if (FAILED(hr)) return hr;

@@ -49,13 +49,11 @@ class MenuTest : public testing::Test {
     ASSERT_TRUE(dll_.Loaded()) << "VLPDMenu.dll not found";
     NewShellMenu();
   }
-  void TearDown() override { DestroyMenu(shell_menu_); }
 
   void NewShellMenu() {
-    if (shell_menu_ != nullptr) DestroyMenu(shell_menu_);
-    shell_menu_ = CreatePopupMenu();
-    AppendMenuA(shell_menu_, MF_STRING, 1, "before");
-    AppendMenuA(shell_menu_, MF_STRING, 2, "after");
+    shell_menu_.Reset(CreatePopupMenu());
+    AppendMenuA(shell_menu_.Get(), MF_STRING, 1, "before");
+    AppendMenuA(shell_menu_.Get(), MF_STRING, 2, "after");
   }
 
   // Initialize with `data`, then QueryContextMenu at position 1.
@@ -65,7 +63,7 @@ class MenuTest : public testing::Test {
     ComRef<IShellExtInit> init;
     handler_->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(init.Put()));
     if (!init || FAILED(init->Initialize(nullptr, data, nullptr))) return E_FAIL;
-    return handler_->QueryContextMenu(shell_menu_, 1, kFirstId, last_id, flags);
+    return handler_->QueryContextMenu(shell_menu_.Get(), 1, kFirstId, last_id, flags);
   }
 
   HRESULT QueryPaths(const std::vector<std::string>& paths, UINT flags = CMF_NORMAL) {
@@ -76,7 +74,7 @@ class MenuTest : public testing::Test {
   // The shell's menu must read: before, separator, submenu, separator, after; the submenu the
   // twelve entries with `states` (E enabled, G grayed, S separator).
   void ExpectSubmenu(const char* states) {
-    const std::vector<ReadItem> outer = ReadMenu(shell_menu_);
+    const std::vector<ReadItem> outer = ReadMenu(shell_menu_.Get());
     ASSERT_EQ(outer.size(), 5u);
     EXPECT_EQ(outer[0].label, "before");
     EXPECT_TRUE(outer[1].separator);
@@ -104,7 +102,7 @@ class MenuTest : public testing::Test {
   }
 
   void ExpectUnchanged() {
-    const std::vector<ReadItem> outer = ReadMenu(shell_menu_);
+    const std::vector<ReadItem> outer = ReadMenu(shell_menu_.Get());
     ASSERT_EQ(outer.size(), 2u);
     EXPECT_EQ(outer[0].label, "before");
     EXPECT_EQ(outer[1].label, "after");
@@ -113,7 +111,7 @@ class MenuTest : public testing::Test {
   ComApartment apartment_;  // for the shell's data objects; outlives every reference below
   VlpdDll dll_;
   TempDir dir_{"vlpd_menu"};
-  HMENU shell_menu_ = nullptr;
+  MenuHandle shell_menu_;
   ComRef<IContextMenu> handler_;
 };
 
@@ -133,15 +131,14 @@ TEST_F(MenuTest, TheCaptionShowsTheEditorsIconMadeOnce) {
     MENUITEMINFOW item = {};
     item.cbSize = sizeof item;
     item.fMask = MIIM_BITMAP;
-    ASSERT_TRUE(GetMenuItemInfoW(shell_menu_, 2, TRUE, &item));
+    ASSERT_TRUE(GetMenuItemInfoW(shell_menu_.Get(), 2, TRUE, &item));
     ASSERT_NE(item.hbmpItem, nullptr);
     if (round == 0) first = item.hbmpItem;
     EXPECT_EQ(item.hbmpItem, first) << "a bitmap for each menu";
   }
   BITMAP bitmap = {};
   ASSERT_EQ(GetObjectW(first, sizeof bitmap, &bitmap), static_cast<int>(sizeof bitmap));
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  const int dpi = GetDeviceCaps(ScreenDc().Get(), LOGPIXELSX);
   EXPECT_EQ(SmallIconSize(dpi), GetSystemMetrics(SM_CXSMICON)) << dpi << " DPI";
   EXPECT_EQ(bitmap.bmWidth, GetSystemMetrics(SM_CXSMICON));
   EXPECT_EQ(bitmap.bmHeight, GetSystemMetrics(SM_CYSMICON));
@@ -153,7 +150,6 @@ TEST_F(MenuTest, TheCaptionShowsTheEditorsIconMadeOnce) {
     opaque += pixels[i] >> 24 == 255 ? 1 : 0;
     for (int shift : {0, 8, 16}) ASSERT_LE((pixels[i] >> shift) & 0xFF, pixels[i] >> 24) << i;
   }
-  ReleaseDC(nullptr, screen);
   EXPECT_GT(opaque, 0) << "the icon drew nothing";
 }
 
@@ -229,7 +225,7 @@ TEST_F(MenuTest, DefaultOnlyAddsNothingAndReadsNothing) {
   ASSERT_EQ(init->Initialize(nullptr, data.Get(), nullptr), S_OK);
   const int calls = data->GetDataCalls();
   for (UINT flags : {0x1u, 0x8u, 0x9u, 0x101u}) {  // CMF_DEFAULTONLY, CMF_NOVERBS, both, with a high bit
-    ExpectUsed(handler_->QueryContextMenu(shell_menu_, 1, kFirstId, kFirstId + 100, flags), 0);
+    ExpectUsed(handler_->QueryContextMenu(shell_menu_.Get(), 1, kFirstId, kFirstId + 100, flags), 0);
     ExpectUnchanged();
   }
   EXPECT_EQ(data->GetDataCalls(), calls) << "the selection was read";
@@ -290,15 +286,14 @@ TEST_F(MenuTest, RepeatedQueriesOnOneHandlerEachAddAFreshSubmenu) {
   const std::string file = dir_.WriteFile("a.txt", "x");
   ExpectUsed(QueryPaths({file}), 9);
   ExpectSubmenu(kSingleFile);
-  HMENU second = CreatePopupMenu();
-  ExpectUsed(handler_->QueryContextMenu(second, 0, kFirstId, kFirstId + 100, CMF_NORMAL), 9);
-  const std::vector<ReadItem> outer = ReadMenu(second);
+  const MenuHandle second(CreatePopupMenu());
+  ExpectUsed(handler_->QueryContextMenu(second.Get(), 0, kFirstId, kFirstId + 100, CMF_NORMAL), 9);
+  const std::vector<ReadItem> outer = ReadMenu(second.Get());
   ASSERT_EQ(outer.size(), 3u);
   EXPECT_TRUE(outer[0].separator);
   EXPECT_EQ(outer[1].label, text::kSubmenuCaption);
   EXPECT_TRUE(outer[2].separator);
   EXPECT_EQ(ReadMenu(outer[1].submenu).size(), 12u);
-  DestroyMenu(second);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -57,11 +58,10 @@ void Drive(const VlpdDll& dll, Selection* selections, std::atomic<int>* met, std
   Meet(met, 1);
   for (int round = 0; init && round < kRounds; ++round) {
     const Selection& selection = selections[round % 2];
-    HMENU menu = CreatePopupMenu();
+    const MenuHandle menu(CreatePopupMenu());
     const HRESULT initialized = init->Initialize(nullptr, selection.data.Get(), nullptr);
-    const HRESULT added = handler->QueryContextMenu(menu, 0, 1, 100, CMF_NORMAL);
-    const std::string states = States(menu);
-    DestroyMenu(menu);
+    const HRESULT added = handler->QueryContextMenu(menu.Get(), 0, 1, 100, CMF_NORMAL);
+    const std::string states = States(menu.Get());
     if (initialized == S_OK && added == MAKE_HRESULT(0, 0, 9) && states == selection.states) continue;
     if (wrong->fetch_add(1) == 0) {
       *first_wrong = "round " + std::to_string(round) + ": Initialize " + std::to_string(initialized) +
@@ -151,7 +151,8 @@ TEST(ApartmentCall, TheCallRunsInASingleThreadedApartmentFromAnyThread) {
     } seen;
     DWORD caller_thread = 0;
     std::thread([&] {
-      if (caller.joins) CoInitializeEx(nullptr, caller.apartment);
+      std::optional<ComApartment> joined;
+      if (caller.joins) joined.emplace(caller.apartment);
       caller_thread = GetCurrentThreadId();
       CallInSingleThreadedApartment(
           [](void* context) {
@@ -161,7 +162,6 @@ TEST(ApartmentCall, TheCallRunsInASingleThreadedApartmentFromAnyThread) {
             seen->thread = GetCurrentThreadId();
           },
           &seen);
-      if (caller.joins) CoUninitialize();
     }).join();
     EXPECT_TRUE(seen.type == APTTYPE_STA || seen.type == APTTYPE_MAINSTA) << seen.type;
     EXPECT_EQ(seen.thread == caller_thread, caller.in_place);

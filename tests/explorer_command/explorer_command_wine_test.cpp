@@ -64,9 +64,10 @@ template <typename Work>
 void OnExplorersBackgroundThread(Work work) {
   std::atomic<bool> done{false};
   std::thread background([&] {
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    work();
-    if (SUCCEEDED(com)) CoUninitialize();
+    {
+      const ComApartment apartment(COINIT_MULTITHREADED);
+      work();
+    }
     done = true;
   });
   const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -157,7 +158,7 @@ class ExplorerCommandTest : public testing::Test {
     ComRef<IContextMenu> handler = dll_.CreateHandler();
     ShownMenu shown;
     ShowMenu(handler.Get(), data.Get(), shown, kFirstId);
-    const std::vector<ReadItem> top = ReadMenu(shown.menu);
+    const std::vector<ReadItem> top = ReadMenu(shown.menu.Get());
     if (top.size() < 2 || top[1].submenu == nullptr) return outcome;
     outcome.caption = Wide(top[1].label);
     for (const ReadItem& item : ReadMenu(top[1].submenu)) {
@@ -278,10 +279,9 @@ TEST_F(ExplorerCommandTest, EveryCommandSurvivesHostileItemArrays) {
   ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
   std::vector<ComRef<IExplorerCommand>> commands = SubCommands(root.Get());
   ASSERT_EQ(commands.size(), kSubCommands);
-  LPWSTR icon = nullptr;
-  ASSERT_EQ(root->GetIcon(nullptr, &icon), S_OK);
-  EXPECT_EQ(Narrow(icon), dll_.Path() + ",-105");
-  CoTaskMemFree(icon);
+  TaskString icon;
+  ASSERT_EQ(root->GetIcon(nullptr, icon.Put()), S_OK);
+  EXPECT_EQ(Narrow(icon.Get()), dll_.Path() + ",-105");
   std::vector<GUID> names(kSubCommands + 1);  // the root's, then each command's: no two alike
   EXPECT_EQ(root->GetCanonicalName(&names[0]), S_OK);
   for (std::size_t i = 0; i < kSubCommands; ++i)

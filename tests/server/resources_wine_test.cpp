@@ -379,17 +379,17 @@ TEST_F(Resources, IconGroupHoldsOne32By32ImageIn16Colours) {
   EXPECT_EQ(image.size(), sizeof bitmap + 16 * 4 + 32 * 16 + 32 * 4);
 
   // The system makes an icon of it.
-  HICON icon = CreateIconFromResourceEx(reinterpret_cast<BYTE*>(const_cast<char*>(image.data())),
-                                        static_cast<DWORD>(image.size()), TRUE, 0x00030000, 32, 32, 0);
-  ASSERT_NE(icon, nullptr);
+  const IconHandle icon(CreateIconFromResourceEx(reinterpret_cast<BYTE*>(const_cast<char*>(image.data())),
+                                                 static_cast<DWORD>(image.size()), TRUE, 0x00030000, 32, 32,
+                                                 0));
+  ASSERT_TRUE(icon);
   ICONINFO info = {};
-  ASSERT_TRUE(GetIconInfo(icon, &info));
+  ASSERT_TRUE(GetIconInfo(icon.Get(), &info));
+  const GdiObject color(info.hbmColor);
+  const GdiObject mask_bitmap(info.hbmMask);
   BITMAP mask = {};
   GetObjectA(info.hbmMask, sizeof mask, &mask);
   EXPECT_EQ(mask.bmWidth, 32);
-  if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
-  DeleteObject(info.hbmMask);
-  DestroyIcon(icon);
 }
 
 TEST_F(Resources, SaveDialogTemplateIsJapanese) {
