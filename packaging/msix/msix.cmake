@@ -3,8 +3,6 @@
 # by packaging/release/sign.sh when a certificate is given (one issued to the package's publisher, as
 # check_publisher.py makes sure). The Windows Installer packages ship it in the install folder.
 
-# The package's identity name, fixed for good: Windows updates a package of the same name.
-set(VLPD_PACKAGE_NAME ${VLPD_MAKER}.VLPDMenu CACHE INTERNAL "")
 set(VLPD_PACKAGE_PUBLISHER "CN=${VLPD_MAKER}" CACHE STRING
     "Publisher of the sparse package: the subject of the certificate that signs it, to the letter")
 set(VLPD_MSIX ${PROJECT_BINARY_DIR}/VLPDMenu.msix CACHE INTERNAL "")
