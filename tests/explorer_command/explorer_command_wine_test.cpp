@@ -481,6 +481,11 @@ TEST_F(ExplorerCommandTest, InvokeBesideSetSiteNull) {
         if (invoking) root_site->SetSite((toggle = !toggle) ? nullptr : site.Get());
       });
   EXPECT_EQ(seen_owner, owner_.Get());
+  // Subcommands and an enumerator made while the root has the site keep no hold on it.
+  root_site->SetSite(site.Get());
+  ComRef<IEnumExplorerCommand> enumerator;
+  ASSERT_EQ(root->EnumSubCommands(enumerator.Put()), S_OK);
+  const std::vector<ComRef<IExplorerCommand>> later = SubCommands(root.Get());
   root_site->SetSite(nullptr);
   own_site->SetSite(nullptr);
   site.Reset();
