@@ -397,18 +397,18 @@ TEST_F(ExplorerCommandTest, TheEnumeratorKeepsItsContract) {
 // again on another thread after E_PENDING: each answer is its own array's, and no reference to an
 // array is kept, lost or released twice.
 TEST_F(ExplorerCommandTest, StatesAskedFromTwoThreadsAtOnce) {
-  constexpr int kRounds = 2000;
+  constexpr int kRounds = 20000;
   ReferenceLedger ledger;
   ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
   const std::vector<ComRef<IExplorerCommand>> commands = SubCommands(root.Get());
   ASSERT_EQ(commands.size(), kSubCommands);
-  // Per thread: the asker, and what it answers for a text file and for a name the disk must tell.
+  // Per thread: the asker, and its answers for a text file, two files and, now and then, a name
+  // only the disk can tell.
   const struct {
     IExplorerCommand* asker;
-    EXPCMDSTATE file;
-    EXPCMDSTATE unknown;
-  } threads[2] = {{root.Get(), ECS_ENABLED, ECS_HIDDEN},
-                  {commands[kOpenPosition].Get(), ECS_ENABLED, ECS_DISABLED}};
+    EXPCMDSTATE answers[3];
+  } threads[2] = {{root.Get(), {ECS_ENABLED, ECS_ENABLED, ECS_HIDDEN}},
+                  {commands[kOpenPosition].Get(), {ECS_ENABLED, ECS_DISABLED, ECS_DISABLED}}};
   std::atomic<int> ready{0};
   std::atomic<int> wrong{0};
   std::vector<std::thread> running;
@@ -416,15 +416,17 @@ TEST_F(ExplorerCommandTest, StatesAskedFromTwoThreadsAtOnce) {
     running.emplace_back([&] {
       const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
       {
-        const ComRef<IShellItemArray> arrays[2] = {FakeItemArray({{L"C:\\fake\\one.txt"}}, &ledger),
+        const ComRef<IShellItemArray> arrays[3] = {FakeItemArray({{L"C:\\fake\\one.txt"}}, &ledger),
+                                                   FakeItemArray({{}, 2}, &ledger),
                                                    FakeItemArray({{L"C:\\fake\\caf\u00e9.txt"}}, &ledger)};
         for (ready.fetch_add(1); ready.load() < 2;) Sleep(0);
         for (int round = 0; round < kRounds; ++round) {
-          IShellItemArray* items = arrays[round % 2].Get();
+          const int which = round % 64 == 63 ? 2 : round % 2;
+          IShellItemArray* items = arrays[which].Get();
           EXPCMDSTATE state = 0;
           HRESULT hr = thread.asker->GetState(items, FALSE, &state);
           if (hr == E_PENDING) hr = thread.asker->GetState(items, TRUE, &state);
-          if (hr != S_OK || state != (round % 2 == 0 ? thread.file : thread.unknown)) wrong.fetch_add(1);
+          if (hr != S_OK || state != thread.answers[which]) wrong.fetch_add(1);
         }
       }
       if (SUCCEEDED(com)) CoUninitialize();
