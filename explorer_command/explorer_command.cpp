@@ -275,6 +275,8 @@ STDMETHODIMP CVLPDSubCommand::Invoke(IShellItemArray* items, IBindCtx*) {
   if (command == nullptr) return E_NOTIMPL;
   if (items == nullptr) return E_INVALIDARG;
   Invocation invocation{command, {}, nullptr, {}};
+  // The owner window, read through references of this call's own: the shell may clear the site
+  // from another thread meanwhile.
   ComRef<IUnknown> site = Site();
   if (!site) site = root_->Site();
   if (site) IUnknown_GetWindow(site.Get(), &invocation.owner);

@@ -8,7 +8,6 @@
 // The shell headers need windows.h first.
 #include <shobjidl.h>
 
-#include "selection/item_array.h"
 #include "win/com_object.h"
 #include "win/unique_handle.h"
 
