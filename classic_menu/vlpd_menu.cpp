@@ -49,6 +49,8 @@ STDMETHODIMP CVLPDMenu::QueryContextMenu(HMENU menu, UINT index, UINT first_id, 
   if (!MenuFlagsAccepted(flags)) return none;
   // Ids beyond the granted range could be another handler's: without room for all, add none.
   if (last_id < first_id || last_id - first_id < static_cast<UINT>(kCommandCount) - 1) return none;
+  // Windows 11 puts our package's menu under "Show more options" itself: a second one would double it.
+  if (PackagedMenuShowsOurCommands(*probe_)) return none;
   // The menu needs how many names there are and the first of them: only that one is converted.
   if (FAILED(selection_.Refill(1)) || Selection().Count() < 1) return none;
   const DWORD attributes = GetFileAttributesA(Selection().Name(0));

@@ -12,21 +12,20 @@
 namespace vlpd {
 namespace {
 
+// A compressed folder answers SFGAO_FOLDER too: only SFGAO_STREAM tells it is a file.
 constexpr SFGAOF kAskedAttributes = SFGAO_FILESYSTEM | SFGAO_FOLDER | SFGAO_STREAM;
 
-// The file-system path of item `index`, with the item's attributes when `attributes` is given (a
-// shell item may read them anew for every call); false for an item that is not in the file system
-// or cannot be read (the shell's drop list would not name it either).
-bool ReadItem(IShellItemArray* items, DWORD index, TaskString& path, SFGAOF* attributes) {
+// The one rule by which the states and the commands keep an item: its file-system path when the
+// item says it is in the file system and names a path (the shell's drop list would name no other),
+// with the attributes it gave (a shell item may read them anew for every call). False for an item
+// the rule leaves out or that cannot be read.
+bool ReadItem(IShellItemArray* items, DWORD index, TaskString& path, SFGAOF& attributes) {
+  attributes = 0;
   ComRef<IShellItem> item;
   if (FAILED(items->GetItemAt(index, item.Put())) || !item) return false;
-  if (attributes != nullptr) {
-    *attributes = 0;
-    if (FAILED(item->GetAttributes(kAskedAttributes, attributes)) || (*attributes & SFGAO_FILESYSTEM) == 0) {
-      return false;
-    }
+  if (FAILED(item->GetAttributes(kAskedAttributes, &attributes)) || (attributes & SFGAO_FILESYSTEM) == 0) {
+    return false;
   }
-  // An item outside the file system has no file-system path.
   return SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, path.Put())) && path.Get() != nullptr;
 }
 
@@ -79,7 +78,7 @@ HRESULT ReadItemArrayState(IShellItemArray* items, bool may_touch_disk, ItemArra
   for (DWORD index = 0; index < count && kept < 2 && !first_is_folder; ++index) {
     TaskString path;
     SFGAOF attributes = 0;
-    if (!ReadItem(items, index, path, kept == 0 ? &attributes : nullptr)) continue;
+    if (!ReadItem(items, index, path, attributes)) continue;
     char ansi[kAnsiPathBufferSize];
     std::size_t length = 0;
     const std::size_t units = std::wcslen(path.Get());
@@ -109,7 +108,8 @@ HRESULT ReadItemArraySelection(IShellItemArray* items, ShellSelection& selection
   if (!names.Reserve(count)) return E_OUTOFMEMORY;
   for (DWORD index = 0; index < count; ++index) {
     TaskString path;
-    if (ReadItem(items, index, path, nullptr)) names.Add(std::move(path));
+    SFGAOF attributes = 0;
+    if (ReadItem(items, index, path, attributes)) names.Add(std::move(path));
   }
   hr = selection.Hold(names.Names(), names.Count());
   if (FAILED(hr)) return hr;

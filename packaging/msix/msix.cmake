@@ -5,8 +5,6 @@
 # names (drawn by packaging/release/make_icon.py) at the paths it names them by: Windows reads a
 # package's content from its external location.
 
-# The package's identity name, fixed for good: Windows updates a package of the same name.
-set(VLPD_PACKAGE_NAME ${VLPD_MAKER}.VLPDMenu CACHE INTERNAL "")
 set(VLPD_PACKAGE_PUBLISHER "CN=${VLPD_MAKER}" CACHE STRING
     "Publisher of the sparse package: the subject of the certificate that signs it, to the letter")
 set(VLPD_MSIX ${PROJECT_BINARY_DIR}/VLPDMenu.msix CACHE INTERNAL "")

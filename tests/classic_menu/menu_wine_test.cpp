@@ -1,21 +1,27 @@
 // QueryContextMenu on real menus: what the shell's menu and the submenu hold afterwards, for each
-// kind of selection, the flags test, and the cases that add nothing.
+// kind of selection, the flags test, and the cases that add nothing (Windows 11 with our package).
 #include <windows.h>
 // The shell headers need windows.h first.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cwctype>
 #include <string>
 #include <vector>
 
 #include "classic_menu/menu_icon.h"
+#include "classic_menu/packaged_menu.h"
+#include "classic_menu/vlpd_menu.h"
 #include "commands/handler_text.h"
 #include "detect/encoding.h"
 #include "host/menu_reader.h"
 #include "host/shell_data_object.h"
 #include "host/test_data_object.h"
 #include "host/vlpd_dll.h"
+#include "host/wide_text.h"
+#include "product.h"
 #include "tests/support/temp_dir.h"
 
 namespace vlpd::test {
@@ -41,6 +47,23 @@ const int kOffsets[12] = {0, -1, 1, 2, 3, 4, 5, 6, -1, 7, -1, 8};
 constexpr const char* kSeveral = "GSGGGGGGSESE";
 constexpr const char* kSingleFile = "ESEEEEEGSESE";
 constexpr const char* kSingleProject = "ESGGGGGESESE";
+
+// The system the handler asks about Windows 11 and our package, and how often it looked the
+// package up.
+unsigned long g_build = 0;
+bool g_registered = false;
+int g_lookups = 0;
+unsigned long FakeBuild() { return g_build; }
+bool FakeRegistered() {
+  ++g_lookups;
+  return g_registered;
+}
+bool RealLookup() {
+  ++g_lookups;
+  return PackageRegisteredForUser();
+}
+constexpr PackagedMenuProbe kFakeSystem = {FakeBuild, FakeRegistered};
+constexpr PackagedMenuProbe kRealLookup = {FakeBuild, RealLookup};
 
 class MenuTest : public testing::Test {
  protected:
@@ -294,6 +317,87 @@ TEST_F(MenuTest, RepeatedQueriesOnOneHandlerEachAddAFreshSubmenu) {
   EXPECT_EQ(outer[1].label, text::kSubmenuCaption);
   EXPECT_TRUE(outer[2].separator);
   EXPECT_EQ(ReadMenu(outer[1].submenu).size(), 12u);
+}
+
+// Windows 11 shows our registered package's menu under "Show more options" itself: there the
+// classic handler adds nothing, and its submenu everywhere else. The package is looked up once per
+// right-click at most, and only on Windows 11; Wine has no package system, so the real lookup
+// finds none.
+TEST_F(MenuTest, OneSubmenuInEachWindows11Menu) {
+  const struct {
+    const char* name;
+    const PackagedMenuProbe* probe;
+    unsigned long build;
+    bool registered;
+    int lookups;
+    int used;
+  } systems[] = {
+      {"Windows 10, the package registered", &kFakeSystem, 19045, true, 0, 9},
+      {"a build that cannot be read", &kFakeSystem, 0, true, 0, 9},
+      {"Windows 11, the package registered", &kFakeSystem, kFirstWindows11Build, true, 1, 0},
+      {"Windows 11, registration failed or a user without the package", &kFakeSystem, 22631, false, 1, 9},
+      {"Windows 11, the real lookup under Wine", &kRealLookup, 22631, false, 1, 9},
+  };
+  auto data = TestDataObject::Make({dir_.WriteFile("a.txt", "x")});
+  for (const auto& system : systems) {
+    SCOPED_TRACE(system.name);
+    g_build = system.build;
+    g_registered = system.registered;
+    g_lookups = 0;
+    NewShellMenu();
+    auto* made = new CVLPDMenu(*system.probe);
+    made->AddRef();
+    handler_ = ComRef<IContextMenu>::Adopt(made);
+    ASSERT_EQ(made->Initialize(nullptr, data.Get(), nullptr), S_OK);
+    ExpectUsed(handler_->QueryContextMenu(shell_menu_, 1, kFirstId, kFirstId + 100, CMF_NORMAL), system.used);
+    if (system.used == 0) {
+      ExpectUnchanged();
+    } else {
+      ExpectSubmenu(kSingleFile);
+    }
+    EXPECT_EQ(g_lookups, system.lookups);
+  }
+}
+
+// The real lookups read the registry: the build Windows records, as the system reports it, and
+// the current user's packages by full name, ours in any case and no other.
+TEST(PackagedMenu, TheRealLookupsReadTheRegistry) {
+  using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+  const auto get_version = reinterpret_cast<GetVersion>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+  ASSERT_NE(get_version, nullptr);
+  OSVERSIONINFOW version = {};
+  version.dwOSVersionInfoSize = sizeof version;
+  ASSERT_EQ(get_version(&version), 0);
+  EXPECT_EQ(WindowsBuildNumber(), version.dwBuildNumber);
+  EXPECT_LT(WindowsBuildNumber(), kFirstWindows11Build) << "Wine 8 plays no Windows 11";
+
+  const std::wstring app_model =
+      L"Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\CurrentVersion\\AppModel";
+  RegKey before;
+  const bool existed =
+      RegOpenKeyExW(HKEY_CURRENT_USER, app_model.c_str(), 0, KEY_READ, before.Put()) == ERROR_SUCCESS;
+  EXPECT_FALSE(PackageRegisteredForUser()) << "Wine has no package system";
+  std::wstring ours = Wide(VLPD_PACKAGE_NAME);
+  std::transform(ours.begin(), ours.end(), ours.begin(), [](wchar_t c) { return std::towupper(c); });
+  const struct {
+    std::wstring full_name;
+    bool ours;
+  } packages[] = {
+      {L"Microsoft.WindowsNotepad_11.2310.13.0_x64__8wekyb3d8bbwe", false},
+      {Wide(VLPD_PACKAGE_NAME) + L"Tools_1.0.0.0_neutral__abcdefghjkmnp", false},  // begins like ours
+      {ours + L"_1.50.0.0_neutral__abcdefghjkmnp", true},                          // in capitals
+  };
+  for (const auto& package : packages) {
+    const std::wstring key = app_model + L"\\Repository\\Packages\\" + package.full_name;
+    RegKey made;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, made.Put(),
+                              nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(PackageRegisteredForUser(), package.ours) << package.ours;
+    RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
+  }
+  if (!existed) RegDeleteTreeW(HKEY_CURRENT_USER, app_model.c_str());
 }
 
 }  // namespace
