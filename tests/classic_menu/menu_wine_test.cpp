@@ -349,7 +349,7 @@ TEST_F(MenuTest, OneSubmenuInEachWindows11Menu) {
     made->AddRef();
     handler_ = ComRef<IContextMenu>::Adopt(made);
     ASSERT_EQ(made->Initialize(nullptr, data.Get(), nullptr), S_OK);
-    ExpectUsed(handler_->QueryContextMenu(shell_menu_, 1, kFirstId, kFirstId + 100, CMF_NORMAL), system.used);
+    ExpectUsed(handler_->QueryContextMenu(shell_menu_.Get(), 1, kFirstId, kFirstId + 100, CMF_NORMAL), system.used);
     if (system.used == 0) {
       ExpectUnchanged();
     } else {
