@@ -4,6 +4,7 @@
 #include "commands/command_table.h"
 #include "commands/help_text.h"
 #include "commands/run_command.h"
+#include "win/com_owners.h"
 #include "win/wide_text.h"
 
 namespace vlpd {
@@ -35,11 +36,10 @@ const InterfaceEntry<CVLPDMenu> CVLPDMenu::kInterfaces[2] = {
 
 STDMETHODIMP CVLPDMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) {
   if (data == nullptr) return E_INVALIDARG;
-  FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-  STGMEDIUM medium = {};
-  if (FAILED(data->GetData(&format, &medium))) return E_INVALIDARG;
+  StorageMedium medium;
+  if (FAILED(FetchDropList(data, medium))) return E_INVALIDARG;
   // Only whether a drop list is offered matters here; the names are read at every use.
-  ReleaseStgMedium(&medium);
+  medium.Reset();
   selection_.Attach(data);
   return S_OK;
 }
@@ -49,6 +49,8 @@ STDMETHODIMP CVLPDMenu::QueryContextMenu(HMENU menu, UINT index, UINT first_id, 
   if (!MenuFlagsAccepted(flags)) return none;
   // Ids beyond the granted range could be another handler's: without room for all, add none.
   if (last_id < first_id || last_id - first_id < static_cast<UINT>(kCommandCount) - 1) return none;
+  // Windows 11 puts our package's menu under "Show more options" itself: a second one would double it.
+  if (PackagedMenuShowsOurCommands(*probe_)) return none;
   // The menu needs how many names there are and the first of them: only that one is converted.
   if (FAILED(selection_.Refill(1)) || Selection().Count() < 1) return none;
   const DWORD attributes = GetFileAttributesA(Selection().Name(0));

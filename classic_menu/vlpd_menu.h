@@ -5,6 +5,7 @@
 // The shell headers need windows.h first.
 #include <shlobj.h>
 
+#include "classic_menu/packaged_menu.h"
 #include "selection/shell_selection.h"
 #include "win/com_object.h"
 
@@ -18,6 +19,8 @@ class CVLPDMenu final : public ComObject<CVLPDMenu, IContextMenu, IShellExtInit>
   // Made with a reference count of 0 and counted among the module's live objects; the
   // factory's QueryInterface takes the count to 1.
   CVLPDMenu() = default;
+  // Asks `probe` instead of the system whether Windows 11 shows our commands here already.
+  explicit CVLPDMenu(const PackagedMenuProbe& probe) : probe_(&probe) {}
 
   // IContextMenu
   STDMETHODIMP QueryContextMenu(HMENU menu, UINT index, UINT first_id, UINT last_id, UINT flags) override;
@@ -41,6 +44,7 @@ class CVLPDMenu final : public ComObject<CVLPDMenu, IContextMenu, IShellExtInit>
 
   // One selection per handler, so handlers driven from several shell threads never share one.
   ShellSelection selection_;
+  const PackagedMenuProbe* probe_ = &kSystemProbe;
 };
 
 }  // namespace vlpd

@@ -9,24 +9,6 @@
 namespace vlpd {
 namespace {
 
-// Holds the clipboard open and closes it on every path out of the copy.
-class ClipboardGuard {
- public:
-  ClipboardGuard() : open_(OpenClipboard(nullptr) != FALSE) {}
-  ~ClipboardGuard() { Close(); }
-  ClipboardGuard(const ClipboardGuard&) = delete;
-  ClipboardGuard& operator=(const ClipboardGuard&) = delete;
-
-  bool IsOpen() const { return open_; }
-  void Close() {
-    if (open_) CloseClipboard();
-    open_ = false;
-  }
-
- private:
-  bool open_;
-};
-
 // Fills the block with the clipboard text; false when it cannot be locked or the text does not fit.
 bool WriteText(HGLOBAL block, std::size_t size, const SelectionList& list) {
   const GlobalLockGuard lock(block);

@@ -5,7 +5,9 @@
 // hands the window's last bytes at a character start.
 #pragma once
 
+#if !defined(__x86_64__) && !defined(__aarch64__)
 #include <emmintrin.h>
+#endif
 
 #include <cstddef>
 #include <cstdint>
@@ -31,7 +33,7 @@ VLPD_SIMD void Cover(std::size_t& covered, std::size_t end) {
 
 VLPD_SIMD std::size_t LowestBit(std::uint32_t bits) { return static_cast<std::size_t>(__builtin_ctz(bits)); }
 
-#if defined(__x86_64__)
+#if defined(__x86_64__) || defined(__aarch64__)
 // One bit for each of 64 bytes.
 struct Bits {
   std::uint64_t v;

@@ -1,6 +1,8 @@
 #include "detect/classify_encoding.h"
 
+#if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
+#endif
 
 #include "detect/classify_paths.h"
 #include "detect/classify_steps.h"
@@ -121,6 +123,9 @@ int DecideEncoding(Utf8Verdict utf8, bool euc, bool sjis) {
 
 namespace {
 
+using Classifier = int (*)(const unsigned char*, std::size_t);
+
+#if defined(__i386__) || defined(__x86_64__)
 // The register states the operating system saves on a task switch (XCR0).
 unsigned SavedRegisterStates() {
   unsigned low = 0;
@@ -143,15 +148,20 @@ const CpuFeatures& Features() {
   return kFeatures;
 }
 
-using Classifier = int (*)(const unsigned char*, std::size_t);
-
 Classifier FastestClassifier() {
   if (CpuHasAvx2()) return ClassifyEncodingAvx2;
   if (CpuHasSse2()) return ClassifyEncodingSse2;
   return ClassifyEncodingScalar;
 }
+#elif defined(__aarch64__)
+Classifier FastestClassifier() { return ClassifyEncodingNeon; }
+#else
+Classifier FastestClassifier() { return ClassifyEncodingScalar; }
+#endif
 
 }  // namespace
+
+#if defined(__i386__) || defined(__x86_64__)
 
 CpuFeatures CpuFeaturesFrom(unsigned leaf1_ecx, unsigned leaf1_edx, unsigned xcr0, unsigned leaf7_ebx) {
   CpuFeatures features;
@@ -164,6 +174,7 @@ CpuFeatures CpuFeaturesFrom(unsigned leaf1_ecx, unsigned leaf1_edx, unsigned xcr
 
 bool CpuHasSse2() { return Features().sse2; }
 bool CpuHasAvx2() { return Features().avx2; }
+#endif
 
 int ClassifyEncodingScalar(const unsigned char* data, std::size_t count) {
   if (count == 0) return kEncodingAuto;

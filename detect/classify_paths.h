@@ -1,6 +1,7 @@
 // The classifier's paths, each giving ClassifyEncoding's answer for every window: the scalar
-// reference and the block-wise SSE2 and AVX2 paths. ClassifyEncoding runs the fastest path the
-// processor and the operating system support; tests, fuzzers and benchmarks call each one.
+// reference and the block-wise paths, SSE2 and AVX2 on x86, NEON on ARM64. ClassifyEncoding runs
+// the fastest path the processor and the operating system support; tests, fuzzers and benchmarks
+// call each one.
 #pragma once
 
 #include <cstddef>
@@ -8,6 +9,8 @@
 namespace vlpd {
 
 int ClassifyEncodingScalar(const unsigned char* data, std::size_t count);
+
+#if defined(__i386__) || defined(__x86_64__)
 
 // Only where CpuHasSse2() holds.
 int ClassifyEncodingSse2(const unsigned char* data, std::size_t count);
@@ -27,5 +30,12 @@ struct CpuFeatures {
   bool avx2 = false;
 };
 CpuFeatures CpuFeaturesFrom(unsigned leaf1_ecx, unsigned leaf1_edx, unsigned xcr0, unsigned leaf7_ebx);
+
+#elif defined(__aarch64__)
+int ClassifyEncodingNeon(const unsigned char* data, std::size_t count);
+
+// Every ARM64 processor has NEON: nothing to ask the processor.
+inline bool CpuHasNeon() { return true; }
+#endif
 
 }  // namespace vlpd

@@ -1,8 +1,11 @@
 #include "explorer_command/explorer_command.h"
 
+#include <shlwapi.h>
+
 #include <cstring>
 #include <cwchar>
 #include <new>
+#include <utility>
 
 #include "commands/command_table.h"
 #include "commands/handler_text.h"
@@ -35,18 +38,6 @@ HRESULT HandOverText(const char* text, LPWSTR* out) {
   return HandOver(wide.Get(), out);
 }
 
-// The window the site names, the owner of the save dialog; null when there is none.
-HWND SiteWindow(IUnknown* site) {
-  ComRef<IOleWindow> window;
-  HWND owner = nullptr;
-  if (site == nullptr ||
-      FAILED(site->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(window.Put()))) || !window ||
-      FAILED(window->GetWindow(&owner))) {
-    return nullptr;
-  }
-  return owner;
-}
-
 // The command of a submenu position, or null for a separator.
 const Command* PositionCommand(int position) {
   const SubmenuEntry& entry = kSubmenu[static_cast<std::size_t>(position)];
@@ -68,17 +59,109 @@ void RunInvocation(void* context) {
              invocation->folder[0] != '\0' ? invocation->folder : nullptr);
 }
 
+ComRef<IGlobalInterfaceTable> InterfaceTable() {
+  ComRef<IGlobalInterfaceTable> table;
+  CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER, IID_IGlobalInterfaceTable,
+                   reinterpret_cast<void**>(table.Put()));
+  return table;
+}
+
+class Lock {
+ public:
+  explicit Lock(CRITICAL_SECTION& section) : section_(section) { EnterCriticalSection(&section_); }
+  ~Lock() { LeaveCriticalSection(&section_); }
+  Lock(const Lock&) = delete;
+  Lock& operator=(const Lock&) = delete;
+
+ private:
+  CRITICAL_SECTION& section_;
+};
+
 }  // namespace
 
+// The site in the process's global interface table, which hands a reader in any apartment a
+// reference that works there (a proxy where the site's apartment is another). It lives while a
+// reader still holds it, so its cookie is never revoked under a reader and given to another
+// registration. A site the table refuses (no COM on the setter's thread, an object that cannot be
+// marshalled) is kept as given, for the setter's thread alone.
+class SiteRegistration {
+ public:
+  static ComRef<SiteRegistration> Make(IUnknown* site) {
+    auto* made = new (std::nothrow) SiteRegistration();
+    if (made == nullptr) return {};
+    ComRef<IGlobalInterfaceTable> table = InterfaceTable();
+    if (!table || FAILED(table->RegisterInterfaceInGlobal(site, IID_IUnknown, &made->cookie_))) {
+      made->cookie_ = 0;
+      made->as_given_ = ComRef<IUnknown>::Share(site);
+      made->thread_ = GetCurrentThreadId();
+    }
+    return ComRef<SiteRegistration>::Adopt(made);
+  }
+
+  ComRef<IUnknown> Site() const {
+    ComRef<IUnknown> site;
+    if (cookie_ != 0) {
+      ComRef<IGlobalInterfaceTable> table = InterfaceTable();
+      if (table) table->GetInterfaceFromGlobal(cookie_, IID_IUnknown, reinterpret_cast<void**>(site.Put()));
+    } else if (thread_ == GetCurrentThreadId()) {
+      site = ComRef<IUnknown>::Share(as_given_.Get());
+    }
+    return site;
+  }
+
+  void AddRef() { InterlockedIncrement(&references_); }
+  void Release() {
+    if (InterlockedDecrement(&references_) == 0) delete this;
+  }
+
+ private:
+  SiteRegistration() = default;
+  ~SiteRegistration() {
+    if (cookie_ == 0) return;
+    if (ComRef<IGlobalInterfaceTable> table = InterfaceTable()) table->RevokeInterfaceFromGlobal(cookie_);
+  }
+
+  LONG volatile references_ = 1;
+  DWORD cookie_ = 0;
+  ComRef<IUnknown> as_given_;
+  DWORD thread_ = 0;
+};
+
+ExplorerCommandSite::ExplorerCommandSite() { InitializeCriticalSection(&lock_); }
+
+ExplorerCommandSite::~ExplorerCommandSite() {
+  current_.Reset();
+  DeleteCriticalSection(&lock_);
+}
+
 STDMETHODIMP ExplorerCommandSite::SetSite(IUnknown* site) {
-  site_ = ComRef<IUnknown>::Share(site);
+  ComRef<SiteRegistration> made;
+  if (site != nullptr) {
+    made = SiteRegistration::Make(site);
+    if (!made) return E_OUTOFMEMORY;
+  }
+  {
+    const Lock lock(lock_);
+    std::swap(current_, made);
+  }
+  // The site set before goes outside the lock: its last reference may call into its apartment.
   return S_OK;
 }
 
 STDMETHODIMP ExplorerCommandSite::GetSite(REFIID riid, void** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
-  return site_ ? site_->QueryInterface(riid, out) : E_FAIL;
+  const ComRef<IUnknown> site = Site();
+  return site ? site->QueryInterface(riid, out) : E_FAIL;
+}
+
+ComRef<IUnknown> ExplorerCommandSite::Site() {
+  ComRef<SiteRegistration> registration;
+  {
+    const Lock lock(lock_);
+    registration = ComRef<SiteRegistration>::Share(current_.Get());
+  }
+  return registration ? registration->Site() : ComRef<IUnknown>();
 }
 
 const InterfaceEntry<CVLPDCommand> CVLPDCommand::kInterfaces[2] = {
@@ -115,8 +198,9 @@ STDMETHODIMP CVLPDCommand::GetCanonicalName(GUID* name) {
 
 STDMETHODIMP CVLPDCommand::GetState(IShellItemArray* items, BOOL ok_to_be_slow, EXPCMDSTATE* state) {
   if (state == nullptr) return E_POINTER;
+  // Read anew at every call, kept nowhere: the shell asks from several threads at once.
   ItemArrayState read;
-  const HRESULT hr = StateOf(items, ok_to_be_slow != FALSE, &read);
+  const HRESULT hr = ReadItemArrayState(items, ok_to_be_slow != FALSE, &read);
   if (hr == E_PENDING) return hr;
   *state = SUCCEEDED(hr) && read.has_names ? ECS_ENABLED : ECS_HIDDEN;
   return S_OK;
@@ -133,21 +217,8 @@ STDMETHODIMP CVLPDCommand::GetFlags(EXPCMDFLAGS* flags) {
 STDMETHODIMP CVLPDCommand::EnumSubCommands(IEnumExplorerCommand** commands) {
   if (commands == nullptr) return E_POINTER;
   *commands = nullptr;
-  return QueryNewObject(new (std::nothrow) CVLPDCommandEnum(0, this, site_.Get()), IID_IEnumExplorerCommand,
+  return QueryNewObject(new (std::nothrow) CVLPDCommandEnum(0, this), IID_IEnumExplorerCommand,
                         reinterpret_cast<void**>(commands));
-}
-
-HRESULT CVLPDCommand::StateOf(IShellItemArray* items, bool may_touch_disk, ItemArrayState* state) {
-  if (items != nullptr && items == read_items_.Get()) {
-    *state = read_state_;
-    return S_OK;
-  }
-  const HRESULT hr = ReadItemArrayState(items, may_touch_disk, state);
-  if (hr == S_OK && items != nullptr) {
-    read_items_ = ComRef<IShellItemArray>::Share(items);
-    read_state_ = *state;
-  }
-  return hr;
 }
 
 const InterfaceEntry<CVLPDSubCommand> CVLPDSubCommand::kInterfaces[2] = {
@@ -155,10 +226,8 @@ const InterfaceEntry<CVLPDSubCommand> CVLPDSubCommand::kInterfaces[2] = {
     {&IID_IObjectWithSite, CastTo<CVLPDSubCommand, IObjectWithSite>},
 };
 
-CVLPDSubCommand::CVLPDSubCommand(int position, CVLPDCommand* root, IUnknown* site)
-    : position_(position), root_(ComRef<CVLPDCommand>::Share(root)) {
-  site_ = ComRef<IUnknown>::Share(site);
-}
+CVLPDSubCommand::CVLPDSubCommand(int position, CVLPDCommand* root)
+    : position_(position), root_(ComRef<CVLPDCommand>::Share(root)) {}
 
 STDMETHODIMP CVLPDSubCommand::GetTitle(IShellItemArray*, LPWSTR* name) {
   if (name == nullptr) return E_POINTER;
@@ -194,7 +263,7 @@ STDMETHODIMP CVLPDSubCommand::GetState(IShellItemArray* items, BOOL ok_to_be_slo
     return S_OK;
   }
   ItemArrayState read;
-  const HRESULT hr = root_->StateOf(items, ok_to_be_slow != FALSE, &read);
+  const HRESULT hr = ReadItemArrayState(items, ok_to_be_slow != FALSE, &read);
   if (hr == E_PENDING) return hr;
   *state =
       SUCCEEDED(hr) && read.has_names && RuleEnabled(command->rule, read.kind) ? ECS_ENABLED : ECS_DISABLED;
@@ -205,7 +274,12 @@ STDMETHODIMP CVLPDSubCommand::Invoke(IShellItemArray* items, IBindCtx*) {
   const Command* command = PositionCommand(position_);
   if (command == nullptr) return E_NOTIMPL;
   if (items == nullptr) return E_INVALIDARG;
-  Invocation invocation{command, {}, SiteWindow(site_.Get()), {}};
+  Invocation invocation{command, {}, nullptr, {}};
+  // The owner window, read through references of this call's own: the shell may clear the site
+  // from another thread meanwhile.
+  ComRef<IUnknown> site = Site();
+  if (!site) site = root_->Site();
+  if (site) IUnknown_GetWindow(site.Get(), &invocation.owner);
   const HRESULT hr = ReadItemArraySelection(items, invocation.selection, invocation.folder);
   if (FAILED(hr)) return hr;
   // Nothing kept, nothing to do: the classic menu is not even shown for such a selection.
@@ -228,16 +302,17 @@ const InterfaceEntry<CVLPDCommandEnum> CVLPDCommandEnum::kInterfaces[1] = {
     {&IID_IEnumExplorerCommand, CastTo<CVLPDCommandEnum, IEnumExplorerCommand>},
 };
 
-CVLPDCommandEnum::CVLPDCommandEnum(int next, CVLPDCommand* root, IUnknown* site)
-    : next_(next), root_(ComRef<CVLPDCommand>::Share(root)), site_(ComRef<IUnknown>::Share(site)) {}
+CVLPDCommandEnum::CVLPDCommandEnum(int next, CVLPDCommand* root)
+    : next_(next), root_(ComRef<CVLPDCommand>::Share(root)) {}
 
 STDMETHODIMP CVLPDCommandEnum::Next(ULONG count, IExplorerCommand** commands, ULONG* fetched) {
-  if (commands == nullptr || (count > 1 && fetched == nullptr)) return E_POINTER;
+  // A null count is allowed for any `count`: the caller learns the number from the result.
+  if (commands == nullptr) return E_POINTER;
   ULONG made = 0;
   HRESULT hr = S_OK;
   while (made < count && next_ < kSubmenuEntries) {
-    hr = QueryNewObject(new (std::nothrow) CVLPDSubCommand(next_, root_.Get(), site_.Get()),
-                        IID_IExplorerCommand, reinterpret_cast<void**>(&commands[made]));
+    hr = QueryNewObject(new (std::nothrow) CVLPDSubCommand(next_, root_.Get()), IID_IExplorerCommand,
+                        reinterpret_cast<void**>(&commands[made]));
     if (FAILED(hr)) break;
     ++made;
     ++next_;
@@ -267,8 +342,8 @@ STDMETHODIMP CVLPDCommandEnum::Reset() {
 STDMETHODIMP CVLPDCommandEnum::Clone(IEnumExplorerCommand** copy) {
   if (copy == nullptr) return E_POINTER;
   *copy = nullptr;
-  return QueryNewObject(new (std::nothrow) CVLPDCommandEnum(next_, root_.Get(), site_.Get()),
-                        IID_IEnumExplorerCommand, reinterpret_cast<void**>(copy));
+  return QueryNewObject(new (std::nothrow) CVLPDCommandEnum(next_, root_.Get()), IID_IEnumExplorerCommand,
+                        reinterpret_cast<void**>(copy));
 }
 
 }  // namespace vlpd

@@ -8,24 +8,34 @@
 // The shell headers need windows.h first.
 #include <shobjidl.h>
 
-#include "selection/item_array.h"
 #include "win/com_object.h"
 #include "win/unique_handle.h"
 
 namespace vlpd {
 
-// The site the shell sets on a command of the tree: the owner window of its dialogs. The root
-// hands its site to the subcommands it makes, until the shell sets another on them.
+// One site as the shell set it, shared by those who read it (see the .cpp).
+class SiteRegistration;
+
+// The site the shell sets on a command of the tree: the owner window of its dialogs. The shell may
+// set it on one thread while another invokes, and invoke from a thread of another apartment than
+// the site's: each reader takes a reference of its own that works in its own apartment, and a lock
+// guards the one that is current.
 class ExplorerCommandSite : public IObjectWithSite {
  public:
   STDMETHODIMP SetSite(IUnknown* site) override;
   STDMETHODIMP GetSite(REFIID riid, void** out) override;
 
- protected:
-  ExplorerCommandSite() = default;
-  ~ExplorerCommandSite() = default;
+  // The caller's own reference to the site, usable in the caller's apartment; null when no site is
+  // set or it cannot be reached from here.
+  ComRef<IUnknown> Site();
 
-  ComRef<IUnknown> site_;
+ protected:
+  ExplorerCommandSite();
+  ~ExplorerCommandSite();
+
+ private:
+  CRITICAL_SECTION lock_;
+  ComRef<SiteRegistration> current_;
 };
 
 // The root item: the submenu's caption and the editor's icon.
@@ -46,18 +56,9 @@ class CVLPDCommand final : public ComObject<CVLPDCommand, IExplorerCommand, Expl
   STDMETHODIMP GetFlags(EXPCMDFLAGS* flags) override;
   STDMETHODIMP EnumSubCommands(IEnumExplorerCommand** commands) override;
 
-  // The state of `items` for the root and every subcommand (see ReadItemArrayState), read once
-  // for the array the shell asks about: it asks the root and then each subcommand in turn, and
-  // every read goes to the shell items. A state that needs the disk is read again next time.
-  HRESULT StateOf(IShellItemArray* items, bool may_touch_disk, ItemArrayState* state);
-
  private:
   friend ComObject;
   ~CVLPDCommand() = default;
-
-  // The array last read and its state; the reference keeps another array from taking its address.
-  ComRef<IShellItemArray> read_items_;
-  ItemArrayState read_state_;
 };
 
 // One position of the submenu: a command row or a separator.
@@ -65,8 +66,9 @@ class CVLPDSubCommand final : public ComObject<CVLPDSubCommand, IExplorerCommand
  public:
   static const InterfaceEntry<CVLPDSubCommand> kInterfaces[2];
 
-  // `position` indexes the submenu (kSubmenu); the site is the root's, until the shell sets another.
-  CVLPDSubCommand(int position, CVLPDCommand* root, IUnknown* site);
+  // `position` indexes the submenu (kSubmenu). Until the shell sets a site on the subcommand, it
+  // uses the root's current one: it never copies it, so the shell clears both with the root's.
+  CVLPDSubCommand(int position, CVLPDCommand* root);
 
   STDMETHODIMP GetTitle(IShellItemArray* items, LPWSTR* name) override;
   STDMETHODIMP GetIcon(IShellItemArray* items, LPWSTR* icon) override;
@@ -90,7 +92,7 @@ class CVLPDCommandEnum final : public ComObject<CVLPDCommandEnum, IEnumExplorerC
  public:
   static const InterfaceEntry<CVLPDCommandEnum> kInterfaces[1];
 
-  CVLPDCommandEnum(int next, CVLPDCommand* root, IUnknown* site);
+  CVLPDCommandEnum(int next, CVLPDCommand* root);
 
   STDMETHODIMP Next(ULONG count, IExplorerCommand** commands, ULONG* fetched) override;
   STDMETHODIMP Skip(ULONG count) override;
@@ -103,7 +105,6 @@ class CVLPDCommandEnum final : public ComObject<CVLPDCommandEnum, IEnumExplorerC
 
   int next_;
   ComRef<CVLPDCommand> root_;
-  ComRef<IUnknown> site_;
 };
 
 }  // namespace vlpd

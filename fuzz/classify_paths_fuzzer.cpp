@@ -122,8 +122,12 @@ void CompareAllPaths(const std::string& bytes, bool dispatched) {
   if (size > 0) std::memcpy(window.get(), bytes.data(), size);
   const int expected = vlpd::ClassifyEncodingScalar(window.get(), size);
   if (dispatched) Require(vlpd::ClassifyEncoding(window.get(), size) == expected);
+#if defined(__i386__) || defined(__x86_64__)
   if (vlpd::CpuHasSse2()) Require(vlpd::ClassifyEncodingSse2(window.get(), size) == expected);
   if (vlpd::CpuHasAvx2()) Require(vlpd::ClassifyEncodingAvx2(window.get(), size) == expected);
+#elif defined(__aarch64__)
+  Require(vlpd::ClassifyEncodingNeon(window.get(), size) == expected);
+#endif
 }
 
 // The window the text of `mode` (bits 0 to 2) makes from the input, with faults as bits 6 and 7

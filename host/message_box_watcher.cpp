@@ -1,5 +1,7 @@
 #include "host/message_box_watcher.h"
 
+#include <objbase.h>
+
 #include <utility>
 
 #include "commands/handler_text.h"
@@ -50,6 +52,29 @@ bool IsMessageBox(HWND dialog) {
   bool has_child_dialog = false;
   EnumChildWindows(dialog, FindChildDialog, reinterpret_cast<LPARAM>(&has_child_dialog));
   return !has_child_dialog;
+}
+
+// The apartment type read on the thread of a window, by a hook of that thread's own.
+std::atomic<int> g_read_apartment{-1};
+
+LRESULT CALLBACK ReadApartment(int code, WPARAM wparam, LPARAM lparam) {
+  APTTYPE type = APTTYPE_CURRENT;
+  APTTYPEQUALIFIER qualifier;
+  if (code == HC_ACTION && SUCCEEDED(CoGetApartmentType(&type, &qualifier))) g_read_apartment = type;
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+bool InSingleThreadedApartment(HWND window) {
+  static std::mutex one_at_a_time;
+  const std::lock_guard<std::mutex> lock(one_at_a_time);
+  g_read_apartment = -1;
+  HHOOK hook =
+      SetWindowsHookExW(WH_CALLWNDPROC, ReadApartment, nullptr, GetWindowThreadProcessId(window, nullptr));
+  if (hook == nullptr) return false;
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+  UnhookWindowsHookEx(hook);
+  return g_read_apartment == APTTYPE_STA || g_read_apartment == APTTYPE_MAINSTA;
 }
 
 std::vector<HWND> Dialogs(const std::string* title) {
@@ -120,10 +145,15 @@ void MessageBoxWatcher::Poll() {
     if ((!titles_.empty() && titles_.count(title) == 0) || !IsMessageBox(box)) continue;
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      if (!handled_.insert(box).second) continue;
-      char text[1024] = {};
-      GetDlgItemTextA(box, kMessageTextId, text, sizeof text);
-      seen_.push_back({title, text, static_cast<int>(dialogs.size()) - 1});
+      if (handled_.count(box) != 0) continue;
+    }
+    char text[1024] = {};
+    GetDlgItemTextA(box, kMessageTextId, text, sizeof text);
+    const bool single_threaded = InSingleThreadedApartment(box);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      handled_.insert(box);
+      seen_.push_back({title, text, static_cast<int>(dialogs.size()) - 1, single_threaded});
     }
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   }

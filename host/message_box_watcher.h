@@ -18,6 +18,9 @@ struct SeenBox {
   std::string title;  // code page 932 bytes, as the window holds them
   std::string text;
   int dialogs_beside = 0;  // other visible dialogs of this process when the box was found
+  // The thread that showed it is in a single-threaded apartment (the save dialog and every shell
+  // namespace user need one; Wine's boxes and dialogs work without).
+  bool single_threaded_apartment = false;
 };
 
 class MessageBoxWatcher {

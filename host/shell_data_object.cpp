@@ -3,19 +3,12 @@
 #include <shlobj.h>
 
 #include "host/wide_text.h"
+#include "win/com_owners.h"
 
 namespace vlpd::test {
 namespace {
 
-struct PidlList {
-  std::vector<LPITEMIDLIST> items;
-  PidlList() = default;
-  PidlList(const PidlList&) = delete;
-  PidlList& operator=(const PidlList&) = delete;
-  ~PidlList() {
-    for (LPITEMIDLIST p : items) CoTaskMemFree(p);
-  }
-};
+using Pidl = TaskMemory<ITEMIDLIST>;
 
 }  // namespace
 
@@ -30,30 +23,28 @@ ComRef<IDataObject> ShellDataObject(const std::wstring& folder, const std::vecto
   ComRef<IShellFolder> desktop;
   if (FAILED(SHGetDesktopFolder(desktop.Put()))) return result;
 
-  PidlList folder_pidl;
-  LPITEMIDLIST pidl = nullptr;
+  Pidl folder_pidl;
   std::wstring wfolder = folder;
-  if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, wfolder.data(), nullptr, &pidl, nullptr))) {
+  if (FAILED(
+          desktop->ParseDisplayName(nullptr, nullptr, wfolder.data(), nullptr, folder_pidl.Put(), nullptr))) {
     return result;
   }
-  folder_pidl.items.push_back(pidl);
 
   ComRef<IShellFolder> parent;
-  if (FAILED(
-          desktop->BindToObject(pidl, nullptr, IID_IShellFolder, reinterpret_cast<void**>(parent.Put())))) {
+  if (FAILED(desktop->BindToObject(folder_pidl.Get(), nullptr, IID_IShellFolder,
+                                   reinterpret_cast<void**>(parent.Put())))) {
     return result;
   }
-  PidlList children;
-  for (const std::wstring& name : names) {
-    std::wstring wname = name;
-    LPITEMIDLIST child = nullptr;
-    if (FAILED(parent->ParseDisplayName(nullptr, nullptr, wname.data(), nullptr, &child, nullptr)))
+  std::vector<Pidl> children(names.size());
+  std::vector<LPCITEMIDLIST> child_ids;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    std::wstring wname = names[i];
+    if (FAILED(parent->ParseDisplayName(nullptr, nullptr, wname.data(), nullptr, children[i].Put(), nullptr)))
       return result;
-    children.items.push_back(child);
+    child_ids.push_back(children[i].Get());
   }
-  parent->GetUIObjectOf(nullptr, static_cast<UINT>(children.items.size()),
-                        const_cast<LPCITEMIDLIST*>(children.items.data()), IID_IDataObject, nullptr,
-                        reinterpret_cast<void**>(result.Put()));
+  parent->GetUIObjectOf(nullptr, static_cast<UINT>(child_ids.size()), child_ids.data(), IID_IDataObject,
+                        nullptr, reinterpret_cast<void**>(result.Put()));
   return result;
 }
 

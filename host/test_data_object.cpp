@@ -85,9 +85,9 @@ class MediumOwner : public IUnknown {
   }
 
  private:
-  virtual ~MediumOwner() { GlobalFree(block_); }
+  virtual ~MediumOwner() = default;
   LONG references_ = 1;
-  HGLOBAL block_;
+  GlobalBlock block_;
   std::shared_ptr<std::atomic<long>> released_;
 };
 
@@ -177,19 +177,17 @@ STDMETHODIMP TestDataObject::GetData(FORMATETC* format, STGMEDIUM* medium) {
     ++handed_out_;
     return S_OK;
   }
-  const HGLOBAL block = MakeDropBlock();
-  if (block == nullptr) return E_OUTOFMEMORY;
+  GlobalBlock block(MakeDropBlock());
+  if (!block) return E_OUTOFMEMORY;
   if (stream) {
-    if (FAILED(CreateStreamOnHGlobal(block, TRUE, &medium->pstm))) {
-      GlobalFree(block);
-      return E_OUTOFMEMORY;
-    }
+    if (FAILED(CreateStreamOnHGlobal(block.Get(), TRUE, &medium->pstm))) return E_OUTOFMEMORY;
     medium->tymed = TYMED_ISTREAM;
   } else {
     medium->tymed = TYMED_HGLOBAL;
-    medium->hGlobal = block;
-    if (options_.count_releases) medium->pUnkForRelease = new MediumOwner(block, released_);
+    medium->hGlobal = block.Get();
+    if (options_.count_releases) medium->pUnkForRelease = new MediumOwner(block.Get(), released_);
   }
+  block.Release();  // the stream, the medium or its owner frees it from here on
   ++handed_out_;
   return S_OK;
 }

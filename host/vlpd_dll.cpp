@@ -56,16 +56,12 @@ ComRef<IExplorerCommand> VlpdDll::CreateExplorerCommand() const {
   return command;
 }
 
-ShownMenu::~ShownMenu() {
-  if (menu != nullptr) DestroyMenu(menu);
-}
-
 void ShowMenu(IContextMenu* handler, IDataObject* data, ShownMenu& shown, UINT first_id, UINT flags) {
   ComRef<IShellExtInit> init;
   if (FAILED(handler->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(init.Put())))) return;
   shown.init_result = init->Initialize(nullptr, data, nullptr);
-  shown.menu = CreatePopupMenu();
-  shown.query_result = handler->QueryContextMenu(shown.menu, 0, first_id, first_id + 0x7FFF, flags);
+  shown.menu.Reset(CreatePopupMenu());
+  shown.query_result = handler->QueryContextMenu(shown.menu.Get(), 0, first_id, first_id + 0x7FFF, flags);
 }
 
 HRESULT InvokeOnNewHandler(const VlpdDll& dll, IDataObject* data, LPCSTR verb, HWND owner,

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "win/com_owners.h"
 #include "win/unique_handle.h"
 
 namespace vlpd::test {
@@ -40,8 +41,7 @@ class VlpdDll {
 struct ShownMenu {
   HRESULT init_result = E_FAIL;
   HRESULT query_result = E_FAIL;
-  HMENU menu = nullptr;  // owned: destroyed with the struct
-  ~ShownMenu();
+  MenuHandle menu;
 };
 void ShowMenu(IContextMenu* handler, IDataObject* data, ShownMenu& shown, UINT first_id = 100,
               UINT flags = CMF_NORMAL);
@@ -54,19 +54,5 @@ HRESULT InvokeOnNewHandler(const VlpdDll& dll, IDataObject* data, LPCSTR verb, H
 // A file of the build tree: `relative` below the test program's folder or up to three folders above
 // it. Empty when there is none.
 std::string FindInBuildTree(const std::string& relative);
-
-// Initialises COM on the calling thread for the scope of the object.
-class ComApartment {
- public:
-  ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComApartment() {
-    if (SUCCEEDED(result_)) CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-
- private:
-  HRESULT result_;
-};
 
 }  // namespace vlpd::test

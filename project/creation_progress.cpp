@@ -21,7 +21,7 @@ constexpr DWORD kFlags = PROGDLG_NORMAL | PROGDLG_NOMINIMIZE | PROGDLG_MARQUEEPR
 
 }  // namespace
 
-CreationProgress::CreationProgress(HWND owner) : owner_(owner), start_(GetTickCount()) {}
+CreationProgress::CreationProgress(HWND owner, TickClock now) : owner_(owner), now_(now), start_(now()) {}
 
 void CreationProgress::Close() {
   tried_ = true;
@@ -31,7 +31,7 @@ void CreationProgress::Close() {
 }
 
 bool CreationProgress::Update(int member_count, const char* place) {
-  const DWORD now = GetTickCount();
+  const DWORD now = now_();
   if (!dialog_) {
     if (tried_ || now - start_ < kShowAfterMs) return true;
     tried_ = true;

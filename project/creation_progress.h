@@ -10,10 +10,13 @@
 
 namespace vlpd {
 
+// Milliseconds from some fixed start, as GetTickCount counts them.
+using TickClock = DWORD(WINAPI*)();
+
 class CreationProgress {
  public:
-  // Starts the clock; `owner` (may be null) will own the window.
-  explicit CreationProgress(HWND owner);
+  // Starts the clock `now`; `owner` (may be null) will own the window.
+  CreationProgress(HWND owner, TickClock now);
   ~CreationProgress() { Close(); }
   CreationProgress(const CreationProgress&) = delete;
   CreationProgress& operator=(const CreationProgress&) = delete;
@@ -28,6 +31,7 @@ class CreationProgress {
   void Show();
 
   HWND owner_;
+  TickClock now_;
   DWORD start_;
   DWORD last_refresh_ = 0;
   bool tried_ = false;

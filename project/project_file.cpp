@@ -20,7 +20,8 @@ namespace {
 // The writer's view of the real file system and of the open project file.
 class FileProjectSystem final : public ProjectSystem {
  public:
-  FileProjectSystem(HANDLE file, HWND owner) : file_(file), owner_(owner), progress_(owner) {}
+  FileProjectSystem(HANDLE file, HWND owner, TickClock now)
+      : file_(file), owner_(owner), progress_(owner, now) {}
 
   // Listed in UTF-16: the ANSI listing would hand over a name the code page cannot write as '?'
   // or as a lookalike, naming another file or none. Such an entry goes by its short alias, or is
@@ -98,17 +99,18 @@ FileHandle CreateProjectFile(const char* path, DWORD attributes) {
 // Fills the open project file; the member count, 0 when nothing usable was written,
 // kProjectCancelled when the user cancelled.
 int FillProject(HANDLE file, const SelectionList& selection, const char* invoking_folder, int member_encoding,
-                HWND owner, const char* skip_path) {
-  FileProjectSystem system(file, owner);
+                HWND owner, TickClock now, const char* skip_path) {
+  FileProjectSystem system(file, owner, now);
   return WriteMemberLines(system, selection, invoking_folder, member_encoding, skip_path);
 }
 
 // A new name: written in place, so that a walk of its own folder lists the project itself.
 SaveResult SaveNew(const char* path, const SelectionList& selection, const char* invoking_folder,
-                   int member_encoding, HWND owner) {
+                   int member_encoding, HWND owner, const SaveCalls& calls) {
   FileHandle file = CreateProjectFile(path, FILE_ATTRIBUTE_NORMAL);
   if (!file) return SaveResult::kNotCreated;
-  const int count = FillProject(file.Get(), selection, invoking_folder, member_encoding, owner, nullptr);
+  const int count =
+      FillProject(file.Get(), selection, invoking_folder, member_encoding, owner, calls.now, nullptr);
   file.Reset();
   if (count > 0) return SaveResult::kSaved;
   DeleteFileA(path);
@@ -137,7 +139,7 @@ bool FinalPath(HANDLE file, wchar_t (&out)[MAX_PATH]) {
 // that file's place with ReplaceFileW, which keeps the replaced file's attributes, security and
 // alternate streams. Whatever fails before the replacement leaves the old file as it was.
 SaveResult SaveOver(const char* path, const SelectionList& selection, const char* invoking_folder,
-                    int member_encoding, HWND owner) {
+                    int member_encoding, HWND owner, const SaveCalls& calls) {
   wchar_t target[MAX_PATH];
   {
     // A file we could not have overwritten (read-only, open elsewhere) is left alone, as a failed
@@ -167,9 +169,10 @@ SaveResult SaveOver(const char* path, const SelectionList& selection, const char
   }
   // Windows marks the temporary file so that walks pass it over; Wine keeps no such mark, so the
   // writer also passes it over by its path.
-  const int count = FillProject(file.Get(), selection, invoking_folder, member_encoding, owner, temporary);
+  const int count =
+      FillProject(file.Get(), selection, invoking_folder, member_encoding, owner, calls.now, temporary);
   // A power cut after the replacement must find the new lines on disk, not an empty file.
-  const bool flushed = count > 0 && FlushFileBuffers(file.Get());
+  const bool flushed = count > 0 && calls.flush(file.Get());
   file.Reset();
   // Windows gives the new file the old one's attributes; Wine's replacement is a rename, so they go
   // to the new file first.
@@ -189,12 +192,12 @@ SaveResult SaveOver(const char* path, const SelectionList& selection, const char
 }  // namespace
 
 SaveResult SaveProject(const char* path, const SelectionList& selection, const char* invoking_folder,
-                       int member_encoding, HWND owner) {
+                       int member_encoding, HWND owner, const SaveCalls& calls) {
   const DWORD attributes = GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    return SaveOver(path, selection, invoking_folder, member_encoding, owner);
+    return SaveOver(path, selection, invoking_folder, member_encoding, owner, calls);
   }
-  return SaveNew(path, selection, invoking_folder, member_encoding, owner);
+  return SaveNew(path, selection, invoking_folder, member_encoding, owner, calls);
 }
 
 }  // namespace vlpd

@@ -4,51 +4,28 @@
 #include <cwchar>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "win/ansi_path.h"
+#include "win/com_owners.h"
 
 namespace vlpd {
 namespace {
 
-// A string the shell allocated with the COM task allocator, freed with it.
-class TaskString {
- public:
-  TaskString() = default;
-  ~TaskString() { CoTaskMemFree(text_); }
-  TaskString(const TaskString&) = delete;
-  TaskString& operator=(const TaskString&) = delete;
-
-  LPWSTR* Put() {
-    CoTaskMemFree(text_);
-    text_ = nullptr;
-    return &text_;
-  }
-  LPWSTR Release() {
-    LPWSTR text = text_;
-    text_ = nullptr;
-    return text;
-  }
-  const wchar_t* Get() const { return text_; }
-
- private:
-  LPWSTR text_ = nullptr;
-};
-
+// A compressed folder answers SFGAO_FOLDER too: only SFGAO_STREAM tells it is a file.
 constexpr SFGAOF kAskedAttributes = SFGAO_FILESYSTEM | SFGAO_FOLDER | SFGAO_STREAM;
 
-// The file-system path of item `index`, with the item's attributes when `attributes` is given (a
-// shell item may read them anew for every call); false for an item that is not in the file system
-// or cannot be read (the shell's drop list would not name it either).
-bool ReadItem(IShellItemArray* items, DWORD index, TaskString& path, SFGAOF* attributes) {
+// The one rule by which the states and the commands keep an item: its file-system path when the
+// item says it is in the file system and names a path (the shell's drop list would name no other),
+// with the attributes it gave (a shell item may read them anew for every call). False for an item
+// the rule leaves out or that cannot be read.
+bool ReadItem(IShellItemArray* items, DWORD index, TaskString& path, SFGAOF& attributes) {
+  attributes = 0;
   ComRef<IShellItem> item;
   if (FAILED(items->GetItemAt(index, item.Put())) || !item) return false;
-  if (attributes != nullptr) {
-    *attributes = 0;
-    if (FAILED(item->GetAttributes(kAskedAttributes, attributes)) || (*attributes & SFGAO_FILESYSTEM) == 0) {
-      return false;
-    }
+  if (FAILED(item->GetAttributes(kAskedAttributes, &attributes)) || (attributes & SFGAO_FILESYSTEM) == 0) {
+    return false;
   }
-  // An item outside the file system has no file-system path.
   return SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, path.Put())) && path.Get() != nullptr;
 }
 
@@ -68,24 +45,20 @@ void CopyFolder(const char* path, char (&folder)[kPathBufferSize]) {
 // The shell's strings of every item read, freed together.
 class ItemNames {
  public:
-  ~ItemNames() {
-    for (std::size_t i = 0; i < count_; ++i) CoTaskMemFree(texts_[i]);
-  }
   bool Reserve(std::size_t count) {
-    texts_.reset(new (std::nothrow) LPWSTR[count]);
+    texts_.reset(new (std::nothrow) TaskString[count]);
     names_.reset(new (std::nothrow) WideName[count]);
     return texts_ && names_;
   }
-  void Add(LPWSTR text) {
-    texts_[count_] = text;
-    names_[count_] = {text, std::wcslen(text)};
-    ++count_;
+  void Add(TaskString text) {
+    names_[count_] = {text.Get(), std::wcslen(text.Get())};
+    texts_[count_++] = std::move(text);
   }
   const WideName* Names() const { return names_.get(); }
   std::size_t Count() const { return count_; }
 
  private:
-  std::unique_ptr<LPWSTR[]> texts_;
+  std::unique_ptr<TaskString[]> texts_;
   std::unique_ptr<WideName[]> names_;
   std::size_t count_ = 0;
 };
@@ -105,7 +78,7 @@ HRESULT ReadItemArrayState(IShellItemArray* items, bool may_touch_disk, ItemArra
   for (DWORD index = 0; index < count && kept < 2 && !first_is_folder; ++index) {
     TaskString path;
     SFGAOF attributes = 0;
-    if (!ReadItem(items, index, path, kept == 0 ? &attributes : nullptr)) continue;
+    if (!ReadItem(items, index, path, attributes)) continue;
     char ansi[kAnsiPathBufferSize];
     std::size_t length = 0;
     const std::size_t units = std::wcslen(path.Get());
@@ -135,7 +108,8 @@ HRESULT ReadItemArraySelection(IShellItemArray* items, ShellSelection& selection
   if (!names.Reserve(count)) return E_OUTOFMEMORY;
   for (DWORD index = 0; index < count; ++index) {
     TaskString path;
-    if (ReadItem(items, index, path, nullptr)) names.Add(path.Release());
+    SFGAOF attributes = 0;
+    if (ReadItem(items, index, path, attributes)) names.Add(std::move(path));
   }
   hr = selection.Hold(names.Names(), names.Count());
   if (FAILED(hr)) return hr;

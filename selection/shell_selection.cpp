@@ -15,36 +15,6 @@ namespace {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 names are kept as char16_t");
 
-// A medium that GetData handed over, released on every path.
-class Medium {
- public:
-  Medium() = default;
-  ~Medium() {
-    if (filled_) ReleaseStgMedium(&medium_);
-  }
-  Medium(const Medium&) = delete;
-  Medium& operator=(const Medium&) = delete;
-
-  // Asks `data` for the drop list; the medium is owned only when the call succeeded.
-  HRESULT Fetch(IDataObject* data) {
-    Release();
-    FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    const HRESULT hr = data->GetData(&format, &medium_);
-    filled_ = SUCCEEDED(hr);
-    return hr;
-  }
-  void Release() {
-    if (filled_) ReleaseStgMedium(&medium_);
-    filled_ = false;
-    medium_ = STGMEDIUM{};
-  }
-  const STGMEDIUM& Get() const { return medium_; }
-
- private:
-  STGMEDIUM medium_ = {};
-  bool filled_ = false;
-};
-
 // Asks the enumerator for one format; the element itself is not consulted, but a target device
 // it carries is ours to free.
 HRESULT NextFormat(IEnumFORMATETC* formats, bool* delivered) {
@@ -52,7 +22,7 @@ HRESULT NextFormat(IEnumFORMATETC* formats, bool* delivered) {
   ULONG fetched = 0;
   const HRESULT hr = formats->Next(1, &element, &fetched);
   *delivered = SUCCEEDED(hr) && fetched == 1;
-  if (*delivered && element.ptd != nullptr) CoTaskMemFree(element.ptd);
+  const TaskMemory<DVTARGETDEVICE> device(*delivered ? element.ptd : nullptr);
   return hr;
 }
 
@@ -87,6 +57,10 @@ HRESULT Prepare(SelectionList& list, std::size_t count, std::size_t units) {
 }
 
 }  // namespace
+
+HRESULT FetchDropList(IDataObject* data, StorageMedium& medium) {
+  return medium.Fetch(data, {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL});
+}
 
 HRESULT FillSelection(SelectionList& list, const WideName* names, std::size_t count) {
   list.Free();
@@ -134,13 +108,13 @@ HRESULT ShellSelection::Refill(int wanted) {
   if (FAILED(hr)) return hr;
 
   // Each enumerated format grants one more attempt at the drop list.
-  Medium medium;
+  StorageMedium medium;
   HRESULT got = E_FAIL;
   for (;;) {
     if (!delivered) return hr;
-    got = medium.Fetch(data_.Get());
+    got = FetchDropList(data_.Get(), medium);
     if (SUCCEEDED(got) && medium.Get().tymed == TYMED_HGLOBAL) break;
-    medium.Release();
+    medium.Reset();
     hr = NextFormat(formats.Get(), &delivered);
     if (FAILED(hr)) return hr;
   }

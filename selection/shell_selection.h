@@ -11,6 +11,7 @@
 #include <cstddef>
 
 #include "selection/selection_list.h"
+#include "win/com_owners.h"
 #include "win/unique_handle.h"
 
 namespace vlpd {
@@ -60,6 +61,9 @@ class ShellSelection {
   bool held_ = false;
   std::size_t listed_ = 0;
 };
+
+// Asks `data` for its drop list, in a global block.
+HRESULT FetchDropList(IDataObject* data, StorageMedium& medium);
 
 // Fills `list` from the `count` names at `names`, in their order and by the drop list's rules:
 // empty or null names and names of 260 units or more are left out, and so are names with no ANSI path

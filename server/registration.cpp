@@ -8,6 +8,7 @@
 #include "server/clsid.h"
 #include "server/registry_rows.h"
 #include "win/ansi_path.h"
+#include "win/com_owners.h"
 #include "win/module_state.h"
 #include "win/unique_handle.h"
 
@@ -72,12 +73,11 @@ class WindowsRegistry final : public RegistryApplier {
 // string or the conversion fails, which the walks take as "nothing to do".
 void MakeClsidText(const CLSID& clsid, char (&text)[kRegistryTextSize]) {
   text[0] = '\0';
-  LPOLESTR wide = nullptr;
-  StringFromIID(clsid, &wide);
-  if (wide == nullptr) return;
-  if (WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr) == 0) text[0] = '\0';
-  ComRef<IMalloc> allocator;
-  if (SUCCEEDED(CoGetMalloc(MEMCTX_TASK, allocator.Put())) && allocator) allocator->Free(wide);
+  TaskMemory<OLECHAR> wide;
+  StringFromIID(clsid, wide.Put());
+  if (!wide) return;
+  if (WideCharToMultiByte(CP_ACP, 0, wide.Get(), -1, text, sizeof text, nullptr, nullptr) == 0)
+    text[0] = '\0';
 }
 
 // The texts of both classes, in ServerClass order.

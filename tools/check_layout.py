@@ -4,7 +4,9 @@
 Each folder stands on a floor and may include only folders on lower floors (and itself), so no
 include runs upward and no two folders include each other. The portable core (every source that
 a folder's CMakeLists.txt adds to vlpd_core, and every header those reach) includes no Windows
-header: only the C++ library and the compiler's vector intrinsics.
+header: only the C++ library and the compiler's vector intrinsics. Outside win/, the product
+calls no closer of a handle, key, block, menu, GDI object, clipboard hold, task-allocator memory,
+storage medium or apartment: the owners in win/ call them, each in one place.
 
 Usage: check_layout.py [ROOT]       check the tree at ROOT (default: this script's project)
        check_layout.py --self-test  check that the rules catch what they are meant to catch
@@ -27,7 +29,14 @@ FLOORS = {
     "host": 8,
 }
 # Angle includes the portable core may use besides the C++ library's own (which have no ".h").
-CORE_SYSTEM_HEADERS = {"emmintrin.h", "immintrin.h", "cpuid.h"}
+CORE_SYSTEM_HEADERS = {"emmintrin.h", "immintrin.h", "cpuid.h", "arm_neon.h"}
+# The product's own folders besides win/, the only one that may close by hand.
+OWNER_FOLDER = "win"
+OWNED_FOLDERS = set(FLOORS) - {OWNER_FOLDER, "host"}
+RAW_CLOSER = re.compile(
+    r"\b(CloseHandle|FindClose|RegCloseKey|GlobalFree|DestroyMenu|DeleteObject|DestroyIcon|ReleaseDC"
+    r"|CloseClipboard|CoTaskMemFree|ReleaseStgMedium|CoUninitialize)\s*\(")
+COMMENT = re.compile(r"//[^\n]*|/\*.*?\*/", re.S)
 
 QUOTED = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 ANGLED = re.compile(r"^\s*#\s*include\s+<([^>]+)>", re.M)
@@ -81,6 +90,13 @@ def violations(root):
                 continue
             if FLOORS[other] >= FLOORS[folder]:
                 found.append(f"{path}: includes {target}, which is not on a floor below {folder}/")
+    for path in product_files(root):
+        if path.split("/")[0] not in OWNED_FOLDERS:
+            continue
+        code = COMMENT.sub(lambda m: "\n" * m.group().count("\n"), read(os.path.join(root, path)))
+        for match in RAW_CLOSER.finditer(code):
+            line = code.count("\n", 0, match.start()) + 1
+            found.append(f"{path}:{line}: calls {match.group(1)} by hand; an owner in {OWNER_FOLDER}/ closes it")
     for path in sorted(core_files(root)):
         for target in ANGLED.findall(read(os.path.join(root, path))):
             if target.endswith(".h") and target not in CORE_SYSTEM_HEADERS:
@@ -102,6 +118,14 @@ def self_test():
                              "text/t.cpp": '#include "text/t2.h"\n', "text/t2.h": "#include <windows.h>\n"}, 1),
         "windows outside core": ({"text/CMakeLists.txt": "target_sources(vlpd_core PRIVATE)",
                                   "text/w.cpp": "#include <windows.h>\n#include <cstring>\n"}, 0),
+        "raw closers": ({"commands/c.cpp": "void F(HANDLE h) {\n  CloseHandle(h);\n}\n",
+                         "server/s.h": "inline void G(HKEY k) { RegCloseKey (k); }\n",
+                         "selection/t.cpp": "  if (p) CoTaskMemFree(p);\n  ReleaseStgMedium(&m);\n"}, 4),
+        "closers where they belong": ({"win/u.h": "struct T { static void Close(HANDLE h) { CloseHandle(h); } };\n",
+                                       "host/h.cpp": "DestroyMenu(menu);\n",
+                                       "classic_menu/m.cpp": "// DestroyMenu(menu) is the owner's\n"
+                                                             "/* DeleteObject(b) */ Forget(b);\n"
+                                                             "MyCloseHandle(h);\n"}, 0),
     }
     failed = 0
     for name, (files, expected) in cases.items():

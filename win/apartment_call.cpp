@@ -1,9 +1,8 @@
 #include "win/apartment_call.h"
 
 #include <windows.h>
-// objbase.h needs windows.h first.
-#include <objbase.h>
 
+#include "win/com_owners.h"
 #include "win/unique_handle.h"
 
 namespace vlpd {
@@ -17,10 +16,9 @@ struct Call {
 // Joins (or enters) a single-threaded apartment for the call; false on a thread of the
 // multithreaded one.
 bool CallHere(const Call& call) {
-  const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  if (FAILED(hr)) return false;
+  const ComApartment apartment(COINIT_APARTMENTTHREADED);
+  if (!apartment.Joined()) return false;
   call.function(call.context);
-  CoUninitialize();
   return true;
 }
 

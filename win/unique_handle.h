@@ -1,5 +1,6 @@
 // Move-only owners for Windows handles and COM references: every handle, key, find handle,
-// global block, menu and interface pointer is closed exactly once, on every path.
+// global block, menu, GDI object, device context, clipboard hold and interface pointer is closed
+// exactly once, on every path. What COM itself allocates is owned in com_owners.h.
 #pragma once
 
 #include <windows.h>
@@ -116,6 +117,25 @@ class GlobalLockGuard {
  private:
   HGLOBAL block_;
   void* data_;
+};
+
+// The clipboard, held open for `owner` (no window: the calling task) until Close or the end of
+// the scope; it stays closed when another program holds it.
+class ClipboardGuard {
+ public:
+  explicit ClipboardGuard(HWND owner = nullptr) : open_(OpenClipboard(owner) != FALSE) {}
+  ~ClipboardGuard() { Close(); }
+  ClipboardGuard(const ClipboardGuard&) = delete;
+  ClipboardGuard& operator=(const ClipboardGuard&) = delete;
+
+  bool IsOpen() const { return open_; }
+  void Close() {
+    if (open_) CloseClipboard();
+    open_ = false;
+  }
+
+ private:
+  bool open_;
 };
 
 // A counted COM reference.

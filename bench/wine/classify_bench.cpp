@@ -58,10 +58,15 @@ int main() {
     bool supported;
   };
   const Path paths[] = {
-      {"scalar", vlpd::ClassifyEncodingScalar, true},
-      {"sse2", vlpd::ClassifyEncodingSse2, vlpd::CpuHasSse2()},
-      {"avx2", vlpd::ClassifyEncodingAvx2, vlpd::CpuHasAvx2()},
-      {"dispatched", vlpd::ClassifyEncoding, true},
+    {"scalar", vlpd::ClassifyEncodingScalar, true},
+#if defined(__i386__) || defined(__x86_64__)
+    {"sse2", vlpd::ClassifyEncodingSse2, vlpd::CpuHasSse2()},
+    {"avx2", vlpd::ClassifyEncodingAvx2, vlpd::CpuHasAvx2()},
+#elif defined(__aarch64__)
+    // Timed only on ARM64 hardware: emulated NEON (qemu) says nothing of its speed.
+    {"neon", vlpd::ClassifyEncodingNeon, vlpd::CpuHasNeon()},
+#endif
+    {"dispatched", vlpd::ClassifyEncoding, true},
   };
   std::printf("%-10s %-14s %12s %10s\n", "class", "path", "MB/s", "x read");
   for (const vlpd::TextClass& text : vlpd::TextClasses()) {

@@ -4,13 +4,15 @@
 # copies dated EPOCH (the cabinet keeps file times), wixl runs with its clock stopped at EPOCH (the
 # summary's creation and save times), and the package code, which wixl draws at random, is set to
 # PACKAGE_CODE afterwards. wixl gets -D Dll64=... -D Dll32=... for the copies, relative to the
-# folder of OUTPUT where it runs. The package is then signed when the environment gives a
+# folder of OUTPUT where it runs. The custom action types that wixl cannot write are set then
+# (after_wixl.sql), with the same clock. The package is then signed when the environment gives a
 # certificate (packaging/release/sign.sh).
 set -euo pipefail
 output=$1 epoch=$2 package_code=$3 dll64=$4 dll32=$5
 shift 5
 
-sign=$(cd "$(dirname "$0")/../tools" && pwd)/sign.sh
+here=$(cd "$(dirname "$0")" && pwd)
+sign=$here/../release/sign.sh
 folder=$(dirname "$output")
 payload=$(basename "$output").payload
 cd "$folder"
@@ -20,9 +22,14 @@ cp "$dll64" "$payload/x64/VLPDMenu.dll"
 cp "$dll32" "$payload/x86/VLPDMenu.dll"
 touch -d "@$epoch" "$payload/x64/VLPDMenu.dll" "$payload/x86/VLPDMenu.dll"
 
-TZ=UTC faketime "$(date -u -d "@$epoch" '+%Y-%m-%d %H:%M:%S')" \
+clock=$(date -u -d "@$epoch" '+%Y-%m-%d %H:%M:%S')
+TZ=UTC faketime -f "$clock" \
   wixl --output "$output" -D Dll64="$payload/x64/VLPDMenu.dll" -D Dll32="$payload/x86/VLPDMenu.dll" "$@"
 rm -rf "$payload"
+
+while read -r query; do
+  case $query in '#'* | '') ;; *) TZ=UTC faketime -f "$clock" msibuild "$output" -q "$query" ;; esac
+done <"$here/after_wixl.sql"
 
 # msibuild sets subject, author, template and package code together: the first three as wixl wrote them.
 summary=$(msiinfo suminfo "$output")

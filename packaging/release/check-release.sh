@@ -2,16 +2,17 @@
 # packaging/release/check-release.sh BUILD EPOCH VERSION HOST64: proves the release of the x86-64 build tree
 # BUILD (made with release time EPOCH and version VERSION) reproducible and signable.
 #  1. Builds the release once more (both DLLs, both packages) from a copy of the source tree in
-#     another folder, at another time, and compares the artifacts byte for byte with BUILD's.
+#     another folder, at another time, with every wixl run 2 s slower (as on a busy machine), and
+#     compares the artifacts byte for byte with BUILD's.
 #  2. Builds it there again with a throwaway certificate in VLPD_SIGN_CERT and VLPD_SIGN_KEY,
-#     verifies every signature with osslsigncode, installs the signed per-machine package under
-#     Wine, has HOST64 (installed_menu_host) take the signed DLL's handler through COM, and removes
-#     the package again.
+#     verifies every signature and its SHA-256 digests with osslsigncode, installs the signed
+#     per-machine package under Wine, has HOST64 (installed_menu_host) take the signed DLL's
+#     handler through COM, and removes the package again.
 # Prints each artifact's SHA-256 in both builds side by side; exits non-zero on any difference.
 set -euo pipefail
 build=$1 epoch=$2 version=$3 host64=$4
-tools=$(cd "$(dirname "$0")" && pwd)
-source_tree=$(dirname "$tools")
+source_tree=$(cd "$(dirname "$0")/../.." && pwd)
+tools=$source_tree/tools
 builds=$(dirname "$build")
 artifacts=(win64/VLPDMenu.dll win32/VLPDMenu.dll win64/VLPDMenu.msi win64/VLPDMenu-user.msi win64/VLPDMenu.msix)
 
@@ -30,8 +31,13 @@ release() {
    cmake --build --preset win64 --target release_checksums >"$other/build.log" 2>&1) ||
     { cat "$other/build.log"; exit 1; }
 }
+# A slow build must make the same bytes: no time may enter a package but the release time.
+mkdir "$other/slow"
+printf '#!/bin/sh\nsleep 2\nexec %s "$@"\n' "$(command -v wixl)" >"$other/slow/wixl"
+chmod +x "$other/slow/wixl"
 # The same publisher of the sparse package as BUILD's (its certificate's subject when it signs).
-release -DVLPD_PACKAGE_PUBLISHER="$(sed -n 's/^VLPD_PACKAGE_PUBLISHER:STRING=//p' "$build/CMakeCache.txt")"
+PATH="$other/slow:$PATH" release \
+  -DVLPD_PACKAGE_PUBLISHER="$(sed -n 's/^VLPD_PACKAGE_PUBLISHER:STRING=//p' "$build/CMakeCache.txt")"
 
 status=0
 printf '%-24s %-64s %s\n' artifact "SHA-256 of $builds" "SHA-256 of $other/build"
@@ -44,11 +50,12 @@ done
 [ $status -eq 0 ] || exit 1
 
 # Signed with a throwaway certificate: both DLLs before they are packed, then both packages.
-openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "/CN=VLPDMenu release check" \
+# Its subject is of the kind code-signing certificates have (a state, a comma in a name).
+openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "/C=JP/ST=Tokyo/O=Kastel, Inc./CN=VLPDMenu release check" \
   -keyout "$other/key.pem" -out "$other/cert.pem" 2>/dev/null
 export VLPD_SIGN_CERT=$other/cert.pem VLPD_SIGN_KEY=$other/key.pem
-# The sparse package's publisher must be the certificate's subject.
-release -DVLPD_PACKAGE_PUBLISHER="CN=VLPDMenu release check"
+# The sparse package's publisher is the certificate's subject, written as Windows writes it.
+release -DVLPD_PACKAGE_PUBLISHER='CN=VLPDMenu release check, O="Kastel, Inc.", S=Tokyo, C=JP'
 mkdir "$other/unpacked"
 msiextract -C "$other/unpacked" "$other/build/win64/VLPDMenu.msi" >/dev/null
 mapfile -t packed < <(find "$other/unpacked" -name VLPDMenu.dll)
@@ -56,6 +63,8 @@ mapfile -t packed < <(find "$other/unpacked" -name VLPDMenu.dll)
 for file in "${artifacts[@]/#/$other/build/}" "${packed[@]}"; do
   osslsigncode verify -CAfile "$other/cert.pem" -in "$file" >"$other/verify.log" 2>&1 ||
     { cat "$other/verify.log"; echo "not signed: $file"; exit 1; }
+  digests=$(sed -n 's/^Message digest algorithm *: //p' "$other/verify.log" | sort -u)
+  [ "$digests" = SHA256 ] || { cat "$other/verify.log"; echo "not signed with SHA-256 alone: $file"; exit 1; }
   echo "signature verified: ${file#"$other"/}"
 done
 

@@ -89,8 +89,8 @@ TEST(ForeignCodePage, MenuAndHelpTextsAreJapanese) {
     GetMenuItemInfoW(menu, position, TRUE, &info);
     return std::wstring(buffer);
   };
-  EXPECT_EQ(label(shown.menu, 1), L"Vellumpad ver1.50");
-  const HMENU submenu = GetSubMenu(shown.menu, 1);
+  EXPECT_EQ(label(shown.menu.Get(), 1), L"Vellumpad ver1.50");
+  const HMENU submenu = GetSubMenu(shown.menu.Get(), 1);
   for (UINT position = 0; position < kSubmenu.size(); ++position)
     EXPECT_EQ(label(submenu, position),
               kSubmenu[position].separator ? L"" : Wide(kSubmenu[position].label, 932));
@@ -173,24 +173,22 @@ TEST(ForeignCodePage, SaveDialogAndMessageBoxAreJapanese) {
 std::vector<std::wstring> Entries(const std::wstring& folder) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW entry;
-  const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE) return names;
+  const FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &entry));
+  if (!find) return names;
   do {
     const std::wstring name = entry.cFileName;
     if (name != L"." && name != L"..") names.push_back(name);
-  } while (FindNextFileW(find, &entry));
-  FindClose(find);
+  } while (FindNextFileW(find.Get(), &entry));
   return names;
 }
 
 std::string ReadWide(const std::wstring& path) {
   char contents[256] = {};
   DWORD read = 0;
-  const HANDLE file =
-      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "(none)";
-  ReadFile(file, contents, sizeof contents - 1, &read, nullptr);
-  CloseHandle(file);
+  const FileHandle file(
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return "(none)";
+  ReadFile(file.Get(), contents, sizeof contents - 1, &read, nullptr);
   return contents;
 }
 
@@ -219,9 +217,7 @@ TEST(ForeignCodePage, ProjectNamesOutsideTheCodePageAreNeverBestFitted) {
   }
 
   // Once the file exists, it is always reached.
-  const HANDLE file = CreateFileW(chosen.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  CloseHandle(file);
+  ASSERT_TRUE(FileHandle(CreateFileW(chosen.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)));
   const ProjectRun second = CreateProjectAs(dir.Path(), "a.txt", L"목록");
   ASSERT_TRUE(second.dialog_found);
   EXPECT_EQ(second.message_text, L"");

@@ -149,7 +149,7 @@ TEST_F(HostileInputTest, DataObjectsOfEveryShapeEndInAMenuOrNothing) {
       std::printf("%s (%zu names): the menu took %lu ms\n", c.what, c.paths.size(), GetTickCount() - start);
       EXPECT_EQ(shown.init_result, c.init);
       EXPECT_EQ(shown.query_result, MAKE_HRESULT(SEVERITY_SUCCESS, 0, c.commands));
-      EXPECT_EQ(GetMenuItemCount(shown.menu), c.commands == 0 ? 0 : 3);
+      EXPECT_EQ(GetMenuItemCount(shown.menu.Get()), c.commands == 0 ? 0 : 3);
     }
 
     PutClipboardText(kUntouched);

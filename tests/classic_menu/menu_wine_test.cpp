@@ -1,21 +1,27 @@
 // QueryContextMenu on real menus: what the shell's menu and the submenu hold afterwards, for each
-// kind of selection, the flags test, and the cases that add nothing.
+// kind of selection, the flags test, and the cases that add nothing (Windows 11 with our package).
 #include <windows.h>
 // The shell headers need windows.h first.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cwctype>
 #include <string>
 #include <vector>
 
 #include "classic_menu/menu_icon.h"
+#include "classic_menu/packaged_menu.h"
+#include "classic_menu/vlpd_menu.h"
 #include "commands/command_table.h"
 #include "commands/handler_text.h"
 #include "host/menu_reader.h"
 #include "host/shell_data_object.h"
 #include "host/test_data_object.h"
 #include "host/vlpd_dll.h"
+#include "host/wide_text.h"
+#include "product.h"
 #include "tests/support/temp_dir.h"
 
 namespace vlpd::test {
@@ -29,6 +35,23 @@ void ExpectUsed(HRESULT hr, int used) {
   EXPECT_EQ(HRESULT_CODE(hr), used);
 }
 
+// The system the handler asks about Windows 11 and our package, and how often it looked the
+// package up.
+unsigned long g_build = 0;
+bool g_registered = false;
+int g_lookups = 0;
+unsigned long FakeBuild() { return g_build; }
+bool FakeRegistered() {
+  ++g_lookups;
+  return g_registered;
+}
+bool RealLookup() {
+  ++g_lookups;
+  return PackageRegisteredForUser();
+}
+constexpr PackagedMenuProbe kFakeSystem = {FakeBuild, FakeRegistered};
+constexpr PackagedMenuProbe kRealLookup = {FakeBuild, RealLookup};
+
 class MenuTest : public testing::Test {
  protected:
   // A shell menu that already holds two items, so the insertion point shows.
@@ -36,13 +59,11 @@ class MenuTest : public testing::Test {
     ASSERT_TRUE(dll_.Loaded()) << "VLPDMenu.dll not found";
     NewShellMenu();
   }
-  void TearDown() override { DestroyMenu(shell_menu_); }
 
   void NewShellMenu() {
-    if (shell_menu_ != nullptr) DestroyMenu(shell_menu_);
-    shell_menu_ = CreatePopupMenu();
-    AppendMenuA(shell_menu_, MF_STRING, 1, "before");
-    AppendMenuA(shell_menu_, MF_STRING, 2, "after");
+    shell_menu_.Reset(CreatePopupMenu());
+    AppendMenuA(shell_menu_.Get(), MF_STRING, 1, "before");
+    AppendMenuA(shell_menu_.Get(), MF_STRING, 2, "after");
   }
 
   // Initialize with `data`, then QueryContextMenu at position 1.
@@ -52,7 +73,7 @@ class MenuTest : public testing::Test {
     ComRef<IShellExtInit> init;
     handler_->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(init.Put()));
     if (!init || FAILED(init->Initialize(nullptr, data, nullptr))) return E_FAIL;
-    return handler_->QueryContextMenu(shell_menu_, 1, kFirstId, last_id, flags);
+    return handler_->QueryContextMenu(shell_menu_.Get(), 1, kFirstId, last_id, flags);
   }
 
   HRESULT QueryPaths(const std::vector<std::string>& paths, UINT flags = CMF_NORMAL) {
@@ -65,7 +86,7 @@ class MenuTest : public testing::Test {
   // selection of `kind` shows them.
   void ExpectSubmenu(HRESULT hr, SelectionKind kind) {
     ExpectUsed(hr, kCommandCount);
-    const std::vector<ReadItem> outer = ReadMenu(shell_menu_);
+    const std::vector<ReadItem> outer = ReadMenu(shell_menu_.Get());
     ASSERT_EQ(outer.size(), 5u);
     EXPECT_EQ(outer[0].label, "before");
     EXPECT_TRUE(outer[1].separator);
@@ -90,7 +111,7 @@ class MenuTest : public testing::Test {
   }
 
   void ExpectUnchanged() {
-    const std::vector<ReadItem> outer = ReadMenu(shell_menu_);
+    const std::vector<ReadItem> outer = ReadMenu(shell_menu_.Get());
     ASSERT_EQ(outer.size(), 2u);
     EXPECT_EQ(outer[0].label, "before");
     EXPECT_EQ(outer[1].label, "after");
@@ -99,7 +120,7 @@ class MenuTest : public testing::Test {
   ComApartment apartment_;  // for the shell's data objects; outlives every reference below
   VlpdDll dll_;
   TempDir dir_{"vlpd_menu"};
-  HMENU shell_menu_ = nullptr;
+  MenuHandle shell_menu_;
   ComRef<IContextMenu> handler_;
 };
 
@@ -113,15 +134,14 @@ TEST_F(MenuTest, TheCaptionShowsTheEditorsIconMadeOnce) {
     MENUITEMINFOW item = {};
     item.cbSize = sizeof item;
     item.fMask = MIIM_BITMAP;
-    ASSERT_TRUE(GetMenuItemInfoW(shell_menu_, 2, TRUE, &item));
+    ASSERT_TRUE(GetMenuItemInfoW(shell_menu_.Get(), 2, TRUE, &item));
     ASSERT_NE(item.hbmpItem, nullptr);
     if (round == 0) first = item.hbmpItem;
     EXPECT_EQ(item.hbmpItem, first) << "a bitmap for each menu";
   }
   BITMAP bitmap = {};
   ASSERT_EQ(GetObjectW(first, sizeof bitmap, &bitmap), static_cast<int>(sizeof bitmap));
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  const int dpi = GetDeviceCaps(ScreenDc().Get(), LOGPIXELSX);
   EXPECT_EQ(SmallIconSize(dpi), GetSystemMetrics(SM_CXSMICON)) << dpi << " DPI";
   EXPECT_EQ(bitmap.bmWidth, GetSystemMetrics(SM_CXSMICON));
   EXPECT_EQ(bitmap.bmHeight, GetSystemMetrics(SM_CYSMICON));
@@ -133,7 +153,6 @@ TEST_F(MenuTest, TheCaptionShowsTheEditorsIconMadeOnce) {
     opaque += pixels[i] >> 24 == 255 ? 1 : 0;
     for (int shift : {0, 8, 16}) ASSERT_LE((pixels[i] >> shift) & 0xFF, pixels[i] >> 24) << i;
   }
-  ReleaseDC(nullptr, screen);
   EXPECT_GT(opaque, 0) << "the icon drew nothing";
 }
 
@@ -202,7 +221,7 @@ TEST_F(MenuTest, DefaultOnlyAddsNothingAndReadsNothing) {
   ASSERT_EQ(init->Initialize(nullptr, data.Get(), nullptr), S_OK);
   const int calls = data->GetDataCalls();
   for (UINT flags : {0x1u, 0x8u, 0x9u, 0x101u}) {  // CMF_DEFAULTONLY, CMF_NOVERBS, both, with a high bit
-    ExpectUsed(handler_->QueryContextMenu(shell_menu_, 1, kFirstId, kFirstId + 100, flags), 0);
+    ExpectUsed(handler_->QueryContextMenu(shell_menu_.Get(), 1, kFirstId, kFirstId + 100, flags), 0);
     ExpectUnchanged();
   }
   EXPECT_EQ(data->GetDataCalls(), calls) << "the selection was read";
@@ -255,15 +274,99 @@ TEST_F(MenuTest, RealShellDataObjectForFilesAndFolders) {
 TEST_F(MenuTest, RepeatedQueriesOnOneHandlerEachAddAFreshSubmenu) {
   const std::string file = dir_.WriteFile("a.txt", "x");
   ExpectSubmenu(QueryPaths({file}), SelectionKind::kSingleFile);
-  HMENU second = CreatePopupMenu();
-  ExpectUsed(handler_->QueryContextMenu(second, 0, kFirstId, kFirstId + 100, CMF_NORMAL), kCommandCount);
-  const std::vector<ReadItem> outer = ReadMenu(second);
+  const MenuHandle second(CreatePopupMenu());
+  ExpectUsed(handler_->QueryContextMenu(second.Get(), 0, kFirstId, kFirstId + 100, CMF_NORMAL),
+             kCommandCount);
+  const std::vector<ReadItem> outer = ReadMenu(second.Get());
   ASSERT_EQ(outer.size(), 3u);
   EXPECT_TRUE(outer[0].separator);
   EXPECT_EQ(outer[1].label, text::kSubmenuCaption);
   EXPECT_TRUE(outer[2].separator);
   EXPECT_EQ(ReadMenu(outer[1].submenu).size(), kSubmenu.size());
-  DestroyMenu(second);
+}
+
+// Windows 11 shows our registered package's menu under "Show more options" itself: there the
+// classic handler adds nothing, and its submenu everywhere else. The package is looked up once per
+// right-click at most, and only on Windows 11; Wine has no package system, so the real lookup
+// finds none.
+TEST_F(MenuTest, OneSubmenuInEachWindows11Menu) {
+  const struct {
+    const char* name;
+    const PackagedMenuProbe* probe;
+    unsigned long build;
+    bool registered;
+    int lookups;
+    int used;
+  } systems[] = {
+      {"Windows 10, the package registered", &kFakeSystem, 19045, true, 0, kCommandCount},
+      {"a build that cannot be read", &kFakeSystem, 0, true, 0, kCommandCount},
+      {"Windows 11, the package registered", &kFakeSystem, kFirstWindows11Build, true, 1, 0},
+      {"Windows 11, registration failed or a user without the package", &kFakeSystem, 22631, false, 1,
+       kCommandCount},
+      {"Windows 11, the real lookup under Wine", &kRealLookup, 22631, false, 1, kCommandCount},
+  };
+  auto data = TestDataObject::Make({dir_.WriteFile("a.txt", "x")});
+  for (const auto& system : systems) {
+    SCOPED_TRACE(system.name);
+    g_build = system.build;
+    g_registered = system.registered;
+    g_lookups = 0;
+    NewShellMenu();
+    auto* made = new CVLPDMenu(*system.probe);
+    made->AddRef();
+    handler_ = ComRef<IContextMenu>::Adopt(made);
+    ASSERT_EQ(made->Initialize(nullptr, data.Get(), nullptr), S_OK);
+    const HRESULT added =
+        handler_->QueryContextMenu(shell_menu_.Get(), 1, kFirstId, kFirstId + 100, CMF_NORMAL);
+    ExpectUsed(added, system.used);
+    if (system.used == 0) {
+      ExpectUnchanged();
+    } else {
+      ExpectSubmenu(added, SelectionKind::kSingleFile);
+    }
+    EXPECT_EQ(g_lookups, system.lookups);
+  }
+}
+
+// The real lookups read the registry: the build Windows records, as the system reports it, and
+// the current user's packages by full name, ours in any case and no other.
+TEST(PackagedMenu, TheRealLookupsReadTheRegistry) {
+  using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+  const auto get_version = reinterpret_cast<GetVersion>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+  ASSERT_NE(get_version, nullptr);
+  OSVERSIONINFOW version = {};
+  version.dwOSVersionInfoSize = sizeof version;
+  ASSERT_EQ(get_version(&version), 0);
+  EXPECT_EQ(WindowsBuildNumber(), version.dwBuildNumber);
+  EXPECT_LT(WindowsBuildNumber(), kFirstWindows11Build) << "Wine 8 plays no Windows 11";
+
+  const std::wstring app_model =
+      L"Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\CurrentVersion\\AppModel";
+  RegKey before;
+  const bool existed =
+      RegOpenKeyExW(HKEY_CURRENT_USER, app_model.c_str(), 0, KEY_READ, before.Put()) == ERROR_SUCCESS;
+  EXPECT_FALSE(PackageRegisteredForUser()) << "Wine has no package system";
+  std::wstring ours = Wide(VLPD_PACKAGE_NAME);
+  std::transform(ours.begin(), ours.end(), ours.begin(), [](wchar_t c) { return std::towupper(c); });
+  const struct {
+    std::wstring full_name;
+    bool ours;
+  } packages[] = {
+      {L"Microsoft.WindowsNotepad_11.2310.13.0_x64__8wekyb3d8bbwe", false},
+      {Wide(VLPD_PACKAGE_NAME) + L"Tools_1.0.0.0_neutral__abcdefghjkmnp", false},  // begins like ours
+      {ours + L"_1.50.0.0_neutral__abcdefghjkmnp", true},                          // in capitals
+  };
+  for (const auto& package : packages) {
+    const std::wstring key = app_model + L"\\Repository\\Packages\\" + package.full_name;
+    RegKey made;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, made.Put(),
+                              nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(PackageRegisteredForUser(), package.ours) << package.ours;
+    RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
+  }
+  if (!existed) RegDeleteTreeW(HKEY_CURRENT_USER, app_model.c_str());
 }
 
 }  // namespace

@@ -109,9 +109,8 @@ bool RightClick(const VlpdDll& dll, IDataObject* data) {
       FAILED(init->Initialize(nullptr, data, nullptr))) {
     return false;
   }
-  const HMENU menu = CreatePopupMenu();
-  bool ok = handler->QueryContextMenu(menu, 0, 1, 0x7FFF, CMF_NORMAL) == MAKE_HRESULT(0, 0, kCommandCount);
-  DestroyMenu(menu);
+  bool ok = handler->QueryContextMenu(MenuHandle(CreatePopupMenu()).Get(), 0, 1, 0x7FFF, CMF_NORMAL) ==
+            MAKE_HRESULT(SEVERITY_SUCCESS, 0, kCommandCount);
   for (UINT_PTR command = 0; command < kCommandCount; ++command) {
     char ansi[64] = {};
     WCHAR wide[64] = {};
@@ -170,16 +169,13 @@ void Soak(const VlpdDll& dll, const TempDir& dir, int rounds, int copies) {
 
 TEST(Soak, TheMeasuresSeeAHeldHandleMenuAndMemory) {
   const Holdings before = Measure();
-  const HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  const HMENU menu = CreatePopupMenu();
-  const HBITMAP bitmap = CreateBitmap(4, 4, 1, 32, nullptr);
+  const KernelHandle event(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  const MenuHandle menu(CreatePopupMenu());
+  const GdiObject bitmap(CreateBitmap(4, 4, 1, 32, nullptr));
   constexpr SIZE_T kBlock = 1 << 20;
   void* block = VirtualAlloc(nullptr, kBlock, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   const Holdings held = Measure();
   VirtualFree(block, 0, MEM_RELEASE);
-  DeleteObject(bitmap);
-  DestroyMenu(menu);
-  CloseHandle(event);
   EXPECT_EQ(held.kernel_handles, before.kernel_handles + 1);
   EXPECT_EQ(held.user_objects, before.user_objects + 1);
   EXPECT_EQ(held.gdi_objects, before.gdi_objects + 1);

@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,27 +39,42 @@ struct Selection {
   SelectionKind kind;  // what its menu must show
 };
 
-// Alternates between two selections on one handler of this thread's own apartment.
-void Drive(const VlpdDll& dll, Selection* selections, std::atomic<int>* ready, std::atomic<int>* wrong) {
+// Waits until both threads have added one to `count` for the `round`th time (each thread's own
+// work bounds the wait).
+void Meet(std::atomic<int>* count, int round) {
+  for (count->fetch_add(1); count->load() < 2 * round;) Sleep(0);
+}
+
+// Alternates between two selections on one handler of this thread's own apartment; `first_wrong`
+// describes the first round that went wrong.
+void Drive(const VlpdDll& dll, Selection* selections, std::atomic<int>* met, std::atomic<int>* wrong,
+           std::string* first_wrong) {
   ComApartment apartment;
   ComRef<IContextMenu> handler = dll.CreateHandler();
   ComRef<IShellExtInit> init;
-  ready->fetch_add(1);
   if (!handler || FAILED(handler->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(init.Put())))) {
     wrong->fetch_add(kRounds);
-    return;
+    *first_wrong = "no handler";
   }
-  while (ready->load() < 2) Sleep(0);
-  for (int round = 0; round < kRounds; ++round) {
+  Meet(met, 1);
+  for (int round = 0; init && round < kRounds; ++round) {
     const Selection& selection = selections[round % 2];
-    HMENU menu = CreatePopupMenu();
-    const bool ok =
-        SUCCEEDED(init->Initialize(nullptr, selection.data.Get(), nullptr)) &&
-        handler->QueryContextMenu(menu, 0, 1, 100, CMF_NORMAL) == MAKE_HRESULT(0, 0, kCommandCount) &&
-        States(menu) == SubmenuStates(selection.kind);
-    DestroyMenu(menu);
-    if (!ok) wrong->fetch_add(1);
+    const MenuHandle menu(CreatePopupMenu());
+    const HRESULT initialized = init->Initialize(nullptr, selection.data.Get(), nullptr);
+    const HRESULT added = handler->QueryContextMenu(menu.Get(), 0, 1, 100, CMF_NORMAL);
+    const std::string states = States(menu.Get());
+    if (initialized == S_OK && added == MAKE_HRESULT(0, 0, kCommandCount) &&
+        states == SubmenuStates(selection.kind))
+      continue;
+    if (wrong->fetch_add(1) == 0) {
+      *first_wrong = "round " + std::to_string(round) + ": Initialize " + std::to_string(initialized) +
+                     ", QueryContextMenu " + std::to_string(added) + ", menu " + states;
+    }
   }
+  // Wine 8 frees a destroyed window's handle slot after the server has already handed it out
+  // again: a menu another thread makes meanwhile loses its slot and stops being a menu. Leaving
+  // the apartment destroys its window, so neither thread leaves while the other makes menus.
+  Meet(met, 2);
 }
 
 TEST(ConcurrentHandlers, EachMenuMatchesItsOwnSelection) {
@@ -74,15 +90,16 @@ TEST(ConcurrentHandlers, EachMenuMatchesItsOwnSelection) {
                         {TestDataObject::Make({folder}), SelectionKind::kSeveral}};
   Selection second[2] = {{TestDataObject::Make({project}), SelectionKind::kSingleProject},
                          {TestDataObject::Make({other, text, project}), SelectionKind::kSeveral}};
-  std::atomic<int> ready{0};
+  std::atomic<int> met{0};
   std::atomic<int> wrong_first{0};
   std::atomic<int> wrong_second{0};
-  std::thread a(Drive, std::cref(dll), first, &ready, &wrong_first);
-  std::thread b(Drive, std::cref(dll), second, &ready, &wrong_second);
+  std::string first_wrong[2];
+  std::thread a(Drive, std::cref(dll), first, &met, &wrong_first, &first_wrong[0]);
+  std::thread b(Drive, std::cref(dll), second, &met, &wrong_second, &first_wrong[1]);
   a.join();
   b.join();
-  EXPECT_EQ(wrong_first.load(), 0);
-  EXPECT_EQ(wrong_second.load(), 0);
+  EXPECT_EQ(wrong_first.load(), 0) << first_wrong[0];
+  EXPECT_EQ(wrong_second.load(), 0) << first_wrong[1];
   EXPECT_EQ(dll.CanUnloadNow(), S_OK);
 }
 
@@ -137,7 +154,8 @@ TEST(ApartmentCall, TheCallRunsInASingleThreadedApartmentFromAnyThread) {
     } seen;
     DWORD caller_thread = 0;
     std::thread([&] {
-      if (caller.joins) CoInitializeEx(nullptr, caller.apartment);
+      std::optional<ComApartment> joined;
+      if (caller.joins) joined.emplace(caller.apartment);
       caller_thread = GetCurrentThreadId();
       CallInSingleThreadedApartment(
           [](void* context) {
@@ -147,7 +165,6 @@ TEST(ApartmentCall, TheCallRunsInASingleThreadedApartmentFromAnyThread) {
             seen->thread = GetCurrentThreadId();
           },
           &seen);
-      if (caller.joins) CoUninitialize();
     }).join();
     EXPECT_TRUE(seen.type == APTTYPE_STA || seen.type == APTTYPE_MAINSTA) << seen.type;
     EXPECT_EQ(seen.thread == caller_thread, caller.in_place);

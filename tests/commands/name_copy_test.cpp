@@ -57,10 +57,10 @@ class ClipboardHolder {
  private:
   void Hold() {
     HiddenWindow window;
-    holding_ = OpenClipboard(window.Get()) != FALSE;
+    const ClipboardGuard clipboard(window.Get());
+    holding_ = clipboard.IsOpen();
     SetEvent(opened_.Get());
     WaitForSingleObject(release_.Get(), 60000);
-    if (holding_) CloseClipboard();
   }
 
   KernelHandle opened_;

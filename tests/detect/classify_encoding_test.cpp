@@ -22,12 +22,16 @@ int Classify(const std::string& bytes) {
   std::memcpy(copy.get(), bytes.data(), bytes.size());
   const int code = ClassifyEncodingScalar(copy.get(), bytes.size());
   EXPECT_EQ(ClassifyEncoding(copy.get(), bytes.size()), code);
+#if defined(__i386__) || defined(__x86_64__)
   if (CpuHasSse2()) {
     EXPECT_EQ(ClassifyEncodingSse2(copy.get(), bytes.size()), code) << "SSE2";
   }
   if (CpuHasAvx2()) {
     EXPECT_EQ(ClassifyEncodingAvx2(copy.get(), bytes.size()), code) << "AVX2";
   }
+#elif defined(__aarch64__)
+  EXPECT_EQ(ClassifyEncodingNeon(copy.get(), bytes.size()), code) << "NEON";
+#endif
   return code;
 }
 

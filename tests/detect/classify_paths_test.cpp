@@ -208,11 +208,17 @@ TEST_P(ClassifyPaths, Utf16TalliesOfAnySize) {
   EXPECT_AGREES(comparison);
 }
 
-INSTANTIATE_TEST_SUITE_P(Each, ClassifyPaths,
-                         testing::Values(Path{"Sse2", ClassifyEncodingSse2, CpuHasSse2},
-                                         Path{"Avx2", ClassifyEncodingAvx2, CpuHasAvx2}),
+#if defined(__i386__) || defined(__x86_64__)
+const Path kPaths[] = {{"Sse2", ClassifyEncodingSse2, CpuHasSse2},
+                       {"Avx2", ClassifyEncodingAvx2, CpuHasAvx2}};
+#elif defined(__aarch64__)
+const Path kPaths[] = {{"Neon", ClassifyEncodingNeon, CpuHasNeon}};
+#endif
+
+INSTANTIATE_TEST_SUITE_P(Each, ClassifyPaths, testing::ValuesIn(kPaths),
                          [](const testing::TestParamInfo<Path>& info) { return info.param.name; });
 
+#if defined(__i386__) || defined(__x86_64__)
 TEST(CpuFeaturesFrom, Avx2OnlyWhereTheSystemSavesTheYmmRegisters) {
   constexpr unsigned kAvxSaved = 3u << 27, kSse2 = 1u << 26, kAvx2 = 1u << 5;  // OSXSAVE and AVX; leaf 7
   EXPECT_TRUE(CpuFeaturesFrom(kAvxSaved, kSse2, 6, kAvx2).avx2 && CpuFeaturesFrom(0, kSse2, 0, 0).sse2);
@@ -227,6 +233,7 @@ TEST(CpuFeaturesFrom, Avx2OnlyWhereTheSystemSavesTheYmmRegisters) {
   for (const auto& c : refused)
     EXPECT_FALSE(CpuFeaturesFrom(c.ecx, ~0u, c.xcr0, c.ebx).avx2) << c.ecx << ' ' << c.xcr0;
 }
+#endif
 
 }  // namespace
 }  // namespace vlpd

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "detect/encoding.h"
@@ -233,13 +234,12 @@ class NoMemory {
       }
     }
     while (blocks_.size() < blocks_.capacity()) {
-      HGLOBAL block = GlobalAlloc(GMEM_FIXED, kDetectionWindow);
-      if (block == nullptr) break;
-      blocks_.push_back(block);
+      GlobalBlock block(GlobalAlloc(GMEM_FIXED, kDetectionWindow));
+      if (!block) break;
+      blocks_.push_back(std::move(block));
     }
   }
   ~NoMemory() {
-    for (HGLOBAL block : blocks_) GlobalFree(block);
     for (void* p : reserved_) VirtualFree(p, 0, MEM_RELEASE);
   }
   NoMemory(const NoMemory&) = delete;
@@ -247,7 +247,7 @@ class NoMemory {
 
  private:
   std::vector<void*> reserved_;
-  std::vector<HGLOBAL> blocks_;
+  std::vector<GlobalBlock> blocks_;
 };
 #endif
 
@@ -258,9 +258,7 @@ TEST_F(DetectFileEncodingTest, NoBufferGivesZeroAndClosesTheFile) {
   int code = -2;
   {
     NoMemory no_memory;
-    HGLOBAL probe = GlobalAlloc(GMEM_ZEROINIT, kDetectionWindow);
-    exhausted = probe == nullptr;
-    if (probe != nullptr) GlobalFree(probe);
+    exhausted = !GlobalBlock(GlobalAlloc(GMEM_ZEROINIT, kDetectionWindow));
     // The file itself still opens, so only the missing buffer can explain a 0.
     FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr));

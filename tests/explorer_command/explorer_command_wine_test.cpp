@@ -2,7 +2,8 @@
 // QueryContextMenu, InvokeCommand) and the Windows 11 menu (a shell item array, the command tree,
 // Invoke on a background thread, as Explorer calls it) must show the same items, texts and states
 // for the same selections, and each command must leave the same command line, project file,
-// clipboard or message. Then the Windows 11 menu alone on hostile item arrays.
+// clipboard or message, run in a single-threaded apartment. Then the Windows 11 menu alone: on
+// hostile item arrays, its enumerator's contract, and asked from two threads at once.
 #include <windows.h>
 // The shell headers need windows.h first.
 #include <gtest/gtest.h>
@@ -37,6 +38,8 @@ namespace {
 constexpr UINT kFirstId = 100;
 constexpr int kCreateProject = OffsetOf(CommandAction::kCreateProject);
 constexpr std::size_t kSubCommands = kSubmenu.size();
+constexpr std::size_t kOpenPosition = PositionOf(OffsetOfSwitch(""));
+constexpr std::size_t kCopyNamesPosition = PositionOf(OffsetOf(CommandAction::kCopyNames));
 
 // What one menu showed for a selection and what its chosen command left behind. Each position
 // reads "label | help", its state E (enabled), G (grayed) or S (separator).
@@ -60,19 +63,23 @@ struct Case {
 
 // Runs `work` on a background thread of the multithreaded apartment, as Explorer invokes a chosen
 // command, while this thread, the shell's window thread, goes on pumping messages (at most a
-// minute) for the dialogs that its window owns.
-template <typename Work>
-void OnExplorersBackgroundThread(Work work) {
+// minute) for the dialogs that its window owns and the calls into its apartment, and runs
+// `between` each time it wakes.
+template <typename Work, typename Between = void (*)()>
+void OnExplorersBackgroundThread(
+    Work work, Between between = [] {}) {
   std::atomic<bool> done{false};
   std::thread background([&] {
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    work();
-    if (SUCCEEDED(com)) CoUninitialize();
+    {
+      const ComApartment apartment(COINIT_MULTITHREADED);
+      work();
+    }
     done = true;
   });
   const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (!done.load() && std::chrono::steady_clock::now() < limit) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    between();
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
   }
@@ -141,10 +148,15 @@ class ExplorerCommandTest : public testing::Test {
       EXPECT_EQ(owned_by, owner_.Get()) << tag;
       return ReadFileBytes(folder_ + "\\" + tag + ".vpj");
     }
-    if (c.result == Result::kCommandLine) return ReadFileBytes(log);
+    if (c.result == Result::kCommandLine) {
+      if (SlowProcessStart()) WaitForStandInsToQuit();
+      return ReadFileBytes(log);
+    }
     if (c.result == Result::kNoEditorMessage) {
       const std::vector<SeenBox> seen = boxes_.Take();
-      return seen.size() == 1 ? seen[0].text : "boxes: " + std::to_string(seen.size());
+      if (seen.size() != 1) return "boxes: " + std::to_string(seen.size());
+      return seen[0].text +
+             (seen[0].single_threaded_apartment ? "" : " (outside a single-threaded apartment)");
     }
     return ReadClipboardText(CF_TEXT).bytes + ReadClipboardText(CF_UNICODETEXT).bytes;
   }
@@ -155,7 +167,7 @@ class ExplorerCommandTest : public testing::Test {
     ComRef<IContextMenu> handler = dll_.CreateHandler();
     ShownMenu shown;
     ShowMenu(handler.Get(), data.Get(), shown, kFirstId);
-    const std::vector<ReadItem> top = ReadMenu(shown.menu);
+    const std::vector<ReadItem> top = ReadMenu(shown.menu.Get());
     if (top.size() < 2 || top[1].submenu == nullptr) return outcome;
     outcome.caption = Wide(top[1].label);
     for (const ReadItem& item : ReadMenu(top[1].submenu)) {
@@ -257,33 +269,41 @@ TEST_F(ExplorerCommandTest, BothMenusShowTheSameItemsAndDoTheSame) {
 
 // The root names the module's icon, and each command its own name. Hostile arrays reach every
 // command, the root included, invoked in place on the shell's own thread: each answers without
-// harm, hides or disables where nothing can be read, never asks the disk in a quick state, and
-// reads a long array to its end.
+// harm, hides or disables where nothing can be read, never asks the disk in a quick state, reads a
+// long array to its end, and keeps the same items for its state as for its action.
 TEST_F(ExplorerCommandTest, EveryCommandSurvivesHostileItemArrays) {
+  const std::string file = SubmenuStates(SelectionKind::kSingleFile);
+  const std::string several = SubmenuStates(SelectionKind::kSeveral);
+  const std::string no_name = SubmenuStates(std::nullopt);
   const struct {
     const char* name;
     ComRef<IShellItemArray> items;
-    EXPCMDSTATE root_state;
     bool pending;                 // a quick state cannot be told without the disk
+    std::string states;           // the root is hidden where no name is kept
     std::size_t clipboard_lines;  // after the copy command; 0: the clipboard is left alone
   } arrays[] = {
-      {"no array", {}, ECS_HIDDEN, false, 0},
-      {"empty", FakeItemArray({}), ECS_HIDDEN, false, 0},
-      // Shapes: paths, count, prefix of made-up names, in the file system, failing names.
-      {"failing names", FakeItemArray({{}, 3, L"C:\\fake\\item", true, true}), ECS_HIDDEN, false, 0},
-      {"no file-system item", FakeItemArray({{}, 2, L"C:\\fake\\item", false}), ECS_HIDDEN, false, 0},
-      {"a name outside the code page that no file has", FakeItemArray({{L"C:\\fake\\caf\u00e9.txt"}}),
-       ECS_HIDDEN, true, 0},
-      {"20,000 items that no disk holds", FakeItemArray({{}, 20000}), ECS_ENABLED, false, 20000},
+      {"no array", {}, false, no_name, 0},
+      {"empty", FakeItemArray({}), false, no_name, 0},
+      // Shapes: paths, count, prefix of made-up names, in the file system, failing names, and how
+      // many items come first that name a path outside the file system; more attributes.
+      {"failing names", FakeItemArray({{}, 3, L"C:\\fake\\item", true, true}), false, no_name, 0},
+      {"no file-system item", FakeItemArray({{}, 2, L"C:\\fake\\item", false}), false, no_name, 0},
+      {"a name outside the code page that no file has", FakeItemArray({{L"C:\\fake\\caf\u00e9.txt"}}), true,
+       no_name, 0},
+      {"20,000 items that no disk holds", FakeItemArray({{}, 20000}), false, several, 20000},
+      {"a project file outside the file system before a text file",
+       FakeItemArray({{L"C:\\fake\\outside.vpj", L"C:\\fake\\inside.txt"}, 0, L"", true, false, 1}), false,
+       file, 1},
+      {"a compressed folder, a file to the classic menu",
+       FakeItemArray({{L"C:\\fake\\archive.zip"}, 0, L"", true, false, 0, SFGAO_FOLDER}), false, file, 1},
   };
   RemoveInstallKey();  // the open commands find no editor
   ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
   std::vector<ComRef<IExplorerCommand>> commands = SubCommands(root.Get());
   ASSERT_EQ(commands.size(), kSubCommands);
-  LPWSTR icon = nullptr;
-  ASSERT_EQ(root->GetIcon(nullptr, &icon), S_OK);
-  EXPECT_EQ(Narrow(icon), dll_.Path() + ",-105");
-  CoTaskMemFree(icon);
+  TaskString icon;
+  ASSERT_EQ(root->GetIcon(nullptr, icon.Put()), S_OK);
+  EXPECT_EQ(Narrow(icon.Get()), dll_.Path() + ",-105");
   std::vector<GUID> names(kSubCommands + 1);  // the root's, then each command's: no two alike
   EXPECT_EQ(root->GetCanonicalName(&names[0]), S_OK);
   for (std::size_t i = 0; i < kSubCommands; ++i)
@@ -295,15 +315,17 @@ TEST_F(ExplorerCommandTest, EveryCommandSurvivesHostileItemArrays) {
     SCOPED_TRACE(array.name);
     EXPCMDSTATE quick = 0;
     EXPECT_EQ(root->GetState(array.items.Get(), FALSE, &quick), array.pending ? E_PENDING : S_OK);
-    EXPECT_EQ(ShowCommand(root.Get(), array.items.Get()).state, array.root_state);
+    const bool shown = array.states != no_name;
+    EXPECT_EQ(ShowCommand(root.Get(), array.items.Get()).state, shown ? ECS_ENABLED : ECS_HIDDEN);
     EXPECT_EQ(root->Invoke(array.items.Get(), nullptr), E_NOTIMPL);
     PutClipboardText("before");
+    std::string states;
     for (std::size_t position = 0; position < commands.size(); ++position) {
       SCOPED_TRACE(position);
       const ShownCommand sub = ShowCommand(commands[position].Get(), array.items.Get());
       const bool separator = (sub.flags & ECF_ISSEPARATOR) != 0;
       EXPECT_EQ(sub.state_result, S_OK);
-      EXPECT_TRUE(separator || array.root_state == ECS_ENABLED || sub.state == ECS_DISABLED);
+      states += separator ? 'S' : sub.state == ECS_ENABLED ? 'E' : 'G';
       // The save dialog, which comes up only for a selection, is cancelled.
       std::optional<SaveDialogUser> user;
       if (kSubmenu[position].offset == kCreateProject && array.clipboard_lines > 0)
@@ -312,12 +334,176 @@ TEST_F(ExplorerCommandTest, EveryCommandSurvivesHostileItemArrays) {
                 separator     ? E_NOTIMPL
                 : array.items ? S_OK
                               : E_INVALIDARG);
+      // An open command's box (no editor) shows where the command ran: anywhere but in this
+      // single-threaded apartment, the save dialog it owns would wait for this thread, which waits
+      // for the command, until ctest gives up.
+      for (const SeenBox& box : boxes_.Take()) ASSERT_TRUE(box.single_threaded_apartment) << "stopped here";
     }
+    EXPECT_EQ(states, array.states);
     const std::string copied = ReadClipboardText(CF_TEXT).bytes;
     const auto lines = static_cast<std::size_t>(std::count(copied.begin(), copied.end(), '\n')) + 1;
-    EXPECT_TRUE(array.clipboard_lines == 0 ? copied.rfind("before", 0) == 0 : lines == array.clipboard_lines);
+    EXPECT_TRUE(array.clipboard_lines == 0 ? copied.rfind("before", 0) == 0 : lines == array.clipboard_lines)
+        << copied.substr(0, 80);
     boxes_.Clear();
   }
+}
+
+// The enumerator as IEnumExplorerCommand lets it be called: a null count for any number asked, a
+// clone that goes on where its original stands, and S_FALSE whenever fewer are handed out than
+// asked for.
+TEST_F(ExplorerCommandTest, TheEnumeratorKeepsItsContract) {
+  const struct {
+    const char* name;
+    ULONG skip;  // before the call
+    bool clone;  // the call goes to a clone made after the skip
+    ULONG asked;
+    bool counted;  // the caller asks for the count
+    HRESULT result;
+    ULONG handed;  // commands handed out, from position `skip` on
+  } calls[] = {
+      {"all of them without a count", 0, false, kSubCommands, false, S_OK, kSubCommands},
+      {"more than there are", 0, false, kSubCommands + 8, true, S_FALSE, kSubCommands},
+      {"more than are left, without a count", kSubCommands - 2, false, 5, false, S_FALSE, 2},
+      {"a clone goes on where its original stands", 3, true, 2, true, S_OK, 2},
+      {"past the end", kSubCommands, false, 1, true, S_FALSE, 0},
+  };
+  ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
+  std::vector<GUID> names;
+  for (const ComRef<IExplorerCommand>& command : SubCommands(root.Get())) {
+    names.emplace_back();
+    command->GetCanonicalName(&names.back());
+  }
+  ASSERT_EQ(names.size(), kSubCommands);
+  for (const auto& call : calls) {
+    SCOPED_TRACE(call.name);
+    ComRef<IEnumExplorerCommand> enumerator;
+    ASSERT_EQ(root->EnumSubCommands(enumerator.Put()), S_OK);
+    EXPECT_EQ(enumerator->Skip(call.skip), S_OK);
+    if (call.clone) {
+      ComRef<IEnumExplorerCommand> copy;
+      ASSERT_EQ(enumerator->Clone(copy.Put()), S_OK);
+      enumerator = std::move(copy);
+    }
+    IExplorerCommand* batch[kSubCommands + 8] = {};
+    ULONG fetched = 99;
+    EXPECT_EQ(enumerator->Next(call.asked, batch, call.counted ? &fetched : nullptr), call.result);
+    EXPECT_EQ(call.counted ? fetched : call.handed, call.handed);
+    for (ULONG i = 0; i < std::size(batch); ++i) {
+      const ComRef<IExplorerCommand> command = ComRef<IExplorerCommand>::Adopt(batch[i]);
+      ASSERT_EQ(static_cast<bool>(command), i < call.handed) << i;
+      GUID name = {};
+      EXPECT_TRUE(!command ||
+                  (SUCCEEDED(command->GetCanonicalName(&name)) && IsEqualGUID(name, names[call.skip + i])))
+          << i;
+    }
+  }
+}
+
+// Explorer asks the root and a subcommand for their states from two threads at once, and asks
+// again on another thread after E_PENDING: each answer is its own array's, and no reference to an
+// array is kept, lost or released twice.
+TEST_F(ExplorerCommandTest, StatesAskedFromTwoThreadsAtOnce) {
+  constexpr int kRounds = 20000;
+  ReferenceLedger ledger;
+  ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
+  const std::vector<ComRef<IExplorerCommand>> commands = SubCommands(root.Get());
+  ASSERT_EQ(commands.size(), kSubCommands);
+  // Per thread: the asker, and its answers for a text file, two files and, now and then, a name
+  // only the disk can tell.
+  const struct {
+    IExplorerCommand* asker;
+    EXPCMDSTATE answers[3];
+  } threads[2] = {{root.Get(), {ECS_ENABLED, ECS_ENABLED, ECS_HIDDEN}},
+                  {commands[kOpenPosition].Get(), {ECS_ENABLED, ECS_DISABLED, ECS_DISABLED}}};
+  std::atomic<int> ready{0};
+  std::atomic<int> wrong{0};
+  std::vector<std::thread> running;
+  for (const auto& thread : threads) {
+    running.emplace_back([&] {
+      const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+      {
+        const ComRef<IShellItemArray> arrays[3] = {FakeItemArray({{L"C:\\fake\\one.txt"}}, &ledger),
+                                                   FakeItemArray({{}, 2}, &ledger),
+                                                   FakeItemArray({{L"C:\\fake\\caf\u00e9.txt"}}, &ledger)};
+        for (ready.fetch_add(1); ready.load() < 2;) Sleep(0);
+        for (int round = 0; round < kRounds; ++round) {
+          const int which = round % 64 == 63 ? 2 : round % 2;
+          IShellItemArray* items = arrays[which].Get();
+          EXPCMDSTATE state = 0;
+          HRESULT hr = thread.asker->GetState(items, FALSE, &state);
+          if (hr == E_PENDING) hr = thread.asker->GetState(items, TRUE, &state);
+          if (hr != S_OK || state != thread.answers[which]) wrong.fetch_add(1);
+        }
+      }
+      if (SUCCEEDED(com)) CoUninitialize();
+    });
+  }
+  for (std::thread& thread : running) thread.join();
+  EXPECT_EQ(wrong.load(), 0);
+  EXPECT_EQ(ledger.ExtraReleases(), 0);
+  EXPECT_EQ(ledger.Held(), 0) << "references to the arrays kept by the commands";
+}
+
+// The shell may clear a command's site on one thread while another invokes the command, and
+// invokes from a thread of the multithreaded apartment a command whose site lives in the window
+// thread's single-threaded one. Invoke reaches the site only through a reference of its own that
+// works in its own apartment; subcommands without a site use the root's, which the shell clears.
+TEST_F(ExplorerCommandTest, InvokeBesideSetSiteNull) {
+  ReferenceLedger ledger;  // outlives every reference below
+  ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
+  const std::vector<ComRef<IExplorerCommand>> commands = SubCommands(root.Get());
+  ASSERT_EQ(commands.size(), kSubCommands);
+  ComRef<IObjectWithSite> root_site;
+  ComRef<IObjectWithSite> own_site;
+  ASSERT_EQ(root->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(root_site.Put())), S_OK);
+  ASSERT_EQ(commands[kCopyNamesPosition]->QueryInterface(IID_IObjectWithSite,
+                                                         reinterpret_cast<void**>(own_site.Put())),
+            S_OK);
+  const ComRef<IShellItemArray> nothing = FakeItemArray({});  // Invoke reads the site, then nothing
+
+  // SetSite(nullptr) lands just as Invoke calls into the site, set on the subcommand or on the root.
+  for (IObjectWithSite* holder : {own_site.Get(), root_site.Get()}) {
+    holder->SetSite(ApartmentSite(owner_.Get(), ledger, [&] {
+                      own_site->SetSite(nullptr);
+                      root_site->SetSite(nullptr);
+                    }).Get());
+    EXPECT_EQ(commands[kCopyNamesPosition]->Invoke(nothing.Get(), nullptr), S_OK);
+  }
+  ASSERT_EQ(ledger.CallsIntoReleased(), 0);
+
+  // This thread sets and clears the root's site while a thread of the multithreaded apartment asks
+  // for it and invokes.
+  ComRef<IUnknown> site = ApartmentSite(owner_.Get(), ledger);
+  root_site->SetSite(site.Get());
+  std::atomic<bool> invoking{false};
+  HWND seen_owner = nullptr;
+  bool toggle = false;
+  OnExplorersBackgroundThread(
+      [&] {
+        ComRef<IOleWindow> window;
+        if (SUCCEEDED(root_site->GetSite(IID_IOleWindow, reinterpret_cast<void**>(window.Put())))) {
+          window->GetWindow(&seen_owner);
+        }
+        window.Reset();
+        invoking = true;
+        for (int round = 0; round < 200; ++round)
+          commands[kCopyNamesPosition]->Invoke(nothing.Get(), nullptr);
+      },
+      [&] {
+        if (invoking) root_site->SetSite((toggle = !toggle) ? nullptr : site.Get());
+      });
+  EXPECT_EQ(seen_owner, owner_.Get());
+  // Subcommands and an enumerator made while the root has the site keep no hold on it.
+  root_site->SetSite(site.Get());
+  ComRef<IEnumExplorerCommand> enumerator;
+  ASSERT_EQ(root->EnumSubCommands(enumerator.Put()), S_OK);
+  const std::vector<ComRef<IExplorerCommand>> later = SubCommands(root.Get());
+  root_site->SetSite(nullptr);
+  own_site->SetSite(nullptr);
+  site.Reset();
+  EXPECT_EQ(ledger.CallsFromOtherThreads(), 0);
+  EXPECT_EQ(ledger.CallsIntoReleased(), 0);
+  EXPECT_EQ(ledger.Held(), 0) << "the site is still held";
 }
 
 }  // namespace

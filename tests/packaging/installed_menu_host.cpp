@@ -73,7 +73,7 @@ int Run(const std::string& folder, const std::string& name, const char* dll) {
   ShownMenu shown;
   ShowMenu(handler.Get(), data.Get(), shown, kFirstId);
   std::printf("query 0x%08lX\n", static_cast<unsigned long>(shown.query_result));
-  for (const ReadItem& item : ReadMenu(shown.menu)) {
+  for (const ReadItem& item : ReadMenu(shown.menu.Get())) {
     if (item.submenu == nullptr) continue;
     int commands = 0;
     for (const ReadItem& entry : ReadMenu(item.submenu)) {

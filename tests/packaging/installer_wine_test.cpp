@@ -2,8 +2,9 @@
 // every registration row in the registry view of its DLL, under HKEY_LOCAL_MACHINE per machine and
 // HKEY_CURRENT_USER per user, both DLLs in place, the handler created by a 64-bit and a 32-bit
 // program, nothing of ours left after removal, a later version that takes the place of the earlier
-// one, and no way back to the earlier one. Every test starts and ends with the packages and all of
-// their entries gone.
+// one, no way back to the earlier one, and no package of one scope beside the other's. The Windows 11
+// tests run in a prefix of their own (throwaway_prefix.sh), whose build number they set. Every test
+// starts and ends with the packages and all of their entries gone.
 #include <windows.h>
 // The installer and shell headers need windows.h first.
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -276,9 +278,14 @@ class Installer : public ::testing::Test {
       EXPECT_TRUE(installed == ReadFileBytes(built)) << view.Dll(scope) << " is not " << built;
       EXPECT_EQ(FileVersionValue(view.Dll(scope)), std::string(later ? kNextVersion : kVersion) + ".0");
     }
-    const std::string msix = (&scope == &kUser ? kUserFolder : Views()[0].machine_folder) + "\\VLPDMenu.msix";
+    // The sparse package and the content its manifest names, in its external location.
+    const std::string folder = Views()[0].Folder(scope) + "\\";
     if (holds != Holds::kNothing) {
-      EXPECT_TRUE(ReadFileBytes(msix) == ReadFileBytes(OnDriveZ(kBuiltMsix))) << msix;
+      EXPECT_TRUE(ReadFileBytes(folder + "VLPDMenu.msix") == ReadFileBytes(OnDriveZ(kBuiltMsix))) << folder;
+      for (const Logo& logo : kLogos) {
+        EXPECT_TRUE(ReadFileBytes(folder + logo.installed) == ReadFileBytes(OnDriveZ(logo.built)))
+            << folder + logo.installed;
+      }
     }
   }
 
@@ -291,6 +298,18 @@ class Installer : public ::testing::Test {
 
   const std::string package_ = kMachine.package;
 };
+
+// Installs `package` with the installer's own basic interface, expecting it to refuse; returns the
+// one message it showed (Wine: in a message box).
+std::string RefusalOf(const std::string& package) {
+  MessageBoxWatcher boxes({"Install Failed"});
+  const INSTALLUILEVEL ui_level = MsiSetInternalUI(INSTALLUILEVEL_BASIC, nullptr);
+  EXPECT_EQ(MsiInstallProductA(package.c_str(), ""), static_cast<UINT>(ERROR_INSTALL_FAILURE)) << package;
+  MsiSetInternalUI(ui_level, nullptr);
+  const std::vector<SeenBox> seen = boxes.WaitFor(1);
+  EXPECT_EQ(seen.size(), 1u);
+  return seen.empty() ? "" : seen[0].text;
+}
 
 TEST_F(Installer, WritesEveryRowIntoTheViewOfItsDllAndRemovesThemAll) {
   ASSERT_EQ(Msiexec("/i " + Quoted(package_)), 0u);
@@ -391,21 +410,155 @@ TEST_F(Installer, ALaterVersionTakesThePlaceOfTheEarlierOne) {
   EXPECT_EQ(UninstallEntriesNamed(name), 1);
   Expect(kMachine, Holds::kLaterVersion);
 
-  // The earlier package refuses to replace it, and tells the user why (Wine: in a message box).
-  MessageBoxWatcher boxes({"Install Failed"});
-  const INSTALLUILEVEL ui_level = MsiSetInternalUI(INSTALLUILEVEL_BASIC, nullptr);
-  EXPECT_EQ(MsiInstallProductA(package_.c_str(), ""), static_cast<UINT>(ERROR_INSTALL_FAILURE));
-  MsiSetInternalUI(ui_level, nullptr);
-  const std::vector<SeenBox> seen = boxes.WaitFor(1);
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0].text, "A later version of " + name +
-                              " is already installed: remove it before installing version " + kVersion + ".");
+  // The earlier package refuses to replace it, and tells the user why.
+  EXPECT_EQ(RefusalOf(package_), "A later version of " + name +
+                                     " is already installed: remove it before installing version " +
+                                     kVersion + ".");
   EXPECT_EQ(InstalledProducts(), later);
   Expect(kMachine, Holds::kLaterVersion);
 
   ASSERT_EQ(Msiexec("/x " + Quoted(later_package)), 0u);
   ExpectNothingOfOurs();
   EXPECT_EQ(UninstallEntriesNamed(name), 0);
+}
+
+// Both packages register the same classes and the same sparse package: the one of either scope
+// refuses to install beside the other's, says why, and changes nothing.
+TEST_F(Installer, NeitherScopeInstallsBesideTheOther) {
+  const struct {
+    const Scope& installed;
+    const Scope& refused;
+    const char* why;
+  } cases[] = {
+      {kMachine, kUser,
+       " is installed for every user of this computer (VLPDMenu.msi): remove it before installing it for one "
+       "user."},
+      {kUser, kMachine,
+       " is installed for this user alone (VLPDMenu-user.msi): remove it before installing it for every user "
+       "of this computer."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.installed.name) + " installed");
+    ASSERT_EQ(Msiexec("/i " + Quoted(c.installed.package)), 0u);
+    EXPECT_EQ(RefusalOf(c.refused.package), kProductName + std::string(c.why));
+    Expect(c.installed, Holds::kThisBuild);
+    Expect(c.refused, Holds::kNothing);
+    EXPECT_EQ(InstalledProducts().size(), 1u);
+    ASSERT_EQ(Msiexec("/x " + Quoted(c.installed.package)), 0u);
+  }
+}
+
+// The Windows 11 actions, in the throwaway prefix alone: the installer reads the build number
+// each case sets, and finds PowerShell where Windows keeps it: none there (as under Wine), or the
+// stand-in (stand_in_powershell.cpp), which records what it is asked and fails, as PowerShell does
+// when Windows refuses the package. Either way the
+// installation succeeds and the classic menu works; per machine, Active Setup's entry (which runs for every
+// other user at logon what the installing user's registration ran) is enabled on Windows 11 alone, and goes
+// with the product.
+class Windows11 : public Installer {
+ protected:
+  void SetUp() override {
+    if (GetEnvironmentVariableA("VLPD_THROWAWAY_PREFIX", nullptr, 0) == 0) {
+      GTEST_SKIP() << "changes the prefix: run by tests/packaging/throwaway_prefix.sh";
+    }
+    Installer::SetUp();
+  }
+
+  static void SetBuildNumber(const char* build) {
+    for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+      HKEY opened = nullptr;
+      ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", 0,
+                              KEY_SET_VALUE | view, &opened),
+                ERROR_SUCCESS);
+      const RegKey key(opened);
+      ASSERT_EQ(
+          RegSetValueExA(key.Get(), "CurrentBuildNumber", 0, REG_SZ, reinterpret_cast<const BYTE*>(build),
+                         static_cast<DWORD>(std::strlen(build) + 1)),
+          ERROR_SUCCESS);
+    }
+  }
+
+  // What PowerShell was asked since the stand-in went in place, each call by its kind.
+  std::vector<std::string> PowerShellCalls() {
+    std::vector<std::string> calls;
+    const std::string log = ReadFileBytes(calls_log_);
+    for (size_t at = 0, end; (end = log.find('\n', at)) != std::string::npos; at = end + 1) {
+      const std::string call = log.substr(at, end - at);
+      calls.push_back(call.find("Add-AppxPackage") != std::string::npos ? "register"
+                      : call.find("Remove-AppxPackage -AllUsers") != std::string::npos
+                          ? "remove for every user"
+                      : call.find("| Remove-AppxPackage") != std::string::npos ? "remove for the user"
+                                                                               : call);
+      if (calls.back() == "register") registration_ = call;
+    }
+    return calls;
+  }
+
+  const std::string power_shell_folder_ = ShellFolder(CSIDL_SYSTEM) + "\\WindowsPowerShell\\v1.0";
+  const std::string calls_log_ = power_shell_folder_ + "\\calls.txt";
+  std::string registration_;  // the command line of the last registration
+};
+
+TEST_F(Windows11, ActionsRunOnWindows11AloneAndNeverStopTheInstallation) {
+  const struct {
+    const char* name;
+    const Scope& scope;
+    const char* build;
+    bool stand_in;
+    std::vector<std::string> installed;  // what PowerShell was asked by the installation
+    std::vector<std::string> removed;    // and then by the removal too
+  } cases[] = {
+      {"Windows 10", kMachine, "19045", true, {}, {}},
+      {"Windows 11 without PowerShell", kMachine, "22631", false, {}, {}},
+      {"Windows 11 per machine",
+       kMachine,
+       "22631",
+       true,
+       {"register"},
+       {"register", "remove for every user"}},
+      {"Windows 11 per user", kUser, "22631", true, {"register"}, {"register", "remove for the user"}},
+  };
+  const std::string power_shell = power_shell_folder_ + "\\powershell.exe";
+  CreateDirectoryA((ShellFolder(CSIDL_SYSTEM) + "\\WindowsPowerShell").c_str(), nullptr);
+  CreateDirectoryA(power_shell_folder_.c_str(), nullptr);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetBuildNumber(c.build);
+    DeleteFileA(calls_log_.c_str());
+    DeleteFileA(power_shell.c_str());
+    if (c.stand_in) {
+      ASSERT_TRUE(CopyFileA(OnDriveZ(kStandInPowerShell).c_str(), power_shell.c_str(), FALSE));
+    }
+    const bool windows_11 = std::strcmp(c.build, "22000") >= 0;
+
+    ASSERT_EQ(Msiexec("/i " + Quoted(c.scope.package)), 0u);
+    Expect(c.scope, Holds::kThisBuild);
+    ExpectProgramsGetTheSubmenu(c.scope);
+    EXPECT_EQ(PowerShellCalls(), c.installed);
+    const Value stub = ReadValue(HKEY_LOCAL_MACHINE, kActiveSetupKey, "StubPath", KEY_WOW64_64KEY);
+    const Value enabled = ReadValue(HKEY_LOCAL_MACHINE, kActiveSetupKey, "IsInstalled", KEY_WOW64_64KEY);
+    if (&c.scope == &kMachine) {
+      EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kActiveSetupKey, nullptr, KEY_WOW64_64KEY).bytes,
+                kProductName + std::string(1, '\0'));
+      std::string version = kVersion;
+      std::replace(version.begin(), version.end(), '.', ',');
+      EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kActiveSetupKey, "Version", KEY_WOW64_64KEY).bytes,
+                version + '\0');
+      EXPECT_EQ(enabled.bytes, std::string(windows_11 ? "\1\0\0\0" : "\0\0\0\0", 4));
+      // At each user's logon, the very command that registered the package for the installing
+      // user, with the program's path quoted (Wine's installer leaves it bare).
+      if (c.stand_in && windows_11) {
+        EXPECT_EQ(stub.bytes, Quoted(power_shell) + registration_.substr(power_shell.size()) + '\0');
+      }
+    } else {
+      EXPECT_FALSE(stub.key_found);
+    }
+
+    ASSERT_EQ(Msiexec("/x " + Quoted(c.scope.package)), 0u);
+    EXPECT_EQ(PowerShellCalls(), c.removed);
+    EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kActiveSetupKey, nullptr, KEY_WOW64_64KEY).key_found);
+    ExpectNothingOfOurs();
+  }
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 """The sparse package as built and signed, packages of the packer's own, and the installer's package
 actions. Reads every ZIP record itself and recomputes every block hash. Paths and expected values
 come from the build through the environment (tests/packaging/CMakeLists.txt)."""
-import base64, hashlib, io, os, pathlib, shutil, struct, subprocess, sys, tempfile, unittest  # noqa: E401
+import base64, hashlib, io, os, pathlib, re, shutil, struct, subprocess, sys, tempfile, unittest  # noqa: E401
 import zipfile, zlib  # noqa: E401
 import xml.etree.ElementTree as ET
 
@@ -13,6 +13,8 @@ FOOTPRINT = ["AppxManifest.xml", "AppxBlockMap.xml", "[Content_Types].xml"]
 TYPES = {"AppxManifest.xml": "application/vnd.ms-appx.manifest+xml", "png": "image/png", "xml": "text/xml",
          "AppxSignature.p7x": "application/vnd.ms-appx.signature",
          "AppxBlockMap.xml": "application/vnd.ms-appx.blockmap+xml"}
+# How Windows' packer keeps each kind of file: images stored as they are, text deflated.
+METHODS = {"png": 0, "xml": 8}
 
 
 def read_records(package):
@@ -63,6 +65,9 @@ def check_package(test, package):
     files = ET.fromstring(by_name["AppxBlockMap.xml"]["data"]).findall("{*}File")
     mapped = [f.get("Name").replace("\\", "/") for f in files]
     test.assertEqual(mapped, names[:names.index("AppxManifest.xml") + 1])
+    for entry in entries:
+        if "method" in entry:
+            test.assertEqual(entry["method"], METHODS[entry["name"].rsplit(".", 1)[-1]], entry["name"])
     for file in files:
         entry, stored_at = by_name[file.get("Name").replace("\\", "/")], 0
         test.assertEqual((int(file.get("Size")), int(file.get("LfhSize"))),
@@ -95,42 +100,47 @@ class BuiltPackage(unittest.TestCase):
     def setUp(self):
         self.package = pathlib.Path(ENV["VLPD_MSIX"]).read_bytes()
         self.by_name = check_package(self, self.package)
+        # The manifest and its records alone: Windows reads content from the external location.
+        self.assertEqual(list(self.by_name), FOOTPRINT)
 
     def test_unzip_agrees_and_the_manifest_declares_the_build_and_the_explorer_command(self):
         if shutil.which("unzip"):
             subprocess.run(["unzip", "-tq", ENV["VLPD_MSIX"]], check=True, stdout=subprocess.DEVNULL)
         manifest = ET.fromstring(self.by_name["AppxManifest.xml"]["data"])
-        build = [ENV["VLPD_PACKAGE_NAME"], ENV["VLPD_PACKAGE_PUBLISHER"], ENV["VLPD_VERSION"] + ".0"]
-        self.assertEqual(list(map(manifest.find("{*}Identity").get, ("Name", "Publisher", "Version"))), build)
+        build = [ENV["VLPD_PACKAGE_NAME"], ENV["VLPD_PACKAGE_PUBLISHER"], ENV["VLPD_VERSION"] + ".0", "neutral"]
+        self.assertEqual(list(map(manifest.find("{*}Identity").get,
+                                  ("Name", "Publisher", "Version", "ProcessorArchitecture"))), build)
         self.assertEqual(manifest.find("{*}Properties/{*}AllowExternalContent").text, "true")
         clsid = ENV["VLPD_EXPLORER_COMMAND_CLSID"]
         verbs = {t.get("Type"): [v.get("Clsid") for v in t] for t in manifest.iterfind(".//{*}ItemType")}
         self.assertEqual(verbs, {"*": [clsid], "Directory": [clsid]})
         classes = [(c.get("Id"), c.get("Path")) for c in manifest.iterfind(".//{*}Class")]
         self.assertEqual(classes, [(clsid, "VLPDMenu.dll")])
-        logos = [e.text for e in manifest.iterfind(".//{*}Logo")] + [
-            v for e in manifest.iter() for k, v in e.attrib.items() if k.endswith("Logo")]
-        self.assertEqual([self.by_name[n.replace("\\", "/")]["data"][:4] for n in logos], [b"\x89PNG"] * 3)
+        self.assertEqual(sorted(logos(manifest)), sorted(ENV["VLPD_LOGOS"].split(",")))
 
     def test_signing_adds_a_signature_windows_can_check_and_keeps_the_block_map(self):
-        subject = "/" + "/".join(part.strip() for part in ENV["VLPD_PACKAGE_PUBLISHER"].split(","))
+        # A subject of the kind code-signing certificates have, and the publisher as Windows writes it.
+        subject = ["CN=kastel", "O=Kastel, Inc.", "ST=Tokyo", "C=JP"]
         with tempfile.TemporaryDirectory() as work:
-            cert, key, signed = (os.path.join(work, n) for n in ("cert.pem", "key.pem", "VLPDMenu.msix"))
-            subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
-                            subject, "-addext", "extendedKeyUsage=codeSigning", "-keyout", key, "-out", cert],
-                           check=True, capture_output=True)
+            cert, key = certificate(work, subject, "rsa:2048")
+            signed = os.path.join(work, "VLPDMenu.msix")
             shutil.copy(ENV["VLPD_MSIX"], signed)
-            env = dict(ENV, VLPD_SIGN_CERT=cert, VLPD_SIGN_KEY=key)
-            check = [sys.executable, os.path.join(ENV["VLPD_SOURCE_DIR"], "packaging", "release", "check_publisher.py")]
-            for publisher, status in [(ENV["VLPD_PACKAGE_PUBLISHER"], 0), ("CN=someone else", 1)]:
-                checked = subprocess.run(check + [publisher], env=env, capture_output=True)
-                self.assertEqual(checked.returncode, status, publisher)
-            sign = os.path.join(ENV["VLPD_SOURCE_DIR"], "tools", "sign.sh")
-            subprocess.run(["bash", sign, signed], check=True, capture_output=True, env=env)
+            self.assertEqual(check_publisher('CN=kastel, O="Kastel, Inc.", S=Tokyo, C=JP', cert, key).returncode, 0)
+            # Half a signing setup stops with word of what is missing, and signs nothing.
+            for given, missing in [({"VLPD_SIGN_CERT": cert}, "VLPD_SIGN_KEY"), ({"VLPD_SIGN_KEY": key}, "VLPD_SIGN_CERT")]:
+                half = sign(signed, given)
+                self.assertEqual((half.returncode, missing + " is not set" in half.stderr), (1, True), half.stderr)
+            self.assertEqual(pathlib.Path(signed).read_bytes(), self.package)
+            sign(signed, {"VLPD_SIGN_CERT": cert, "VLPD_SIGN_KEY": key}).check_returncode()
             verify = subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-in", signed],
                                     capture_output=True, text=True)
-            self.assertEqual((verify.returncode, "Subject: " + subject in verify.stdout), (0, True),
-                             verify.stdout)
+            self.assertEqual((verify.returncode, "Subject: /C=JP/ST=Tokyo/O=Kastel, Inc./CN=kastel" in verify.stdout),
+                             (0, True), verify.stdout)
+            # Every digest, the signature's too, is the block map's hash (Windows refuses it otherwise).
+            block_map = ET.fromstring(self.by_name["AppxBlockMap.xml"]["data"])
+            self.assertTrue(block_map.get("HashMethod").endswith("#sha256"))
+            digests = re.findall(r"^Message digest algorithm *: (\S+)$", verify.stdout, re.MULTILINE)
+            self.assertEqual(set(digests), {"SHA256"}, verify.stdout)
             signed_by_name = check_package(self, pathlib.Path(signed).read_bytes())
         # Every file is kept as it was but the content types, which gain the signature's.
         self.assertEqual(sorted(signed_by_name), sorted(list(self.by_name) + ["AppxSignature.p7x"]))
@@ -139,34 +149,129 @@ class BuiltPackage(unittest.TestCase):
             self.assertEqual(kept, name != "[Content_Types].xml", name)
 
 
+    def test_publishers_are_compared_as_windows_reads_them(self):
+        # (certificate subject, most specific name first; publisher; accepted)
+        tokyo = ["CN=kastel", "O=Kastel, Inc.", "ST=Tokyo", "C=JP"]
+        cases = [
+            (tokyo, 'CN=kastel, O="Kastel, Inc.", S=Tokyo, C=JP', True),
+            (tokyo, 'CN = kastel ; O = "Kastel, Inc." ; ST = Tokyo ; C = JP', True),
+            (tokyo, "CN=kastel,O=Kastel\\, Inc.,ST=Tokyo,C=JP", False),  # openssl's: no escapes for Windows
+            (tokyo, "CN=kastel", False),
+            (tokyo, 'C=JP, S=Tokyo, O="Kastel, Inc.", CN=kastel', False),
+            (tokyo, 'CN=kastel, O="Kastel, Inc.", S=Osaka, C=JP', False),
+            (["CN=kastel"], "CN=kastel, O=kastel", False),
+            (['CN=say "hi"+OU=Tools', "C=JP"], 'OU=Tools + CN="say ""hi""", C=JP', True),
+            (['CN=say "hi"+OU=Tools', "C=JP"], 'CN="say ""hi""", OU=Tools, C=JP', False),
+            (["CN=東京 Kastel", "serialNumber=42"], "CN=東京 Kastel, SERIALNUMBER=42", True),
+        ]
+        with tempfile.TemporaryDirectory() as work:
+            for subject, publisher, accepted in cases:
+                with self.subTest(subject=subject, publisher=publisher):
+                    checked = check_publisher(publisher, *certificate(work, subject))
+                    self.assertEqual(checked.returncode, 0 if accepted else 1, checked.stderr)
+
+
+def logos(manifest):
+    """The content files a manifest names: its logos."""
+    return [e.text for e in manifest.iterfind(".//{*}Logo")] + [
+        v for e in manifest.iter() for k, v in e.attrib.items() if k.endswith("Logo")]
+
+
+def certificate(work, subject, key_type="ec"):
+    """A self-signed code-signing certificate of `subject` (relative names, most specific first) and
+    its key, as PEM files in `work`."""
+    cert, key = os.path.join(work, "cert.pem"), os.path.join(work, "key.pem")
+    names = "/" + "/".join(name.replace("/", "\\/") for name in reversed(subject))
+    options = ["-newkey", key_type] + (["-pkeyopt", "ec_paramgen_curve:prime256v1"] if key_type == "ec" else [])
+    subprocess.run(["openssl", "req", "-x509", "-utf8", "-multivalue-rdn", "-nodes", "-days", "2", "-subj", names,
+                    "-addext", "extendedKeyUsage=codeSigning", "-keyout", key, "-out", cert] + options,
+                   check=True, capture_output=True)
+    return cert, key
+
+
+def check_publisher(publisher, cert, key):
+    script = os.path.join(ENV["VLPD_SOURCE_DIR"], "packaging", "release", "check_publisher.py")
+    return subprocess.run([sys.executable, script, publisher], env=dict(ENV, VLPD_SIGN_CERT=cert, VLPD_SIGN_KEY=key),
+                          capture_output=True, text=True)
+
+
+def sign(package, identity):
+    env = {k: v for k, v in ENV.items() if k not in ("VLPD_SIGN_CERT", "VLPD_SIGN_KEY")}
+    script = os.path.join(ENV["VLPD_SOURCE_DIR"], "packaging", "release", "sign.sh")
+    return subprocess.run(["bash", script, package], env=dict(env, **identity), capture_output=True, text=True)
+
+
 class InstallerPackage(unittest.TestCase):
-    def table(self, name):
-        out = subprocess.run(["msiinfo", "export", ENV["VLPD_MSI"], name], check=True, capture_output=True)
+    PACKAGES = {"machine": ENV["VLPD_MSI"], "user": ENV["VLPD_USER_MSI"]}
+
+    def table(self, scope, name):
+        out = subprocess.run(["msiinfo", "export", self.PACKAGES[scope], name], check=True, capture_output=True)
         return [line.split("\t") for line in out.stdout.decode().split("\r\n")[3:-1]]  # a field may hold LF
 
-    def test_windows_11_alone_registers_the_package_for_the_installing_user(self):
-        actions = {row[0]: row[1:] for row in self.table("CustomAction")}
-        sequence = {row[0]: (row[1], int(row[2])) for row in self.table("InstallExecuteSequence")}
+    def test_windows_11_actions_register_for_every_user_and_roll_back(self):
         windows_11 = "VLPD_WINDOWS_BUILD >= 22000"
-        # 1138: an executable named by a property (50), its result ignored (64), deferred (1024), as
-        # the installing user (no 2048).
-        for action, kind, condition, after, before, command in [
-                ("FindPowerShell", "51", windows_11, ["CostFinalize"], "InstallInitialize",
-                 "[System64Folder]WindowsPowerShell\\v1.0\\powershell.exe"),
-                ("RemoveSparsePackage", "1138", 'REMOVE="ALL" AND ' + windows_11, ["InstallInitialize"],
-                 "RemoveFiles", "Get-AppxPackage -Name '%s' | Remove-AppxPackage" % ENV["VLPD_PACKAGE_NAME"]),
+        name = ENV["VLPD_PACKAGE_NAME"]
+        register = ("$folder = Split-Path (Get-Item 'Registry::HKEY_CLASSES_ROOT\\CLSID\\{%s}\\InProcServer32')"
+                    ".GetValue(''); Add-AppxPackage -Path (Join-Path $folder 'VLPDMenu.msix') -ExternalLocation $folder"
+                    % ENV["VLPD_EXPLORER_COMMAND_CLSID"])
+        for_the_user = "Get-AppxPackage -Name '%s' | Remove-AppxPackage\"" % name
+        for_every_user = "Get-AppxPackage -AllUsers -Name '%s' | Remove-AppxPackage -AllUsers\"" % name
+        # Types: 51 sets a property; 50 runs the executable a property names, 64 ignores its result,
+        # 1024 runs it in the script, 256 at rollback alone, 512 at commit alone, 2048 with the
+        # installer's own rights rather than the user's.
+        both = [("FindPowerShell", "51", windows_11, ["CostFinalize"], "InstallInitialize", None),
+                ("RollbackRegisterSparsePackage", "1394", "NOT Installed AND NOT REMOVE AND " + windows_11,
+                 ["WriteRegistryValues"], "RegisterSparsePackage", for_the_user),
                 ("RegisterSparsePackage", "1138", "NOT REMOVE AND " + windows_11,
-                 ["InstallFiles", "RemoveExistingProducts"], "InstallFinalize",
-                 "$folder = @'\n[INSTALLDIR]\n'@\nAdd-AppxPackage -Path ($folder + 'VLPDMenu.msix') "
-                 "-ExternalLocation $folder")]:
-            with self.subTest(action=action):
-                self.assertEqual((actions[action][0], command in actions[action][2]), (kind, True))
-                self.assertEqual(sequence[action][0], condition)
-                self.assertLess(max(sequence[a][1] for a in after), sequence[action][1])
-                self.assertLess(sequence[action][1], sequence[before][1])
-        # A replaced version is gone, package and all, before this one installs.
-        self.assertLess(sequence["RemoveExistingProducts"][1], sequence["InstallInitialize"][1])
-        self.assertIn(["VLPD_WINDOWS_BUILD", "WindowsBuildNumber"], self.table("AppSearch"))
+                 ["InstallFiles", "WriteRegistryValues", "RemoveExistingProducts"], "InstallFinalize", register)]
+        def removal(kind, command):
+            return ("RemoveSparsePackage", kind, 'REMOVE="ALL" AND ' + windows_11, ["InstallInitialize"],
+                    "InstallFinalize", command)
+        for scope, rows in [
+                ("machine", both + [("EnableActiveSetup", "51", windows_11, ["FindPowerShell"], "InstallInitialize",
+                                     None), removal("3698", for_every_user)]),
+                ("user", both + [removal("1650", for_the_user)])]:
+            actions = {row[0]: row[1:] for row in self.table(scope, "CustomAction")}
+            sequence = {row[0]: (row[1], int(row[2])) for row in self.table(scope, "InstallExecuteSequence")}
+            properties = dict(self.table(scope, "Property"))
+            self.assertEqual(sorted(a for a in actions if not a.startswith("WIX")), sorted(r[0] for r in rows), scope)
+            for action, kind, condition, after, before, command in rows:
+                with self.subTest(scope=scope, action=action):
+                    self.assertEqual(actions[action][0], kind)
+                    if command:
+                        target = actions[action][2]
+                        self.assertEqual(target[0] + target[-1], "[]")
+                        self.assertIn(" -Command \"$ErrorActionPreference = 'Stop'; " + command,
+                                      properties[target[1:-1]])
+                    self.assertEqual(sequence[action][0], condition)
+                    self.assertLess(max(sequence[a][1] for a in after), sequence[action][1])
+                    self.assertLess(sequence[action][1], sequence[before][1])
+            # A replaced version is gone, package and all, before this one installs.
+            self.assertLess(sequence["RemoveExistingProducts"][1], sequence["InstallInitialize"][1])
+            self.assertIn(["VLPD_WINDOWS_BUILD", "WindowsBuildNumber"], self.table(scope, "AppSearch"))
+            # Every user's logon runs the registration through Active Setup, per machine.
+            active_setup = {row[3]: row[4] for row in self.table(scope, "Registry") if "Active Setup" in row[2]}
+            self.assertEqual(active_setup, {} if scope == "user" else {
+                "": "[ProductName]", "StubPath": '"[VLPD_POWERSHELL]" [VLPD_REGISTER]',
+                "Version": ENV["VLPD_VERSION"].replace(".", ","), "IsInstalled": "#[VLPD_ACTIVE_SETUP]"})
+
+    def test_both_packages_install_the_content_the_manifest_names_where_it_names_it(self):
+        manifest = ET.fromstring(check_package(self, pathlib.Path(ENV["VLPD_MSIX"]).read_bytes())
+                                 ["AppxManifest.xml"]["data"])
+        for scope in self.PACKAGES:
+            folders = {row[0]: (row[1], row[2].split(":")[0].split("|")[-1]) for row in self.table(scope, "Directory")}
+            # The components a feature installs, each with its folder.
+            installed = {row[1] for row in self.table(scope, "FeatureComponents")}
+            components = {row[0]: row[2] for row in self.table(scope, "Component") if row[0] in installed}
+
+            def path(folder):
+                parent, name = folders[folder]
+                return path(parent) + [name] if parent else []
+            files = ["\\".join(path(components[row[1]]) + [row[2].split("|")[-1]])
+                     for row in self.table(scope, "File") if row[1] in components]
+            location = [f for f in files if f.endswith("\\VLPDMenu.msix")][0][:-len("VLPDMenu.msix")]
+            content = sorted(f[len(location):] for f in files if f.startswith(location + "Assets\\"))
+            self.assertEqual(content, sorted(logos(manifest)), scope)
 
 
 class Packer(unittest.TestCase):

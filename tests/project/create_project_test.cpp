@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,7 +15,9 @@
 #include "host/shell_data_object.h"
 #include "host/test_data_object.h"
 #include "host/vlpd_dll.h"
+#include "project/encoding_picker.h"
 #include "project/folder_identity.h"
+#include "project/project_file.h"
 #include "project/project_text.h"
 #include "project/save_dialog_ids.h"
 #include "tests/support/command_rows.h"
@@ -146,6 +149,28 @@ bool HasLineStartingWith(const std::vector<std::string>& lines, const std::strin
                      [&head](const std::string& line) { return line.compare(0, head.size(), head) == 0; });
 }
 
+// The progress window's clock for SaveProject, counting polls instead of time: a millisecond a
+// reading, so that the window comes after a thousand polls of the walk on any machine. At the
+// reading g_hold_at it waits (bounded) for g_cancel_pressed, so that the walk is still going
+// when the user's Cancel lands.
+DWORD g_ticks = 0;
+DWORD g_hold_at = 0;
+HANDLE g_cancel_pressed = nullptr;
+DWORD WINAPI PollClock() {
+  if (++g_ticks == g_hold_at) WaitForSingleObject(g_cancel_pressed, 30000);
+  return g_ticks;
+}
+DWORD WINAPI StoppedClock() { return 0; }
+
+// The final paths of the files SaveProject flushed, in order.
+std::vector<std::string> g_flushed;
+BOOL WINAPI RecordingFlush(HANDLE file) {
+  char path[MAX_PATH] = {};
+  const DWORD length = GetFinalPathNameByHandleA(file, path, MAX_PATH, VOLUME_NAME_DOS);
+  g_flushed.push_back(length > 0 && length < MAX_PATH ? path : "");
+  return FlushFileBuffers(file);
+}
+
 // Waits for the progress window, reads it and presses its Cancel button.
 void CancelProgress(DialogView& view, const std::string& place) {
   HWND progress = nullptr;
@@ -167,6 +192,7 @@ void CancelProgress(DialogView& view, const std::string& place) {
     Sleep(10);
   }
   SendMessageA(GetDlgItem(progress, IDCANCEL), BM_CLICK, 0, 0);
+  if (g_cancel_pressed != nullptr) SetEvent(g_cancel_pressed);
 }
 
 // Watches for a progress window until the command has returned; after 30 s its thread's dialogs
@@ -220,6 +246,11 @@ std::vector<std::string> ListNames(const std::string& folder) {
     if (name != "." && name != "..") names.push_back(name);
   } while (FindNextFileA(find.Get(), &entry));
   return names;
+}
+
+std::string Folded(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
 }
 
 std::vector<std::string> Sorted(std::vector<std::string> items) {
@@ -313,6 +344,30 @@ class CreateProjectTest : public ::testing::Test {
                  const DialogAction& action) {
     ComRef<TestDataObject> data = TestDataObject::Make(paths);
     return Run(data.Get(), invoking_folder, action);
+  }
+
+  // SaveProject itself on this thread, with `calls` and the picker's entry `pick`, while a second
+  // thread plays the user of the progress window as `action` says.
+  SaveResult Save(const std::vector<std::string>& paths, const std::string& invoking_folder,
+                  const std::string& project, int pick, const SaveCalls& calls, DialogView& view,
+                  const std::string& cancel_progress_in = {}) {
+    SelectionList selection;
+    std::size_t bytes = 0;
+    for (const std::string& path : paths) bytes += path.size() + 1;
+    EXPECT_TRUE(selection.Reserve(static_cast<int>(paths.size()), bytes));
+    for (const std::string& path : paths) EXPECT_TRUE(selection.Append(path.c_str(), path.size()));
+    g_ticks = 0;
+    const DWORD shell_thread = GetCurrentThreadId();
+    std::atomic<bool> done{false};
+    std::thread user([&] {
+      if (!cancel_progress_in.empty()) CancelProgress(view, cancel_progress_in);
+      WatchProgress(view, done, shell_thread);
+    });
+    const SaveResult result =
+        SaveProject(project.c_str(), selection, invoking_folder.c_str(), PickerEncoding(pick), owner_, calls);
+    done = true;
+    user.join();
+    return result;
   }
 
   ComApartment com_;
@@ -499,8 +554,7 @@ TEST_F(CreateProjectTest, DetectsEveryEncodingOnDisk) {
   selected.push_back(dir / "big");
   MessageBoxWatcher boxes;
 
-  // A creation this short shows no progress window.
-  EXPECT_FALSE(Run(selected, dir.Path(), {0, dir / "detect.vpj"}).progress_seen);
+  Run(selected, dir.Path(), {0, dir / "detect.vpj"});
   EXPECT_EQ(ReadFileBytes(dir / "detect.vpj"),
             "/S .\\sjis.txt\r\n/E .\\euc.txt\r\n/U8 .\\utf8.txt\r\n/UL .\\le.txt\r\n/UB .\\be.txt\r\n"
             "/S .\\ascii.txt\r\n.\\empty.txt\r\n/U8 .\\bom.txt\r\n.\\katakana.txt\r\n"
@@ -634,10 +688,43 @@ TEST_F(CreateProjectTest, SavingOverAProjectKeepsWhatBelongsToTheFile) {
     EXPECT_EQ(GetFileAttributesA(c.saved_as.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, link_attributes);
     SetFileAttributesA(c.holder.c_str(), FILE_ATTRIBUTE_NORMAL);
   }
-  EXPECT_EQ(Sorted(ListNames("P:\\replace")), (std::vector<std::string>{"link.vpj", "target"}));
+  EXPECT_EQ(Sorted(ListNames("P:\\replace")), (std::vector<std::string>{"far.vpj", "link.vpj", "target"}));
   EXPECT_EQ(ListNames("P:\\replace\\target"), std::vector<std::string>{"real.vpj"});
   EXPECT_EQ(Sorted(ListNames(dir.Path())), (std::vector<std::string>{"a.txt", "plain.vpj"}));
   EXPECT_TRUE(boxes.Seen().empty());
+}
+
+// The replacing project is flushed before it takes the old one's place, and it is made beside the
+// file the name finally leads to: ReplaceFile cannot move a file from one drive to another.
+TEST_F(CreateProjectTest, AReplacingProjectIsFlushedBesideTheFileItReplaces) {
+  // P:\replace\link.vpj leads to P:\replace\target\real.vpj, P:\replace\far.vpj to C:\vlpd_far\far.vpj.
+  if (GetFileAttributesA("C:\\vlpd_far\\far.vpj") == INVALID_FILE_ATTRIBUTES) {
+    GTEST_SKIP() << "P:\\replace is not there";
+  }
+  TempDir dir("vlpd_flush");
+  const std::string member = dir.WriteFile("a.txt", "a");
+  const std::string plain = dir.WriteFile("plain.vpj", "old\r\n");
+  const struct {
+    std::string saved_as, holder;
+  } kCases[] = {
+      {plain, plain},
+      {"P:\\replace\\link.vpj", "P:\\replace\\target\\real.vpj"},
+      {"P:\\replace\\far.vpj", "C:\\vlpd_far\\far.vpj"},
+  };
+  SaveCalls calls;
+  calls.flush = RecordingFlush;
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.saved_as);
+    g_flushed.clear();
+    DialogView view;
+    EXPECT_EQ(Save({member}, dir.Path(), c.saved_as, 1, calls, view), SaveResult::kSaved);
+    EXPECT_EQ(ReadFileBytes(c.holder), "/S .\\a.txt\r\n");
+    ASSERT_EQ(g_flushed.size(), 1u);
+    const std::string flushed_folder = g_flushed[0].substr(0, g_flushed[0].rfind('\\') + 1);
+    EXPECT_EQ(Folded(flushed_folder), Folded("\\\\?\\" + c.holder.substr(0, c.holder.rfind('\\') + 1)));
+  }
+  EXPECT_EQ(ListNames("C:\\vlpd_far"), std::vector<std::string>{"far.vpj"});
+  EXPECT_EQ(Sorted(ListNames("P:\\replace")), (std::vector<std::string>{"far.vpj", "link.vpj", "target"}));
 }
 
 TEST_F(CreateProjectTest, OnlyEmptyFoldersShowTheFailureAndKeepAnOldProject) {
@@ -662,16 +749,18 @@ TEST_F(CreateProjectTest, OnlyEmptyFoldersShowTheFailureAndKeepAnOldProject) {
 }
 
 TEST_F(CreateProjectTest, LimitMessageOnceAnd7500Lines) {
-  // One folder of 100 files selected 80 times: the limit is reached inside the 75th walk. Before
-  // them 300 empty folders, walked 60 times, take over a second: the progress window is up.
+  // One folder of 100 files selected 80 times: the limit is reached inside the 75th walk, long
+  // after the progress window came up, which must be gone before the message.
   TempDir dir("vlpd_limit");
   for (int i = 0; i < 100; ++i) dir.WriteFile("many\\" + std::to_string(i), "");
-  for (int i = 0; i < 300; ++i) dir.MakeFolder("slow\\" + std::to_string(i));
-  std::vector<std::string> selected(60, dir / "slow");
-  selected.insert(selected.end(), 80, dir / "many");
+  const std::vector<std::string> selected(80, dir / "many");
   MessageBoxWatcher boxes;
 
-  EXPECT_TRUE(Run(selected, dir.Path(), {1, dir / "limit"}).progress_seen);
+  DialogView view;
+  SaveCalls calls;
+  calls.now = PollClock;
+  EXPECT_EQ(Save(selected, dir.Path(), dir / "limit.vpj", 1, calls, view), SaveResult::kSaved);
+  EXPECT_TRUE(view.progress_seen);
   std::string walk;
   for (const std::string& name : ListNames(dir / "many")) walk += ".\\many\\" + name + "\r\n";
   std::string expected;
@@ -722,6 +811,10 @@ TEST_F(CreateProjectTest, SymbolicLinksAreFollowedOnlyToFoldersNotYetWalked) {
   Run({links + "\\tree", links + "\\two"}, links, {2, project});
   EXPECT_EQ(Sorted(Lines(ReadFileBytes(project))),
             (std::vector<std::string>{".\\tree\\a.txt\r\n", ".\\tree\\zz\\z.txt\r\n", ".\\two\\b.txt\r\n"}));
+  // A folder with a link to its parent: the parent's walk passes over the folder walked directly.
+  Run({links + "\\tree\\zz", links + "\\tree\\l1"}, links, {2, project});
+  EXPECT_EQ(Sorted(Lines(ReadFileBytes(project))),
+            (std::vector<std::string>{".\\tree\\l1\\a.txt\r\n", ".\\tree\\zz\\z.txt\r\n"}));
   DeleteFileA(project.c_str());
   EXPECT_TRUE(boxes.Seen().empty());
 }
@@ -743,26 +836,43 @@ TEST(FolderIdentity, IsTheLinkTargetsNotTheLinks) {
 }
 
 TEST_F(CreateProjectTest, LongCreationShowsProgressAndItsCancelLeavesNothing) {
-  // One file beside 100 empty folders, selected 1500 times: far more than a second of walking
-  // without reaching the member limit.
+  // One file beside 100 empty folders, selected 30 times: about 3,000 polls of the walk, some
+  // 3 s on the counting clock, without reaching the member limit.
   TempDir dir("vlpd_progress");
   dir.WriteFile("wide\\a.txt", kShiftJisText);
   for (int i = 0; i < 100; ++i) dir.MakeFolder("wide\\e" + std::to_string(i));
-  const std::vector<std::string> selected(1500, dir / "wide");
+  const std::vector<std::string> selected(30, dir / "wide");
   const std::string old_project = dir.WriteFile("old.vpj", "old contents\r\n");
   MessageBoxWatcher boxes;
 
-  for (const std::string& target : {dir / "new", old_project}) {
-    DialogAction action{0, target};
-    action.cancel_progress_in = dir / "wide\\";
-    const DialogView view = Run(selected, dir.Path(), action);
+  // However long it takes, a creation shows nothing before its clock has run a second.
+  DialogView quiet;
+  SaveCalls calls;
+  calls.now = StoppedClock;
+  EXPECT_EQ(Save(selected, dir.Path(), dir / "quiet.vpj", 1, calls, quiet), SaveResult::kSaved);
+  EXPECT_FALSE(quiet.progress_seen);
+  EXPECT_EQ(Lines(ReadFileBytes(dir / "quiet.vpj")).size(), 30u);
+  DeleteFileA((dir / "quiet.vpj").c_str());
+
+  // Two seconds in, the walk waits for the user's Cancel.
+  const KernelHandle cancel_pressed(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  g_cancel_pressed = cancel_pressed.Get();
+  g_hold_at = 2000;
+  calls.now = PollClock;
+  for (const std::string& target : {dir / "new.vpj", old_project}) {
+    ResetEvent(g_cancel_pressed);
+    DialogView view;
+    const std::string place = dir / "wide\\";
+    EXPECT_EQ(Save(selected, dir.Path(), target, 0, calls, view, place), SaveResult::kCancelled);
     ASSERT_TRUE(view.progress_seen) << target;
     EXPECT_EQ(view.progress_owner, owner_);
     // The member count so far, and the folder being walked.
     EXPECT_TRUE(HasLineStartingWith(view.progress_texts, text::kProgressMembers)) << target;
-    EXPECT_TRUE(HasLineStartingWith(view.progress_texts, action.cancel_progress_in)) << target;
+    EXPECT_TRUE(HasLineStartingWith(view.progress_texts, place)) << target;
     EXPECT_EQ(ProgressWindow(), nullptr);
   }
+  g_hold_at = 0;
+  g_cancel_pressed = nullptr;
   EXPECT_FALSE(FileExists(dir / "new.vpj"));
   EXPECT_EQ(ReadFileBytes(old_project), "old contents\r\n");
   EXPECT_EQ(Sorted(ListNames(dir.Path())), (std::vector<std::string>{"old.vpj", "wide"}));

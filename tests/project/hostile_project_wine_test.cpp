@@ -49,8 +49,8 @@ std::vector<std::string> Lines(const std::string& bytes, bool* whole = nullptr) 
 // Removes a tree of any depth: the ANSI calls of TempDir stop at 260 bytes.
 void RemoveLongTree(const std::wstring& path) {
   WIN32_FIND_DATAW entry;
-  const HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &entry);
-  if (find != INVALID_HANDLE_VALUE) {
+  const FindHandle find(FindFirstFileW((path + L"\\*").c_str(), &entry));
+  if (find) {
     do {
       const std::wstring name = entry.cFileName;
       if (name == L"." || name == L"..") continue;
@@ -59,8 +59,7 @@ void RemoveLongTree(const std::wstring& path) {
       } else {
         DeleteFileW((path + L"\\" + name).c_str());
       }
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
+    } while (FindNextFileW(find.Get(), &entry));
   }
   RemoveDirectoryW(path.c_str());
 }

@@ -440,6 +440,18 @@ TEST_F(ProjectWriterTest, SelectedLinkToAWalkedFolderIsPassedOverButRepeatsAreNo
   EXPECT_EQ(system_.output, ".\\real\\x\r\n.\\real\\x\r\n");
 }
 
+TEST_F(ProjectWriterTest, FolderSelectedWithALinkToItsParentListsEachFileOnce) {
+  Select(R"(C:\p\top\inner)", kFolder);
+  Select(R"(C:\p\up)", kLink);
+  system_.AddFolder(R"(C:\p\top)", {{kFile, "t"}, {kFolder, "inner"}});
+  system_.AddFolder(R"(C:\p\top\inner)", {{kFile, "x"}});
+  system_.AddLink(R"(C:\p\up)", R"(C:\p\top)");
+
+  // Walked through the link, the parent passes over the folder already walked directly.
+  EXPECT_EQ(Write(R"(C:\p)", 0), 2);
+  EXPECT_EQ(system_.output, ".\\top\\inner\\x\r\n.\\up\\t\r\n");
+}
+
 TEST_F(ProjectWriterTest, ProgressIsPolledForEveryFolderAndMember) {
   Select(R"(C:\p\top)", kFolder);
   Select(R"(C:\p\f.txt)", kFile);

@@ -4,7 +4,7 @@
 #      P:\vanishing (5,000, which a test deletes), and folders with real symbolic links
 #      (P:\links): tree\l1 leads to tree, tree\mid\up to tree, tree\dead nowhere;
 #      two\x and two\y both lead to two; and P:\replace\link.vpj leads to the project
-#      P:\replace\target\real.vpj;
+#      P:\replace\target\real.vpj, P:\replace\far.vpj to C:\vlpd_far\far.vpj on another drive;
 #   Q: a 64 KiB tmpfs, which a test fills up to make writes fail as on a full disk (mounting
 #      needs root; without it Q: stays unmapped and that test is skipped);
 #   R: a read-only tmpfs, where no project can be created (also needs root).
@@ -41,6 +41,10 @@ case "$action" in
     mkdir -p "$work/other/replace/target"
     printf 'old\r\n' > "$work/other/replace/target/real.vpj"
     ln -s target/real.vpj "$work/other/replace/link.vpj"
+    far="$WINEPREFIX/drive_c/vlpd_far"
+    rm -rf "$far" && mkdir -p "$far"
+    printf 'old\r\n' > "$far/far.vpj"
+    ln -s "$far/far.vpj" "$work/other/replace/far.vpj"
     rm -f "$dosdevices/q:" "$dosdevices/r:"
     if mountpoint -q "$work/readonly" || mount -t tmpfs -o ro,size=16k vlpd_readonly "$work/readonly" 2>/dev/null; then
       ln -sfn "$work/readonly" "$dosdevices/r:"
@@ -52,9 +56,13 @@ case "$action" in
     else
       echo "wine_drives: no tmpfs could be mounted; the full-drive test will be skipped"
     fi
+    # The emulated arm64 Wine's server sees the mounts made before it started (tools/arm64-rootfs.sh):
+    # it is ended, and the next test starts one that sees Q: and R:.
+    if [ "$VLPD_WINE_ARCH" = arm64 ]; then wineserver -k; wineserver -w; fi
     ;;
   cleanup)
     rm -f "$dosdevices/p:" "$dosdevices/q:" "$dosdevices/r:"
+    rm -rf "$WINEPREFIX/drive_c/vlpd_far"
     if mountpoint -q "$work/small"; then umount "$work/small"; fi
     if mountpoint -q "$work/readonly"; then umount "$work/readonly"; fi
     rm -rf "$work"

@@ -64,10 +64,8 @@ Value ReadValue(HKEY root, const std::string& key, const char* name) {
 }
 
 bool KeyExists(HKEY root, const std::string& key) {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
-  RegCloseKey(opened);
-  return true;
+  RegKey opened;
+  return RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, opened.Put()) == ERROR_SUCCESS;
 }
 
 // The string as a REG_SZ value stores it: its bytes and the terminator.
@@ -347,7 +345,7 @@ TEST_F(Registration, ActivationThroughTheRegistryGivesAWorkingHandler) {
     EXPECT_EQ(shown.init_result, S_OK);
     EXPECT_EQ(shown.query_result, MAKE_HRESULT(SEVERITY_SUCCESS, 0, kCommandCount));
     std::string caption;
-    HMENU submenu = FindSubmenu(shown.menu, caption);
+    HMENU submenu = FindSubmenu(shown.menu.Get(), caption);
     ASSERT_NE(submenu, nullptr);
     EXPECT_EQ(caption, text::kSubmenuCaption);
     EXPECT_GT(GetMenuItemCount(submenu), 0);

@@ -20,7 +20,9 @@ namespace vlpd::test {
 namespace {
 
 // The machine the DLL is built for: the tests' own, so that they can load it.
-#if defined(_WIN64)
+#if defined(__aarch64__)
+constexpr WORD kMachine = IMAGE_FILE_MACHINE_ARM64;
+#elif defined(_WIN64)
 constexpr WORD kMachine = IMAGE_FILE_MACHINE_AMD64;
 #else
 constexpr WORD kMachine = IMAGE_FILE_MACHINE_I386;
@@ -181,6 +183,24 @@ TEST_F(BuiltDll, ShipsWithoutDebugInformationAndLinksTheFileThatHoldsIt) {
       std::none_of(names.begin(), names.end(), [](auto& name) { return name.rfind(".debug", 0) == 0; }));
   EXPECT_EQ(pe_.Headers().FileHeader.NumberOfSymbols, 0u) << "the symbol table is shipped";
 
+#if defined(__aarch64__)
+  // The ARM64 build keeps its debug information in a PDB beside it, named by file name (no path
+  // of the build machine) and by the GUID the PDB holds too.
+  const IMAGE_DATA_DIRECTORY& dir = pe_.Directory(IMAGE_DIRECTORY_ENTRY_DEBUG);
+  IMAGE_DEBUG_DIRECTORY debug = {};
+  ASSERT_TRUE(pe_.ReadRva(dir.VirtualAddress, debug));
+  ASSERT_EQ(debug.Type, static_cast<DWORD>(IMAGE_DEBUG_TYPE_CODEVIEW));
+  struct {
+    char signature[4];
+    char guid[16];
+  } record = {};
+  ASSERT_TRUE(pe_.ReadRva(debug.AddressOfRawData, record));
+  EXPECT_EQ(std::string(record.signature, 4), "RSDS");
+  EXPECT_EQ(pe_.Text(debug.AddressOfRawData + 24), "VLPDMenu.pdb");  // after the GUID and the age
+  const std::string pdb = ReadFileBytes(dll_.Path().substr(0, dll_.Path().size() - 4) + ".pdb");
+  EXPECT_EQ(pdb.rfind("Microsoft C/C++ MSF 7.00", 0), 0u);
+  EXPECT_NE(pdb.find(std::string(record.guid, 16)), std::string::npos) << "the PDB holds another GUID";
+#else
   // The link: the debug file's name, padded to four bytes, then its CRC-32.
   const std::string link = pe_.SectionBytes(".gnu_debuglink");
   const std::string debug_name = "VLPDMenu.dll.debug";
@@ -192,6 +212,7 @@ TEST_F(BuiltDll, ShipsWithoutDebugInformationAndLinksTheFileThatHoldsIt) {
   EXPECT_EQ(crc, RtlComputeCrc32(0, reinterpret_cast<const BYTE*>(debug_file.data()), debug_file.size()));
   const std::vector<std::string> debug_names = PeFile(debug_file).SectionNames();
   EXPECT_NE(std::find(debug_names.begin(), debug_names.end(), ".debug_info"), debug_names.end());
+#endif
 }
 
 TEST_F(BuiltDll, ImportsOnlySystemLibraries) {
@@ -358,17 +379,17 @@ TEST_F(Resources, IconGroupHoldsOne32By32ImageIn16Colours) {
   EXPECT_EQ(image.size(), sizeof bitmap + 16 * 4 + 32 * 16 + 32 * 4);
 
   // The system makes an icon of it.
-  HICON icon = CreateIconFromResourceEx(reinterpret_cast<BYTE*>(const_cast<char*>(image.data())),
-                                        static_cast<DWORD>(image.size()), TRUE, 0x00030000, 32, 32, 0);
-  ASSERT_NE(icon, nullptr);
+  const IconHandle icon(CreateIconFromResourceEx(reinterpret_cast<BYTE*>(const_cast<char*>(image.data())),
+                                                 static_cast<DWORD>(image.size()), TRUE, 0x00030000, 32, 32,
+                                                 0));
+  ASSERT_TRUE(icon);
   ICONINFO info = {};
-  ASSERT_TRUE(GetIconInfo(icon, &info));
+  ASSERT_TRUE(GetIconInfo(icon.Get(), &info));
+  const GdiObject color(info.hbmColor);
+  const GdiObject mask_bitmap(info.hbmMask);
   BITMAP mask = {};
   GetObjectA(info.hbmMask, sizeof mask, &mask);
   EXPECT_EQ(mask.bmWidth, 32);
-  if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
-  DeleteObject(info.hbmMask);
-  DestroyIcon(icon);
 }
 
 TEST_F(Resources, SaveDialogTemplateIsJapanese) {

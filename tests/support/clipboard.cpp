@@ -30,32 +30,30 @@ HiddenWindow::~HiddenWindow() {
 
 bool ClipboardIsFree() {
   HiddenWindow window;
-  if (!OpenClipboard(window.Get())) return false;
-  CloseClipboard();
-  return true;
+  return ClipboardGuard(window.Get()).IsOpen();
 }
 
 ClipboardText ReadClipboardText(UINT format) {
   ClipboardText out;
   HiddenWindow window;
-  if (!OpenClipboard(window.Get())) return out;
+  const ClipboardGuard clipboard(window.Get());
+  if (!clipboard.IsOpen()) return out;
   if (HANDLE data = GetClipboardData(format)) {
     out.present = true;
     out.block_size = GlobalSize(data);
     const GlobalLockGuard lock(data);
     if (lock.Data() != nullptr) out.bytes.assign(static_cast<const char*>(lock.Data()), out.block_size);
   }
-  CloseClipboard();
   return out;
 }
 
 void PutClipboardText(const std::string& text, UINT other_format) {
   HiddenWindow window;
-  if (!OpenClipboard(window.Get())) return;
+  const ClipboardGuard clipboard(window.Get());
+  if (!clipboard.IsOpen()) return;
   EmptyClipboard();
   SetBlock(CF_TEXT, text);
   if (other_format != 0) SetBlock(other_format, text);
-  CloseClipboard();
 }
 
 }  // namespace vlpd::test

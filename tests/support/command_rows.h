@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,11 +30,19 @@ constexpr unsigned OffsetOfSwitch(const char* editor_switch) {
   return OffsetOf(CommandAction::kOpenInEditor, editor_switch);
 }
 
-// The submenu's positions as a selection of `kind` shows them: E enabled, G grayed, S separator.
-inline std::string SubmenuStates(SelectionKind kind) {
+// The submenu position of command `offset`; kSubmenuEntries for none.
+constexpr std::size_t PositionOf(unsigned offset) {
+  std::size_t position = 0;
+  while (position < kSubmenu.size() && kSubmenu[position].offset != static_cast<int>(offset)) ++position;
+  return position;
+}
+
+// The submenu's positions as a selection of `kind` shows them: E enabled, G grayed, S separator;
+// with no kind (a selection without a name to read), every command grayed.
+inline std::string SubmenuStates(std::optional<SelectionKind> kind) {
   std::string states;
   for (const SubmenuEntry& entry : kSubmenu)
-    states += entry.separator ? 'S' : RuleEnabled(entry.rule, kind) ? 'E' : 'G';
+    states += entry.separator ? 'S' : kind && RuleEnabled(entry.rule, *kind) ? 'E' : 'G';
   return states;
 }
 

@@ -29,4 +29,6 @@ void WaitForStandInsToQuit() {
   } while (Process32Next(snapshot.Get(), &entry));
 }
 
+bool SlowProcessStart() { return GetEnvironmentVariableA("VLPD_SLOW_PROCESS_START", nullptr, 0) > 0; }
+
 }  // namespace vlpd::test

@@ -17,4 +17,9 @@ std::string StandInEditor();
 // folder can be removed; one that outlives the limit (a stalled one) is ended.
 void WaitForStandInsToQuit();
 
+// Set (VLPD_SLOW_PROCESS_START) where a program takes longer to start than the open command waits
+// for the editor (seconds under the emulated arm64 Wine): the stand-in's record is read only once
+// it has quit, and whether the command waited cannot be seen.
+bool SlowProcessStart();
+
 }  // namespace vlpd::test

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "win/unique_handle.h"
+
 namespace {
 
 TEST(WinePlatform, AnsiCodePageIs932) { EXPECT_EQ(GetACP(), 932u); }
@@ -11,16 +13,15 @@ TEST(WinePlatform, JapaneseFileNameRoundTrips) {
   ASSERT_GT(GetTempPathA(sizeof dir, dir), 0u);
   char path[MAX_PATH];
   wsprintfA(path, "%s\x95\x5C\x83\x5C.txt", dir);  // 表ソ.txt: both end in a 0x5C trail byte
-  HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  vlpd::FileHandle file(
+      CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(file);
   DWORD written = 0;
-  EXPECT_TRUE(WriteFile(h, "x", 1, &written, nullptr));
-  CloseHandle(h);
+  EXPECT_TRUE(WriteFile(file.Get(), "x", 1, &written, nullptr));
+  file.Reset();
 
   WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA(path, &found);
-  ASSERT_NE(find, INVALID_HANDLE_VALUE);
-  FindClose(find);
+  ASSERT_TRUE(vlpd::FindHandle(FindFirstFileA(path, &found)));
   EXPECT_STREQ(found.cFileName, "\x95\x5C\x83\x5C.txt");
   EXPECT_TRUE(DeleteFileA(path));
 }

@@ -1,8 +1,9 @@
 // Plays the Windows shell for VLPDMenu.dll on the sample files, the way Explorer would: it gets
 // the shell's data object for a selection, creates the handler through the registry, builds and
 // shows the context menu, and chooses commands; then it plays the Explorer of Windows 11 with the
-// shell's item array and the command tree. What the handler does is printed (UTF-8) and two
-// screenshots are saved.
+// shell's item array and the command tree, and shows the classic menu of Windows 11 with and
+// without the package registered. What the handler does is printed (UTF-8) and two screenshots
+// are saved.
 //
 // Usage: vlpd_demo.exe <samples folder> <screenshot folder>
 // Exit code 0 when every step worked, 1 when a step failed, 2 when a step hung.
@@ -20,6 +21,7 @@
 #include "host/explorer_host.h"
 #include "host/message_box_watcher.h"
 #include "host/shell_data_object.h"
+#include "product.h"
 #include "server/clsid.h"
 #include "tests/support/command_rows.h"
 #include "tools/demo/console.h"
@@ -387,6 +389,88 @@ void Windows11Step(Demo& demo) {
   }
 }
 
+// What the classic handler reads to tell Windows 11 with our package: the build the registry
+// records, and the entry Windows keeps for each package registered for the user.
+constexpr char kBuildKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+constexpr char kUserPackagesKey[] =
+    "Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\CurrentVersion\\AppModel\\"
+    "Repository\\Packages";
+constexpr char kWindows11Build[] = "22631";
+
+// Sets the build the registry records for the demo's prefix, and puts Wine's back when it goes.
+class RecordedBuild {
+ public:
+  explicit RecordedBuild(const char* build) {
+    RegKey key;
+    char text[32] = {};
+    DWORD size = sizeof text - 1;
+    saved_ = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kBuildKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, key.Put()) ==
+                 ERROR_SUCCESS &&
+             RegQueryValueExA(key.Get(), "CurrentBuildNumber", nullptr, nullptr,
+                              reinterpret_cast<BYTE*>(text), &size) == ERROR_SUCCESS;
+    wine_ = text;
+    set_ = saved_ && Write(build);
+  }
+  ~RecordedBuild() {
+    if (saved_) Write(wine_.c_str());
+  }
+  RecordedBuild(const RecordedBuild&) = delete;
+  RecordedBuild& operator=(const RecordedBuild&) = delete;
+  bool Set() const { return set_; }
+  const std::string& Wine() const { return wine_; }
+
+ private:
+  static bool Write(const char* build) {
+    RegKey key;
+    // The view the handler reads, whichever this program's own is.
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kBuildKey, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, key.Put()) ==
+               ERROR_SUCCESS &&
+           RegSetValueExA(key.Get(), "CurrentBuildNumber", 0, REG_SZ, reinterpret_cast<const BYTE*>(build),
+                          static_cast<DWORD>(std::string(build).size() + 1)) == ERROR_SUCCESS;
+  }
+  std::string wine_;
+  bool saved_ = false;
+  bool set_ = false;
+};
+
+// The classic menu that Windows 11 shows under "Show more options", on the file of step 1: once
+// for a user without the package and once with it registered.
+void Windows11ClassicMenu(Demo& demo) {
+  const std::string name = Ansi("日記_EUC.txt");
+  const RecordedBuild build(kWindows11Build);
+  if (!build.Set()) {
+    Fail("could not record Windows 11's build in the demo's registry");
+    return;
+  }
+  Print("   Its classic menu (\"Show more options\") on the same file, the registry's build set to " +
+        std::string(kWindows11Build) + " for this step (Wine's is " + build.Wine() + "):\n");
+  // A stand-in for the entry of the registered package: the handler looks at the name alone.
+  const std::string package = std::string(VLPD_PACKAGE_NAME) + "_demo";
+  const std::string entry = std::string(kUserPackagesKey) + "\\" + package;
+  for (const bool registered : {false, true}) {
+    RegKey key;
+    if (registered && RegCreateKeyExA(HKEY_CURRENT_USER, entry.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                                      key.Put(), nullptr) != ERROR_SUCCESS) {
+      Fail("could not write the package's entry");
+      return;
+    }
+    ComRef<IContextMenu> handler = HandlerFor(demo.samples, {name});
+    if (!handler) return;
+    PopupMenu menu;
+    const int used = BuildContextMenu(handler.Get(), menu.menu);
+    Print(registered ? "     With " + package + " among this user's packages: "
+                     : "     Without the package: ");
+    Print("QueryContextMenu used " + std::to_string(used) + " command identifiers" +
+          (used == 0 ? "; Windows 11 shows the package's own submenu here, so there is one, not two\n"
+                     : ", the submenu \"" + std::string(VLPD_EDITOR_TITLE) + "\" as on Windows 10\n"));
+    if (used != (registered ? 0 : kCommandCount)) Fail("the classic menu does not match Windows 11's");
+    if (registered) {
+      key.Reset();
+      RegDeleteKeyA(HKEY_CURRENT_USER, entry.c_str());
+    }
+  }
+}
+
 int Run(int argc, char** argv) {
   PrepareConsole();
   if (argc != 3) {
@@ -425,6 +509,7 @@ int Run(int argc, char** argv) {
     FolderStep(demo);
     CopyNamesStep(demo);
     Windows11Step(demo);
+    Windows11ClassicMenu(demo);
 
     DestroyWindow(demo.window);
     PumpMessages(100);
