@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what a fresh Debian 12 machine lacks to build and test VLPDMenu.dll.
+# Installs what a fresh Debian 12 machine lacks to build and test VLPDMenu.dll, the ARM64
+# toolchain (tools/install-arm64.sh) included.
 # Idempotent: does nothing when every tool is already present.
 set -euo pipefail
 
@@ -82,3 +83,6 @@ if ! osslsigncode_recent; then
   apt-get install -y -qq --no-install-recommends -t "$codename-backports" osslsigncode openssl >/dev/null
   osslsigncode_recent || { echo "install-deps: osslsigncode 2.7 or later is not available" >&2; exit 1; }
 fi
+
+# The x86-64 build's packages carry the ARM64 DLL, made with the arm64 preset's toolchain.
+bash "$(dirname "$0")/install-arm64.sh"
