@@ -56,10 +56,11 @@ openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "/C=JP/ST=Tokyo/O=Kastel
 export VLPD_SIGN_CERT=$other/cert.pem VLPD_SIGN_KEY=$other/key.pem
 # The sparse package's publisher is the certificate's subject, written as Windows writes it.
 release -DVLPD_PACKAGE_PUBLISHER='CN=VLPDMenu release check, O="Kastel, Inc.", S=Tokyo, C=JP'
+# The cabinet's files, named by their File ids: the x86-64 and the ARM64 DLL share one install path.
 mkdir "$other/unpacked"
-msiextract -C "$other/unpacked" "$other/build/win64/VLPDMenu.msi" >/dev/null
-mapfile -t packed < <(find "$other/unpacked" -name VLPDMenu.dll)
-[ ${#packed[@]} -eq 3 ] || { echo "the package does not hold three DLLs"; exit 1; }
+msiinfo extract "$other/build/win64/VLPDMenu.msi" VLPDMenu.cab >"$other/VLPDMenu.cab"
+gcab -x -C "$other/unpacked" "$other/VLPDMenu.cab"
+packed=("$other"/unpacked/Dll{64,Arm64,32})
 for file in "${artifacts[@]/#/$other/build/}" "${packed[@]}"; do
   osslsigncode verify -CAfile "$other/cert.pem" -in "$file" >"$other/verify.log" 2>&1 ||
     { cat "$other/verify.log"; echo "not signed: $file"; exit 1; }
