@@ -84,5 +84,6 @@ if ! osslsigncode_recent; then
   osslsigncode_recent || { echo "install-deps: osslsigncode 2.7 or later is not available" >&2; exit 1; }
 fi
 
-# The x86-64 build's packages carry the ARM64 DLL, made with the arm64 preset's toolchain.
-bash "$(dirname "$0")/install-arm64.sh"
+# The x86-64 build's packages carry the ARM64 DLL, made with the arm64 preset's toolchain (the
+# emulated Wine that tests it comes with tools/test-arm64.sh).
+bash "$(dirname "$0")/install-arm64.sh" --toolchain
