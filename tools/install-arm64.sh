@@ -5,6 +5,7 @@
 # integrity hash; qemu-user-static, registered with binfmt_misc so that aarch64 programs run
 # anywhere; an arm64 Debian root file system with the arm64 Wine and the Japanese locale; and the
 # aarch64 Linux cross compiler for the portable core. Idempotent: a warm run only checks.
+# With --toolchain, only what builds the ARM64 DLL (the x86-64 release packs it).
 set -euo pipefail
 
 cache="${VLPD_ARM64_CACHE:-/var/cache/vlpd-arm64}"
@@ -59,6 +60,9 @@ for unwind_header in "$zig_dir/lib/libunwind/src/config.h" "$zig_dir/lib/libunwi
     rm -rf "$cache/zig-cache"
   fi
 done
+
+# What building the ARM64 DLL needs ends here; the rest is for running its tests.
+[ "${1:-}" = --toolchain ] && exit 0
 
 # binfmt_misc: aarch64 ELF programs run through qemu-aarch64-static. The F flag opens the
 # interpreter now, so that it works inside the root file system (chroot) too.

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what a fresh Debian 12 machine lacks to build and test VLPDMenu.dll.
+# Installs what a fresh Debian 12 machine lacks to build and test VLPDMenu.dll, the ARM64
+# toolchain (tools/install-arm64.sh) included.
 # Idempotent: does nothing when every tool is already present.
 set -euo pipefail
 
@@ -8,7 +9,7 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 
 for p in cmake ninja-build g++ clang clang-tidy libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev \
          libuchardet-dev g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix \
-         binutils-mingw-w64-x86-64 wine wine64 wixl msitools faketime openssl xvfb xauth locales; do
+         binutils-mingw-w64-x86-64 wine wine64 wixl msitools gcab faketime openssl xvfb xauth locales; do
   have_pkg "$p" || need+=("$p")
 done
 # The 32-bit Wine loader comes from the i386 architecture.
@@ -82,3 +83,7 @@ if ! osslsigncode_recent; then
   apt-get install -y -qq --no-install-recommends -t "$codename-backports" osslsigncode openssl >/dev/null
   osslsigncode_recent || { echo "install-deps: osslsigncode 2.7 or later is not available" >&2; exit 1; }
 fi
+
+# The x86-64 build's packages carry the ARM64 DLL, made with the arm64 preset's toolchain (the
+# emulated Wine that tests it comes with tools/test-arm64.sh).
+bash "$(dirname "$0")/install-arm64.sh" --toolchain

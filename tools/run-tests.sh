@@ -9,11 +9,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh || exit 1
 
-status=0
-step() {
-  echo "=== $*"
-  "$@" || { echo "=== FAILED: $*"; status=1; }
-}
+source tools/test-steps.sh
 
 for preset in native sanitize; do
   step cmake --preset "$preset" >/dev/null
@@ -25,19 +21,8 @@ step cmake --preset fuzz >/dev/null
 step cmake --build --preset fuzz
 step ctest --preset fuzz
 
-# The Windows presets are named after their Wine prefix's architecture (tools/wine-env.sh).
 for preset in win32 win64; do
-  step cmake --preset "$preset" >/dev/null
-  step cmake --build --preset "$preset"
-  export VLPD_WINE_ARCH="$preset"
-  step bash tools/wine-setup.sh
-  source tools/wine-env.sh
-  # A fresh Wine session, started under the virtual display by the first test.
-  wineserver -k 2>/dev/null
-  wineserver -w 2>/dev/null
-  step xvfb-run -a ctest --preset "$preset"
-  wineserver -k 2>/dev/null
-  wineserver -w 2>/dev/null
+  wine_preset "$preset"
 done
 
 # The ARM64 DLL under the emulated arm64 Wine, and the core's NEON path under qemu-user.

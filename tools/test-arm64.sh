@@ -8,25 +8,11 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-arm64.sh || exit 1
 
-status=0
-step() {
-  echo "=== $*"
-  "$@" || { echo "=== FAILED: $*"; status=1; }
-}
+source tools/test-steps.sh
 
 step cmake --preset arm64-core >/dev/null
 step nice -n 10 cmake --build --preset arm64-core
 step ctest --preset arm64-core
 
-step cmake --preset arm64 >/dev/null
-step nice -n 10 cmake --build --preset arm64
-export VLPD_WINE_ARCH=arm64
-step bash tools/wine-setup.sh
-source tools/wine-env.sh
-# A fresh Wine session, started under the virtual display by the first test.
-wineserver -k 2>/dev/null
-wineserver -w 2>/dev/null
-step xvfb-run -a ctest --preset arm64
-wineserver -k 2>/dev/null
-wineserver -w 2>/dev/null
+wine_preset arm64
 exit $status

@@ -63,6 +63,11 @@ struct GlobalTraits {
   static void Close(HGLOBAL g) { GlobalFree(g); }
 };
 
+struct VirtualRangeTraits {  // address space reserved with VirtualAlloc
+  static void* Invalid() { return nullptr; }
+  static void Close(void* p) { VirtualFree(p, 0, MEM_RELEASE); }
+};
+
 struct MenuTraits {
   static HMENU Invalid() { return nullptr; }
   static void Close(HMENU m) { DestroyMenu(m); }
@@ -82,6 +87,7 @@ using KernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using FindHandle = UniqueHandle<HANDLE, FindHandleTraits>;
 using RegKey = UniqueHandle<HKEY, RegKeyTraits>;
 using GlobalBlock = UniqueHandle<HGLOBAL, GlobalTraits>;
+using VirtualRange = UniqueHandle<void*, VirtualRangeTraits>;
 // A menu until another menu takes it over as a submenu (then Release it).
 using MenuHandle = UniqueHandle<HMENU, MenuTraits>;
 

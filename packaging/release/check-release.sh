@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # packaging/release/check-release.sh BUILD EPOCH VERSION HOST64: proves the release of the x86-64 build tree
 # BUILD (made with release time EPOCH and version VERSION) reproducible and signable.
-#  1. Builds the release once more (both DLLs, both packages) from a copy of the source tree in
+#  1. Builds the release once more (the three DLLs, both packages) from a copy of the source tree in
 #     another folder, at another time, with every wixl run 2 s slower (as on a busy machine), and
 #     compares the artifacts byte for byte with BUILD's.
 #  2. Builds it there again with a throwaway certificate in VLPD_SIGN_CERT and VLPD_SIGN_KEY,
@@ -14,7 +14,7 @@ build=$1 epoch=$2 version=$3 host64=$4
 source_tree=$(cd "$(dirname "$0")/../.." && pwd)
 tools=$source_tree/tools
 builds=$(dirname "$build")
-artifacts=(win64/VLPDMenu.dll win32/VLPDMenu.dll win64/VLPDMenu.msi win64/VLPDMenu-user.msi win64/VLPDMenu.msix)
+artifacts=(win64/VLPDMenu.dll arm64/VLPDMenu.dll win32/VLPDMenu.dll win64/VLPDMenu.msi win64/VLPDMenu-user.msi win64/VLPDMenu.msix)
 
 other=$(mktemp -d /tmp/vlpd-release.XXXXXX)
 trap 'rm -rf "$other"' EXIT
@@ -49,17 +49,18 @@ for artifact in "${artifacts[@]}"; do
 done
 [ $status -eq 0 ] || exit 1
 
-# Signed with a throwaway certificate: both DLLs before they are packed, then both packages.
+# Signed with a throwaway certificate: the DLLs before they are packed, then both packages.
 # Its subject is of the kind code-signing certificates have (a state, a comma in a name).
 openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "/C=JP/ST=Tokyo/O=Kastel, Inc./CN=VLPDMenu release check" \
   -keyout "$other/key.pem" -out "$other/cert.pem" 2>/dev/null
 export VLPD_SIGN_CERT=$other/cert.pem VLPD_SIGN_KEY=$other/key.pem
 # The sparse package's publisher is the certificate's subject, written as Windows writes it.
 release -DVLPD_PACKAGE_PUBLISHER='CN=VLPDMenu release check, O="Kastel, Inc.", S=Tokyo, C=JP'
+# The cabinet's files, named by their File ids: the x86-64 and the ARM64 DLL share one install path.
 mkdir "$other/unpacked"
-msiextract -C "$other/unpacked" "$other/build/win64/VLPDMenu.msi" >/dev/null
-mapfile -t packed < <(find "$other/unpacked" -name VLPDMenu.dll)
-[ ${#packed[@]} -eq 2 ] || { echo "the package does not hold two DLLs"; exit 1; }
+msiinfo extract "$other/build/win64/VLPDMenu.msi" VLPDMenu.cab >"$other/VLPDMenu.cab"
+gcab -x -C "$other/unpacked" "$other/VLPDMenu.cab"
+packed=("$other"/unpacked/Dll{64,Arm64,32})
 for file in "${artifacts[@]/#/$other/build/}" "${packed[@]}"; do
   osslsigncode verify -CAfile "$other/cert.pem" -in "$file" >"$other/verify.log" 2>&1 ||
     { cat "$other/verify.log"; echo "not signed: $file"; exit 1; }

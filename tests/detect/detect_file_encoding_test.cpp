@@ -230,7 +230,7 @@ class NoMemory {
       while (reserved_.size() < reserved_.capacity()) {
         void* p = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS);
         if (p == nullptr) break;
-        reserved_.push_back(p);
+        reserved_.emplace_back(p);
       }
     }
     while (blocks_.size() < blocks_.capacity()) {
@@ -239,14 +239,9 @@ class NoMemory {
       blocks_.push_back(std::move(block));
     }
   }
-  ~NoMemory() {
-    for (void* p : reserved_) VirtualFree(p, 0, MEM_RELEASE);
-  }
-  NoMemory(const NoMemory&) = delete;
-  NoMemory& operator=(const NoMemory&) = delete;
 
  private:
-  std::vector<void*> reserved_;
+  std::vector<VirtualRange> reserved_;
   std::vector<GlobalBlock> blocks_;
 };
 #endif

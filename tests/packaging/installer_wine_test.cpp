@@ -3,7 +3,8 @@
 // HKEY_CURRENT_USER per user, both DLLs in place, the handler created by a 64-bit and a 32-bit
 // program, nothing of ours left after removal, a later version that takes the place of the earlier
 // one, no way back to the earlier one, and no package of one scope beside the other's. The Windows 11
-// tests run in a prefix of their own (throwaway_prefix.sh), whose build number they set. Every test
+// tests run in a prefix of their own (throwaway_prefix.sh), whose build number and native
+// architecture they set. Every test
 // starts and ends with the packages and all of their entries gone.
 #include <windows.h>
 // The installer and shell headers need windows.h first.
@@ -69,6 +70,7 @@ const std::string kUserFolder = ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\
 struct View {
   const char* name;
   REGSAM flag;                 // KEY_WOW64_64KEY or KEY_WOW64_32KEY
+  WORD machine;                // of the DLL it holds on an x86-64 machine
   std::string machine_folder;  // where each package puts the DLL
   std::string user_folder;
   std::string built_dll;  // the file it must hold
@@ -83,11 +85,12 @@ struct View {
 
 const std::vector<View>& Views() {
   static const std::vector<View> views = {
-      {"64-bit view", KEY_WOW64_64KEY, ShellFolder(CSIDL_PROGRAM_FILES) + "\\VLPDMenu", kUserFolder,
-       OnDriveZ(kBuiltDll64), OnDriveZ(kNextDll64), OnDriveZ(kHost64), "regsvr32.exe"},
-      {"32-bit view", KEY_WOW64_32KEY, ShellFolder(CSIDL_PROGRAM_FILESX86) + "\\VLPDMenu",
-       kUserFolder + "\\x86", OnDriveZ(kBuiltDll32), OnDriveZ(kNextDll32), OnDriveZ(kHost32),
-       "C:\\windows\\syswow64\\regsvr32.exe"},
+      {"64-bit view", KEY_WOW64_64KEY, IMAGE_FILE_MACHINE_AMD64,
+       ShellFolder(CSIDL_PROGRAM_FILES) + "\\VLPDMenu", kUserFolder, OnDriveZ(kBuiltDll64),
+       OnDriveZ(kNextDll64), OnDriveZ(kHost64), "regsvr32.exe"},
+      {"32-bit view", KEY_WOW64_32KEY, IMAGE_FILE_MACHINE_I386,
+       ShellFolder(CSIDL_PROGRAM_FILESX86) + "\\VLPDMenu", kUserFolder + "\\x86", OnDriveZ(kBuiltDll32),
+       OnDriveZ(kNextDll32), OnDriveZ(kHost32), "C:\\windows\\syswow64\\regsvr32.exe"},
   };
   return views;
 }
@@ -140,6 +143,18 @@ Value ReadValue(HKEY root, const std::string& key, const char* name, REGSAM view
     value.bytes.assign(data, size);
   }
   return value;
+}
+
+// The machine a PE file is made for (its file header's Machine); 0 when it is no PE file.
+WORD PeMachine(const std::string& path) {
+  const std::string bytes = ReadFileBytes(path);
+  if (bytes.size() < 0x40) return 0;
+  DWORD header = 0;
+  std::memcpy(&header, bytes.data() + 0x3C, sizeof header);
+  if (header > bytes.size() - 6 || bytes.compare(header, 4, std::string("PE\0\0", 4)) != 0) return 0;
+  WORD machine = 0;
+  std::memcpy(&machine, bytes.data() + header + 4, sizeof machine);
+  return machine;
 }
 
 // Runs `command` and returns its exit code (~0 when it cannot start), with what it wrote to its
@@ -245,9 +260,9 @@ class Installer : public ::testing::Test {
   enum class Holds { kNothing, kThisBuild, kLaterVersion };
 
   // Under the scope's root, in each view: installed, every row as REG_SZ with the data
-  // self-registration writes for that view's DLL, the DLLs in place and the sparse package beside the
-  // 64-bit one; otherwise no row's value, none of the keys whose default value a row writes, and no
-  // file or folder of ours.
+  // self-registration writes for that view's DLL, the DLLs in place (in the 64-bit view's folder
+  // the ARM64 one on an ARM64 machine) and the sparse package beside the 64-bit one; otherwise no row's
+  // value, none of the keys whose default value a row writes, and no file or folder of ours.
   void Expect(const Scope& scope, Holds holds) const {
     const bool later = holds == Holds::kLaterVersion;
     for (const View& view : Views()) {
@@ -272,7 +287,14 @@ class Installer : public ::testing::Test {
         EXPECT_FALSE(FileExists(view.Folder(scope))) << view.Folder(scope);
         continue;
       }
-      const std::string built = later ? view.next_dll : view.built_dll;
+      const bool arm64 = native_arm64_ && view.flag == KEY_WOW64_64KEY;
+      const std::string built = later ? view.next_dll : arm64 ? OnDriveZ(kBuiltDllArm64) : view.built_dll;
+      // What a program of the view loads: the DLL its InProcServer32 names.
+      const std::string server =
+          ReadValue(scope.root, "Software\\Classes\\CLSID\\" + ClsidText(kClsidVLPDMenu) + "\\InProcServer32",
+                    nullptr, view.flag)
+              .bytes;
+      EXPECT_EQ(PeMachine(server.c_str()), arm64 ? IMAGE_FILE_MACHINE_ARM64 : view.machine) << server;
       const std::string installed = ReadFileBytes(view.Dll(scope));
       EXPECT_FALSE(installed.empty()) << view.Dll(scope);
       EXPECT_TRUE(installed == ReadFileBytes(built)) << view.Dll(scope) << " is not " << built;
@@ -297,6 +319,7 @@ class Installer : public ::testing::Test {
   }
 
   const std::string package_ = kMachine.package;
+  bool native_arm64_ = false;  // whether the package installs on an ARM64 machine
 };
 
 // Installs `package` with the installer's own basic interface, expecting it to refuse; returns the
@@ -324,12 +347,14 @@ TEST_F(Installer, WritesEveryRowIntoTheViewOfItsDllAndRemovesThemAll) {
 
 // Both programs (64-bit and 32-bit) take the installed handler: through COM per machine, from the
 // DLL that the user's rows name (Expect) through DllGetClassObject per user
-// (installed_menu_host), and get its submenu.
-void ExpectProgramsGetTheSubmenu(const Scope& scope) {
+// (installed_menu_host), and get its submenu. The ARM64 DLL of an ARM64 machine loads into ARM64
+// programs alone, which tools/test-arm64.sh runs: then the 32-bit program alone.
+void ExpectProgramsGetTheSubmenu(const Scope& scope, bool native_arm64 = false) {
   SCOPED_TRACE(scope.name);
   const TempDir folder;
   folder.WriteFile("memo.txt", "text");
   for (const View& view : Views()) {
+    if (native_arm64 && view.flag == KEY_WOW64_64KEY) continue;
     SCOPED_TRACE(view.host);
     std::string output;
     const std::string dll = &scope == &kUser ? " " + Quoted(view.Dll(scope)) : "";
@@ -448,13 +473,14 @@ TEST_F(Installer, NeitherScopeInstallsBesideTheOther) {
   }
 }
 
-// The Windows 11 actions, in the throwaway prefix alone: the installer reads the build number
-// each case sets, and finds PowerShell where Windows keeps it: none there (as under Wine), or the
-// stand-in (stand_in_powershell.cpp), which records what it is asked and fails, as PowerShell does
-// when Windows refuses the package. Either way the
-// installation succeeds and the classic menu works; per machine, Active Setup's entry (which runs for every
-// other user at logon what the installing user's registration ran) is enabled on Windows 11 alone, and goes
-// with the product.
+// The Windows 11 actions and the native DLL, in the throwaway prefix alone: the installer reads the
+// build number and the native architecture (the system environment's PROCESSOR_ARCHITECTURE, which
+// only ARM64 Windows sets to ARM64 under an emulated installer) each case sets, and finds PowerShell where
+// Windows keeps it: none there (as under Wine), or the stand-in (stand_in_powershell.cpp), which records what
+// it is asked and fails, as PowerShell does when Windows refuses the package. Either way the installation
+// succeeds and the classic menu works; per machine, Active Setup's entry (which runs for every other user at
+// logon what the installing user's registration ran) is enabled on Windows 11 alone, and goes with the
+// product.
 class Windows11 : public Installer {
  protected:
   void SetUp() override {
@@ -476,6 +502,19 @@ class Windows11 : public Installer {
                          static_cast<DWORD>(std::strlen(build) + 1)),
           ERROR_SUCCESS);
     }
+  }
+
+  static void SetNativeArchitecture(const char* architecture) {
+    HKEY opened = nullptr;
+    ASSERT_EQ(
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment",
+                      0, KEY_SET_VALUE | KEY_WOW64_64KEY, &opened),
+        ERROR_SUCCESS);
+    const RegKey key(opened);
+    ASSERT_EQ(RegSetValueExA(key.Get(), "PROCESSOR_ARCHITECTURE", 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(architecture),
+                             static_cast<DWORD>(std::strlen(architecture) + 1)),
+              ERROR_SUCCESS);
   }
 
   // What PowerShell was asked since the stand-in went in place, each call by its kind.
@@ -504,19 +543,35 @@ TEST_F(Windows11, ActionsRunOnWindows11AloneAndNeverStopTheInstallation) {
     const char* name;
     const Scope& scope;
     const char* build;
+    const char* native;  // the machine's architecture
     bool stand_in;
     std::vector<std::string> installed;  // what PowerShell was asked by the installation
     std::vector<std::string> removed;    // and then by the removal too
   } cases[] = {
-      {"Windows 10", kMachine, "19045", true, {}, {}},
-      {"Windows 11 without PowerShell", kMachine, "22631", false, {}, {}},
+      {"Windows 10", kMachine, "19045", "AMD64", true, {}, {}},
+      {"Windows 11 without PowerShell", kMachine, "22631", "AMD64", false, {}, {}},
       {"Windows 11 per machine",
        kMachine,
        "22631",
+       "AMD64",
        true,
        {"register"},
        {"register", "remove for every user"}},
-      {"Windows 11 per user", kUser, "22631", true, {"register"}, {"register", "remove for the user"}},
+      {"Windows 11 per user",
+       kUser,
+       "22631",
+       "AMD64",
+       true,
+       {"register"},
+       {"register", "remove for the user"}},
+      {"Windows 11 on ARM64 per machine",
+       kMachine,
+       "22631",
+       "ARM64",
+       true,
+       {"register"},
+       {"register", "remove for every user"}},
+      {"Windows 10 on ARM64 per user", kUser, "19045", "ARM64", true, {}, {}},
   };
   const std::string power_shell = power_shell_folder_ + "\\powershell.exe";
   CreateDirectoryA((ShellFolder(CSIDL_SYSTEM) + "\\WindowsPowerShell").c_str(), nullptr);
@@ -524,6 +579,8 @@ TEST_F(Windows11, ActionsRunOnWindows11AloneAndNeverStopTheInstallation) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     SetBuildNumber(c.build);
+    SetNativeArchitecture(c.native);
+    native_arm64_ = std::strcmp(c.native, "ARM64") == 0;
     DeleteFileA(calls_log_.c_str());
     DeleteFileA(power_shell.c_str());
     if (c.stand_in) {
@@ -533,7 +590,7 @@ TEST_F(Windows11, ActionsRunOnWindows11AloneAndNeverStopTheInstallation) {
 
     ASSERT_EQ(Msiexec("/i " + Quoted(c.scope.package)), 0u);
     Expect(c.scope, Holds::kThisBuild);
-    ExpectProgramsGetTheSubmenu(c.scope);
+    ExpectProgramsGetTheSubmenu(c.scope, native_arm64_);
     EXPECT_EQ(PowerShellCalls(), c.installed);
     const Value stub = ReadValue(HKEY_LOCAL_MACHINE, kActiveSetupKey, "StubPath", KEY_WOW64_64KEY);
     const Value enabled = ReadValue(HKEY_LOCAL_MACHINE, kActiveSetupKey, "IsInstalled", KEY_WOW64_64KEY);

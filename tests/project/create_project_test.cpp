@@ -477,19 +477,14 @@ class LowAddressesTaken {
       for (;;) {
         void* p = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS);
         if (p == nullptr) break;
-        reserved_.push_back(p);
+        reserved_.emplace_back(p);
         if (reinterpret_cast<ULONG_PTR>(p) >= kFourGib) break;
       }
     }
   }
-  ~LowAddressesTaken() {
-    for (void* p : reserved_) VirtualFree(p, 0, MEM_RELEASE);
-  }
-  LowAddressesTaken(const LowAddressesTaken&) = delete;
-  LowAddressesTaken& operator=(const LowAddressesTaken&) = delete;
 
  private:
-  std::vector<void*> reserved_;
+  std::vector<VirtualRange> reserved_;
 };
 
 TEST_F(CreateProjectTest, DescriptionAbove4GiBReachesTheHookWhole) {
