@@ -23,6 +23,7 @@ namespace vlpd::test {
 namespace {
 
 constexpr int kRounds = 400;
+constexpr HRESULT kAdded = MAKE_HRESULT(0, 0, kCommandCount);  // QueryContextMenu's answer
 
 // Grayed flags of the submenu's positions, as text: G grayed, E enabled, S separator.
 std::string States(HMENU menu) {
@@ -63,9 +64,7 @@ void Drive(const VlpdDll& dll, Selection* selections, std::atomic<int>* met, std
     const HRESULT initialized = init->Initialize(nullptr, selection.data.Get(), nullptr);
     const HRESULT added = handler->QueryContextMenu(menu.Get(), 0, 1, 100, CMF_NORMAL);
     const std::string states = States(menu.Get());
-    if (initialized == S_OK && added == MAKE_HRESULT(0, 0, kCommandCount) &&
-        states == SubmenuStates(selection.kind))
-      continue;
+    if (initialized == S_OK && added == kAdded && states == SubmenuStates(selection.kind)) continue;
     if (wrong->fetch_add(1) == 0) {
       *first_wrong = "round " + std::to_string(round) + ": Initialize " + std::to_string(initialized) +
                      ", QueryContextMenu " + std::to_string(added) + ", menu " + states;

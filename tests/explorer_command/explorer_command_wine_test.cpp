@@ -41,6 +41,12 @@ constexpr std::size_t kSubCommands = kSubmenu.size();
 constexpr std::size_t kOpenPosition = PositionOf(OffsetOfSwitch(""));
 constexpr std::size_t kCopyNamesPosition = PositionOf(OffsetOf(CommandAction::kCopyNames));
 
+// States by position (E enabled, G disabled or hidden, S separator); no name disables every command.
+const std::string kFile = SubmenuStates(SelectionKind::kSingleFile);
+const std::string kProject = SubmenuStates(SelectionKind::kSingleProject);
+const std::string kSeveral = SubmenuStates(SelectionKind::kSeveral);
+const std::string kNoName = SubmenuStates(std::nullopt);
+
 // What one menu showed for a selection and what its chosen command left behind. Each position
 // reads "label | help", its state E (enabled), G (grayed) or S (separator).
 struct Outcome {
@@ -234,19 +240,16 @@ TEST_F(ExplorerCommandTest, BothMenusShowTheSameItemsAndDoTheSame) {
   const std::wstring cafe = L"caf\u00e9.txt";
   const std::string in = folder_ + "\\";
   const std::string quoted_alias = "\"" + in + ShortAlias(Wide(in) + cafe) + "\"";
-  const std::string file = SubmenuStates(SelectionKind::kSingleFile);
-  const std::string project = SubmenuStates(SelectionKind::kSingleProject);
-  const std::string several = SubmenuStates(SelectionKind::kSeveral);
   const unsigned copy = OffsetOf(CommandAction::kCopyNames);
   const Case cases[] = {
-      {"one file", {Wide(diary)}, file, OffsetOfSwitch("/E "), Result::kCommandLine, "/E \"" + in + diary},
-      {"a project file", {L"p.vpj"}, project, OffsetOfSwitch("/P "), Result::kCommandLine, "/P \""},
-      {"a folder", {Wide("\x8E\x91\x97\xBF")}, several, kCreateProject, Result::kProject, "m.txt\r\n"},
-      {"two files", {L"a.txt", L"b.txt"}, several, copy, Result::kClipboard, in + "a.txt\r\n" + in + "b"},
-      {"a name outside the code page", {cafe}, file, OffsetOfSwitch(""), Result::kCommandLine, quoted_alias},
+      {"one file", {Wide(diary)}, kFile, OffsetOfSwitch("/E "), Result::kCommandLine, "/E \"" + in + diary},
+      {"a project file", {L"p.vpj"}, kProject, OffsetOfSwitch("/P "), Result::kCommandLine, "/P \""},
+      {"a folder", {Wide("\x8E\x91\x97\xBF")}, kSeveral, kCreateProject, Result::kProject, "m.txt\r\n"},
+      {"two files", {L"a.txt", L"b.txt"}, kSeveral, copy, Result::kClipboard, in + "a.txt\r\n" + in + "b"},
+      {"a name outside the code page", {cafe}, kFile, OffsetOfSwitch(""), Result::kCommandLine, quoted_alias},
       {"no editor installed",
        {L"a.txt"},
-       file,
+       kFile,
        OffsetOfSwitch("/U8 "),
        Result::kNoEditorMessage,
        text::kMessageNoInstallFolder},
@@ -272,9 +275,6 @@ TEST_F(ExplorerCommandTest, BothMenusShowTheSameItemsAndDoTheSame) {
 // harm, hides or disables where nothing can be read, never asks the disk in a quick state, reads a
 // long array to its end, and keeps the same items for its state as for its action.
 TEST_F(ExplorerCommandTest, EveryCommandSurvivesHostileItemArrays) {
-  const std::string file = SubmenuStates(SelectionKind::kSingleFile);
-  const std::string several = SubmenuStates(SelectionKind::kSeveral);
-  const std::string no_name = SubmenuStates(std::nullopt);
   const struct {
     const char* name;
     ComRef<IShellItemArray> items;
@@ -282,20 +282,20 @@ TEST_F(ExplorerCommandTest, EveryCommandSurvivesHostileItemArrays) {
     std::string states;           // the root is hidden where no name is kept
     std::size_t clipboard_lines;  // after the copy command; 0: the clipboard is left alone
   } arrays[] = {
-      {"no array", {}, false, no_name, 0},
-      {"empty", FakeItemArray({}), false, no_name, 0},
+      {"no array", {}, false, kNoName, 0},
+      {"empty", FakeItemArray({}), false, kNoName, 0},
       // Shapes: paths, count, prefix of made-up names, in the file system, failing names, and how
       // many items come first that name a path outside the file system; more attributes.
-      {"failing names", FakeItemArray({{}, 3, L"C:\\fake\\item", true, true}), false, no_name, 0},
-      {"no file-system item", FakeItemArray({{}, 2, L"C:\\fake\\item", false}), false, no_name, 0},
+      {"failing names", FakeItemArray({{}, 3, L"C:\\fake\\item", true, true}), false, kNoName, 0},
+      {"no file-system item", FakeItemArray({{}, 2, L"C:\\fake\\item", false}), false, kNoName, 0},
       {"a name outside the code page that no file has", FakeItemArray({{L"C:\\fake\\caf\u00e9.txt"}}), true,
-       no_name, 0},
-      {"20,000 items that no disk holds", FakeItemArray({{}, 20000}), false, several, 20000},
+       kNoName, 0},
+      {"20,000 items that no disk holds", FakeItemArray({{}, 20000}), false, kSeveral, 20000},
       {"a project file outside the file system before a text file",
        FakeItemArray({{L"C:\\fake\\outside.vpj", L"C:\\fake\\inside.txt"}, 0, L"", true, false, 1}), false,
-       file, 1},
+       kFile, 1},
       {"a compressed folder, a file to the classic menu",
-       FakeItemArray({{L"C:\\fake\\archive.zip"}, 0, L"", true, false, 0, SFGAO_FOLDER}), false, file, 1},
+       FakeItemArray({{L"C:\\fake\\archive.zip"}, 0, L"", true, false, 0, SFGAO_FOLDER}), false, kFile, 1},
   };
   RemoveInstallKey();  // the open commands find no editor
   ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
@@ -315,7 +315,7 @@ TEST_F(ExplorerCommandTest, EveryCommandSurvivesHostileItemArrays) {
     SCOPED_TRACE(array.name);
     EXPCMDSTATE quick = 0;
     EXPECT_EQ(root->GetState(array.items.Get(), FALSE, &quick), array.pending ? E_PENDING : S_OK);
-    const bool shown = array.states != no_name;
+    const bool shown = array.states != kNoName;
     EXPECT_EQ(ShowCommand(root.Get(), array.items.Get()).state, shown ? ECS_ENABLED : ECS_HIDDEN);
     EXPECT_EQ(root->Invoke(array.items.Get(), nullptr), E_NOTIMPL);
     PutClipboardText("before");
