@@ -13,11 +13,6 @@
 namespace vlpd {
 namespace {
 
-// The shell's thread waits this long at most for the editor to take input: the editor is usually
-// up when the command returns, and one that never reaches its message loop does not freeze the
-// shell (Windows calls a window that has not answered for 5 s hung).
-constexpr DWORD kEditorReadyWaitMs = 3000;
-
 // Only an absolute folder names one editor: a relative one would be looked for from the shell's
 // current folder and along the search path. A quote would end the quoted executable early.
 bool UsableInstallFolder(const char* folder) {
@@ -26,7 +21,7 @@ bool UsableInstallFolder(const char* folder) {
 
 }  // namespace
 
-void LaunchEditor(ShellSelection& selection, const char* encoding_switch) {
+void LaunchEditor(ShellSelection& selection, const char* encoding_switch, DWORD ready_wait_ms) {
   char folder[kPathBufferSize];
   // A folder of 260 bytes without its separator cannot name the executable: not obtained either.
   if (GetInstallFolder(folder, sizeof folder) == 0 || !UsableInstallFolder(folder) ||
@@ -52,7 +47,7 @@ void LaunchEditor(ShellSelection& selection, const char* encoding_switch) {
   // Declared thread first: the process handle is closed first, then the thread handle.
   const KernelHandle thread(process.hThread);
   const KernelHandle editor(process.hProcess);
-  WaitForInputIdle(editor.Get(), kEditorReadyWaitMs);
+  WaitForInputIdle(editor.Get(), ready_wait_ms);
 }
 
 }  // namespace vlpd

@@ -9,9 +9,15 @@
 
 namespace vlpd {
 
+// The shell's thread waits this long at most for the editor to take input: the editor is usually
+// up when the command returns, and one that never reaches its message loop does not freeze the
+// shell (Windows calls a window that has not answered for 5 s hung).
+inline constexpr DWORD kEditorReadyWaitMs = 3000;
+
 // Starts the editor on the first selected path with `encoding_switch` ("" or e.g. "/E ") and
-// waits, a few seconds at most, until it is ready for input.
-void LaunchEditor(ShellSelection& selection, const char* encoding_switch);
+// waits, `ready_wait_ms` at most, until it is ready for input.
+void LaunchEditor(ShellSelection& selection, const char* encoding_switch,
+                  DWORD ready_wait_ms = kEditorReadyWaitMs);
 
 // Puts the full paths of the selection on the clipboard, joined by CR LF: as CF_TEXT (the ANSI
 // paths) and as CF_UNICODETEXT (the files' true names).

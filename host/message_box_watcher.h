@@ -39,7 +39,7 @@ class MessageBoxWatcher {
   // Forgets the boxes seen so far, so that a table of cases can check each case's own.
   void Clear();
   // Waits up to `timeout_ms` until at least `count` boxes were seen; returns what was seen.
-  std::vector<SeenBox> WaitFor(size_t count, DWORD timeout_ms = 5000);
+  std::vector<SeenBox> WaitFor(size_t count, DWORD timeout_ms = 30000);
 
  private:
   void Run();

@@ -97,7 +97,6 @@ class ExplorerCommandTest : public testing::Test {
   void SetUp() override {
     ASSERT_TRUE(dll_.Loaded());
     ASSERT_FALSE(StandInEditor().empty()) << "stand-in editor not built";
-    SetEnvironmentVariableA(kQuickStandIn, "1");
     editor_ = temp_.MakeFolder("editor");
     ASSERT_TRUE(CopyFileA(StandInEditor().c_str(), (editor_ + "\\" + kEditorExeName).c_str(), FALSE));
     ASSERT_TRUE(SetInstallFolder(editor_));
@@ -112,7 +111,6 @@ class ExplorerCommandTest : public testing::Test {
   }
   void TearDown() override {
     WaitForStandInsToQuit();
-    SetEnvironmentVariableA(kQuickStandIn, nullptr);
     EXPECT_EQ(dll_.CanUnloadNow(), S_OK) << "an object outlived its test";
   }
 

@@ -1,22 +1,33 @@
 // Stand-in for Vellumpad_0150.exe. Appends its command line, bytes as they are, and CR LF to
-// cmdline.txt beside itself; after ~700 ms appends "ready"; only then enters a message loop (the
-// moment WaitForInputIdle lets its starter go) and quits on its own after ~1 s. With the
-// environment variable VLPD_STAND_IN_QUICK set it neither pauses nor lingers; with
-// VLPD_STAND_IN_STALL it pauses ~20 s instead, an editor that is slow to take input. The extension
-// fixes the command line, but the environment passes through to the editor it starts.
+// cmdline.txt beside itself, then "ready", then enters a message loop (the moment WaitForInputIdle
+// lets its starter go) and quits at once. With the environment variable VLPD_STAND_IN_GATE set to
+// a name, it takes no input until the starter's test lets it: it signals the event "<name>_waiting"
+// after its command line, waits for "<name>_go" and only then goes on; without that signal within
+// 30 s it appends "no go" and quits without ever taking input. The extension fixes the command
+// line, but the environment passes through to the editor it starts.
 #include <windows.h>
 
 #include <cstring>
 
+#include "win/unique_handle.h"
+
 namespace {
 
-constexpr UINT kPauseBeforeReadyMs = 700;
-constexpr UINT kStallBeforeReadyMs = 20000;
-constexpr UINT kLifetimeMs = 1000;
+constexpr DWORD kGateWaitMs = 30000;
 
-bool Set(const char* variable) {
-  char value[8];
-  return GetEnvironmentVariableA(variable, value, sizeof value) > 0;
+// Waits at the gate named by VLPD_STAND_IN_GATE, if any; false when not let through.
+bool PassGate() {
+  char name[MAX_PATH];
+  const DWORD room = sizeof name - (sizeof "_waiting" - 1);  // the longest suffix still fits
+  const DWORD length = GetEnvironmentVariableA("VLPD_STAND_IN_GATE", name, room);
+  if (length == 0) return true;
+  if (length >= room) return false;
+  std::memcpy(name + length, "_waiting", sizeof "_waiting");
+  const vlpd::KernelHandle waiting(OpenEventA(EVENT_MODIFY_STATE, FALSE, name));
+  std::memcpy(name + length, "_go", sizeof "_go");
+  const vlpd::KernelHandle go(OpenEventA(SYNCHRONIZE, FALSE, name));
+  return waiting && go && SetEvent(waiting.Get()) &&
+         WaitForSingleObject(go.Get(), kGateWaitMs) == WAIT_OBJECT_0;
 }
 
 bool LogPath(char* out, DWORD size) {
@@ -59,8 +70,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   char log[MAX_PATH];
   if (!LogPath(log, sizeof log)) return 1;
   AppendLine(log, GetCommandLineA());
-  const bool quick = Set("VLPD_STAND_IN_QUICK");
-  if (!quick) Sleep(Set("VLPD_STAND_IN_STALL") ? kStallBeforeReadyMs : kPauseBeforeReadyMs);
+  if (!PassGate()) {
+    AppendLine(log, "no go");
+    return 1;
+  }
   AppendLine(log, "ready");
 
   WNDCLASSA window_class = {};
@@ -71,7 +84,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   const HWND window = CreateWindowA(window_class.lpszClassName, "Vellumpad stand-in", WS_OVERLAPPEDWINDOW, 0,
                                     0, 100, 100, nullptr, nullptr, instance, nullptr);
   if (window == nullptr) return 1;
-  SetTimer(window, 1, quick ? USER_TIMER_MINIMUM : kLifetimeMs, nullptr);
+  SetTimer(window, 1, USER_TIMER_MINIMUM, nullptr);
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
