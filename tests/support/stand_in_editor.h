@@ -29,8 +29,6 @@ class StandInGate {
  public:
   StandInGate();
   ~StandInGate();
-  StandInGate(const StandInGate&) = delete;
-  StandInGate& operator=(const StandInGate&) = delete;
 
   // Whether one more stand-in reached the gate within `limit_ms` (generous: it counts, it does not time).
   bool Reached(DWORD limit_ms = 30000) const;
