@@ -20,8 +20,9 @@ namespace {
 constexpr DWORD kOpenFileNameSize = sizeof(OPENFILENAMEW);
 static_assert(kOpenFileNameSize == (sizeof(void*) == 4 ? 88 : 152), "OPENFILENAMEW must be the full form");
 
-static_assert(kProjectDialogFlags == (OFN_HIDEREADONLY | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE |
-                                      OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_LONGNAMES | OFN_ENABLESIZING),
+static_assert(kProjectDialogFlags ==
+                  (OFN_HIDEREADONLY | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_FILEMUSTEXIST | OFN_EXPLORER |
+                   OFN_LONGNAMES | OFN_ENABLESIZING | OFN_NOCHANGEDIR),
               "save dialog flags");
 
 }  // namespace

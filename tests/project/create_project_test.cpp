@@ -236,6 +236,12 @@ DialogView DriveDialog(const DialogAction& action, DWORD shell_thread) {
 }
 
 // Entry names of a folder in listing order, without . and ..
+std::string CurrentDirectory() {
+  char directory[MAX_PATH] = "";
+  GetCurrentDirectoryA(MAX_PATH, directory);
+  return directory;
+}
+
 std::vector<std::string> ListNames(const std::string& folder) {
   std::vector<std::string> names;
   WIN32_FIND_DATAA entry;
@@ -334,10 +340,14 @@ class CreateProjectTest : public ::testing::Test {
       view = DriveDialog(action, shell_thread);
       WatchProgress(view, done, shell_thread);
     });
+    // The shell's current directory stays its own: a folder that is a process's current directory
+    // cannot be deleted or renamed while the process runs.
+    const std::string shell_directory = CurrentDirectory();
     EXPECT_EQ(handler->InvokeCommand(&info), S_OK);
     done = true;
     user.join();
     EXPECT_TRUE(view.found);
+    EXPECT_EQ(CurrentDirectory(), shell_directory);
     return view;
   }
   DialogView Run(const std::vector<std::string>& paths, const std::string& invoking_folder,

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "win/unique_handle.h"
@@ -28,7 +29,7 @@ void RemoveTree(const std::wstring& path) {
       } while (FindNextFileW(find.Get(), &entry));
     }
   }
-  RemoveDirectoryW(path.c_str());
+  if (!RemoveDirectoryW(path.c_str())) fprintf(stderr, "RMFAIL %lu %ls\n", GetLastError(), path.c_str());
 }
 
 void MakeParents(const std::string& path) {
@@ -42,14 +43,28 @@ void MakeParents(const std::string& path) {
 TempDir::TempDir(const std::string& name) {
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
+  // Wine makes a long name's 8.3 alias from a 15-bit hash that nothing keeps unique within a
+  // folder, and takes an alias for the first entry whose hash matches. Folders left in the shared
+  // temp folder by killed runs, or made there by tests running beside this one, could then share
+  // an alias with this one, and GetShortPathNameW, which walks the path by aliases, would turn
+  // into the other folder. The private parent has an 8.3 name, so it has no alias, and is created
+  // exclusively; the long name below it is its only entry.
   static LONG counter = 0;
-  path_ = std::string(temp) + name + "_" + std::to_string(GetCurrentProcessId()) + "_" +
-          std::to_string(InterlockedIncrement(&counter));
-  RemoveTree(WidePath());
+  const unsigned start =
+      GetCurrentProcessId() * 40503u + static_cast<unsigned>(InterlockedIncrement(&counter));
+  for (unsigned i = 0; i <= 0xFFFF && owner_.empty(); ++i) {
+    char own[16];
+    std::snprintf(own, sizeof own, "VLPD%04X", (start + i) & 0xFFFFu);
+    const std::string candidate = std::string(temp) + own;
+    if (CreateDirectoryA(candidate.c_str(), nullptr)) owner_ = candidate;
+  }
+  path_ = owner_ + "\\" + name;
   CreateDirectoryA(path_.c_str(), nullptr);
 }
 
-TempDir::~TempDir() { RemoveTree(WidePath()); }
+TempDir::~TempDir() {
+  if (!owner_.empty()) RemoveTree(Widen(owner_));
+}
 
 std::string TempDir::MakeFolder(const std::string& relative) const {
   const std::string full = *this / relative;

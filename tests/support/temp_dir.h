@@ -1,5 +1,5 @@
-// A fresh folder under the Wine temp folder, removed with everything in it at the end (entries
-// named outside code page 932 included).
+// A fresh folder in a private folder of its own under the Wine temp folder, removed with
+// everything in it at the end (entries named outside code page 932 included).
 #pragma once
 
 #include <string>
@@ -33,6 +33,7 @@ class TempDir {
   std::wstring WidePath() const { return Widen(path_); }
 
  private:
+  std::string owner_;  // the private parent, removed with everything in it
   std::string path_;
 };
 
