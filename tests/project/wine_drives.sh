@@ -46,6 +46,10 @@ case "$action" in
     printf 'old\r\n' > "$far/far.vpj"
     ln -s "$far/far.vpj" "$work/other/replace/far.vpj"
     rm -f "$dosdevices/q:" "$dosdevices/r:"
+    # A run that was killed left its drives mounted, with what its tests wrote still on them.
+    for stale in "$work/small" "$work/readonly"; do
+      if mountpoint -q "$stale"; then umount "$stale"; fi
+    done
     if mountpoint -q "$work/readonly" || mount -t tmpfs -o ro,size=16k vlpd_readonly "$work/readonly" 2>/dev/null; then
       ln -sfn "$work/readonly" "$dosdevices/r:"
     else
