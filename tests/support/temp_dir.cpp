@@ -29,7 +29,7 @@ void RemoveTree(const std::wstring& path) {
       } while (FindNextFileW(find.Get(), &entry));
     }
   }
-  if (!RemoveDirectoryW(path.c_str())) fprintf(stderr, "RMFAIL %lu %ls\n", GetLastError(), path.c_str());
+  RemoveDirectoryW(path.c_str());
 }
 
 void MakeParents(const std::string& path) {
