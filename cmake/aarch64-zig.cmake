@@ -13,7 +13,7 @@ endif()
 find_program(CMAKE_RC_COMPILER NAMES llvm-windres llvm-windres-14 PATHS /usr/lib/llvm-14/bin REQUIRED)
 set(CMAKE_RC_FLAGS_INIT
     "--target=aarch64-w64-mingw32 --codepage=65001 -I ${vlpd_arm64_cache}/zig-0.11.0/lib/libc/include/any-windows-any")
-# Takes the few DWARF sections of Zig's assembly runtime out of the DLL (server/CMakeLists.txt).
+# Takes the few DWARF sections of Zig's assembly runtime out of the DLL (src/server/CMakeLists.txt).
 find_program(VLPD_OBJCOPY NAMES llvm-objcopy llvm-objcopy-14 PATHS /usr/lib/llvm-14/bin REQUIRED)
 # Zig links libc++ and the runtime statically by itself, cannot leave the link time out of the PE
 # header (it is stamped afterwards, packaging/release/stamp_pe.py) and keeps the debug information in a PDB.

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Checks that includes run one way through the product's folders.
 
-Each folder stands on a floor and may include only folders on lower floors (and itself), so no
-include runs upward and no two folders include each other. The portable core (every source that
+The product's folders stand under src/ (the include root), the host library that plays the shell
+in host/. Each folder stands on a floor and may include only folders on lower floors (and itself),
+so no include runs upward and no two folders include each other. The portable core (every source that
 a folder's CMakeLists.txt adds to vlpd_core, and every header those reach) includes no Windows
 header: only the C++ library and the compiler's vector intrinsics. Outside win/, the product
 calls no closer of a handle, key, block, menu, GDI object, clipboard hold, task-allocator memory,
@@ -48,9 +49,20 @@ def read(path):
         return f.read()
 
 
+def folder_path(folder):
+    """Where `folder` stands, from the root: the product's under src/, the host at the root."""
+    return folder if folder == "host" else f"src/{folder}"
+
+
+def folder_of(path):
+    """The floor's folder of `path` (a path from the root)."""
+    parts = path.split("/")
+    return parts[1] if parts[0] == "src" else parts[0]
+
+
 def product_files(root):
     for folder in FLOORS:
-        base = os.path.join(root, folder)
+        base = os.path.join(root, folder_path(folder))
         if not os.path.isdir(base):
             continue
         for directory, _, names in os.walk(base):
@@ -63,10 +75,10 @@ def core_files(root):
     """Sources added to vlpd_core and every project header they reach."""
     pending = []
     for folder in FLOORS:
-        cmake = os.path.join(root, folder, "CMakeLists.txt")
+        cmake = os.path.join(root, folder_path(folder), "CMakeLists.txt")
         if os.path.exists(cmake):
             for block in CORE_SOURCES.findall(read(cmake)):
-                pending += [f"{folder}/{name}" for name in block.split()]
+                pending += [f"{folder_path(folder)}/{name}" for name in block.split()]
     seen = set()
     while pending:
         path = pending.pop()
@@ -76,14 +88,15 @@ def core_files(root):
         header = os.path.splitext(path)[0] + ".h"
         if path.endswith(".cpp") and os.path.exists(os.path.join(root, header)):
             pending.append(header)
-        pending += QUOTED.findall(read(os.path.join(root, path)))
+        pending += [include if include.split("/")[0] == "host" else f"src/{include}"
+                    for include in QUOTED.findall(read(os.path.join(root, path)))]
     return seen
 
 
 def violations(root):
     found = []
     for path in product_files(root):
-        folder = path.split("/")[0]
+        folder = folder_of(path)
         for target in QUOTED.findall(read(os.path.join(root, path))):
             other = target.split("/")[0]
             if other == folder or other not in FLOORS:
@@ -91,7 +104,7 @@ def violations(root):
             if FLOORS[other] >= FLOORS[folder]:
                 found.append(f"{path}: includes {target}, which is not on a floor below {folder}/")
     for path in product_files(root):
-        if path.split("/")[0] not in OWNED_FOLDERS:
+        if folder_of(path) not in OWNED_FOLDERS:
             continue
         code = COMMENT.sub(lambda m: "\n" * m.group().count("\n"), read(os.path.join(root, path)))
         for match in RAW_CLOSER.finditer(code):
@@ -131,6 +144,8 @@ def self_test():
     for name, (files, expected) in cases.items():
         with tempfile.TemporaryDirectory() as root:
             for path, content in files.items():
+                # The cases name the product's folders as they are included, without src/.
+                path = folder_path(path.split("/")[0]) + path[path.index("/"):]
                 os.makedirs(os.path.dirname(os.path.join(root, path)), exist_ok=True)
                 with open(os.path.join(root, path), "w") as f:
                     f.write(content)

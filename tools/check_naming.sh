@@ -11,8 +11,7 @@ cxx_include="/usr/lib/gcc/i686-w64-mingw32/$gcc_version/include/c++"
 files=$(python3 - "$build/compile_commands.json" "$root" <<'PY'
 import json, sys
 root = sys.argv[2] + "/"
-folders = ("text/", "win/", "detect/", "selection/", "project/", "commands/", "classic_menu/", "explorer_command/",
-           "server/", "host/")
+folders = ("src/", "host/")
 names = {e["file"] for e in json.load(open(sys.argv[1]))}
 print("\n".join(sorted(n for n in names if n.endswith(".cpp") and n.startswith(root) and n[len(root):].startswith(folders))))
 PY
