@@ -11,13 +11,14 @@ inline constexpr unsigned long kFirstWindows11Build = 22000;
 // (Wine has no package system).
 struct PackagedMenuProbe {
   unsigned long (*build_number)();  // 0 when it cannot be read
-  bool (*package_registered)();     // our package is registered for the current user
+  bool (*package_registered)();     // our package is registered for the current user, here
 };
 
 // The registry's CurrentBuildNumber, read at each call (a few microseconds).
 unsigned long WindowsBuildNumber();
-// Whether the current user's packages include ours: one registry key's subkey names, read at each
-// call, so a package registered or removed while Explorer runs counts at the next right-click.
+// Whether the current user's packages include ours with this DLL's folder as its install location:
+// one registry key's subkey names and the location of ours, read at each call, so a package
+// registered or removed while Explorer runs counts at the next right-click.
 bool PackageRegisteredForUser();
 
 inline constexpr PackagedMenuProbe kSystemProbe = {WindowsBuildNumber, PackageRegisteredForUser};

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cwctype>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "classic_menu/menu_icon.h"
@@ -319,7 +320,8 @@ TEST_F(MenuTest, OneSubmenuInEachWindows11Menu) {
 }
 
 // The real lookups read the registry: the build Windows records, as the system reports it, and
-// the current user's packages by full name, ours in any case and no other.
+// the current user's packages by full name, ours in any case and no other, installed in the
+// folder of the code that looks.
 TEST(PackagedMenu, TheRealLookupsReadTheRegistry) {
   using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
   const auto get_version = reinterpret_cast<GetVersion>(
@@ -339,13 +341,23 @@ TEST(PackagedMenu, TheRealLookupsReadTheRegistry) {
   EXPECT_FALSE(PackageRegisteredForUser()) << "Wine has no package system";
   std::wstring ours = Wide(VLPD_PACKAGE_NAME);
   std::transform(ours.begin(), ours.end(), ours.begin(), [](wchar_t c) { return std::towupper(c); });
+  // This program's folder, as the DLL's own would be: the lookup is linked into it.
+  wchar_t module[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, module, MAX_PATH);
+  ASSERT_GT(length, 0u);
+  const std::wstring here(module, std::wstring_view(module, length).find_last_of(L'\\'));
   const struct {
     std::wstring full_name;
+    const wchar_t* location;  // the package's PackageRootFolder; none when null
     bool ours;
   } packages[] = {
-      {L"Microsoft.WindowsNotepad_11.2310.13.0_x64__8wekyb3d8bbwe", false},
-      {Wide(VLPD_PACKAGE_NAME) + L"Tools_1.0.0.0_neutral__abcdefghjkmnp", false},  // begins like ours
-      {ours + L"_1.50.0.0_neutral__abcdefghjkmnp", true},                          // in capitals
+      {L"Microsoft.WindowsNotepad_11.2310.13.0_x64__8wekyb3d8bbwe", here.c_str(), false},
+      {Wide(VLPD_PACKAGE_NAME) + L"Tools_1.0.0.0_neutral__abcdefghjkmnp", here.c_str(),
+       false},                                                           // begins like ours
+      {ours + L"_1.50.0.0_neutral__abcdefghjkmnp", here.c_str(), true},  // in capitals
+      // Ours, left registered elsewhere (the other scope's folder, a removed one) or unreadable.
+      {ours + L"_1.50.0.0_neutral__abcdefghjkmnp", L"C:\\Program Files\\VLPDMenu", false},
+      {ours + L"_1.50.0.0_neutral__abcdefghjkmnp", nullptr, false},
   };
   for (const auto& package : packages) {
     const std::wstring key = app_model + L"\\Repository\\Packages\\" + package.full_name;
@@ -353,6 +365,12 @@ TEST(PackagedMenu, TheRealLookupsReadTheRegistry) {
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, made.Put(),
                               nullptr),
               ERROR_SUCCESS);
+    if (package.location != nullptr) {
+      ASSERT_EQ(RegSetValueExW(made.Get(), L"PackageRootFolder", 0, REG_SZ,
+                               reinterpret_cast<const BYTE*>(package.location),
+                               static_cast<DWORD>((wcslen(package.location) + 1) * sizeof(wchar_t))),
+                ERROR_SUCCESS);
+    }
     EXPECT_EQ(PackageRegisteredForUser(), package.ours) << package.ours;
     RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
   }
