@@ -94,6 +94,16 @@ constexpr std::array<SubmenuEntry, kSubmenuEntries> MakeSubmenu() {
 
 inline constexpr std::array<SubmenuEntry, kSubmenuEntries> kSubmenu = MakeSubmenu();
 
+// The submenu as shown with some commands hidden: the kSubmenu positions that remain, in order. A
+// separator that would stand first, last or beside another is left out.
+struct SubmenuLayout {
+  std::array<int, kSubmenuEntries> positions;
+  int count;
+};
+
+// The layout with the commands of the set bits of `hidden` left out (bit n: offset n).
+SubmenuLayout LayOutSubmenu(std::uint32_t hidden);
+
 // The row of command `offset`; null for an offset outside the table.
 const Command* CommandAt(long long offset);
 

@@ -22,6 +22,7 @@
 #include "host/vlpd_dll.h"
 #include "host/wide_text.h"
 #include "product.h"
+#include "tests/support/settings_values.h"
 #include "tests/support/temp_dir.h"
 
 namespace vlpd::test {
@@ -279,6 +280,57 @@ TEST_F(MenuTest, RepeatedQueriesOnOneHandlerEachAddAFreshSubmenu) {
   EXPECT_EQ(outer[1].label, text::kSubmenuCaption);
   EXPECT_TRUE(outer[2].separator);
   EXPECT_EQ(ReadMenu(outer[1].submenu).size(), kSubmenu.size());
+}
+
+// The settings as the classic menu reads them at each right-click: ShiftOnly against the shell's
+// flags, and the identifiers a shortened submenu uses (up to its last command's).
+TEST_F(MenuTest, SettingsShapeTheSubmenuAtEachRightClick) {
+  const struct {
+    const char* name;
+    std::vector<SettingValue> values;
+    UINT flags;
+    int used;       // 0: nothing added
+    int positions;  // of the submenu
+  } cases[] = {
+      {"Shift only, a plain right-click", {{false, "ShiftOnly", 1}}, CMF_NORMAL, 0, 0},
+      {"Shift only, Shift held",
+       {{false, "ShiftOnly", 1}},
+       CMF_EXTENDEDVERBS,
+       kCommandCount,
+       kSubmenuEntries},
+      {"Shift only by policy, Shift held, with Explore",
+       {{true, "ShiftOnly", 1}, {false, "ShiftOnly", 0}},
+       CMF_EXTENDEDVERBS | CMF_EXPLORE,
+       kCommandCount,
+       kSubmenuEntries},
+      {"Shift only by policy, Explore alone", {{true, "ShiftOnly", 1}}, CMF_EXPLORE, 0, 0},
+      {"the last command hidden",
+       {{false, "HiddenCommands", 0x100}},
+       CMF_NORMAL,
+       kCommandCount - 1,
+       kSubmenuEntries - 2},
+      {"only the open", {{false, "HiddenCommands", 0x1FE}}, CMF_NORMAL, 1, 1},
+      {"everything hidden", {{true, "HiddenCommands", 0x1FF}}, CMF_NORMAL, 0, 0},
+  };
+  SettingsGuard settings;
+  const std::string file = dir_.WriteFile("a.txt", "x");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(settings.Set(c.values));
+    NewShellMenu();
+    const HRESULT hr = QueryPaths({file}, c.flags);
+    if (c.used == 0) {
+      ExpectUnchanged(hr);
+      continue;
+    }
+    ExpectUsed(hr, c.used);
+    const std::vector<ReadItem> outer = ReadMenu(shell_menu_.Get());
+    ASSERT_EQ(outer.size(), 5u);
+    EXPECT_EQ(ReadMenu(outer[2].submenu).size(), static_cast<std::size_t>(c.positions));
+  }
+  settings.Clear();
+  NewShellMenu();
+  ExpectSubmenu(QueryPaths({file}), SelectionKind::kSingleFile);
 }
 
 // Windows 11 shows our registered package's menu under "Show more options" itself: there the
