@@ -67,9 +67,18 @@ STDMETHODIMP CVLPDMenu::QueryContextMenu(HMENU menu, UINT index, UINT first_id, 
   selection_.Free();
 
   InsertSeparator(menu, index);
+  UINT at = index + 1;
+  // The open command beside the submenu: the same offset, so it is the same command in every way.
+  if (settings.On(Setting::kOpenOnTop) && !CommandHidden(settings, kOpenOffset)) {
+    const UINT enabled = RuleEnabled(kOpenCommand.rule, kind) ? kItemEnabled : kItemGrayed;
+    if (InsertItem(menu, at, enabled, first_id + kOpenOffset, text::kLabelOpenOnTop)) {
+      SetCaptionBitmap(menu, at);
+      ++at;
+    }
+  }
   MenuHandle submenu(CreateMenu());
   if (!submenu) {
-    InsertSeparator(menu, index + 1);
+    InsertSeparator(menu, at);
     return none;
   }
   // Hidden commands leave their offsets unused: an offset names the same command whatever is shown.
@@ -80,11 +89,11 @@ STDMETHODIMP CVLPDMenu::QueryContextMenu(HMENU menu, UINT index, UINT first_id, 
     InsertItem(submenu.Get(), static_cast<UINT>(shown), EntryFlags(entry, kind), id, entry.label);
     if (entry.offset >= used) used = entry.offset + 1;
   }
-  if (InsertItem(menu, index + 1, kPopup, reinterpret_cast<UINT_PTR>(submenu.Get()), text::kSubmenuCaption)) {
+  if (InsertItem(menu, at, kPopup, reinterpret_cast<UINT_PTR>(submenu.Get()), text::kSubmenuCaption)) {
     submenu.Release();  // destroyed with the shell's menu from now on
-    SetCaptionBitmap(menu, index + 1);
+    SetCaptionBitmap(menu, at++);
   }
-  InsertSeparator(menu, index + 2);
+  InsertSeparator(menu, at);
   return MAKE_HRESULT(SEVERITY_SUCCESS, 0, used);
 }
 

@@ -67,6 +67,9 @@ inline constexpr Command kTrailingCommands[] = {
      {0x7a290954, 0xa505, 0x4500, {0xae, 0x54, 0xe5, 0x97, 0xcf, 0x0b, 0x9f, 0x5f}}},
 };
 
+// The plain open's offset: the first row.
+inline constexpr int kOpenOffset = 0;
+
 inline constexpr int kCommandCount = 1 + kEncodingCount + static_cast<int>(std::size(kTrailingCommands));
 
 // The plain open, one command an encoding (the first below a separator), then the rest.

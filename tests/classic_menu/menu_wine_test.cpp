@@ -283,14 +283,16 @@ TEST_F(MenuTest, RepeatedQueriesOnOneHandlerEachAddAFreshSubmenu) {
 }
 
 // The settings as the classic menu reads them at each right-click: ShiftOnly against the shell's
-// flags, and the identifiers a shortened submenu uses (up to its last command's).
+// flags, the identifiers a shortened submenu uses (up to its last command's), and the open command
+// beside the submenu (OpenOnTop), which is offset 0 and is hidden with it.
 TEST_F(MenuTest, SettingsShapeTheSubmenuAtEachRightClick) {
   const struct {
     const char* name;
     std::vector<SettingValue> values;
     UINT flags;
-    int used;       // 0: nothing added
-    int positions;  // of the submenu
+    int used;          // 0: nothing added
+    int positions;     // of the submenu
+    bool top = false;  // the open stands above the submenu
   } cases[] = {
       {"Shift only, a plain right-click", {{false, "ShiftOnly", 1}}, CMF_NORMAL, 0, 0},
       {"Shift only, Shift held",
@@ -311,6 +313,18 @@ TEST_F(MenuTest, SettingsShapeTheSubmenuAtEachRightClick) {
        kSubmenuEntries - 2},
       {"only the open", {{false, "HiddenCommands", 0x1FE}}, CMF_NORMAL, 1, 1},
       {"everything hidden", {{true, "HiddenCommands", 0x1FF}}, CMF_NORMAL, 0, 0},
+      {"open on top", {{false, "OpenOnTop", 1}}, CMF_NORMAL, kCommandCount, kSubmenuEntries, true},
+      {"open on top by policy, the rest hidden",
+       {{true, "OpenOnTop", 1}, {false, "OpenOnTop", 0}, {false, "HiddenCommands", 0x1FE}},
+       CMF_NORMAL,
+       1,
+       1,
+       true},
+      {"open on top, the open hidden",
+       {{false, "OpenOnTop", 1}, {false, "HiddenCommands", 1}},
+       CMF_NORMAL,
+       kCommandCount,
+       kSubmenuEntries - 2},
   };
   SettingsGuard settings;
   const std::string file = dir_.WriteFile("a.txt", "x");
@@ -325,9 +339,27 @@ TEST_F(MenuTest, SettingsShapeTheSubmenuAtEachRightClick) {
     }
     ExpectUsed(hr, c.used);
     const std::vector<ReadItem> outer = ReadMenu(shell_menu_.Get());
-    ASSERT_EQ(outer.size(), 5u);
-    EXPECT_EQ(ReadMenu(outer[2].submenu).size(), static_cast<std::size_t>(c.positions));
+    ASSERT_EQ(outer.size(), c.top ? 6u : 5u);
+    const std::size_t caption = c.top ? 3 : 2;
+    EXPECT_EQ(outer[caption].label, text::kSubmenuCaption);
+    EXPECT_EQ(ReadMenu(outer[caption].submenu).size(), static_cast<std::size_t>(c.positions));
+    if (!c.top) continue;
+    EXPECT_EQ(outer[2].label, text::kLabelOpenOnTop);
+    EXPECT_EQ(outer[2].id, kFirstId + kOpenOffset);
+    EXPECT_FALSE(outer[2].grayed);
+    MENUITEMINFOW item = {};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_BITMAP;
+    ASSERT_TRUE(GetMenuItemInfoW(shell_menu_.Get(), 2, TRUE, &item));
+    EXPECT_NE(item.hbmpItem, nullptr) << "no icon";
   }
+  // Enabled by the open's rule: grayed for a folder.
+  ASSERT_TRUE(settings.Set({{false, "OpenOnTop", 1}}));
+  NewShellMenu();
+  ExpectUsed(QueryPaths({dir_.MakeFolder("top")}), kCommandCount);
+  const std::vector<ReadItem> outer = ReadMenu(shell_menu_.Get());
+  ASSERT_EQ(outer.size(), 6u);
+  EXPECT_TRUE(outer[2].grayed);
   settings.Clear();
   NewShellMenu();
   ExpectSubmenu(QueryPaths({file}), SelectionKind::kSingleFile);
