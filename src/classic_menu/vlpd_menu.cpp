@@ -35,8 +35,15 @@ const InterfaceEntry<CVLPDMenu> CVLPDMenu::kInterfaces[2] = {
     {&IID_IContextMenu, CastTo<CVLPDMenu, IContextMenu>},
 };
 
-STDMETHODIMP CVLPDMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) {
-  if (data == nullptr) return E_INVALIDARG;
+STDMETHODIMP CVLPDMenu::Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* data, HKEY) {
+  if (data == nullptr) {
+    // A folder's background, the desktop's included: the folder is the selection.
+    wchar_t path[MAX_PATH];
+    if (folder == nullptr || !SHGetPathFromIDListW(folder, path) || !selection_.AttachFolder(path)) {
+      return E_INVALIDARG;
+    }
+    return S_OK;
+  }
   StorageMedium medium;
   if (FAILED(FetchDropList(data, medium))) return E_INVALIDARG;
   // Only whether a drop list is offered matters here; the names are read at every use.
@@ -60,6 +67,11 @@ STDMETHODIMP CVLPDMenu::QueryContextMenu(HMENU menu, UINT index, UINT first_id, 
   if (FAILED(selection_.Refill(1)) || Selection().Count() < 1) return none;
   const DWORD attributes = GetFileAttributesA(Selection().Name(0));
   if (attributes == INVALID_FILE_ATTRIBUTES) return none;
+  if (!settings.On(Setting::kFolderBackground) &&
+      (selection_.FolderBackground() || IsDriveRoot(Selection().Name(0)))) {
+    selection_.Free();
+    return none;
+  }
   // Whether there is more than one name is all the kind asks of the count.
   const int listed = selection_.Listed() > 1 ? 2 : 1;
   const SelectionKind kind =

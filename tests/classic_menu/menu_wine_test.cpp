@@ -22,6 +22,7 @@
 #include "host/vlpd_dll.h"
 #include "host/wide_text.h"
 #include "product.h"
+#include "tests/support/clipboard.h"
 #include "tests/support/settings_values.h"
 #include "tests/support/temp_dir.h"
 
@@ -363,6 +364,44 @@ TEST_F(MenuTest, SettingsShapeTheSubmenuAtEachRightClick) {
   settings.Clear();
   NewShellMenu();
   ExpectSubmenu(QueryPaths({file}), SelectionKind::kSingleFile);
+}
+
+// The background of a folder (Initialize with the folder and no data object) and a drive: the
+// selection is that folder, with a folder's rules, and the name copy copies its path. With
+// FolderBackground 0 neither adds anything; a selected folder keeps its menu.
+TEST_F(MenuTest, TheBackgroundOfAFolderAndADrive) {
+  SettingsGuard settings;
+  const TaskMemory<ITEMIDLIST_ABSOLUTE> folder(ILCreateFromPathW(Wide(dir_.Path()).c_str()));
+  ASSERT_TRUE(folder);
+  const std::string sub = dir_.MakeFolder("sub");
+  auto drive = TestDataObject::Make({"C:\\"});
+  for (bool shown : {true, false}) {
+    SCOPED_TRACE(shown ? "shown" : "FolderBackground 0");
+    ASSERT_TRUE(settings.Set(shown ? std::vector<SettingValue>{}
+                                   : std::vector<SettingValue>{{false, "FolderBackground", 0}}));
+    NewShellMenu();
+    handler_ = dll_.CreateHandler();
+    ComRef<IShellExtInit> init;
+    ASSERT_EQ(handler_->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(init.Put())), S_OK);
+    ASSERT_EQ(init->Initialize(folder.Get(), nullptr, nullptr), S_OK);
+    const HRESULT background =
+        handler_->QueryContextMenu(shell_menu_.Get(), 1, kFirstId, kFirstId + 100, CMF_NORMAL);
+    shown ? ExpectSubmenu(background, SelectionKind::kSeveral) : ExpectUnchanged(background);
+    if (shown) {
+      PutClipboardText("before");
+      CMINVOKECOMMANDINFO info = {};
+      info.cbSize = sizeof info;
+      info.lpVerb = MAKEINTRESOURCEA(kCommandCount - 1);
+      ASSERT_EQ(kCommands[kCommandCount - 1].action, CommandAction::kCopyNames);
+      EXPECT_EQ(handler_->InvokeCommand(&info), S_OK);
+      EXPECT_STREQ(ReadClipboardText().bytes.c_str(), dir_.Path().c_str());
+    }
+    NewShellMenu();
+    const HRESULT on_drive = Query(drive.Get());
+    shown ? ExpectSubmenu(on_drive, SelectionKind::kSeveral) : ExpectUnchanged(on_drive);
+    NewShellMenu();
+    ExpectSubmenu(QueryPaths({sub}), SelectionKind::kSeveral);
+  }
 }
 
 // Windows 11 shows our registered package's menu under "Show more options" itself: there the
