@@ -19,7 +19,7 @@ namespace vlpd {
 namespace {
 
 // The root's canonical name, fixed for good: {7A290954-A505-4500-AE54-E597CF0B9F53}. Each submenu
-// position's name is this one with its last byte moved on by the position and one.
+// position's name is its command row's (commands/command_table.h).
 constexpr GUID kCanonicalName = {
     0x7a290954, 0xa505, 0x4500, {0xae, 0x54, 0xe5, 0x97, 0xcf, 0x0b, 0x9f, 0x53}};
 
@@ -238,8 +238,9 @@ STDMETHODIMP CVLPDSubCommand::GetToolTip(IShellItemArray*, LPWSTR* tip) {
 
 STDMETHODIMP CVLPDSubCommand::GetCanonicalName(GUID* name) {
   if (name == nullptr) return E_POINTER;
-  *name = kCanonicalName;
-  name->Data4[7] = static_cast<unsigned char>(name->Data4[7] + 1 + position_);
+  const Guid& own = kSubmenu[static_cast<std::size_t>(position_)].name;
+  *name = {own.data1, own.data2, own.data3, {}};
+  std::memcpy(name->Data4, own.data4, sizeof name->Data4);
   return S_OK;
 }
 

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <optional>
 #include <string>
@@ -319,8 +320,10 @@ TEST_F(ExplorerCommandTest, EveryCommandSurvivesHostileItemArrays) {
   EXPECT_EQ(Narrow(icon.Get()), dll_.Path() + ",-105");
   std::vector<GUID> names(kSubCommands + 1);  // the root's, then each command's: no two alike
   EXPECT_EQ(root->GetCanonicalName(&names[0]), S_OK);
-  for (std::size_t i = 0; i < kSubCommands; ++i)
+  for (std::size_t i = 0; i < kSubCommands; ++i) {
     EXPECT_EQ(commands[i]->GetCanonicalName(&names[i + 1]), S_OK);
+    EXPECT_EQ(std::memcmp(&names[i + 1], &kSubmenu[i].name, sizeof(GUID)), 0) << i;  // its row's name
+  }
   for (std::size_t i = 0; i < names.size(); ++i) {
     for (std::size_t j = 0; j < i; ++j) EXPECT_FALSE(IsEqualGUID(names[i], names[j])) << i << " " << j;
   }
