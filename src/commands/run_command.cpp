@@ -9,7 +9,7 @@ void RunCommand(const Command& command, ShellSelection& selection, HWND owner, c
                 const Settings& settings) {
   switch (command.action) {
     case CommandAction::kOpenInEditor:
-      LaunchEditor(selection, command.editor_switch);
+      LaunchEditor(selection, command.editor_switch, owner);
       break;
     case CommandAction::kCreateProject:
       CreateProject(selection, owner, invoking_folder, ModuleInstance());
