@@ -110,6 +110,36 @@ void OnExplorersBackgroundThread(
   background.join();
 }
 
+// Cancels the dialog titled `title` whenever this thread shows one, while it lives: a command that
+// shows it where it should not fails its case at once instead of waiting for a user who never comes.
+class UnexpectedDialogGuard {
+ public:
+  explicit UnexpectedDialogGuard(std::string title)
+      : title_(std::move(title)), shell_thread_(GetCurrentThreadId()), watcher_([this] { Watch(); }) {}
+  ~UnexpectedDialogGuard() {
+    done_ = true;
+    watcher_.join();
+  }
+  UnexpectedDialogGuard(const UnexpectedDialogGuard&) = delete;
+  UnexpectedDialogGuard& operator=(const UnexpectedDialogGuard&) = delete;
+  bool Seen() const { return seen_; }
+
+ private:
+  void Watch() {
+    while (!done_) {
+      if (FindDialog(title_, 1) == nullptr) continue;
+      seen_ = true;
+      CancelDialogsOf(shell_thread_);
+    }
+  }
+
+  std::string title_;
+  DWORD shell_thread_;
+  std::atomic<bool> done_{false};
+  std::atomic<bool> seen_{false};
+  std::thread watcher_;
+};
+
 class ExplorerCommandTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -416,14 +446,19 @@ TEST_F(ExplorerCommandTest, EveryCommandSurvivesHostileItemArrays) {
       const bool separator = (sub.flags & ECF_ISSEPARATOR) != 0;
       EXPECT_EQ(sub.state_result, S_OK);
       states += separator ? 'S' : sub.state == ECS_ENABLED ? 'E' : 'G';
-      // The save dialog, which comes up only for a selection, is cancelled.
+      // The save dialog, which comes up only for a selection, is cancelled; one that comes up
+      // without a selection is cancelled too, and fails the case.
       std::optional<SaveDialogUser> user;
+      std::optional<UnexpectedDialogGuard> guard;
       if (kSubmenu[position].offset == kCreateProject && array.clipboard_lines > 0)
         user.emplace(SaveDialogPlan{});
+      if (kSubmenu[position].offset == kCreateProject && array.clipboard_lines == 0)
+        guard.emplace(text::kProjectDialogTitle);
       EXPECT_EQ(InvokeWithOwner(commands[position].Get(), array.items.Get(), owner_.Get()),
                 separator     ? E_NOTIMPL
                 : array.items ? S_OK
                               : E_INVALIDARG);
+      EXPECT_FALSE(guard && guard->Seen()) << "a save dialog without a selection";
       // An open command's box (no editor) shows where the command ran: anywhere but in this
       // single-threaded apartment, the save dialog it owns would wait for this thread, which waits
       // for the command, until ctest gives up.
