@@ -7,7 +7,8 @@ so no include runs upward and no two folders include each other. The portable co
 a folder's CMakeLists.txt adds to vlpd_core, and every header those reach) includes no Windows
 header: only the C++ library and the compiler's vector intrinsics. Outside win/, the product
 calls no closer of a handle, key, block, menu, GDI object, clipboard hold, task-allocator memory,
-storage medium or apartment: the owners in win/ call them, each in one place.
+storage medium, apartment, critical section or reference count: the owners in win/ call them,
+each in one place.
 
 Usage: check_layout.py [ROOT]       check the tree at ROOT (default: this script's project)
        check_layout.py --self-test  check that the rules catch what they are meant to catch
@@ -36,7 +37,8 @@ OWNER_FOLDER = "win"
 OWNED_FOLDERS = set(FLOORS) - {OWNER_FOLDER, "host"}
 RAW_CLOSER = re.compile(
     r"\b(CloseHandle|FindClose|RegCloseKey|GlobalFree|DestroyMenu|DeleteObject|DestroyIcon|ReleaseDC"
-    r"|CloseClipboard|CoTaskMemFree|ReleaseStgMedium|CoUninitialize)\s*\(")
+    r"|CloseClipboard|CoTaskMemFree|ReleaseStgMedium|CoUninitialize|LeaveCriticalSection|DeleteCriticalSection"
+    r"|InterlockedDecrement)\s*\(")
 COMMENT = re.compile(r"//[^\n]*|/\*.*?\*/", re.S)
 
 QUOTED = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
@@ -134,7 +136,12 @@ def self_test():
         "raw closers": ({"commands/c.cpp": "void F(HANDLE h) {\n  CloseHandle(h);\n}\n",
                          "server/s.h": "inline void G(HKEY k) { RegCloseKey (k); }\n",
                          "selection/t.cpp": "  if (p) CoTaskMemFree(p);\n  ReleaseStgMedium(&m);\n"}, 4),
+        "hand-made lock and count": ({"explorer_command/e.cpp": "~Site() { DeleteCriticalSection(&lock_); }\n"
+                                                                "~Lock() { LeaveCriticalSection(&s_); }\n"
+                                                                "if (InterlockedDecrement(&refs_) == 0) delete this;\n"},
+                                     3),
         "closers where they belong": ({"win/u.h": "struct T { static void Close(HANDLE h) { CloseHandle(h); } };\n",
+                                       "win/c.h": "~CriticalSection() { DeleteCriticalSection(&s_); }\n",
                                        "host/h.cpp": "DestroyMenu(menu);\n",
                                        "classic_menu/m.cpp": "// DestroyMenu(menu) is the owner's\n"
                                                              "/* DeleteObject(b) */ Forget(b);\n"

@@ -9,6 +9,7 @@
 
 #include "commands/command_table.h"
 #include "commands/handler_text.h"
+#include "commands/read_settings.h"
 #include "commands/run_command.h"
 #include "selection/item_array.h"
 #include "win/apartment_call.h"
@@ -51,12 +52,19 @@ struct Invocation {
   ShellSelection selection;
   HWND owner;
   char folder[kPathBufferSize];
+  Settings settings;
 };
 
 void RunInvocation(void* context) {
   auto* invocation = static_cast<Invocation*>(context);
   RunCommand(*invocation->command, invocation->selection, invocation->owner,
-             invocation->folder[0] != '\0' ? invocation->folder : nullptr);
+             invocation->folder[0] != '\0' ? invocation->folder : nullptr, invocation->settings);
+}
+
+// The root is hidden where the classic menu would add nothing: with ShiftOnly (Shift+right-click
+// opens the classic menu), or with every command hidden.
+bool RootShown(const Settings& settings) {
+  return !settings.On(Setting::kShiftOnly) && LayOutSubmenu(settings.Get(Setting::kHiddenCommands)).count > 0;
 }
 
 ComRef<IGlobalInterfaceTable> InterfaceTable() {
@@ -66,36 +74,28 @@ ComRef<IGlobalInterfaceTable> InterfaceTable() {
   return table;
 }
 
-class Lock {
- public:
-  explicit Lock(CRITICAL_SECTION& section) : section_(section) { EnterCriticalSection(&section_); }
-  ~Lock() { LeaveCriticalSection(&section_); }
-  Lock(const Lock&) = delete;
-  Lock& operator=(const Lock&) = delete;
-
- private:
-  CRITICAL_SECTION& section_;
-};
-
 }  // namespace
 
 // The site in the process's global interface table, which hands a reader in any apartment a
 // reference that works there (a proxy where the site's apartment is another). It lives while a
 // reader still holds it, so its cookie is never revoked under a reader and given to another
 // registration. A site the table refuses (no COM on the setter's thread, an object that cannot be
-// marshalled) is kept as given, for the setter's thread alone.
-class SiteRegistration {
+// marshalled) is kept as given, for the setter's thread alone. Its revocation may call into the
+// site's apartment, so it counts as a live object of the module.
+class SiteRegistration final : public ComObject<SiteRegistration, IUnknown> {
  public:
+  static const InterfaceEntry<SiteRegistration> kInterfaces[1];
+
   static ComRef<SiteRegistration> Make(IUnknown* site) {
-    auto* made = new (std::nothrow) SiteRegistration();
-    if (made == nullptr) return {};
+    ComRef<SiteRegistration> made = ComRef<SiteRegistration>::Share(new (std::nothrow) SiteRegistration());
+    if (!made) return made;
     ComRef<IGlobalInterfaceTable> table = InterfaceTable();
     if (!table || FAILED(table->RegisterInterfaceInGlobal(site, IID_IUnknown, &made->cookie_))) {
       made->cookie_ = 0;
       made->as_given_ = ComRef<IUnknown>::Share(site);
       made->thread_ = GetCurrentThreadId();
     }
-    return ComRef<SiteRegistration>::Adopt(made);
+    return made;
   }
 
   ComRef<IUnknown> Site() const {
@@ -109,30 +109,26 @@ class SiteRegistration {
     return site;
   }
 
-  void AddRef() { InterlockedIncrement(&references_); }
-  void Release() {
-    if (InterlockedDecrement(&references_) == 0) delete this;
-  }
-
  private:
+  friend ComObject;
   SiteRegistration() = default;
   ~SiteRegistration() {
     if (cookie_ == 0) return;
     if (ComRef<IGlobalInterfaceTable> table = InterfaceTable()) table->RevokeInterfaceFromGlobal(cookie_);
   }
 
-  LONG volatile references_ = 1;
   DWORD cookie_ = 0;
   ComRef<IUnknown> as_given_;
   DWORD thread_ = 0;
 };
 
-ExplorerCommandSite::ExplorerCommandSite() { InitializeCriticalSection(&lock_); }
+const InterfaceEntry<SiteRegistration> SiteRegistration::kInterfaces[1] = {
+    {&IID_IUnknown, CastTo<SiteRegistration, IUnknown>},
+};
 
-ExplorerCommandSite::~ExplorerCommandSite() {
-  current_.Reset();
-  DeleteCriticalSection(&lock_);
-}
+// Out of line: the registration is complete only here.
+ExplorerCommandSite::ExplorerCommandSite() = default;
+ExplorerCommandSite::~ExplorerCommandSite() = default;
 
 STDMETHODIMP ExplorerCommandSite::SetSite(IUnknown* site) {
   ComRef<SiteRegistration> made;
@@ -141,7 +137,7 @@ STDMETHODIMP ExplorerCommandSite::SetSite(IUnknown* site) {
     if (!made) return E_OUTOFMEMORY;
   }
   {
-    const Lock lock(lock_);
+    const CriticalSectionLock lock(lock_);
     std::swap(current_, made);
   }
   // The site set before goes outside the lock: its last reference may call into its apartment.
@@ -158,7 +154,7 @@ STDMETHODIMP ExplorerCommandSite::GetSite(REFIID riid, void** out) {
 ComRef<IUnknown> ExplorerCommandSite::Site() {
   ComRef<SiteRegistration> registration;
   {
-    const Lock lock(lock_);
+    const CriticalSectionLock lock(lock_);
     registration = ComRef<SiteRegistration>::Share(current_.Get());
   }
   return registration ? registration->Site() : ComRef<IUnknown>();
@@ -198,6 +194,10 @@ STDMETHODIMP CVLPDCommand::GetCanonicalName(GUID* name) {
 
 STDMETHODIMP CVLPDCommand::GetState(IShellItemArray* items, BOOL ok_to_be_slow, EXPCMDSTATE* state) {
   if (state == nullptr) return E_POINTER;
+  if (!RootShown(ReadSettings())) {
+    *state = ECS_HIDDEN;
+    return S_OK;
+  }
   // Read anew at every call, kept nowhere: the shell asks from several threads at once.
   ItemArrayState read;
   const HRESULT hr = ReadItemArrayState(items, ok_to_be_slow != FALSE, &read);
@@ -217,7 +217,8 @@ STDMETHODIMP CVLPDCommand::GetFlags(EXPCMDFLAGS* flags) {
 STDMETHODIMP CVLPDCommand::EnumSubCommands(IEnumExplorerCommand** commands) {
   if (commands == nullptr) return E_POINTER;
   *commands = nullptr;
-  return QueryNewObject(new (std::nothrow) CVLPDCommandEnum(0, this), IID_IEnumExplorerCommand,
+  const SubmenuLayout layout = LayOutSubmenu(ReadSettings().Get(Setting::kHiddenCommands));
+  return QueryNewObject(new (std::nothrow) CVLPDCommandEnum(layout, 0, this), IID_IEnumExplorerCommand,
                         reinterpret_cast<void**>(commands));
 }
 
@@ -275,7 +276,9 @@ STDMETHODIMP CVLPDSubCommand::Invoke(IShellItemArray* items, IBindCtx*) {
   const Command* command = PositionCommand(position_);
   if (command == nullptr) return E_NOTIMPL;
   if (items == nullptr) return E_INVALIDARG;
-  Invocation invocation{command, {}, nullptr, {}};
+  Invocation invocation{command, {}, nullptr, {}, ReadSettings()};
+  if (CommandHidden(invocation.settings, kSubmenu[static_cast<std::size_t>(position_)].offset))
+    return E_INVALIDARG;
   // The owner window, read through references of this call's own: the shell may clear the site
   // from another thread meanwhile.
   ComRef<IUnknown> site = Site();
@@ -303,17 +306,18 @@ const InterfaceEntry<CVLPDCommandEnum> CVLPDCommandEnum::kInterfaces[1] = {
     {&IID_IEnumExplorerCommand, CastTo<CVLPDCommandEnum, IEnumExplorerCommand>},
 };
 
-CVLPDCommandEnum::CVLPDCommandEnum(int next, CVLPDCommand* root)
-    : next_(next), root_(ComRef<CVLPDCommand>::Share(root)) {}
+CVLPDCommandEnum::CVLPDCommandEnum(const SubmenuLayout& layout, int next, CVLPDCommand* root)
+    : layout_(layout), next_(next), root_(ComRef<CVLPDCommand>::Share(root)) {}
 
 STDMETHODIMP CVLPDCommandEnum::Next(ULONG count, IExplorerCommand** commands, ULONG* fetched) {
   // A null count is allowed for any `count`: the caller learns the number from the result.
   if (commands == nullptr) return E_POINTER;
   ULONG made = 0;
   HRESULT hr = S_OK;
-  while (made < count && next_ < kSubmenuEntries) {
-    hr = QueryNewObject(new (std::nothrow) CVLPDSubCommand(next_, root_.Get()), IID_IExplorerCommand,
-                        reinterpret_cast<void**>(&commands[made]));
+  while (made < count && next_ < layout_.count) {
+    hr = QueryNewObject(new (std::nothrow)
+                            CVLPDSubCommand(layout_.positions[static_cast<std::size_t>(next_)], root_.Get()),
+                        IID_IExplorerCommand, reinterpret_cast<void**>(&commands[made]));
     if (FAILED(hr)) break;
     ++made;
     ++next_;
@@ -329,7 +333,7 @@ STDMETHODIMP CVLPDCommandEnum::Next(ULONG count, IExplorerCommand** commands, UL
 }
 
 STDMETHODIMP CVLPDCommandEnum::Skip(ULONG count) {
-  const ULONG left = static_cast<ULONG>(kSubmenuEntries - next_);
+  const ULONG left = static_cast<ULONG>(layout_.count - next_);
   const ULONG skipped = count < left ? count : left;
   next_ += static_cast<int>(skipped);
   return skipped == count ? S_OK : S_FALSE;
@@ -343,8 +347,8 @@ STDMETHODIMP CVLPDCommandEnum::Reset() {
 STDMETHODIMP CVLPDCommandEnum::Clone(IEnumExplorerCommand** copy) {
   if (copy == nullptr) return E_POINTER;
   *copy = nullptr;
-  return QueryNewObject(new (std::nothrow) CVLPDCommandEnum(next_, root_.Get()), IID_IEnumExplorerCommand,
-                        reinterpret_cast<void**>(copy));
+  return QueryNewObject(new (std::nothrow) CVLPDCommandEnum(layout_, next_, root_.Get()),
+                        IID_IEnumExplorerCommand, reinterpret_cast<void**>(copy));
 }
 
 }  // namespace vlpd

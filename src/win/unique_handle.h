@@ -77,6 +77,11 @@ struct GdiObjectTraits {  // bitmaps and the other GDI objects
   static HGDIOBJ Invalid() { return nullptr; }
   static void Close(HGDIOBJ o) { DeleteObject(o); }
 };
+struct ModuleTraits {  // a reference on a loaded module, taken by GetModuleHandleEx or LoadLibrary
+  static HMODULE Invalid() { return nullptr; }
+  static void Close(HMODULE m) { FreeLibrary(m); }
+};
+
 struct IconTraits {
   static HICON Invalid() { return nullptr; }
   static void Close(HICON i) { DestroyIcon(i); }
@@ -93,6 +98,7 @@ using MenuHandle = UniqueHandle<HMENU, MenuTraits>;
 
 using GdiObject = UniqueHandle<HGDIOBJ, GdiObjectTraits>;
 using IconHandle = UniqueHandle<HICON, IconTraits>;
+using ModuleReference = UniqueHandle<HMODULE, ModuleTraits>;
 
 // The screen's device context, released when it goes out of scope.
 class ScreenDc {

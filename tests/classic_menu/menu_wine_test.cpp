@@ -23,6 +23,8 @@
 #include "host/vlpd_dll.h"
 #include "host/wide_text.h"
 #include "product.h"
+#include "tests/support/clipboard.h"
+#include "tests/support/settings_values.h"
 #include "tests/support/temp_dir.h"
 
 namespace vlpd::test {
@@ -39,9 +41,11 @@ void ExpectUsed(HRESULT hr, int used) {
 // The system the handler asks about Windows 11 and our package, and how often it looked the
 // package up.
 unsigned long g_build = 0;
+bool g_native = true;
 bool g_registered = false;
 int g_lookups = 0;
 unsigned long FakeBuild() { return g_build; }
+bool FakeNative() { return g_native; }
 bool FakeRegistered() {
   ++g_lookups;
   return g_registered;
@@ -50,8 +54,23 @@ bool RealLookup() {
   ++g_lookups;
   return PackageRegisteredForUser();
 }
-constexpr PackagedMenuProbe kFakeSystem = {FakeBuild, FakeRegistered};
-constexpr PackagedMenuProbe kRealLookup = {FakeBuild, RealLookup};
+constexpr PackagedMenuProbe kFakeSystem = {FakeBuild, FakeNative, FakeRegistered};
+constexpr PackagedMenuProbe kRealLookup = {FakeBuild, FakeNative, RealLookup};
+// Windows 11 with our package registered, as this very process runs on Wine's machine.
+constexpr PackagedMenuProbe kRealProcess = {FakeBuild, NativeProcess, FakeRegistered};
+
+// Whether this process runs the machine's own architecture, told by GetNativeSystemInfo.
+bool NativeByTheSystemInfo() {
+  SYSTEM_INFO native = {};
+  GetNativeSystemInfo(&native);
+#if defined(__x86_64__)
+  return native.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
+#elif defined(__aarch64__)
+  return native.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_ARM64;
+#else
+  return native.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_INTEL;
+#endif
+}
 
 class MenuTest : public testing::Test {
  protected:
@@ -282,29 +301,159 @@ TEST_F(MenuTest, RepeatedQueriesOnOneHandlerEachAddAFreshSubmenu) {
   EXPECT_EQ(ReadMenu(outer[1].submenu).size(), kSubmenu.size());
 }
 
+// The settings as the classic menu reads them at each right-click: ShiftOnly against the shell's
+// flags, the identifiers a shortened submenu uses (up to its last command's), and the open command
+// beside the submenu (OpenOnTop), which is offset 0 and is hidden with it.
+TEST_F(MenuTest, SettingsShapeTheSubmenuAtEachRightClick) {
+  const struct {
+    const char* name;
+    std::vector<SettingValue> values;
+    UINT flags;
+    int used;          // 0: nothing added
+    int positions;     // of the submenu
+    bool top = false;  // the open stands above the submenu
+  } cases[] = {
+      {"Shift only, a plain right-click", {{false, "ShiftOnly", 1}}, CMF_NORMAL, 0, 0},
+      {"Shift only, Shift held",
+       {{false, "ShiftOnly", 1}},
+       CMF_EXTENDEDVERBS,
+       kCommandCount,
+       kSubmenuEntries},
+      {"Shift only by policy, Shift held, with Explore",
+       {{true, "ShiftOnly", 1}, {false, "ShiftOnly", 0}},
+       CMF_EXTENDEDVERBS | CMF_EXPLORE,
+       kCommandCount,
+       kSubmenuEntries},
+      {"Shift only by policy, Explore alone", {{true, "ShiftOnly", 1}}, CMF_EXPLORE, 0, 0},
+      {"the last command hidden",
+       {{false, "HiddenCommands", 0x100}},
+       CMF_NORMAL,
+       kCommandCount - 1,
+       kSubmenuEntries - 2},
+      {"only the open", {{false, "HiddenCommands", 0x1FE}}, CMF_NORMAL, 1, 1},
+      {"everything hidden", {{true, "HiddenCommands", 0x1FF}}, CMF_NORMAL, 0, 0},
+      {"open on top", {{false, "OpenOnTop", 1}}, CMF_NORMAL, kCommandCount, kSubmenuEntries, true},
+      {"open on top by policy, the rest hidden",
+       {{true, "OpenOnTop", 1}, {false, "OpenOnTop", 0}, {false, "HiddenCommands", 0x1FE}},
+       CMF_NORMAL,
+       1,
+       1,
+       true},
+      {"open on top, the open hidden",
+       {{false, "OpenOnTop", 1}, {false, "HiddenCommands", 1}},
+       CMF_NORMAL,
+       kCommandCount,
+       kSubmenuEntries - 2},
+  };
+  SettingsGuard settings;
+  const std::string file = dir_.WriteFile("a.txt", "x");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(settings.Set(c.values));
+    NewShellMenu();
+    const HRESULT hr = QueryPaths({file}, c.flags);
+    if (c.used == 0) {
+      ExpectUnchanged(hr);
+      continue;
+    }
+    ExpectUsed(hr, c.used);
+    const std::vector<ReadItem> outer = ReadMenu(shell_menu_.Get());
+    ASSERT_EQ(outer.size(), c.top ? 6u : 5u);
+    const std::size_t caption = c.top ? 3 : 2;
+    EXPECT_EQ(outer[caption].label, text::kSubmenuCaption);
+    EXPECT_EQ(ReadMenu(outer[caption].submenu).size(), static_cast<std::size_t>(c.positions));
+    if (!c.top) continue;
+    EXPECT_EQ(outer[2].label, text::kLabelOpenOnTop);
+    EXPECT_EQ(outer[2].id, kFirstId + kOpenOffset);
+    EXPECT_FALSE(outer[2].grayed);
+    MENUITEMINFOW item = {};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_BITMAP;
+    ASSERT_TRUE(GetMenuItemInfoW(shell_menu_.Get(), 2, TRUE, &item));
+    EXPECT_NE(item.hbmpItem, nullptr) << "no icon";
+  }
+  // Enabled by the open's rule: grayed for a folder.
+  ASSERT_TRUE(settings.Set({{false, "OpenOnTop", 1}}));
+  NewShellMenu();
+  ExpectUsed(QueryPaths({dir_.MakeFolder("top")}), kCommandCount);
+  const std::vector<ReadItem> outer = ReadMenu(shell_menu_.Get());
+  ASSERT_EQ(outer.size(), 6u);
+  EXPECT_TRUE(outer[2].grayed);
+  settings.Clear();
+  NewShellMenu();
+  ExpectSubmenu(QueryPaths({file}), SelectionKind::kSingleFile);
+}
+
+// The background of a folder (Initialize with the folder and no data object) and a drive: the
+// selection is that folder, with a folder's rules, and the name copy copies its path. With
+// FolderBackground 0 neither adds anything; a selected folder keeps its menu.
+TEST_F(MenuTest, TheBackgroundOfAFolderAndADrive) {
+  SettingsGuard settings;
+  const TaskMemory<ITEMIDLIST_ABSOLUTE> folder(ILCreateFromPathW(Wide(dir_.Path()).c_str()));
+  ASSERT_TRUE(folder);
+  const std::string sub = dir_.MakeFolder("sub");
+  auto drive = TestDataObject::Make({"C:\\"});
+  for (bool shown : {true, false}) {
+    SCOPED_TRACE(shown ? "shown" : "FolderBackground 0");
+    ASSERT_TRUE(settings.Set(shown ? std::vector<SettingValue>{}
+                                   : std::vector<SettingValue>{{false, "FolderBackground", 0}}));
+    NewShellMenu();
+    handler_ = dll_.CreateHandler();
+    ComRef<IShellExtInit> init;
+    ASSERT_EQ(handler_->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(init.Put())), S_OK);
+    ASSERT_EQ(init->Initialize(folder.Get(), nullptr, nullptr), S_OK);
+    const HRESULT background =
+        handler_->QueryContextMenu(shell_menu_.Get(), 1, kFirstId, kFirstId + 100, CMF_NORMAL);
+    shown ? ExpectSubmenu(background, SelectionKind::kSeveral) : ExpectUnchanged(background);
+    if (shown) {
+      PutClipboardText("before");
+      CMINVOKECOMMANDINFO info = {};
+      info.cbSize = sizeof info;
+      info.lpVerb = MAKEINTRESOURCEA(kCommandCount - 1);
+      ASSERT_EQ(kCommands[kCommandCount - 1].action, CommandAction::kCopyNames);
+      EXPECT_EQ(handler_->InvokeCommand(&info), S_OK);
+      EXPECT_STREQ(ReadClipboardText().bytes.c_str(), dir_.Path().c_str());
+    }
+    NewShellMenu();
+    const HRESULT on_drive = Query(drive.Get());
+    shown ? ExpectSubmenu(on_drive, SelectionKind::kSeveral) : ExpectUnchanged(on_drive);
+    NewShellMenu();
+    ExpectSubmenu(QueryPaths({sub}), SelectionKind::kSeveral);
+  }
+}
+
 // Windows 11 shows our registered package's menu under "Show more options" itself: there the
-// classic handler adds nothing, and its submenu everywhere else. The package is looked up once per
-// right-click at most, and only on Windows 11; Wine has no package system, so the real lookup
+// classic handler adds nothing, and its submenu everywhere else, in particular in a process the
+// package's native DLL cannot load into. The package is looked up once per right-click at most,
+// and only on Windows 11 in a native process; Wine has no package system, so the real lookup
 // finds none.
 TEST_F(MenuTest, OneSubmenuInEachWindows11Menu) {
   const struct {
     const char* name;
     const PackagedMenuProbe* probe;
     unsigned long build;
+    bool native;
     bool registered;
     int lookups;
     bool submenu;  // the classic handler adds its submenu
   } systems[] = {
-      {"Windows 10, the package registered", &kFakeSystem, 19045, true, 0, true},
-      {"a build that cannot be read", &kFakeSystem, 0, true, 0, true},
-      {"Windows 11, the package registered", &kFakeSystem, kFirstWindows11Build, true, 1, false},
-      {"Windows 11, registration failed or a user without the package", &kFakeSystem, 22631, false, 1, true},
-      {"Windows 11, the real lookup under Wine", &kRealLookup, 22631, false, 1, true},
+      {"Windows 10, the package registered", &kFakeSystem, 19045, true, true, 0, true},
+      {"a build that cannot be read", &kFakeSystem, 0, true, true, 0, true},
+      {"the last build before Windows 11, the package registered", &kFakeSystem, 21999, true, true, 0, true},
+      {"Windows 11, the package registered", &kFakeSystem, 22000, true, true, 1, false},
+      {"Windows 11, registration failed or a user without the package", &kFakeSystem, 22631, true, false, 1,
+       true},
+      {"Windows 11, a 32-bit program on x64 or an x64 one on ARM64", &kFakeSystem, 22631, false, true, 0,
+       true},
+      {"Windows 11, the real lookup under Wine", &kRealLookup, 22631, true, false, 1, true},
+      {"Windows 11, the package registered, this process", &kRealProcess, 22631, true, true,
+       NativeByTheSystemInfo() ? 1 : 0, !NativeByTheSystemInfo()},
   };
   auto data = TestDataObject::Make({dir_.WriteFile("a.txt", "x")});
   for (const auto& system : systems) {
     SCOPED_TRACE(system.name);
     g_build = system.build;
+    g_native = system.native;
     g_registered = system.registered;
     g_lookups = 0;
     NewShellMenu();
@@ -346,33 +495,43 @@ TEST(PackagedMenu, TheRealLookupsReadTheRegistry) {
   const DWORD length = GetModuleFileNameW(nullptr, module, MAX_PATH);
   ASSERT_GT(length, 0u);
   const std::wstring here(module, std::wstring_view(module, length).find_last_of(L'\\'));
+  // Each case's packages are listed in this order, each installed in `location` (none when null);
+  // the last name decides.
+  const std::wstring long_name = L"A" + std::wstring(140, L'x') + L"_1.0.0.0_neutral__abcdefghjkmnp";
+  const std::wstring ours_now = ours + L"_1.50.0.0_neutral__abcdefghjkmnp";
   const struct {
-    std::wstring full_name;
-    const wchar_t* location;  // the package's PackageRootFolder; none when null
+    std::vector<std::wstring> full_names;
+    const wchar_t* location;
     bool ours;
-  } packages[] = {
-      {L"Microsoft.WindowsNotepad_11.2310.13.0_x64__8wekyb3d8bbwe", here.c_str(), false},
-      {Wide(VLPD_PACKAGE_NAME) + L"Tools_1.0.0.0_neutral__abcdefghjkmnp", here.c_str(),
-       false},                                                           // begins like ours
-      {ours + L"_1.50.0.0_neutral__abcdefghjkmnp", here.c_str(), true},  // in capitals
+  } cases[] = {
+      {{L"Microsoft.WindowsNotepad_11.2310.13.0_x64__8wekyb3d8bbwe"}, here.c_str(), false},
+      {{Wide(VLPD_PACKAGE_NAME) + L"Tools_1.0.0.0_neutral__abcdefghjkmnp"},
+       here.c_str(),
+       false},                           // begins like ours
+      {{ours_now}, here.c_str(), true},  // in capitals
+      // A name longer than any package's is skipped, not taken for the end of the list.
+      {{long_name, Wide(VLPD_PACKAGE_NAME) + L"_1.50.0.0_neutral__abcdefghjkmnp"}, here.c_str(), true},
       // Ours, left registered elsewhere (the other scope's folder, a removed one) or unreadable.
-      {ours + L"_1.50.0.0_neutral__abcdefghjkmnp", L"C:\\Program Files\\VLPDMenu", false},
-      {ours + L"_1.50.0.0_neutral__abcdefghjkmnp", nullptr, false},
+      {{ours_now}, L"C:\\Program Files\\VLPDMenu", false},
+      {{ours_now}, nullptr, false},
   };
-  for (const auto& package : packages) {
-    const std::wstring key = app_model + L"\\Repository\\Packages\\" + package.full_name;
-    RegKey made;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, made.Put(),
-                              nullptr),
-              ERROR_SUCCESS);
-    if (package.location != nullptr) {
+  for (const auto& c : cases) {
+    SCOPED_TRACE(Narrow(c.full_names.back()));
+    for (const std::wstring& full_name : c.full_names) {
+      const std::wstring key = app_model + L"\\Repository\\Packages\\" + full_name;
+      RegKey made;
+      ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, made.Put(),
+                                nullptr),
+                ERROR_SUCCESS);
+      if (c.location == nullptr) continue;
       ASSERT_EQ(RegSetValueExW(made.Get(), L"PackageRootFolder", 0, REG_SZ,
-                               reinterpret_cast<const BYTE*>(package.location),
-                               static_cast<DWORD>((wcslen(package.location) + 1) * sizeof(wchar_t))),
+                               reinterpret_cast<const BYTE*>(c.location),
+                               static_cast<DWORD>((wcslen(c.location) + 1) * sizeof(wchar_t))),
                 ERROR_SUCCESS);
     }
-    EXPECT_EQ(PackageRegisteredForUser(), package.ours) << package.ours;
-    RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
+    EXPECT_EQ(PackageRegisteredForUser(), c.ours);
+    for (const std::wstring& full_name : c.full_names)
+      RegDeleteKeyW(HKEY_CURRENT_USER, (app_model + L"\\Repository\\Packages\\" + full_name).c_str());
   }
   if (!existed) RegDeleteTreeW(HKEY_CURRENT_USER, app_model.c_str());
 }
