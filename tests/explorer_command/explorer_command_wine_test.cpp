@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "commands/handler_text.h"
+#include "fixtures/command_rows.h"
 #include "host/explorer_host.h"
 #include "host/menu_reader.h"
 #include "host/message_box_watcher.h"
@@ -27,7 +28,6 @@
 #include "host/wide_text.h"
 #include "project/project_text.h"
 #include "tests/support/clipboard.h"
-#include "tests/support/command_rows.h"
 #include "tests/support/install_key.h"
 #include "tests/support/stand_in_editor.h"
 #include "tests/support/temp_dir.h"
@@ -140,9 +140,7 @@ class ExplorerCommandTest : public testing::Test {
     if (c.result == Result::kNoEditorMessage) RemoveInstallKey();
     HWND owned_by = nullptr;
     SaveDialogPlan plan = TypeName(tag);
-    plan.before_ok = [&owned_by] {
-      owned_by = GetWindow(FindDialog(text::kProjectDialogTitle, 1000), GW_OWNER);
-    };
+    plan.before_ok = [&owned_by](HWND dialog) { owned_by = GetWindow(dialog, GW_OWNER); };
     std::optional<SaveDialogUser> user;
     if (c.result == Result::kProject) user.emplace(plan);
     EXPECT_EQ(invoke(), S_OK);
@@ -228,7 +226,7 @@ class ExplorerCommandTest : public testing::Test {
   InstallKeyGuard registry_;
   TempDir temp_{"vlpd_two_menus"};
   MessageBoxWatcher boxes_;
-  HiddenWindow owner_;
+  const WindowHandle owner_ = HiddenWindow();
   std::string editor_;
   std::string folder_;
 };
@@ -418,7 +416,7 @@ TEST_F(ExplorerCommandTest, StatesAskedFromTwoThreadsAtOnce) {
   std::vector<std::thread> running;
   for (const auto& thread : threads) {
     running.emplace_back([&] {
-      const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+      const ComApartment com(COINIT_MULTITHREADED);
       {
         const ComRef<IShellItemArray> arrays[3] = {FakeItemArray({{L"C:\\fake\\one.txt"}}, &ledger),
                                                    FakeItemArray({{}, 2}, &ledger),
@@ -433,7 +431,6 @@ TEST_F(ExplorerCommandTest, StatesAskedFromTwoThreadsAtOnce) {
           if (hr != S_OK || state != thread.answers[which]) wrong.fetch_add(1);
         }
       }
-      if (SUCCEEDED(com)) CoUninitialize();
     });
   }
   for (std::thread& thread : running) thread.join();

@@ -63,7 +63,7 @@ TempDir::TempDir(const std::string& name) {
 }
 
 TempDir::~TempDir() {
-  if (!owner_.empty()) RemoveTree(Widen(owner_));
+  if (!owner_.empty()) RemoveTree(Wide(owner_));
 }
 
 std::string TempDir::MakeFolder(const std::string& relative) const {
@@ -93,22 +93,6 @@ std::wstring TempDir::WriteFileW(const std::wstring& relative, const std::string
     ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   }
   return full;
-}
-
-std::wstring Widen(const std::string& ansi) {
-  const int units = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(units), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), units);
-  return wide;
-}
-
-std::string Narrow(const std::wstring& wide) {
-  const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                        nullptr, nullptr);
-  std::string ansi(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), bytes, nullptr,
-                      nullptr);
-  return ansi;
 }
 
 std::string ShortAlias(const std::wstring& path) {
