@@ -53,25 +53,13 @@ void CheckFormat(const char* format, const char* argument, std::size_t size) {
   Require(std::memcmp(out.get(), expected.c_str(), expected.size() + 1) == 0);
 }
 
-const char* Argument(const RegistrationRow& row, const char* clsid_text, const char* module_path) {
-  switch (row.argument) {
-    case RowArgument::kModulePath:
-      return module_path;
-    case RowArgument::kClsidText:
-      return clsid_text;
-    case RowArgument::kNone:
-      break;
-  }
-  return nullptr;
-}
-
 void CheckRow(const RegistrationRow& row, const char* clsid_text, const char* module_path) {
   std::unique_ptr<RowTexts> texts(new RowTexts);
   const bool built = BuildRowTexts(row, clsid_text, module_path, *texts);
   const std::string key = Expanded(row.subkey_format, clsid_text);
   const bool default_value = row.value_name_format == nullptr;
   const std::string name = default_value ? "" : Expanded(row.value_name_format, clsid_text);
-  const std::string value = Expanded(row.data_format, Argument(row, clsid_text, module_path));
+  const std::string value = Expanded(row.data_format, RowArgumentText(row.argument, clsid_text, module_path));
   const bool fits =
       key.size() < kRegistryTextSize && name.size() < kRegistryTextSize && value.size() < kRegistryTextSize;
   Require(built == fits);

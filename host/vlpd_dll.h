@@ -30,7 +30,7 @@ class VlpdDll {
 
  private:
   std::string path_;
-  LibraryHandle module_;
+  ModuleReference module_;
   HRESULT(STDAPICALLTYPE* get_class_object_)(REFCLSID, REFIID, void**) = nullptr;
   HRESULT(STDAPICALLTYPE* can_unload_now_)() = nullptr;
 };

@@ -17,9 +17,7 @@ namespace vlpd::test {
 class Watchdog {
  public:
   Watchdog();
-  ~Watchdog();
-  Watchdog(const Watchdog&) = delete;
-  Watchdog& operator=(const Watchdog&) = delete;
+  ~Watchdog();  // a thread and a lock of its own: neither copied nor moved
 
   void Arm(const std::string& step, DWORD seconds);
   void Disarm();

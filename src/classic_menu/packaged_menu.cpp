@@ -29,9 +29,7 @@ bool StartsWithPackagePrefix(const wchar_t* name) {
   return true;
 }
 
-}  // namespace
-
-unsigned long WindowsBuildNumber() {
+unsigned long ReadWindowsBuildNumber() {
   RegKey key;
   // The 64-bit view where there is one; a 32-bit Windows ignores the flag.
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", 0,
@@ -47,6 +45,47 @@ unsigned long WindowsBuildNumber() {
     return 0;
   }
   return std::wcstoul(text, nullptr, 10);
+}
+
+// Whether this process's architecture is the machine's. IsWow64Process2 came with Windows 10
+// 1709; before it only WOW64 (a 32-bit process on x64) could make a process foreign.
+bool ReadNativeProcess() {
+  using IsWow64Process2Function = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+  using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, BOOL*);
+  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  if (kernel == nullptr) return true;
+  if (const auto is_wow64_process2 = reinterpret_cast<IsWow64Process2Function>(
+          reinterpret_cast<void (*)()>(GetProcAddress(kernel, "IsWow64Process2")))) {
+    USHORT process = IMAGE_FILE_MACHINE_UNKNOWN;
+    USHORT machine = IMAGE_FILE_MACHINE_UNKNOWN;
+    if (!is_wow64_process2(GetCurrentProcess(), &process, &machine)) return true;
+    // Under WOW64 `process` names the emulated machine; an emulated x64 process on ARM64 is not
+    // WOW64, so the compiled machine is compared with the native one as well.
+    if (process != IMAGE_FILE_MACHINE_UNKNOWN) return false;
+#if defined(__x86_64__)
+    return machine == IMAGE_FILE_MACHINE_AMD64;
+#elif defined(__aarch64__)
+    return machine == IMAGE_FILE_MACHINE_ARM64;
+#else
+    return machine == IMAGE_FILE_MACHINE_I386;
+#endif
+  }
+  const auto is_wow64_process = reinterpret_cast<IsWow64ProcessFunction>(
+      reinterpret_cast<void (*)()>(GetProcAddress(kernel, "IsWow64Process")));
+  BOOL wow64 = FALSE;
+  return is_wow64_process == nullptr || !is_wow64_process(GetCurrentProcess(), &wow64) || !wow64;
+}
+
+}  // namespace
+
+unsigned long WindowsBuildNumber() {
+  static const unsigned long build = ReadWindowsBuildNumber();
+  return build;
+}
+
+bool NativeProcess() {
+  static const bool native = ReadNativeProcess();
+  return native;
 }
 
 bool PackageRegisteredForUser() {
@@ -68,7 +107,7 @@ bool PackageRegisteredForUser() {
 }
 
 bool PackagedMenuShowsOurCommands(const PackagedMenuProbe& probe) {
-  return probe.build_number() >= kFirstWindows11Build && probe.package_registered();
+  return probe.build_number() >= kFirstWindows11Build && probe.native_process() && probe.package_registered();
 }
 
 }  // namespace vlpd

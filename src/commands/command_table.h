@@ -1,10 +1,11 @@
-// The commands of the submenu, one row each: label, help text, editor switch, enable rule and
-// action. The submenu, the help texts and the dispatch all read this table, so a command's facts
-// cannot fall out of step; a command's offset is its row's index. Plain data: the Windows layer
-// turns it into menus.
+// The commands of the submenu, one row each: label, help text, editor switch, enable rule, action
+// and Windows 11 name. The submenu, the help texts and the dispatch all read this table, so a
+// command's facts cannot fall out of step; a command's offset is its row's index. Plain data: the
+// Windows layer turns it into menus.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <iterator>
 
@@ -25,6 +26,9 @@ struct Command {
   EnableRule rule;
   CommandAction action;
   bool separator_before;  // a separator stands above the item in the submenu
+  // The canonical name of the command in Windows 11's menu. Explorer knows a verb by it, so it is
+  // fixed for good wherever the row moves; a new command takes a new GUID of its own.
+  Guid name;
 };
 
 // Opens a project file as an ordinary text file.
@@ -32,14 +36,35 @@ inline constexpr char kProjectAsTextSwitch[] = "/P ";
 
 // Commands before and after the encodings' rows.
 inline constexpr Command kOpenCommand = {
-    text::kLabelOpen, text::kHelpOpen, "", EnableRule::kOpen, CommandAction::kOpenInEditor, false};
+    text::kLabelOpen,
+    text::kHelpOpen,
+    "",
+    EnableRule::kOpen,
+    CommandAction::kOpenInEditor,
+    false,
+    {0x7a290954, 0xa505, 0x4500, {0xae, 0x54, 0xe5, 0x97, 0xcf, 0x0b, 0x9f, 0x54}}};
 inline constexpr Command kTrailingCommands[] = {
-    {kProjectExtension, text::kHelpOpenProjectAsText, kProjectAsTextSwitch, EnableRule::kProject,
-     CommandAction::kOpenInEditor, false},
-    {text::kLabelCreateProject, text::kHelpCreateProject, nullptr, EnableRule::kAlways,
-     CommandAction::kCreateProject, true},
-    {text::kLabelCopyNames, text::kHelpCopyNames, nullptr, EnableRule::kAlways, CommandAction::kCopyNames,
-     true},
+    {kProjectExtension,
+     text::kHelpOpenProjectAsText,
+     kProjectAsTextSwitch,
+     EnableRule::kProject,
+     CommandAction::kOpenInEditor,
+     false,
+     {0x7a290954, 0xa505, 0x4500, {0xae, 0x54, 0xe5, 0x97, 0xcf, 0x0b, 0x9f, 0x5b}}},
+    {text::kLabelCreateProject,
+     text::kHelpCreateProject,
+     nullptr,
+     EnableRule::kAlways,
+     CommandAction::kCreateProject,
+     true,
+     {0x7a290954, 0xa505, 0x4500, {0xae, 0x54, 0xe5, 0x97, 0xcf, 0x0b, 0x9f, 0x5d}}},
+    {text::kLabelCopyNames,
+     text::kHelpCopyNames,
+     nullptr,
+     EnableRule::kAlways,
+     CommandAction::kCopyNames,
+     true,
+     {0x7a290954, 0xa505, 0x4500, {0xae, 0x54, 0xe5, 0x97, 0xcf, 0x0b, 0x9f, 0x5f}}},
 };
 
 inline constexpr int kCommandCount = 1 + kEncodingCount + static_cast<int>(std::size(kTrailingCommands));
@@ -56,7 +81,8 @@ constexpr std::array<Command, kCommandCount> MakeCommands() {
                       encoding.editor_switch,
                       EnableRule::kEncoding,
                       CommandAction::kOpenInEditor,
-                      first};
+                      first,
+                      encoding.command_name};
   }
   for (const Command& command : kTrailingCommands) commands[at++] = command;
   return commands;
@@ -64,14 +90,15 @@ constexpr std::array<Command, kCommandCount> MakeCommands() {
 
 inline constexpr std::array<Command, kCommandCount> kCommands = MakeCommands();
 
-constexpr int CountSeparators() {
+template <std::size_t N>
+constexpr int CountSeparators(const std::array<Command, N>& commands) {
   int count = 0;
-  for (const Command& command : kCommands) count += command.separator_before ? 1 : 0;
+  for (const Command& command : commands) count += command.separator_before ? 1 : 0;
   return count;
 }
 
 // Submenu positions, separators included.
-inline constexpr int kSubmenuEntries = kCommandCount + CountSeparators();
+inline constexpr int kSubmenuEntries = kCommandCount + CountSeparators(kCommands);
 
 // One position of the submenu.
 struct SubmenuEntry {
@@ -79,20 +106,31 @@ struct SubmenuEntry {
   const char* label;  // null for a separator
   int offset;         // command offset; -1 for a separator
   EnableRule rule;
+  Guid name;  // the canonical name in Windows 11's menu
 };
 
-constexpr std::array<SubmenuEntry, kSubmenuEntries> MakeSubmenu() {
-  std::array<SubmenuEntry, kSubmenuEntries> entries{};
+// A separator's canonical name: that of the command below it, its last byte one less, so that it
+// too stays put when rows are inserted.
+constexpr Guid SeparatorName(Guid below) {
+  below.data4[7] = static_cast<std::uint8_t>(below.data4[7] - 1);
+  return below;
+}
+
+// The submenu of `commands`, `Entries` positions long (the commands and their separators).
+template <std::size_t Entries, std::size_t N>
+constexpr std::array<SubmenuEntry, Entries> MakeSubmenu(const std::array<Command, N>& commands) {
+  std::array<SubmenuEntry, Entries> entries{};
   std::size_t position = 0;
-  for (int offset = 0; offset < kCommandCount; ++offset) {
-    const Command& command = kCommands[offset];
-    if (command.separator_before) entries[position++] = {true, nullptr, -1, EnableRule::kAlways};
-    entries[position++] = {false, command.label, offset, command.rule};
+  for (std::size_t offset = 0; offset < N; ++offset) {
+    const Command& command = commands[offset];
+    if (command.separator_before)
+      entries[position++] = {true, nullptr, -1, EnableRule::kAlways, SeparatorName(command.name)};
+    entries[position++] = {false, command.label, static_cast<int>(offset), command.rule, command.name};
   }
   return entries;
 }
 
-inline constexpr std::array<SubmenuEntry, kSubmenuEntries> kSubmenu = MakeSubmenu();
+inline constexpr std::array<SubmenuEntry, kSubmenuEntries> kSubmenu = MakeSubmenu<kSubmenuEntries>(kCommands);
 
 // The row of command `offset`; null for an offset outside the table.
 const Command* CommandAt(long long offset);

@@ -8,7 +8,7 @@ namespace vlpd {
 void RunCommand(const Command& command, ShellSelection& selection, HWND owner, const char* invoking_folder) {
   switch (command.action) {
     case CommandAction::kOpenInEditor:
-      LaunchEditor(selection, command.editor_switch);
+      LaunchEditor(selection, command.editor_switch, owner);
       break;
     case CommandAction::kCreateProject:
       CreateProject(selection, owner, invoking_folder, ModuleInstance());

@@ -9,14 +9,14 @@
 
 namespace vlpd {
 
-// The shell's thread waits this long at most for the editor to take input: the editor is usually
-// up when the command returns, and one that never reaches its message loop does not freeze the
-// shell (Windows calls a window that has not answered for 5 s hung).
+// How long a worker waits at most for the started editor to take input; the shell's thread never
+// waits for it (a slow start would freeze every Explorer window).
 inline constexpr DWORD kEditorReadyWaitMs = 3000;
 
 // Starts the editor on the first selected path with `encoding_switch` ("" or e.g. "/E ") and
-// waits, `ready_wait_ms` at most, until it is ready for input.
-void LaunchEditor(ShellSelection& selection, const char* encoding_switch,
+// returns; a worker holding the module waits, `ready_wait_ms` at most, until it is ready for
+// input. A failure's message is owned by `owner` (the invoking window; may be null).
+void LaunchEditor(ShellSelection& selection, const char* encoding_switch, HWND owner,
                   DWORD ready_wait_ms = kEditorReadyWaitMs);
 
 // Puts the full paths of the selection on the clipboard, joined by CR LF: as CF_TEXT (the ANSI

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+#include "text/windows_values.h"
+
 namespace vlpd {
 
 inline constexpr int kEncodingAuto = 0;  // undetermined, or left to the editor: no switch
@@ -20,42 +22,57 @@ inline constexpr int kEncodingReadFailed = -1;
 inline constexpr std::size_t kDetectionWindow = 262144;
 
 // One encoding the editor can be told to read a file in: its code, its command-line switch
-// (ending in one blank), its label (the submenu item and the save dialog's picker entry alike)
-// and its help text in the submenu. Texts are the code page 932 bytes of the Japanese text in the
-// comment beside each (made with tools/cp932_literal.py).
+// (ending in one blank), its label (the submenu item and the save dialog's picker entry alike),
+// its help text in the submenu and its command's canonical name in Windows 11's menu. Texts are the code page
+// 932 bytes of the Japanese text in the comment beside each (made with tools/cp932_literal.py).
 struct EncodingRow {
   int code;
   const char* editor_switch;
   const char* label;
   const char* help;
+  Guid command_name;
 };
 
 // In submenu and picker order: the submenu's encoding commands, the picker's entries after
 // automatic recognition and the picker's codes all come from these rows. An encoding is one row.
 inline constexpr EncodingRow kEncodings[] = {
-    {kEncodingShiftJis, "/S ",
+    {kEncodingShiftJis,
+     "/S ",
      "\xBC\xCC\xC4"
      "JIS",  // ｼﾌﾄJIS
      // ｼﾌﾄJIS文字ｺｰﾄﾞﾌｧｲﾙを開きます。
      "\xBC\xCC\xC4JIS\x95\xB6\x8E\x9A\xBA\xB0\xC4\xDE\xCC\xA7\xB2\xD9\x82\xF0\x8AJ\x82\xAB\x82\xDC\x82\xB7"
      "\x81"
-     "B"},
-    {kEncodingEuc, "/E ", "EUC",
+     "B",
+     {0x7a290954, 0xa505, 0x4500, {0xae, 0x54, 0xe5, 0x97, 0xcf, 0x0b, 0x9f, 0x56}}},
+    {kEncodingEuc,
+     "/E ",
+     "EUC",
      // EUC文字ｺｰﾄﾞﾌｧｲﾙを開きます。
      "EUC\x95\xB6\x8E\x9A\xBA\xB0\xC4\xDE\xCC\xA7\xB2\xD9\x82\xF0\x8AJ\x82\xAB\x82\xDC\x82\xB7\x81"
-     "B"},
-    {kEncodingUtf8, "/U8 ", "UTF8",
+     "B",
+     {0x7a290954, 0xa505, 0x4500, {0xae, 0x54, 0xe5, 0x97, 0xcf, 0x0b, 0x9f, 0x57}}},
+    {kEncodingUtf8,
+     "/U8 ",
+     "UTF8",
      // UTF8文字ｺｰﾄﾞﾌｧｲﾙを開きます。
      "UTF8\x95\xB6\x8E\x9A\xBA\xB0\xC4\xDE\xCC\xA7\xB2\xD9\x82\xF0\x8AJ\x82\xAB\x82\xDC\x82\xB7\x81"
-     "B"},
-    {kEncodingUtf16Be, "/UB ", "UTF16BE",
+     "B",
+     {0x7a290954, 0xa505, 0x4500, {0xae, 0x54, 0xe5, 0x97, 0xcf, 0x0b, 0x9f, 0x58}}},
+    {kEncodingUtf16Be,
+     "/UB ",
+     "UTF16BE",
      // UTF16BE文字ｺｰﾄﾞﾌｧｲﾙを開きます。
      "UTF16BE\x95\xB6\x8E\x9A\xBA\xB0\xC4\xDE\xCC\xA7\xB2\xD9\x82\xF0\x8AJ\x82\xAB\x82\xDC\x82\xB7\x81"
-     "B"},
-    {kEncodingUtf16Le, "/UL ", "UTF16LE",
+     "B",
+     {0x7a290954, 0xa505, 0x4500, {0xae, 0x54, 0xe5, 0x97, 0xcf, 0x0b, 0x9f, 0x59}}},
+    {kEncodingUtf16Le,
+     "/UL ",
+     "UTF16LE",
      // UTF16LE文字ｺｰﾄﾞﾌｧｲﾙを開きます。
      "UTF16LE\x95\xB6\x8E\x9A\xBA\xB0\xC4\xDE\xCC\xA7\xB2\xD9\x82\xF0\x8AJ\x82\xAB\x82\xDC\x82\xB7\x81"
-     "B"},
+     "B",
+     {0x7a290954, 0xa505, 0x4500, {0xae, 0x54, 0xe5, 0x97, 0xcf, 0x0b, 0x9f, 0x5a}}},
 };
 
 inline constexpr int kEncodingCount = static_cast<int>(sizeof kEncodings / sizeof kEncodings[0]);

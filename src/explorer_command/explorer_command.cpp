@@ -19,7 +19,7 @@ namespace vlpd {
 namespace {
 
 // The root's canonical name, fixed for good: {7A290954-A505-4500-AE54-E597CF0B9F53}. Each submenu
-// position's name is this one with its last byte moved on by the position and one.
+// position's name is its command row's (commands/command_table.h).
 constexpr GUID kCanonicalName = {
     0x7a290954, 0xa505, 0x4500, {0xae, 0x54, 0xe5, 0x97, 0xcf, 0x0b, 0x9f, 0x53}};
 
@@ -66,36 +66,28 @@ ComRef<IGlobalInterfaceTable> InterfaceTable() {
   return table;
 }
 
-class Lock {
- public:
-  explicit Lock(CRITICAL_SECTION& section) : section_(section) { EnterCriticalSection(&section_); }
-  ~Lock() { LeaveCriticalSection(&section_); }
-  Lock(const Lock&) = delete;
-  Lock& operator=(const Lock&) = delete;
-
- private:
-  CRITICAL_SECTION& section_;
-};
-
 }  // namespace
 
 // The site in the process's global interface table, which hands a reader in any apartment a
 // reference that works there (a proxy where the site's apartment is another). It lives while a
 // reader still holds it, so its cookie is never revoked under a reader and given to another
 // registration. A site the table refuses (no COM on the setter's thread, an object that cannot be
-// marshalled) is kept as given, for the setter's thread alone.
-class SiteRegistration {
+// marshalled) is kept as given, for the setter's thread alone. Its revocation may call into the
+// site's apartment, so it counts as a live object of the module.
+class SiteRegistration final : public ComObject<SiteRegistration, IUnknown> {
  public:
+  static const InterfaceEntry<SiteRegistration> kInterfaces[1];
+
   static ComRef<SiteRegistration> Make(IUnknown* site) {
-    auto* made = new (std::nothrow) SiteRegistration();
-    if (made == nullptr) return {};
+    ComRef<SiteRegistration> made = ComRef<SiteRegistration>::Share(new (std::nothrow) SiteRegistration());
+    if (!made) return made;
     ComRef<IGlobalInterfaceTable> table = InterfaceTable();
     if (!table || FAILED(table->RegisterInterfaceInGlobal(site, IID_IUnknown, &made->cookie_))) {
       made->cookie_ = 0;
       made->as_given_ = ComRef<IUnknown>::Share(site);
       made->thread_ = GetCurrentThreadId();
     }
-    return ComRef<SiteRegistration>::Adopt(made);
+    return made;
   }
 
   ComRef<IUnknown> Site() const {
@@ -109,30 +101,26 @@ class SiteRegistration {
     return site;
   }
 
-  void AddRef() { InterlockedIncrement(&references_); }
-  void Release() {
-    if (InterlockedDecrement(&references_) == 0) delete this;
-  }
-
  private:
+  friend ComObject;
   SiteRegistration() = default;
   ~SiteRegistration() {
     if (cookie_ == 0) return;
     if (ComRef<IGlobalInterfaceTable> table = InterfaceTable()) table->RevokeInterfaceFromGlobal(cookie_);
   }
 
-  LONG volatile references_ = 1;
   DWORD cookie_ = 0;
   ComRef<IUnknown> as_given_;
   DWORD thread_ = 0;
 };
 
-ExplorerCommandSite::ExplorerCommandSite() { InitializeCriticalSection(&lock_); }
+const InterfaceEntry<SiteRegistration> SiteRegistration::kInterfaces[1] = {
+    {&IID_IUnknown, CastTo<SiteRegistration, IUnknown>},
+};
 
-ExplorerCommandSite::~ExplorerCommandSite() {
-  current_.Reset();
-  DeleteCriticalSection(&lock_);
-}
+// Out of line: the registration is complete only here.
+ExplorerCommandSite::ExplorerCommandSite() = default;
+ExplorerCommandSite::~ExplorerCommandSite() = default;
 
 STDMETHODIMP ExplorerCommandSite::SetSite(IUnknown* site) {
   ComRef<SiteRegistration> made;
@@ -141,7 +129,7 @@ STDMETHODIMP ExplorerCommandSite::SetSite(IUnknown* site) {
     if (!made) return E_OUTOFMEMORY;
   }
   {
-    const Lock lock(lock_);
+    const CriticalSectionLock lock(lock_);
     std::swap(current_, made);
   }
   // The site set before goes outside the lock: its last reference may call into its apartment.
@@ -158,7 +146,7 @@ STDMETHODIMP ExplorerCommandSite::GetSite(REFIID riid, void** out) {
 ComRef<IUnknown> ExplorerCommandSite::Site() {
   ComRef<SiteRegistration> registration;
   {
-    const Lock lock(lock_);
+    const CriticalSectionLock lock(lock_);
     registration = ComRef<SiteRegistration>::Share(current_.Get());
   }
   return registration ? registration->Site() : ComRef<IUnknown>();
@@ -250,8 +238,9 @@ STDMETHODIMP CVLPDSubCommand::GetToolTip(IShellItemArray*, LPWSTR* tip) {
 
 STDMETHODIMP CVLPDSubCommand::GetCanonicalName(GUID* name) {
   if (name == nullptr) return E_POINTER;
-  *name = kCanonicalName;
-  name->Data4[7] = static_cast<unsigned char>(name->Data4[7] + 1 + position_);
+  const Guid& own = kSubmenu[static_cast<std::size_t>(position_)].name;
+  *name = {own.data1, own.data2, own.data3, {}};
+  std::memcpy(name->Data4, own.data4, sizeof name->Data4);
   return S_OK;
 }
 

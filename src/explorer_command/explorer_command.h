@@ -9,6 +9,7 @@
 #include <shobjidl.h>
 
 #include "win/com_object.h"
+#include "win/critical_section.h"
 #include "win/unique_handle.h"
 
 namespace vlpd {
@@ -34,7 +35,8 @@ class ExplorerCommandSite : public IObjectWithSite {
   ~ExplorerCommandSite();
 
  private:
-  CRITICAL_SECTION lock_;
+  CriticalSection lock_;
+  // Declared after the lock, so released before the lock goes.
   ComRef<SiteRegistration> current_;
 };
 

@@ -12,18 +12,6 @@ bool HasEveryText(const ClsidTexts& clsids) {
   return true;
 }
 
-const char* RowArgumentText(RowArgument argument, const char* clsid_text, const char* module_path) {
-  switch (argument) {
-    case RowArgument::kModulePath:
-      return module_path;
-    case RowArgument::kClsidText:
-      return clsid_text;
-    case RowArgument::kNone:
-      break;
-  }
-  return nullptr;
-}
-
 bool ApplyRow(RegistryApplier& registry, const RegistrationRow& row, const char* clsid_text,
               const char* module_path) {
   RowTexts texts;
@@ -37,6 +25,18 @@ bool ApplyRow(RegistryApplier& registry, const RegistrationRow& row, const char*
 }  // namespace
 
 RegistryApplier::~RegistryApplier() = default;
+
+const char* RowArgumentText(RowArgument argument, const char* clsid_text, const char* module_path) {
+  switch (argument) {
+    case RowArgument::kModulePath:
+      return module_path;
+    case RowArgument::kClsidText:
+      return clsid_text;
+    case RowArgument::kNone:
+      break;
+  }
+  return nullptr;
+}
 
 int FormatRegistryText(char* out, std::size_t size, const char* format, const char* argument) {
   if (size == 0) return -1;

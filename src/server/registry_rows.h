@@ -93,6 +93,10 @@ inline constexpr UnregistrationRow kUnregistrationRows[] = {
     {RegistryRoot::kClassesRoot, "CLSID\\%s", false, ServerClass::kExplorerCommand},
 };
 
+// What a row's `%s` of kind `argument` stands for: the module path, the CLSID text, or nothing
+// (null).
+const char* RowArgumentText(RowArgument argument, const char* clsid_text, const char* module_path);
+
 // Writes `format` into `out` (`size` bytes) with every "%s" replaced by `argument` (null counts
 // as empty) and returns the length written. Returns -1 when the text and its terminator do not
 // fit: `out` then holds as much as fits, terminated (nothing at all when `size` is 0).

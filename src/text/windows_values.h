@@ -19,6 +19,23 @@ inline constexpr std::uint32_t kMenuVerbsOnly = 0x2;    // CMF_VERBSONLY
 inline constexpr std::uint32_t kMenuExplore = 0x4;      // CMF_EXPLORE
 inline constexpr std::uint32_t kMenuNoVerbs = 0x8;      // CMF_NOVERBS
 
+// A GUID as Windows lays it out.
+struct Guid {
+  std::uint32_t data1;
+  std::uint16_t data2;
+  std::uint16_t data3;
+  std::uint8_t data4[8];
+};
+
+constexpr bool operator==(const Guid& a, const Guid& b) {
+  if (a.data1 != b.data1 || a.data2 != b.data2 || a.data3 != b.data3) return false;
+  for (int i = 0; i < 8; ++i) {
+    if (a.data4[i] != b.data4[i]) return false;
+  }
+  return true;
+}
+constexpr bool operator!=(const Guid& a, const Guid& b) { return !(a == b); }
+
 // The size of DROPFILES, the header of a drop list.
 inline constexpr std::size_t kDropFilesHeaderSize = 20;  // pFiles, pt.x, pt.y, fNC, fWide
 

@@ -23,12 +23,22 @@ IUnknown* CastTo(Object* object) {
   return static_cast<Interface*>(object);
 }
 
+// One live object in the module's count, from before the object's first base is made until after
+// its last one is destroyed.
+class ModuleObject {
+ protected:
+  ModuleObject() { AddObject(); }
+  ~ModuleObject() { RemoveObject(); }
+};
+
 // Implements IUnknown for `Object`, which derives from this with its interfaces and names them in
 // a static table `kInterfaces` of InterfaceEntry<Object> rows. Both counts are interlocked: a
 // caller may release an object on another thread than the one that made it, and objects of
-// several apartments share the module count.
+// several apartments share the module count. The module count is the first base, so it is given
+// back last: an interface's destructor (one that releases the shell's site, say) still runs in a
+// module that cannot be unloaded.
 template <typename Object, typename... Interfaces>
-class ComObject : public Interfaces... {
+class ComObject : private ModuleObject, public Interfaces... {
  public:
   ComObject(const ComObject&) = delete;
   ComObject& operator=(const ComObject&) = delete;
@@ -56,10 +66,8 @@ class ComObject : public Interfaces... {
 
  protected:
   // Made with a reference count of 0: the first QueryInterface takes it to 1.
-  ComObject() { AddObject(); }
-  // Runs after the object's own destructor, so whatever it gives back is gone before the module
-  // may be unloaded.
-  ~ComObject() { RemoveObject(); }
+  ComObject() = default;
+  ~ComObject() = default;
 
  private:
   LONG volatile references_ = 0;

@@ -1,5 +1,5 @@
 // Move-only owners for Windows handles and COM references: every handle, key, find handle,
-// global block, menu, window, loaded library, GDI object, device context, clipboard hold and
+// global block, menu, window, module reference, GDI object, device context, clipboard hold and
 // interface pointer is closed exactly once, on every path. What COM itself allocates is owned in
 // com_owners.h.
 #pragma once
@@ -78,6 +78,11 @@ struct GdiObjectTraits {  // bitmaps and the other GDI objects
   static HGDIOBJ Invalid() { return nullptr; }
   static void Close(HGDIOBJ o) { DeleteObject(o); }
 };
+struct ModuleTraits {  // a reference on a loaded module, taken by GetModuleHandleEx or LoadLibrary
+  static HMODULE Invalid() { return nullptr; }
+  static void Close(HMODULE m) { FreeLibrary(m); }
+};
+
 struct IconTraits {
   static HICON Invalid() { return nullptr; }
   static void Close(HICON i) { DestroyIcon(i); }
@@ -89,10 +94,6 @@ struct MemoryDcTraits {  // device contexts made with CreateCompatibleDC
 struct WindowTraits {
   static HWND Invalid() { return nullptr; }
   static void Close(HWND w) { DestroyWindow(w); }
-};
-struct LibraryTraits {  // modules loaded with LoadLibrary
-  static HMODULE Invalid() { return nullptr; }
-  static void Close(HMODULE m) { FreeLibrary(m); }
 };
 
 using FileHandle = UniqueHandle<HANDLE, FileHandleTraits>;
@@ -106,10 +107,10 @@ using MenuHandle = UniqueHandle<HMENU, MenuTraits>;
 
 using GdiObject = UniqueHandle<HGDIOBJ, GdiObjectTraits>;
 using IconHandle = UniqueHandle<HICON, IconTraits>;
+using ModuleReference = UniqueHandle<HMODULE, ModuleTraits>;
 using MemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
 // A window of the calling thread (DestroyWindow works on that thread only).
 using WindowHandle = UniqueHandle<HWND, WindowTraits>;
-using LibraryHandle = UniqueHandle<HMODULE, LibraryTraits>;
 
 // The screen's device context, released when it goes out of scope.
 class ScreenDc {

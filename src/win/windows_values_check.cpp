@@ -4,6 +4,8 @@
 // The shell headers need windows.h first.
 #include <shlobj.h>
 
+#include <cstddef>
+
 #include "text/path.h"
 #include "text/windows_values.h"
 
@@ -26,5 +28,10 @@ static_assert(kMenuExplore == CMF_EXPLORE);
 static_assert(kMenuNoVerbs == CMF_NOVERBS);
 
 static_assert(kDropFilesHeaderSize == sizeof(DROPFILES));
+
+static_assert(sizeof(Guid) == sizeof(GUID) && offsetof(Guid, data1) == offsetof(GUID, Data1) &&
+              offsetof(Guid, data2) == offsetof(GUID, Data2) &&
+              offsetof(Guid, data3) == offsetof(GUID, Data3) &&
+              offsetof(Guid, data4) == offsetof(GUID, Data4));
 
 }  // namespace vlpd

@@ -38,9 +38,11 @@ void ExpectUsed(HRESULT hr, int used) {
 // The system the handler asks about Windows 11 and our package, and how often it looked the
 // package up.
 unsigned long g_build = 0;
+bool g_native = true;
 bool g_registered = false;
 int g_lookups = 0;
 unsigned long FakeBuild() { return g_build; }
+bool FakeNative() { return g_native; }
 bool FakeRegistered() {
   ++g_lookups;
   return g_registered;
@@ -49,8 +51,23 @@ bool RealLookup() {
   ++g_lookups;
   return PackageRegisteredForUser();
 }
-constexpr PackagedMenuProbe kFakeSystem = {FakeBuild, FakeRegistered};
-constexpr PackagedMenuProbe kRealLookup = {FakeBuild, RealLookup};
+constexpr PackagedMenuProbe kFakeSystem = {FakeBuild, FakeNative, FakeRegistered};
+constexpr PackagedMenuProbe kRealLookup = {FakeBuild, FakeNative, RealLookup};
+// Windows 11 with our package registered, as this very process runs on Wine's machine.
+constexpr PackagedMenuProbe kRealProcess = {FakeBuild, NativeProcess, FakeRegistered};
+
+// Whether this process runs the machine's own architecture, told by GetNativeSystemInfo.
+bool NativeByTheSystemInfo() {
+  SYSTEM_INFO native = {};
+  GetNativeSystemInfo(&native);
+#if defined(__x86_64__)
+  return native.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
+#elif defined(__aarch64__)
+  return native.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_ARM64;
+#else
+  return native.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_INTEL;
+#endif
+}
 
 class MenuTest : public testing::Test {
  protected:
@@ -282,28 +299,37 @@ TEST_F(MenuTest, RepeatedQueriesOnOneHandlerEachAddAFreshSubmenu) {
 }
 
 // Windows 11 shows our registered package's menu under "Show more options" itself: there the
-// classic handler adds nothing, and its submenu everywhere else. The package is looked up once per
-// right-click at most, and only on Windows 11; Wine has no package system, so the real lookup
+// classic handler adds nothing, and its submenu everywhere else, in particular in a process the
+// package's native DLL cannot load into. The package is looked up once per right-click at most,
+// and only on Windows 11 in a native process; Wine has no package system, so the real lookup
 // finds none.
 TEST_F(MenuTest, OneSubmenuInEachWindows11Menu) {
   const struct {
     const char* name;
     const PackagedMenuProbe* probe;
     unsigned long build;
+    bool native;
     bool registered;
     int lookups;
     bool submenu;  // the classic handler adds its submenu
   } systems[] = {
-      {"Windows 10, the package registered", &kFakeSystem, 19045, true, 0, true},
-      {"a build that cannot be read", &kFakeSystem, 0, true, 0, true},
-      {"Windows 11, the package registered", &kFakeSystem, kFirstWindows11Build, true, 1, false},
-      {"Windows 11, registration failed or a user without the package", &kFakeSystem, 22631, false, 1, true},
-      {"Windows 11, the real lookup under Wine", &kRealLookup, 22631, false, 1, true},
+      {"Windows 10, the package registered", &kFakeSystem, 19045, true, true, 0, true},
+      {"a build that cannot be read", &kFakeSystem, 0, true, true, 0, true},
+      {"the last build before Windows 11, the package registered", &kFakeSystem, 21999, true, true, 0, true},
+      {"Windows 11, the package registered", &kFakeSystem, 22000, true, true, 1, false},
+      {"Windows 11, registration failed or a user without the package", &kFakeSystem, 22631, true, false, 1,
+       true},
+      {"Windows 11, a 32-bit program on x64 or an x64 one on ARM64", &kFakeSystem, 22631, false, true, 0,
+       true},
+      {"Windows 11, the real lookup under Wine", &kRealLookup, 22631, true, false, 1, true},
+      {"Windows 11, the package registered, this process", &kRealProcess, 22631, true, true,
+       NativeByTheSystemInfo() ? 1 : 0, !NativeByTheSystemInfo()},
   };
   auto data = TestDataObject::Make({dir_.WriteFile("a.txt", "x")});
   for (const auto& system : systems) {
     SCOPED_TRACE(system.name);
     g_build = system.build;
+    g_native = system.native;
     g_registered = system.registered;
     g_lookups = 0;
     NewShellMenu();
@@ -339,22 +365,30 @@ TEST(PackagedMenu, TheRealLookupsReadTheRegistry) {
   EXPECT_FALSE(PackageRegisteredForUser()) << "Wine has no package system";
   std::wstring ours = Wide(VLPD_PACKAGE_NAME);
   std::transform(ours.begin(), ours.end(), ours.begin(), [](wchar_t c) { return std::towupper(c); });
+  // Each case's packages are listed in this order; the last name decides.
+  const std::wstring long_name = L"A" + std::wstring(140, L'x') + L"_1.0.0.0_neutral__abcdefghjkmnp";
   const struct {
-    std::wstring full_name;
+    std::vector<std::wstring> full_names;
     bool ours;
-  } packages[] = {
-      {L"Microsoft.WindowsNotepad_11.2310.13.0_x64__8wekyb3d8bbwe", false},
-      {Wide(VLPD_PACKAGE_NAME) + L"Tools_1.0.0.0_neutral__abcdefghjkmnp", false},  // begins like ours
-      {ours + L"_1.50.0.0_neutral__abcdefghjkmnp", true},                          // in capitals
+  } cases[] = {
+      {{L"Microsoft.WindowsNotepad_11.2310.13.0_x64__8wekyb3d8bbwe"}, false},
+      {{Wide(VLPD_PACKAGE_NAME) + L"Tools_1.0.0.0_neutral__abcdefghjkmnp"}, false},  // begins like ours
+      {{ours + L"_1.50.0.0_neutral__abcdefghjkmnp"}, true},                          // in capitals
+      // A name longer than any package's is skipped, not taken for the end of the list.
+      {{long_name, Wide(VLPD_PACKAGE_NAME) + L"_1.50.0.0_neutral__abcdefghjkmnp"}, true},
   };
-  for (const auto& package : packages) {
-    const std::wstring key = app_model + L"\\Repository\\Packages\\" + package.full_name;
-    RegKey made;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, made.Put(),
-                              nullptr),
-              ERROR_SUCCESS);
-    EXPECT_EQ(PackageRegisteredForUser(), package.ours) << package.ours;
-    RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(Narrow(c.full_names.back()));
+    for (const std::wstring& full_name : c.full_names) {
+      const std::wstring key = app_model + L"\\Repository\\Packages\\" + full_name;
+      RegKey made;
+      ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, made.Put(),
+                                nullptr),
+                ERROR_SUCCESS);
+    }
+    EXPECT_EQ(PackageRegisteredForUser(), c.ours);
+    for (const std::wstring& full_name : c.full_names)
+      RegDeleteKeyW(HKEY_CURRENT_USER, (app_model + L"\\Repository\\Packages\\" + full_name).c_str());
   }
   if (!existed) RegDeleteTreeW(HKEY_CURRENT_USER, app_model.c_str());
 }

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "commands/help_text.h"
 
 namespace vlpd {
@@ -72,6 +75,49 @@ TEST(Submenu, IsTheGoldenSubmenu) {
   }
   EXPECT_EQ(OpenSwitch(kCommandCount), nullptr);
   EXPECT_EQ(OpenSwitch(-1), nullptr);
+}
+
+// The canonical names Windows 11's Explorer has known the submenu's positions by since they
+// shipped: {7A290954-A505-4500-AE54-E597CF0B9Fxx}, xx 0x54 for the first position, one more for
+// each next one.
+TEST(Submenu, KeepsTheShippedCanonicalNames) {
+  for (std::size_t position = 0; position < kSubmenu.size(); ++position) {
+    const Guid shipped = {
+        0x7a290954,
+        0xa505,
+        0x4500,
+        {0xae, 0x54, 0xe5, 0x97, 0xcf, 0x0b, 0x9f, static_cast<std::uint8_t>(0x54 + position)}};
+    EXPECT_TRUE(kSubmenu[position].name == shipped) << position;
+  }
+}
+
+// A row inserted anywhere, with a separator above it, leaves every other position's name as it
+// was: names belong to rows, not to places.
+TEST(Submenu, InsertedRowKeepsTheOtherNames) {
+  constexpr Command kNew = {"new",
+                            "help",
+                            nullptr,
+                            EnableRule::kAlways,
+                            CommandAction::kCopyNames,
+                            true,
+                            {0x0f1e2d3c, 0x4b5a, 0x6978, {0x87, 0x96, 0xa5, 0xb4, 0xc3, 0xd2, 0xe1, 0xf0}}};
+  for (std::size_t at = 0; at <= kCommands.size(); ++at) {
+    SCOPED_TRACE(at);
+    std::array<Command, kCommandCount + 1> commands{};
+    std::copy(kCommands.begin(), kCommands.begin() + at, commands.begin());
+    commands[at] = kNew;
+    std::copy(kCommands.begin() + at, kCommands.end(), commands.begin() + at + 1);
+    const auto submenu = MakeSubmenu<kSubmenuEntries + 2>(commands);
+    std::vector<SubmenuEntry> others;
+    for (const SubmenuEntry& entry : submenu) {
+      if (entry.name != kNew.name && entry.name != SeparatorName(kNew.name)) others.push_back(entry);
+    }
+    ASSERT_EQ(others.size(), kSubmenu.size());
+    for (std::size_t position = 0; position < kSubmenu.size(); ++position) {
+      EXPECT_EQ(others[position].label, kSubmenu[position].label) << position;
+      EXPECT_TRUE(others[position].name == kSubmenu[position].name) << position;
+    }
+  }
 }
 
 TEST(Submenu, FlagValuesAreTheMenuFlagCombinations) {

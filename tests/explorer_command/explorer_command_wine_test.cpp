@@ -12,12 +12,16 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "commands/handler_text.h"
+#include "explorer_command/explorer_command.h"
 #include "fixtures/command_rows.h"
 #include "host/explorer_host.h"
 #include "host/menu_reader.h"
@@ -31,6 +35,18 @@
 #include "tests/support/install_key.h"
 #include "tests/support/stand_in_editor.h"
 #include "tests/support/temp_dir.h"
+#include "win/module_state.h"
+
+// Low memory for the commands linked into this program: once `g_allocations_left` is counted down
+// to 0, every allocation that may fail fails (-1: no limit).
+std::atomic<int> g_allocations_left{-1};
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  for (int left = g_allocations_left.load(); left >= 0; left = g_allocations_left.load()) {
+    if (left == 0) return nullptr;
+    if (g_allocations_left.compare_exchange_weak(left, left - 1)) break;
+  }
+  return std::malloc(size == 0 ? 1 : size);
+}
 
 namespace vlpd::test {
 namespace {
@@ -151,7 +167,7 @@ class ExplorerCommandTest : public testing::Test {
       return ReadFileBytes(folder_ + "\\" + tag + ".vpj");
     }
     if (c.result == Result::kCommandLine) {
-      if (SlowProcessStart()) WaitForStandInsToQuit();
+      WaitForStandInsToQuit();
       return ReadFileBytes(log);
     }
     if (c.result == Result::kNoEditorMessage) {
@@ -302,8 +318,10 @@ TEST_F(ExplorerCommandTest, EveryCommandSurvivesHostileItemArrays) {
   EXPECT_EQ(Narrow(icon.Get()), dll_.Path() + ",-105");
   std::vector<GUID> names(kSubCommands + 1);  // the root's, then each command's: no two alike
   EXPECT_EQ(root->GetCanonicalName(&names[0]), S_OK);
-  for (std::size_t i = 0; i < kSubCommands; ++i)
+  for (std::size_t i = 0; i < kSubCommands; ++i) {
     EXPECT_EQ(commands[i]->GetCanonicalName(&names[i + 1]), S_OK);
+    EXPECT_EQ(std::memcmp(&names[i + 1], &kSubmenu[i].name, sizeof(GUID)), 0) << i;  // its row's name
+  }
   for (std::size_t i = 0; i < names.size(); ++i) {
     for (std::size_t j = 0; j < i; ++j) EXPECT_FALSE(IsEqualGUID(names[i], names[j])) << i << " " << j;
   }
@@ -362,6 +380,7 @@ TEST_F(ExplorerCommandTest, TheEnumeratorKeepsItsContract) {
       {"more than are left, without a count", kSubCommands - 2, false, 5, false, S_FALSE, 2},
       {"a clone goes on where its original stands", 3, true, 2, true, S_OK, 2},
       {"past the end", kSubCommands, false, 1, true, S_FALSE, 0},
+      {"skipped past the end", kSubCommands + 3, false, 1, true, S_FALSE, 0},
   };
   ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
   std::vector<GUID> names;
@@ -374,7 +393,7 @@ TEST_F(ExplorerCommandTest, TheEnumeratorKeepsItsContract) {
     SCOPED_TRACE(call.name);
     ComRef<IEnumExplorerCommand> enumerator;
     ASSERT_EQ(root->EnumSubCommands(enumerator.Put()), S_OK);
-    EXPECT_EQ(enumerator->Skip(call.skip), S_OK);
+    EXPECT_EQ(enumerator->Skip(call.skip), call.skip <= kSubCommands ? S_OK : S_FALSE);
     if (call.clone) {
       ComRef<IEnumExplorerCommand> copy;
       ASSERT_EQ(enumerator->Clone(copy.Put()), S_OK);
@@ -393,6 +412,25 @@ TEST_F(ExplorerCommandTest, TheEnumeratorKeepsItsContract) {
           << i;
     }
   }
+}
+
+// A call of Next that runs out of memory part way hands nothing out and keeps nothing: every
+// command it made before is gone again.
+TEST_F(ExplorerCommandTest, NextOutOfMemoryKeepsNothing) {
+  const LONG before = ObjectCount();
+  ComRef<IExplorerCommand> root;
+  ASSERT_EQ(QueryNewObject(new CVLPDCommand(), IID_IExplorerCommand, reinterpret_cast<void**>(root.Put())),
+            S_OK);
+  ComRef<IEnumExplorerCommand> enumerator;
+  ASSERT_EQ(root->EnumSubCommands(enumerator.Put()), S_OK);
+  IExplorerCommand* batch[5] = {};
+  ULONG fetched = 99;
+  g_allocations_left = 2;
+  const HRESULT hr = enumerator->Next(5, batch, &fetched);
+  g_allocations_left = -1;
+  EXPECT_EQ(hr, E_OUTOFMEMORY);
+  EXPECT_EQ(fetched, 0u);
+  EXPECT_EQ(ObjectCount(), before + 2) << "the root, its enumerator and nothing else";
 }
 
 // Explorer asks the root and a subcommand for their states from two threads at once, and asks
@@ -495,10 +533,175 @@ TEST_F(ExplorerCommandTest, InvokeBesideSetSiteNull) {
   const std::vector<ComRef<IExplorerCommand>> later = SubCommands(root.Get());
   root_site->SetSite(nullptr);
   own_site->SetSite(nullptr);
+  void* asked = &asked;
+  EXPECT_EQ(root_site->GetSite(IID_IUnknown, &asked), E_FAIL);
+  EXPECT_EQ(asked, nullptr);
   site.Reset();
   EXPECT_EQ(ledger.CallsFromOtherThreads(), 0);
   EXPECT_EQ(ledger.CallsIntoReleased(), 0);
   EXPECT_EQ(ledger.Held(), 0) << "the site is still held";
+}
+
+// A site that cannot be marshalled, so the global interface table refuses it.
+class UnmarshallableSite final : public IMarshal {
+ public:
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    *out = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IMarshal) ? this : nullptr;
+    if (*out == nullptr) return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references_); }
+  STDMETHODIMP_(ULONG) Release() override {
+    const long left = --references_;
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+  }
+  STDMETHODIMP GetUnmarshalClass(REFIID, void*, DWORD, void*, DWORD, CLSID*) override { return E_FAIL; }
+  STDMETHODIMP GetMarshalSizeMax(REFIID, void*, DWORD, void*, DWORD, DWORD*) override { return E_FAIL; }
+  STDMETHODIMP MarshalInterface(IStream*, REFIID, void*, DWORD, void*, DWORD) override { return E_FAIL; }
+  STDMETHODIMP UnmarshalInterface(IStream*, REFIID, void**) override { return E_FAIL; }
+  STDMETHODIMP ReleaseMarshalData(IStream*) override { return E_FAIL; }
+  STDMETHODIMP DisconnectObject(DWORD) override { return E_FAIL; }
+
+ private:
+  std::atomic<long> references_{1};
+};
+
+// What GetSite answers: the site set, or E_FAIL with a null pointer.
+HRESULT AskedSite(IObjectWithSite* holder, IUnknown* expected) {
+  IUnknown* got = reinterpret_cast<IUnknown*>(&got);
+  const HRESULT hr = holder->GetSite(IID_IUnknown, reinterpret_cast<void**>(&got));
+  const ComRef<IUnknown> held = ComRef<IUnknown>::Adopt(SUCCEEDED(hr) ? got : nullptr);
+  if (hr == S_OK) return got == expected ? S_OK : E_UNEXPECTED;
+  return got == nullptr ? hr : E_UNEXPECTED;
+}
+
+// A site the global interface table refuses is the setter's thread's alone: another thread gets
+// none rather than a pointer it may not call.
+TEST_F(ExplorerCommandTest, ASiteThatCannotBeSharedStaysWithItsThread) {
+  ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
+  ComRef<IObjectWithSite> holder;
+  ASSERT_EQ(root->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(holder.Put())), S_OK);
+  const ComRef<IUnknown> site = ComRef<IUnknown>::Adopt(new UnmarshallableSite());
+  ASSERT_EQ(holder->SetSite(site.Get()), S_OK);
+  EXPECT_EQ(AskedSite(holder.Get(), site.Get()), S_OK);
+  HRESULT elsewhere = S_OK;
+  std::thread([&] {
+    const ComApartment apartment(COINIT_MULTITHREADED);
+    elsewhere = AskedSite(holder.Get(), site.Get());
+  }).join();
+  EXPECT_EQ(elsewhere, E_FAIL);
+  holder->SetSite(nullptr);
+}
+
+// Two threads set their own sites (and now and then none), over and over, while a third reads the site
+// until it has seen it change many times: every answer is one of the two sites or none, and no
+// site is held or released once too often afterwards.
+TEST_F(ExplorerCommandTest, SitesSetAndReadFromThreeThreadsAtOnce) {
+  constexpr long kChanges = 100;
+  constexpr long kReadsAtMost = 50000000;  // a bound far beyond need, not a time
+  ReferenceLedger ledger;
+  ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
+  ComRef<IObjectWithSite> holder;
+  ASSERT_EQ(root->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(holder.Put())), S_OK);
+  ComRef<IShellItemArray> sites[2] = {FakeItemArray({}, &ledger), FakeItemArray({}, &ledger)};
+  std::atomic<int> setting{0};
+  std::atomic<bool> done{false};
+  long changes = 0;
+  long wrong = 0;
+  std::vector<std::thread> running;
+  for (const ComRef<IShellItemArray>& site : sites) {
+    running.emplace_back([&] {
+      const ComApartment apartment(COINIT_MULTITHREADED);
+      for (long round = setting.fetch_add(1); !done; ++round)
+        holder->SetSite(round % 8 == 7 ? nullptr : site.Get());
+    });
+  }
+  running.emplace_back([&] {
+    const ComApartment apartment(COINIT_MULTITHREADED);
+    while (setting.load() < 2) Sleep(0);
+    IUnknown* seen = nullptr;
+    for (long read = 0; read < kReadsAtMost && changes < kChanges; ++read) {
+      IUnknown* got = nullptr;
+      const HRESULT hr = holder->GetSite(IID_IUnknown, reinterpret_cast<void**>(&got));
+      if (hr == S_OK ? got != sites[0].Get() && got != sites[1].Get() : got != nullptr) ++wrong;
+      if (got != seen) ++changes;
+      seen = got;
+      if (got != nullptr) got->Release();
+    }
+    done = true;
+  });
+  for (std::thread& thread : running) thread.join();
+  for (ComRef<IShellItemArray>& site : sites) site.Reset();
+  EXPECT_GE(changes, kChanges);
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(ledger.ExtraReleases(), 0);
+  EXPECT_EQ(ledger.Held(), 0) << "a site is still held";
+}
+
+// A subcommand the shell set no site on uses the root's: the save dialog is owned by its window.
+TEST_F(ExplorerCommandTest, ASubcommandWithoutASiteUsesTheRoots) {
+  ReferenceLedger ledger;
+  const Case folder = {"a folder",     {Wide("\x8E\x91\x97\xBF")}, kSeveral,
+                       kCreateProject, Result::kProject,           ""};
+  ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
+  const std::vector<ComRef<IExplorerCommand>> commands = SubCommands(root.Get());
+  ASSERT_EQ(commands.size(), kSubCommands);
+  ComRef<IObjectWithSite> root_site;
+  ASSERT_EQ(root->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(root_site.Put())), S_OK);
+  root_site->SetSite(ApartmentSite(owner_.Get(), ledger).Get());
+  const std::string project = Run(folder, "root", [&] {
+    return commands[PositionOf(kCreateProject)]->Invoke(Items(folder).Get(), nullptr);
+  });
+  EXPECT_NE(project.find("m.txt\r\n"), std::string::npos) << project;
+  root_site->SetSite(nullptr);
+}
+
+// A site whose last Release asks whether the DLL may be unloaded, as a host's
+// CoFreeUnusedLibraries may at that moment from another thread.
+class UnloadAskingSite final : public IUnknown {
+ public:
+  UnloadAskingSite(const VlpdDll& dll, HRESULT& answer) : dll_(dll), answer_(answer) {}
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    *out = IsEqualIID(riid, IID_IUnknown) ? this : nullptr;
+    if (*out == nullptr) return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references_); }
+  STDMETHODIMP_(ULONG) Release() override {
+    const long left = --references_;
+    if (left == 0) {
+      answer_ = dll_.CanUnloadNow();
+      delete this;
+    }
+    return static_cast<ULONG>(left);
+  }
+
+ private:
+  const VlpdDll& dll_;
+  HRESULT& answer_;
+  std::atomic<long> references_{1};
+};
+
+// A command gives its site back as it is destroyed: the module counts it until it is gone.
+TEST_F(ExplorerCommandTest, TheModuleCannotBeUnloadedWhileACommandReleasesItsSite) {
+  for (const bool subcommand : {false, true}) {
+    SCOPED_TRACE(subcommand ? "a subcommand" : "the root");
+    HRESULT answer = E_FAIL;
+    {
+      ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
+      ComRef<IExplorerCommand> command = subcommand ? std::move(SubCommands(root.Get())[0]) : std::move(root);
+      root.Reset();
+      ComRef<IObjectWithSite> with_site;
+      ASSERT_EQ(command->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(with_site.Put())),
+                S_OK);
+      const ComRef<IUnknown> site = ComRef<IUnknown>::Adopt(new UnloadAskingSite(dll_, answer));
+      ASSERT_EQ(with_site->SetSite(site.Get()), S_OK);
+    }
+    EXPECT_EQ(answer, S_FALSE);
+  }
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include "host/test_data_object.h"
 #include "host/vlpd_dll.h"
 #include "server/clsid.h"
+#include "win/com_object.h"
+#include "win/module_state.h"
 
 namespace vlpd::test {
 namespace {
@@ -227,6 +229,33 @@ TEST_F(ComFrameTest, AnUninitialisedHandlerEndsCleanly) {
   EXPECT_EQ(dll_.CanUnloadNow(), S_FALSE);
   handler.Reset();
   EXPECT_EQ(dll_.CanUnloadNow(), S_OK);
+}
+
+// The module's count of an object outlives each of its interfaces: an interface's destructor (the
+// Windows 11 commands' releases the shell's site) still runs in a module that cannot be unloaded.
+LONG g_count_seen = -1;
+struct CountWatcher {
+  ~CountWatcher() { g_count_seen = ObjectCount(); }
+};
+class Watched final : public ComObject<Watched, IUnknown, CountWatcher> {
+ public:
+  static const InterfaceEntry<Watched> kInterfaces[1];
+  Watched() = default;
+
+ private:
+  friend ComObject;
+  ~Watched() = default;
+};
+const InterfaceEntry<Watched> Watched::kInterfaces[1] = {{&IID_IUnknown, CastTo<Watched, IUnknown>}};
+
+TEST(ComObject, GivesTheModuleCountBackAfterEveryInterface) {
+  const LONG before = ObjectCount();
+  IUnknown* object = nullptr;
+  ASSERT_EQ(QueryNewObject(new Watched(), IID_IUnknown, reinterpret_cast<void**>(&object)), S_OK);
+  EXPECT_EQ(ObjectCount(), before + 1);
+  object->Release();
+  EXPECT_EQ(g_count_seen, before + 1);
+  EXPECT_EQ(ObjectCount(), before);
 }
 
 }  // namespace

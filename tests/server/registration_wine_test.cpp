@@ -273,7 +273,7 @@ TEST_F(Registration, ServerPathIsTheLibrarysOwnFileAtRegistration) {
   const TempDir folder("\x95\x5C");
   const std::string copy = folder / "VLPDMenu.dll";
   ASSERT_TRUE(CopyFileA(dll_.Path().c_str(), copy.c_str(), FALSE));
-  LibraryHandle module(LoadLibraryA(copy.c_str()));
+  ModuleReference module(LoadLibraryA(copy.c_str()));
   ASSERT_TRUE(module);
   char loaded[MAX_PATH] = {};
   GetModuleFileNameA(module.Get(), loaded, MAX_PATH);
@@ -296,7 +296,7 @@ TEST_F(Registration, APathTheCodePageCannotWriteExactlyIsRefused) {
     const std::wstring copy = folder.WidePath() + L"\\" + name + L"\\VLPDMenu.dll";
     ASSERT_TRUE(CreateDirectoryW((folder.WidePath() + L"\\" + name).c_str(), nullptr));
     ASSERT_TRUE(CopyFileW(Wide(dll_.Path()).c_str(), copy.c_str(), FALSE));
-    LibraryHandle module(LoadLibraryW(copy.c_str()));
+    ModuleReference module(LoadLibraryW(copy.c_str()));
     ASSERT_TRUE(module);
     const HRESULT registered = SelfRegistration(module.Get()).register_server();
     module.Reset();

@@ -288,7 +288,7 @@ class Resources : public BuiltDll {
                            : "";
   }
 
-  LibraryHandle module_;
+  ModuleReference module_;
 };
 
 constexpr WORD kJapanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);

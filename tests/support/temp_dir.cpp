@@ -10,6 +10,13 @@
 namespace vlpd::test {
 namespace {
 
+// Writes `bytes` into the file just created; it stays empty when there are none.
+void WriteAll(const FileHandle& file, const std::string& bytes) {
+  DWORD written = 0;
+  if (file && !bytes.empty())
+    ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
 // By UTF-16 names: an ANSI listing would show names outside code page 932 as '?'.
 void RemoveTree(const std::wstring& path) {
   WIN32_FIND_DATAW entry;
@@ -75,23 +82,15 @@ std::string TempDir::MakeFolder(const std::string& relative) const {
 std::string TempDir::WriteFile(const std::string& relative, const std::string& bytes) const {
   const std::string full = *this / relative;
   MakeParents(full);
-  FileHandle file(
-      CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  DWORD written = 0;
-  if (file.Valid() && !bytes.empty()) {
-    ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  }
+  WriteAll(FileHandle(CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)),
+           bytes);
   return full;
 }
 
 std::wstring TempDir::WriteFileW(const std::wstring& relative, const std::string& bytes) const {
   const std::wstring full = WidePath() + L"\\" + relative;
-  FileHandle file(
-      CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  DWORD written = 0;
-  if (file.Valid() && !bytes.empty()) {
-    ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  }
+  WriteAll(FileHandle(CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)),
+           bytes);
   return full;
 }
 

@@ -3,10 +3,12 @@
 // lets its starter go) and quits at once. With the environment variable VLPD_STAND_IN_GATE set to
 // a name, it takes no input until the starter's test lets it: it signals the event "<name>_waiting"
 // after its command line, waits for "<name>_go" and only then goes on; without that signal within
-// 30 s it appends "no go" and quits without ever taking input. The extension fixes the command
-// line, but the environment passes through to the editor it starts.
+// 30 s it appends "no go" and quits without ever taking input. With VLPD_STAND_IN_READY_AFTER_MS
+// set to a number, it takes that long before it becomes ready (a slow start, for the benchmark).
+// The extension fixes the command line, but the environment passes through to the editor it starts.
 #include <windows.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "win/unique_handle.h"
@@ -69,6 +71,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     AppendLine(log, "no go");
     return 1;
   }
+  char ready_after[16];
+  const DWORD length =
+      GetEnvironmentVariableA("VLPD_STAND_IN_READY_AFTER_MS", ready_after, sizeof ready_after);
+  if (length > 0 && length < sizeof ready_after)
+    Sleep(static_cast<DWORD>(std::strtoul(ready_after, nullptr, 10)));
   AppendLine(log, "ready");
 
   WNDCLASSA window_class = {};
