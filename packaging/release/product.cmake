@@ -9,9 +9,11 @@ set(VLPD_VERSION 1.50.0 CACHE STRING "Version of the release (DLL files and pack
 # "Vellumpad ver1.50", its program is Vellumpad_0150.exe and the handler's name VLPDMenu_0150.
 set(VLPD_EDITOR_VERSION 1.50)
 set(VLPD_MAKER kastel)
+# The extension's own name: the leaf of its settings' keys (beside the maker's) and of its package.
+set(VLPD_NAME VLPDMenu)
 # The sparse package's identity name, fixed for good: Windows updates a package of the same name,
 # and the classic menu looks for it among the current user's packages.
-set(VLPD_PACKAGE_NAME ${VLPD_MAKER}.VLPDMenu)
+set(VLPD_PACKAGE_NAME ${VLPD_MAKER}.${VLPD_NAME})
 # Fixed for good: registry entries, the package and callers depend on them.
 set(VLPD_HANDLER_CLSID 0B6A3946-3576-42A4-99A1-C99BBFFCE590)
 set(VLPD_EXPLORER_COMMAND_CLSID 7C3E5B2A-9D41-4F6E-A8B0-3E2D1C5F6A94)

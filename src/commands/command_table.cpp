@@ -2,6 +2,23 @@
 
 namespace vlpd {
 
+SubmenuLayout LayOutSubmenu(std::uint32_t hidden) {
+  SubmenuLayout layout{};
+  int pending_separator = -1;  // a separator seen since the last command shown
+  for (int position = 0; position < kSubmenuEntries; ++position) {
+    const SubmenuEntry& entry = kSubmenu[static_cast<std::size_t>(position)];
+    if (entry.separator) {
+      if (layout.count > 0) pending_separator = position;
+      continue;
+    }
+    if ((hidden >> entry.offset & 1u) != 0) continue;
+    if (pending_separator >= 0) layout.positions[layout.count++] = pending_separator;
+    pending_separator = -1;
+    layout.positions[layout.count++] = position;
+  }
+  return layout;
+}
+
 const Command* CommandAt(long long offset) {
   return offset >= 0 && offset < kCommandCount ? &kCommands[offset] : nullptr;
 }

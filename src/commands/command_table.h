@@ -67,6 +67,9 @@ inline constexpr Command kTrailingCommands[] = {
      {0x7a290954, 0xa505, 0x4500, {0xae, 0x54, 0xe5, 0x97, 0xcf, 0x0b, 0x9f, 0x5f}}},
 };
 
+// The plain open's offset: the first row.
+inline constexpr int kOpenOffset = 0;
+
 inline constexpr int kCommandCount = 1 + kEncodingCount + static_cast<int>(std::size(kTrailingCommands));
 
 // The plain open, one command an encoding (the first below a separator), then the rest.
@@ -131,6 +134,16 @@ constexpr std::array<SubmenuEntry, Entries> MakeSubmenu(const std::array<Command
 }
 
 inline constexpr std::array<SubmenuEntry, kSubmenuEntries> kSubmenu = MakeSubmenu<kSubmenuEntries>(kCommands);
+
+// The submenu as shown with some commands hidden: the kSubmenu positions that remain, in order. A
+// separator that would stand first, last or beside another is left out.
+struct SubmenuLayout {
+  std::array<int, kSubmenuEntries> positions;
+  int count;
+};
+
+// The layout with the commands of the set bits of `hidden` left out (bit n: offset n).
+SubmenuLayout LayOutSubmenu(std::uint32_t hidden);
 
 // The row of command `offset`; null for an offset outside the table.
 const Command* CommandAt(long long offset);

@@ -15,6 +15,8 @@ inline constexpr char kLabelOpen[] =
 inline constexpr char kLabelCreateProject[] =
     "\xCC\xDF\xDB\xBC\xDE\xAA\xB8\xC4\xCC\xA7\xB2\xD9\x8D\xEC\x90\xAC";  // ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ作成
 inline constexpr char kLabelCopyNames[] = "\x96\xBC\x91O\x82\xF0\xBA\xCB\xDF\xB0";  // 名前をｺﾋﾟｰ
+// The open command at the top level, beside the submenu (the OpenOnTop setting).
+inline constexpr char kLabelOpenOnTop[] = "Vellumpad \x82\xC5\x8AJ\x82\xAD";  // Vellumpad で開く
 
 // Status-bar help texts, by command offset.
 inline constexpr char kHelpOpen[] =  // Vellumpadでﾌｧｲﾙを開きます。

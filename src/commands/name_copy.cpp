@@ -10,16 +10,16 @@ namespace vlpd {
 namespace {
 
 // Fills the block with the clipboard text; false when it cannot be locked or the text does not fit.
-bool WriteText(HGLOBAL block, std::size_t size, const SelectionList& list) {
+bool WriteText(HGLOBAL block, std::size_t size, const SelectionList& list, bool quoted) {
   const GlobalLockGuard lock(block);
   if (lock.Data() == nullptr) return false;
-  return ComposeClipboardText(static_cast<char*>(lock.Data()), size, list) >= 0;
+  return ComposeClipboardText(static_cast<char*>(lock.Data()), size, list, quoted) >= 0;
 }
 
-bool WriteWideText(HGLOBAL block, std::size_t units, const SelectionList& list) {
+bool WriteWideText(HGLOBAL block, std::size_t units, const SelectionList& list, bool quoted) {
   const GlobalLockGuard lock(block);
   if (lock.Data() == nullptr) return false;
-  return ComposeClipboardWideText(static_cast<char16_t*>(lock.Data()), units, list) >= 0;
+  return ComposeClipboardWideText(static_cast<char16_t*>(lock.Data()), units, list, quoted) >= 0;
 }
 
 // Hands `block` to the clipboard as `format`; a block it refuses is still ours to free.
@@ -29,23 +29,23 @@ void Place(UINT format, GlobalBlock& block) {
 
 }  // namespace
 
-void CopyNames(ShellSelection& selection) {
+void CopyNames(ShellSelection& selection, bool quoted) {
   ClipboardGuard clipboard;
   if (!clipboard.IsOpen()) return;
   if (FAILED(selection.Refill()) || selection.List().Count() < 1) return;
 
   const SelectionList& list = selection.List();
-  const std::size_t size = ClipboardBlockSize(list.TotalLength(), list.Count());
+  const std::size_t size = ClipboardBlockSize(list.TotalLength(), list.Count(), quoted);
   GlobalBlock block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
   // The true names beside the ANSI paths, for programs that read Unicode: where the code page
   // lacks a character the ANSI path is the short name, the Unicode text the name as the user sees
   // it. Every name of the shell's list has its UTF-16 form.
-  const std::size_t wide_units = ClipboardWideUnits(list);
+  const std::size_t wide_units = ClipboardWideUnits(list, quoted);
   GlobalBlock wide_block;
   if (wide_units > 0)
     wide_block.Reset(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, wide_units * sizeof(WCHAR)));
-  if (!block || !WriteText(block.Get(), size, list) ||
-      (wide_units > 0 && (!wide_block || !WriteWideText(wide_block.Get(), wide_units, list)))) {
+  if (!block || !WriteText(block.Get(), size, list, quoted) ||
+      (wide_units > 0 && (!wide_block || !WriteWideText(wide_block.Get(), wide_units, list, quoted)))) {
     block.Reset();
     wide_block.Reset();
     selection.Free();

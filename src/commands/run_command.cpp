@@ -5,7 +5,8 @@
 
 namespace vlpd {
 
-void RunCommand(const Command& command, ShellSelection& selection, HWND owner, const char* invoking_folder) {
+void RunCommand(const Command& command, ShellSelection& selection, HWND owner, const char* invoking_folder,
+                const Settings& settings) {
   switch (command.action) {
     case CommandAction::kOpenInEditor:
       LaunchEditor(selection, command.editor_switch, owner);
@@ -14,7 +15,7 @@ void RunCommand(const Command& command, ShellSelection& selection, HWND owner, c
       CreateProject(selection, owner, invoking_folder, ModuleInstance());
       break;
     case CommandAction::kCopyNames:
-      CopyNames(selection);
+      CopyNames(selection, settings.On(Setting::kQuotedNames));
       break;
   }
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "commands/command_table.h"
+#include "commands/settings.h"
 #include "selection/shell_selection.h"
 
 namespace vlpd {
@@ -20,11 +21,13 @@ void LaunchEditor(ShellSelection& selection, const char* encoding_switch, HWND o
                   DWORD ready_wait_ms = kEditorReadyWaitMs);
 
 // Puts the full paths of the selection on the clipboard, joined by CR LF: as CF_TEXT (the ANSI
-// paths) and as CF_UNICODETEXT (the files' true names).
-void CopyNames(ShellSelection& selection);
+// paths) and as CF_UNICODETEXT (the files' true names); each in double quotes when `quoted`.
+void CopyNames(ShellSelection& selection, bool quoted);
 
 // Runs the action of `command`'s row on the selection, for either menu: `owner` owns the save
-// dialog, `invoking_folder` (may be null) is where it opens and what project paths are relative to.
-void RunCommand(const Command& command, ShellSelection& selection, HWND owner, const char* invoking_folder);
+// dialog, `invoking_folder` (may be null) is where it opens and what project paths are relative to;
+// `settings` are the user's choices read for this invocation.
+void RunCommand(const Command& command, ShellSelection& selection, HWND owner, const char* invoking_folder,
+                const Settings& settings);
 
 }  // namespace vlpd

@@ -9,6 +9,7 @@
 
 #include "commands/command_table.h"
 #include "commands/handler_text.h"
+#include "commands/read_settings.h"
 #include "commands/run_command.h"
 #include "selection/item_array.h"
 #include "win/apartment_call.h"
@@ -51,12 +52,19 @@ struct Invocation {
   ShellSelection selection;
   HWND owner;
   char folder[kPathBufferSize];
+  Settings settings;
 };
 
 void RunInvocation(void* context) {
   auto* invocation = static_cast<Invocation*>(context);
   RunCommand(*invocation->command, invocation->selection, invocation->owner,
-             invocation->folder[0] != '\0' ? invocation->folder : nullptr);
+             invocation->folder[0] != '\0' ? invocation->folder : nullptr, invocation->settings);
+}
+
+// The root is hidden where the classic menu would add nothing: with ShiftOnly (Shift+right-click
+// opens the classic menu), or with every command hidden.
+bool RootShown(const Settings& settings) {
+  return !settings.On(Setting::kShiftOnly) && LayOutSubmenu(settings.Get(Setting::kHiddenCommands)).count > 0;
 }
 
 ComRef<IGlobalInterfaceTable> InterfaceTable() {
@@ -186,6 +194,10 @@ STDMETHODIMP CVLPDCommand::GetCanonicalName(GUID* name) {
 
 STDMETHODIMP CVLPDCommand::GetState(IShellItemArray* items, BOOL ok_to_be_slow, EXPCMDSTATE* state) {
   if (state == nullptr) return E_POINTER;
+  if (!RootShown(ReadSettings())) {
+    *state = ECS_HIDDEN;
+    return S_OK;
+  }
   // Read anew at every call, kept nowhere: the shell asks from several threads at once.
   ItemArrayState read;
   const HRESULT hr = ReadItemArrayState(items, ok_to_be_slow != FALSE, &read);
@@ -205,7 +217,8 @@ STDMETHODIMP CVLPDCommand::GetFlags(EXPCMDFLAGS* flags) {
 STDMETHODIMP CVLPDCommand::EnumSubCommands(IEnumExplorerCommand** commands) {
   if (commands == nullptr) return E_POINTER;
   *commands = nullptr;
-  return QueryNewObject(new (std::nothrow) CVLPDCommandEnum(0, this), IID_IEnumExplorerCommand,
+  const SubmenuLayout layout = LayOutSubmenu(ReadSettings().Get(Setting::kHiddenCommands));
+  return QueryNewObject(new (std::nothrow) CVLPDCommandEnum(layout, 0, this), IID_IEnumExplorerCommand,
                         reinterpret_cast<void**>(commands));
 }
 
@@ -263,7 +276,9 @@ STDMETHODIMP CVLPDSubCommand::Invoke(IShellItemArray* items, IBindCtx*) {
   const Command* command = PositionCommand(position_);
   if (command == nullptr) return E_NOTIMPL;
   if (items == nullptr) return E_INVALIDARG;
-  Invocation invocation{command, {}, nullptr, {}};
+  Invocation invocation{command, {}, nullptr, {}, ReadSettings()};
+  if (CommandHidden(invocation.settings, kSubmenu[static_cast<std::size_t>(position_)].offset))
+    return E_INVALIDARG;
   // The owner window, read through references of this call's own: the shell may clear the site
   // from another thread meanwhile.
   ComRef<IUnknown> site = Site();
@@ -291,17 +306,18 @@ const InterfaceEntry<CVLPDCommandEnum> CVLPDCommandEnum::kInterfaces[1] = {
     {&IID_IEnumExplorerCommand, CastTo<CVLPDCommandEnum, IEnumExplorerCommand>},
 };
 
-CVLPDCommandEnum::CVLPDCommandEnum(int next, CVLPDCommand* root)
-    : next_(next), root_(ComRef<CVLPDCommand>::Share(root)) {}
+CVLPDCommandEnum::CVLPDCommandEnum(const SubmenuLayout& layout, int next, CVLPDCommand* root)
+    : layout_(layout), next_(next), root_(ComRef<CVLPDCommand>::Share(root)) {}
 
 STDMETHODIMP CVLPDCommandEnum::Next(ULONG count, IExplorerCommand** commands, ULONG* fetched) {
   // A null count is allowed for any `count`: the caller learns the number from the result.
   if (commands == nullptr) return E_POINTER;
   ULONG made = 0;
   HRESULT hr = S_OK;
-  while (made < count && next_ < kSubmenuEntries) {
-    hr = QueryNewObject(new (std::nothrow) CVLPDSubCommand(next_, root_.Get()), IID_IExplorerCommand,
-                        reinterpret_cast<void**>(&commands[made]));
+  while (made < count && next_ < layout_.count) {
+    hr = QueryNewObject(new (std::nothrow)
+                            CVLPDSubCommand(layout_.positions[static_cast<std::size_t>(next_)], root_.Get()),
+                        IID_IExplorerCommand, reinterpret_cast<void**>(&commands[made]));
     if (FAILED(hr)) break;
     ++made;
     ++next_;
@@ -317,7 +333,7 @@ STDMETHODIMP CVLPDCommandEnum::Next(ULONG count, IExplorerCommand** commands, UL
 }
 
 STDMETHODIMP CVLPDCommandEnum::Skip(ULONG count) {
-  const ULONG left = static_cast<ULONG>(kSubmenuEntries - next_);
+  const ULONG left = static_cast<ULONG>(layout_.count - next_);
   const ULONG skipped = count < left ? count : left;
   next_ += static_cast<int>(skipped);
   return skipped == count ? S_OK : S_FALSE;
@@ -331,8 +347,8 @@ STDMETHODIMP CVLPDCommandEnum::Reset() {
 STDMETHODIMP CVLPDCommandEnum::Clone(IEnumExplorerCommand** copy) {
   if (copy == nullptr) return E_POINTER;
   *copy = nullptr;
-  return QueryNewObject(new (std::nothrow) CVLPDCommandEnum(next_, root_.Get()), IID_IEnumExplorerCommand,
-                        reinterpret_cast<void**>(copy));
+  return QueryNewObject(new (std::nothrow) CVLPDCommandEnum(layout_, next_, root_.Get()),
+                        IID_IEnumExplorerCommand, reinterpret_cast<void**>(copy));
 }
 
 }  // namespace vlpd

@@ -8,6 +8,7 @@
 // The shell headers need windows.h first.
 #include <shobjidl.h>
 
+#include "commands/command_table.h"
 #include "win/com_object.h"
 #include "win/critical_section.h"
 #include "win/unique_handle.h"
@@ -89,12 +90,13 @@ class CVLPDSubCommand final : public ComObject<CVLPDSubCommand, IExplorerCommand
   ComRef<CVLPDCommand> root_;
 };
 
-// The root's subcommands, one submenu position after another.
+// The root's subcommands, one position of the layout after another: the submenu without the
+// hidden commands, as the settings were when the shell asked for the enumeration.
 class CVLPDCommandEnum final : public ComObject<CVLPDCommandEnum, IEnumExplorerCommand> {
  public:
   static const InterfaceEntry<CVLPDCommandEnum> kInterfaces[1];
 
-  CVLPDCommandEnum(int next, CVLPDCommand* root);
+  CVLPDCommandEnum(const SubmenuLayout& layout, int next, CVLPDCommand* root);
 
   STDMETHODIMP Next(ULONG count, IExplorerCommand** commands, ULONG* fetched) override;
   STDMETHODIMP Skip(ULONG count) override;
@@ -105,6 +107,7 @@ class CVLPDCommandEnum final : public ComObject<CVLPDCommandEnum, IEnumExplorerC
   friend ComObject;
   ~CVLPDCommandEnum() = default;
 
+  SubmenuLayout layout_;
   int next_;
   ComRef<CVLPDCommand> root_;
 };

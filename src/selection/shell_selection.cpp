@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <cwchar>
 
 #include "selection/drop_list.h"
 #include "win/ansi_path.h"
@@ -85,9 +86,21 @@ HRESULT FillSelection(SelectionList& list, const WideName* names, std::size_t co
   return S_OK;
 }
 
+bool ShellSelection::AttachFolder(const wchar_t* path) {
+  data_.Reset();
+  held_ = false;
+  folder_units_ = 0;
+  const std::size_t units = wcsnlen(path, MAX_PATH);
+  if (units == 0 || units >= MAX_PATH) return false;
+  std::memcpy(folder_, path, units * sizeof(wchar_t));
+  folder_units_ = units;
+  return true;
+}
+
 HRESULT ShellSelection::Hold(const WideName* names, std::size_t count) {
   data_.Reset();
   held_ = true;
+  folder_units_ = 0;
   listed_ = count;
   return FillSelection(list_, names, count);
 }
@@ -95,6 +108,11 @@ HRESULT ShellSelection::Hold(const WideName* names, std::size_t count) {
 HRESULT ShellSelection::Refill(int wanted) {
   if (held_ && !data_) return S_OK;
   Free();
+  if (folder_units_ > 0) {
+    listed_ = 1;
+    const WideName folder = {folder_, folder_units_};
+    return FillSelection(list_, &folder, wanted < 1 ? 0 : 1);
+  }
   if (!data_) return E_UNEXPECTED;
 
   ComRef<IEnumFORMATETC> formats;

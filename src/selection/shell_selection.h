@@ -29,7 +29,14 @@ class ShellSelection {
   void Attach(IDataObject* data) {
     data_ = ComRef<IDataObject>::Share(data);
     held_ = false;
+    folder_units_ = 0;
   }
+  // Makes the folder at `path` the selection, read afresh at every use like a data object's names:
+  // the background of a folder, where the shell hands over no data object. Gives back any data
+  // object; false, with no selection, for a path of MAX_PATH units or more.
+  bool AttachFolder(const wchar_t* path);
+  // Whether the selection is a folder whose background was clicked.
+  bool FolderBackground() const { return folder_units_ > 0; }
   // Gives the data object back.
   void Detach() { data_.Reset(); }
 
@@ -60,6 +67,8 @@ class ShellSelection {
   SelectionList list_;
   bool held_ = false;
   std::size_t listed_ = 0;
+  wchar_t folder_[MAX_PATH] = {};
+  std::size_t folder_units_ = 0;
 };
 
 // Asks `data` for its drop list, in a global block.

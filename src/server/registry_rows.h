@@ -46,7 +46,9 @@ struct RegistrationRow {
 inline constexpr char kServerKeyFormat[] = "CLSID\\%s\\InProcServer32";
 
 // Written in this order: the class key and its server (module path), then the key under
-// HKEY_LOCAL_MACHINE and the two context-menu hooks (CLSID text); then the command tree's class
+// HKEY_LOCAL_MACHINE and the context-menu hooks (CLSID text): files, folders, a folder's background
+// (the desktop's included) and drives, the last two shown as the FolderBackground setting says;
+// then the command tree's class
 // key and server. The command tree needs no hook: Windows 11 finds it through the package that
 // declares it.
 inline constexpr RegistrationRow kRegistrationRows[] = {
@@ -58,6 +60,10 @@ inline constexpr RegistrationRow kRegistrationRows[] = {
     {RegistryRoot::kClassesRoot, "*\\shellex\\ContextMenuHandlers\\" VLPD_HANDLER_NAME, nullptr, "%s",
      RowArgument::kClsidText},
     {RegistryRoot::kClassesRoot, "Directory\\shellex\\ContextMenuHandlers\\" VLPD_HANDLER_NAME, nullptr, "%s",
+     RowArgument::kClsidText},
+    {RegistryRoot::kClassesRoot, "Directory\\Background\\shellex\\ContextMenuHandlers\\" VLPD_HANDLER_NAME,
+     nullptr, "%s", RowArgument::kClsidText},
+    {RegistryRoot::kClassesRoot, "Drive\\shellex\\ContextMenuHandlers\\" VLPD_HANDLER_NAME, nullptr, "%s",
      RowArgument::kClsidText},
     {RegistryRoot::kClassesRoot, "CLSID\\%s", nullptr, kRegisteredName, RowArgument::kModulePath,
      ServerClass::kExplorerCommand},
@@ -89,6 +95,9 @@ inline constexpr UnregistrationRow kUnregistrationRows[] = {
     {RegistryRoot::kClassesRoot, "CLSID\\%s", false},
     {RegistryRoot::kClassesRoot, "*\\shellex\\ContextMenuHandlers\\" VLPD_HANDLER_NAME, true},
     {RegistryRoot::kClassesRoot, "Directory\\shellex\\ContextMenuHandlers\\" VLPD_HANDLER_NAME, true},
+    {RegistryRoot::kClassesRoot, "Directory\\Background\\shellex\\ContextMenuHandlers\\" VLPD_HANDLER_NAME,
+     true},
+    {RegistryRoot::kClassesRoot, "Drive\\shellex\\ContextMenuHandlers\\" VLPD_HANDLER_NAME, true},
     {RegistryRoot::kClassesRoot, kServerKeyFormat, false, ServerClass::kExplorerCommand},
     {RegistryRoot::kClassesRoot, "CLSID\\%s", false, ServerClass::kExplorerCommand},
 };

@@ -58,6 +58,11 @@ bool SplitPath(PathParts& parts) {
   return true;
 }
 
+bool IsDriveRoot(const char* path) {
+  const char letter = static_cast<char>(path[0] | 0x20);
+  return letter >= 'a' && letter <= 'z' && path[1] == ':' && path[2] == '\\' && path[3] == '\0';
+}
+
 bool IsAbsolutePath(const char* path) {
   const auto is_separator = [](char c) { return c == '\\' || c == '/'; };
   const char drive = static_cast<char>(path[0] | 0x20);

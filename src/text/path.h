@@ -39,4 +39,7 @@ bool SplitPath(PathParts& parts);
 // a colon and a separator (C:\x), or a UNC path (\\srv\x). C:x, \x and x depend on them.
 bool IsAbsolutePath(const char* path);
 
+// True for the root of a drive, "C:\": what the shell selects when a drive is right-clicked.
+bool IsDriveRoot(const char* path);
+
 }  // namespace vlpd

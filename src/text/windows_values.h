@@ -14,10 +14,11 @@ inline constexpr std::uint32_t kSeparator = 0xC00;    // MF_BYPOSITION | MF_SEPA
 inline constexpr std::uint32_t kPopup = 0x410;        // MF_BYPOSITION | MF_POPUP
 
 // QueryContextMenu flags, as the shell passes them.
-inline constexpr std::uint32_t kMenuDefaultOnly = 0x1;  // CMF_DEFAULTONLY
-inline constexpr std::uint32_t kMenuVerbsOnly = 0x2;    // CMF_VERBSONLY
-inline constexpr std::uint32_t kMenuExplore = 0x4;      // CMF_EXPLORE
-inline constexpr std::uint32_t kMenuNoVerbs = 0x8;      // CMF_NOVERBS
+inline constexpr std::uint32_t kMenuDefaultOnly = 0x1;      // CMF_DEFAULTONLY
+inline constexpr std::uint32_t kMenuVerbsOnly = 0x2;        // CMF_VERBSONLY
+inline constexpr std::uint32_t kMenuExplore = 0x4;          // CMF_EXPLORE
+inline constexpr std::uint32_t kMenuNoVerbs = 0x8;          // CMF_NOVERBS
+inline constexpr std::uint32_t kMenuExtendedVerbs = 0x100;  // CMF_EXTENDEDVERBS: Shift is held
 
 // A GUID as Windows lays it out.
 struct Guid {

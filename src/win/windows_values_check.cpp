@@ -26,6 +26,7 @@ static_assert(kMenuDefaultOnly == CMF_DEFAULTONLY);
 static_assert(kMenuVerbsOnly == CMF_VERBSONLY);
 static_assert(kMenuExplore == CMF_EXPLORE);
 static_assert(kMenuNoVerbs == CMF_NOVERBS);
+static_assert(kMenuExtendedVerbs == CMF_EXTENDEDVERBS);
 
 static_assert(kDropFilesHeaderSize == sizeof(DROPFILES));
 

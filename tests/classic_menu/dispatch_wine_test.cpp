@@ -10,6 +10,7 @@
 #include "host/test_data_object.h"
 #include "host/vlpd_dll.h"
 #include "tests/support/clipboard.h"
+#include "tests/support/settings_values.h"
 
 namespace vlpd::test {
 namespace {
@@ -45,6 +46,19 @@ TEST_F(DispatchTest, RefusesTextVerbsAndOffsetsPastTheLastCommand) {
   EXPECT_EQ(Invoke(MAKEINTRESOURCEA(0xFFFF)), E_INVALIDARG);
   EXPECT_EQ(handler_->InvokeCommand(nullptr), E_INVALIDARG);
   EXPECT_EQ(data_->GetDataCalls(), calls) << "a refused call read the selection";
+}
+
+// A hidden command's offset is refused like an unknown one; the others keep theirs.
+TEST_F(DispatchTest, AHiddenCommandsOffsetIsRefused) {
+  const unsigned copy = OffsetOf(CommandAction::kCopyNames);
+  SettingsGuard settings;
+  ASSERT_TRUE(settings.Set({{false, "HiddenCommands", 1u << copy}}));
+  PutClipboardText("before");
+  EXPECT_EQ(Invoke(MAKEINTRESOURCEA(copy)), E_INVALIDARG);
+  EXPECT_STREQ(ReadClipboardText().bytes.c_str(), "before");
+  ASSERT_TRUE(settings.Set({{false, "HiddenCommands", 0xFF & ~(1u << copy)}}));
+  EXPECT_EQ(Invoke(MAKEINTRESOURCEA(copy)), S_OK);
+  EXPECT_STREQ(ReadClipboardText().bytes.c_str(), "C:\\dispatch\\a.txt\r\nC:\\dispatch\\b.txt");
 }
 
 TEST_F(DispatchTest, TheCopyCommandCopiesTheNames) {

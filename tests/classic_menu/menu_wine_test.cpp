@@ -22,6 +22,8 @@
 #include "host/vlpd_dll.h"
 #include "host/wide_text.h"
 #include "product.h"
+#include "tests/support/clipboard.h"
+#include "tests/support/settings_values.h"
 #include "tests/support/temp_dir.h"
 
 namespace vlpd::test {
@@ -296,6 +298,127 @@ TEST_F(MenuTest, RepeatedQueriesOnOneHandlerEachAddAFreshSubmenu) {
   EXPECT_EQ(outer[1].label, text::kSubmenuCaption);
   EXPECT_TRUE(outer[2].separator);
   EXPECT_EQ(ReadMenu(outer[1].submenu).size(), kSubmenu.size());
+}
+
+// The settings as the classic menu reads them at each right-click: ShiftOnly against the shell's
+// flags, the identifiers a shortened submenu uses (up to its last command's), and the open command
+// beside the submenu (OpenOnTop), which is offset 0 and is hidden with it.
+TEST_F(MenuTest, SettingsShapeTheSubmenuAtEachRightClick) {
+  const struct {
+    const char* name;
+    std::vector<SettingValue> values;
+    UINT flags;
+    int used;          // 0: nothing added
+    int positions;     // of the submenu
+    bool top = false;  // the open stands above the submenu
+  } cases[] = {
+      {"Shift only, a plain right-click", {{false, "ShiftOnly", 1}}, CMF_NORMAL, 0, 0},
+      {"Shift only, Shift held",
+       {{false, "ShiftOnly", 1}},
+       CMF_EXTENDEDVERBS,
+       kCommandCount,
+       kSubmenuEntries},
+      {"Shift only by policy, Shift held, with Explore",
+       {{true, "ShiftOnly", 1}, {false, "ShiftOnly", 0}},
+       CMF_EXTENDEDVERBS | CMF_EXPLORE,
+       kCommandCount,
+       kSubmenuEntries},
+      {"Shift only by policy, Explore alone", {{true, "ShiftOnly", 1}}, CMF_EXPLORE, 0, 0},
+      {"the last command hidden",
+       {{false, "HiddenCommands", 0x100}},
+       CMF_NORMAL,
+       kCommandCount - 1,
+       kSubmenuEntries - 2},
+      {"only the open", {{false, "HiddenCommands", 0x1FE}}, CMF_NORMAL, 1, 1},
+      {"everything hidden", {{true, "HiddenCommands", 0x1FF}}, CMF_NORMAL, 0, 0},
+      {"open on top", {{false, "OpenOnTop", 1}}, CMF_NORMAL, kCommandCount, kSubmenuEntries, true},
+      {"open on top by policy, the rest hidden",
+       {{true, "OpenOnTop", 1}, {false, "OpenOnTop", 0}, {false, "HiddenCommands", 0x1FE}},
+       CMF_NORMAL,
+       1,
+       1,
+       true},
+      {"open on top, the open hidden",
+       {{false, "OpenOnTop", 1}, {false, "HiddenCommands", 1}},
+       CMF_NORMAL,
+       kCommandCount,
+       kSubmenuEntries - 2},
+  };
+  SettingsGuard settings;
+  const std::string file = dir_.WriteFile("a.txt", "x");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(settings.Set(c.values));
+    NewShellMenu();
+    const HRESULT hr = QueryPaths({file}, c.flags);
+    if (c.used == 0) {
+      ExpectUnchanged(hr);
+      continue;
+    }
+    ExpectUsed(hr, c.used);
+    const std::vector<ReadItem> outer = ReadMenu(shell_menu_.Get());
+    ASSERT_EQ(outer.size(), c.top ? 6u : 5u);
+    const std::size_t caption = c.top ? 3 : 2;
+    EXPECT_EQ(outer[caption].label, text::kSubmenuCaption);
+    EXPECT_EQ(ReadMenu(outer[caption].submenu).size(), static_cast<std::size_t>(c.positions));
+    if (!c.top) continue;
+    EXPECT_EQ(outer[2].label, text::kLabelOpenOnTop);
+    EXPECT_EQ(outer[2].id, kFirstId + kOpenOffset);
+    EXPECT_FALSE(outer[2].grayed);
+    MENUITEMINFOW item = {};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_BITMAP;
+    ASSERT_TRUE(GetMenuItemInfoW(shell_menu_.Get(), 2, TRUE, &item));
+    EXPECT_NE(item.hbmpItem, nullptr) << "no icon";
+  }
+  // Enabled by the open's rule: grayed for a folder.
+  ASSERT_TRUE(settings.Set({{false, "OpenOnTop", 1}}));
+  NewShellMenu();
+  ExpectUsed(QueryPaths({dir_.MakeFolder("top")}), kCommandCount);
+  const std::vector<ReadItem> outer = ReadMenu(shell_menu_.Get());
+  ASSERT_EQ(outer.size(), 6u);
+  EXPECT_TRUE(outer[2].grayed);
+  settings.Clear();
+  NewShellMenu();
+  ExpectSubmenu(QueryPaths({file}), SelectionKind::kSingleFile);
+}
+
+// The background of a folder (Initialize with the folder and no data object) and a drive: the
+// selection is that folder, with a folder's rules, and the name copy copies its path. With
+// FolderBackground 0 neither adds anything; a selected folder keeps its menu.
+TEST_F(MenuTest, TheBackgroundOfAFolderAndADrive) {
+  SettingsGuard settings;
+  const TaskMemory<ITEMIDLIST_ABSOLUTE> folder(ILCreateFromPathW(Wide(dir_.Path()).c_str()));
+  ASSERT_TRUE(folder);
+  const std::string sub = dir_.MakeFolder("sub");
+  auto drive = TestDataObject::Make({"C:\\"});
+  for (bool shown : {true, false}) {
+    SCOPED_TRACE(shown ? "shown" : "FolderBackground 0");
+    ASSERT_TRUE(settings.Set(shown ? std::vector<SettingValue>{}
+                                   : std::vector<SettingValue>{{false, "FolderBackground", 0}}));
+    NewShellMenu();
+    handler_ = dll_.CreateHandler();
+    ComRef<IShellExtInit> init;
+    ASSERT_EQ(handler_->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(init.Put())), S_OK);
+    ASSERT_EQ(init->Initialize(folder.Get(), nullptr, nullptr), S_OK);
+    const HRESULT background =
+        handler_->QueryContextMenu(shell_menu_.Get(), 1, kFirstId, kFirstId + 100, CMF_NORMAL);
+    shown ? ExpectSubmenu(background, SelectionKind::kSeveral) : ExpectUnchanged(background);
+    if (shown) {
+      PutClipboardText("before");
+      CMINVOKECOMMANDINFO info = {};
+      info.cbSize = sizeof info;
+      info.lpVerb = MAKEINTRESOURCEA(kCommandCount - 1);
+      ASSERT_EQ(kCommands[kCommandCount - 1].action, CommandAction::kCopyNames);
+      EXPECT_EQ(handler_->InvokeCommand(&info), S_OK);
+      EXPECT_STREQ(ReadClipboardText().bytes.c_str(), dir_.Path().c_str());
+    }
+    NewShellMenu();
+    const HRESULT on_drive = Query(drive.Get());
+    shown ? ExpectSubmenu(on_drive, SelectionKind::kSeveral) : ExpectUnchanged(on_drive);
+    NewShellMenu();
+    ExpectSubmenu(QueryPaths({sub}), SelectionKind::kSeveral);
+  }
 }
 
 // Windows 11 shows our registered package's menu under "Show more options" itself: there the

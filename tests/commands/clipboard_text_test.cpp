@@ -63,6 +63,29 @@ TEST(ClipboardText, BufferShortByOneByteIsRefusedWithoutOverrun) {
   EXPECT_TRUE(GuardIntact(short_by_one, exact - 1));
 }
 
+// QuotedNames: each path in double quotes; the block and the UTF-16 units grow by the quotes,
+// exactly: one byte short is refused.
+TEST(ClipboardText, QuotedNamesFillTheirBlockExactly) {
+  const char* const names[] = {"C:\\a b.txt", "C:\\dir"};
+  const std::size_t block = ClipboardBlockSize(16, 2, true);
+  EXPECT_EQ(block, 24u);
+  std::vector<char> buffer(block + 4, kGuard);
+  EXPECT_EQ(ComposeClipboardText(buffer.data(), block - 1, names, 2, true), 22);
+  EXPECT_STREQ(buffer.data(), "\"C:\\a b.txt\"\r\n\"C:\\dir\"");
+  EXPECT_TRUE(GuardIntact(buffer, block - 1));
+  EXPECT_EQ(ComposeClipboardText(buffer.data(), 22, names, 2, true), -1);
+
+  SelectionList list;
+  ASSERT_TRUE(list.Reserve(1));
+  const std::u16string wide = u"C:\\caf\u00E9.txt";
+  ASSERT_TRUE(list.Append("C:\\CAF_~1.TXT", 13, wide.c_str(), wide.size()));
+  const std::size_t units = ClipboardWideUnits(list, true);
+  EXPECT_EQ(units, wide.size() + 4);
+  std::vector<char16_t> text(units, u'#');
+  EXPECT_EQ(ComposeClipboardWideText(text.data(), units, list, true), static_cast<int>(wide.size()) + 2);
+  EXPECT_EQ(std::u16string(text.data()), u"\"" + wide + u"\"");
+}
+
 TEST(ClipboardText, BlockSizeOfNothingIsZero) {
   EXPECT_EQ(ClipboardBlockSize(0, 0), 0u);
   EXPECT_EQ(ClipboardBlockSize(5, -1), 0u);

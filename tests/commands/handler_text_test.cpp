@@ -43,6 +43,7 @@ struct Literal {
 const Literal kLiterals[] = {
     {"kSubmenuCaption", text::kSubmenuCaption, "Vellumpad ver1.50"},
     {"kLabelOpen", text::kLabelOpen, "開く"},
+    {"kLabelOpenOnTop", text::kLabelOpenOnTop, "Vellumpad で開く"},
     {"kProjectExtension", kProjectExtension, ".vpj"},
     {"kLabelCreateProject", text::kLabelCreateProject, "ﾌﾟﾛｼﾞｪｸﾄﾌｧｲﾙ作成"},
     {"kLabelCopyNames", text::kLabelCopyNames, "名前をｺﾋﾟｰ"},

@@ -33,6 +33,7 @@
 #include "project/project_text.h"
 #include "tests/support/clipboard.h"
 #include "tests/support/install_key.h"
+#include "tests/support/settings_values.h"
 #include "tests/support/stand_in_editor.h"
 #include "tests/support/temp_dir.h"
 #include "win/module_state.h"
@@ -81,6 +82,7 @@ struct Case {
   unsigned offset;  // the command chosen; kCommandCount for none
   Result result;
   std::string result_holds;  // a part of the classic menu's result
+  std::vector<SettingValue> settings = {};
 };
 
 // Runs `work` on a background thread of the multithreaded apartment, as Explorer invokes a chosen
@@ -107,6 +109,36 @@ void OnExplorersBackgroundThread(
   }
   background.join();
 }
+
+// Cancels the dialog titled `title` whenever this thread shows one, while it lives: a command that
+// shows it where it should not fails its case at once instead of waiting for a user who never comes.
+class UnexpectedDialogGuard {
+ public:
+  explicit UnexpectedDialogGuard(std::string title)
+      : title_(std::move(title)), shell_thread_(GetCurrentThreadId()), watcher_([this] { Watch(); }) {}
+  ~UnexpectedDialogGuard() {
+    done_ = true;
+    watcher_.join();
+  }
+  UnexpectedDialogGuard(const UnexpectedDialogGuard&) = delete;
+  UnexpectedDialogGuard& operator=(const UnexpectedDialogGuard&) = delete;
+  bool Seen() const { return seen_; }
+
+ private:
+  void Watch() {
+    while (!done_) {
+      if (FindDialog(title_, 1) == nullptr) continue;
+      seen_ = true;
+      CancelDialogsOf(shell_thread_);
+    }
+  }
+
+  std::string title_;
+  DWORD shell_thread_;
+  std::atomic<bool> done_{false};
+  std::atomic<bool> seen_{false};
+  std::thread watcher_;
+};
 
 class ExplorerCommandTest : public testing::Test {
  protected:
@@ -214,15 +246,16 @@ class ExplorerCommandTest : public testing::Test {
     EXPECT_EQ(shown.flags, static_cast<EXPCMDFLAGS>(ECF_HASSUBCOMMANDS));
     if (shown.state_result != S_OK || shown.state != ECS_ENABLED) return outcome;
     outcome.caption = shown.title;
+    // The command is found by its title: hidden commands leave gaps in the offsets.
+    const std::wstring chosen_title = c.offset < kCommandCount ? Wide(kCommands[c.offset].label) : L"";
     std::size_t chosen = kSubCommands;
-    unsigned offset = 0;
     const std::vector<ComRef<IExplorerCommand>> commands = SubCommands(root.Get());
     for (std::size_t position = 0; position < commands.size(); ++position) {
       const ShownCommand sub = ShowCommand(commands[position].Get(), items.Get());
       const bool separator = (sub.flags & ECF_ISSEPARATOR) != 0;
       outcome.texts.push_back(sub.title + L" | " + sub.tip);
       outcome.states += separator ? 'S' : sub.state_result == S_OK && sub.state == ECS_ENABLED ? 'E' : 'G';
-      if (!separator && offset++ == c.offset) chosen = position;
+      if (!separator && sub.title == chosen_title) chosen = position;
     }
     if (chosen == kSubCommands) return outcome;
     // The background thread makes its own command tree and item array, as Explorer's does.
@@ -230,7 +263,8 @@ class ExplorerCommandTest : public testing::Test {
       HRESULT hr = E_FAIL;
       OnExplorersBackgroundThread([&] {
         const std::vector<ComRef<IExplorerCommand>> own = SubCommands(dll_.CreateExplorerCommand().Get());
-        if (own.size() == kSubCommands) hr = InvokeWithOwner(own[chosen].Get(), Items(c).Get(), owner_.Get());
+        if (own.size() == commands.size())
+          hr = InvokeWithOwner(own[chosen].Get(), Items(c).Get(), owner_.Get());
       });
       return hr;
     });
@@ -240,6 +274,7 @@ class ExplorerCommandTest : public testing::Test {
   ComApartment com_;
   VlpdDll dll_;
   InstallKeyGuard registry_;
+  SettingsGuard settings_;
   TempDir temp_{"vlpd_two_menus"};
   MessageBoxWatcher boxes_;
   const WindowHandle owner_ = HiddenWindow();
@@ -266,9 +301,78 @@ TEST_F(ExplorerCommandTest, BothMenusShowTheSameItemsAndDoTheSame) {
        Result::kNoEditorMessage,
        text::kMessageNoInstallFolder},
       {"a virtual item", {}, "", kCommandCount, Result::kNone, ""},
+      // The settings: hidden commands leave their offsets and the separators beside them.
+      {"the encodings hidden",
+       {Wide(diary)},
+       "ESGSESE",
+       OffsetOfSwitch(""),
+       Result::kCommandLine,
+       "\"" + in + diary,
+       {{false, "HiddenCommands", 0x3E}}},
+      {"open and .vpj hidden by policy over the user's every command: no separator first",
+       {Wide(diary)},
+       "EEEEESESE",
+       OffsetOfSwitch("/E "),
+       Result::kCommandLine,
+       "/E \"" + in + diary,
+       {{true, "HiddenCommands", 0x41}, {false, "HiddenCommands", 0x1FF}}},
+      {"two separators meet: one stands",
+       {L"p.vpj"},
+       "ESESE",
+       OffsetOfSwitch("/P "),
+       Result::kCommandLine,
+       "/P \"",
+       {{false, "HiddenCommands", 0xBE}}},
+      {"the copy alone",
+       {L"a.txt", L"b.txt"},
+       "E",
+       copy,
+       Result::kClipboard,
+       in + "a.txt\r\n",
+       {{false, "HiddenCommands", 0xFF}}},
+      {"every command hidden",
+       {L"a.txt"},
+       "",
+       kCommandCount,
+       Result::kNone,
+       "",
+       {{false, "HiddenCommands", 0x1FF}}},
+      {"quoted names",
+       {L"a.txt", L"b.txt"},
+       kSeveral,
+       copy,
+       Result::kClipboard,
+       "\"" + in + "a.txt\"\r\n\"" + in + "b.txt\"",
+       {{false, "QuotedNames", 1}}},
+      {"wrong types and values out of range are ignored",
+       {L"a.txt", L"b.txt"},
+       kSeveral,
+       copy,
+       Result::kClipboard,
+       in + "a.txt\r\n" + in + "b",
+       {{false, "HiddenCommands", 0x1FF, REG_SZ},
+        {true, "HiddenCommands", 0x200},
+        {false, "ShiftOnly", 1, REG_BINARY},
+        {true, "QuotedNames", 2},
+        {false, "QuotedNames", 1, REG_QWORD}}},
+      {"Shift only: not on a plain right-click",
+       {L"a.txt"},
+       "",
+       kCommandCount,
+       Result::kNone,
+       "",
+       {{false, "ShiftOnly", 1}}},
+      {"the administrator's Shift only off over the user's on",
+       {L"a.txt"},
+       kFile,
+       kCommandCount,
+       Result::kNone,
+       "",
+       {{true, "ShiftOnly", 0}, {false, "ShiftOnly", 1}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    ASSERT_TRUE(settings_.Set(c.settings));
     const Outcome classic = Classic(c);
     const Outcome modern = Modern(c);
     EXPECT_EQ(classic.states, c.states);
@@ -340,14 +444,19 @@ TEST_F(ExplorerCommandTest, EveryCommandSurvivesHostileItemArrays) {
       const bool separator = (sub.flags & ECF_ISSEPARATOR) != 0;
       EXPECT_EQ(sub.state_result, S_OK);
       states += separator ? 'S' : sub.state == ECS_ENABLED ? 'E' : 'G';
-      // The save dialog, which comes up only for a selection, is cancelled.
+      // The save dialog, which comes up only for a selection, is cancelled; one that comes up
+      // without a selection is cancelled too, and fails the case.
       std::optional<SaveDialogUser> user;
+      std::optional<UnexpectedDialogGuard> guard;
       if (kSubmenu[position].offset == kCreateProject && array.clipboard_lines > 0)
         user.emplace(SaveDialogPlan{});
+      if (kSubmenu[position].offset == kCreateProject && array.clipboard_lines == 0)
+        guard.emplace(text::kProjectDialogTitle);
       EXPECT_EQ(InvokeWithOwner(commands[position].Get(), array.items.Get(), owner_.Get()),
                 separator     ? E_NOTIMPL
                 : array.items ? S_OK
                               : E_INVALIDARG);
+      EXPECT_FALSE(guard && guard->Seen()) << "a save dialog without a selection";
       // An open command's box (no editor) shows where the command ran: anywhere but in this
       // single-threaded apartment, the save dialog it owns would wait for this thread, which waits
       // for the command, until ctest gives up.

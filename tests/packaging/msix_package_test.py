@@ -113,7 +113,7 @@ class BuiltPackage(unittest.TestCase):
         self.assertEqual(manifest.find("{*}Properties/{*}AllowExternalContent").text, "true")
         clsid = ENV["VLPD_EXPLORER_COMMAND_CLSID"]
         verbs = {t.get("Type"): [v.get("Clsid") for v in t] for t in manifest.iterfind(".//{*}ItemType")}
-        self.assertEqual(verbs, {"*": [clsid], "Directory": [clsid]})
+        self.assertEqual(verbs, {"*": [clsid], "Directory": [clsid], "Directory\\Background": [clsid], "Drive": [clsid]})
         classes = [(c.get("Id"), c.get("Path")) for c in manifest.iterfind(".//{*}Class")]
         self.assertEqual(classes, [(clsid, "VLPDMenu.dll")])
         self.assertEqual(sorted(logos(manifest)), sorted(ENV["VLPD_LOGOS"].split(",")))

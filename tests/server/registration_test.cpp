@@ -124,6 +124,9 @@ const std::string kServerKey = kClassKey + "\\InProcServer32";
 const std::string kMachineKey = "HKLM\\software\\classes\\clsid\\VLPDMenu_0150";
 const std::string kFileHook = "HKCR\\*\\shellex\\ContextMenuHandlers\\VLPDMenu_0150";
 const std::string kFolderHook = "HKCR\\Directory\\shellex\\ContextMenuHandlers\\VLPDMenu_0150";
+const std::string kBackgroundHook =
+    "HKCR\\Directory\\Background\\shellex\\ContextMenuHandlers\\VLPDMenu_0150";
+const std::string kDriveHook = "HKCR\\Drive\\shellex\\ContextMenuHandlers\\VLPDMenu_0150";
 const std::string kApprovedKey = std::string("HKLM\\") + kApproved;
 const std::string kCommandClassKey = std::string("HKCR\\CLSID\\") + kCommandClsid;
 const std::string kCommandServerKey = kCommandClassKey + "\\InProcServer32";
@@ -199,6 +202,9 @@ TEST(RowTexts, EveryRegistrationRowInOrder) {
       {RegistryRoot::kLocalMachine, "software\\classes\\clsid\\VLPDMenu_0150", nullptr, kClsid},
       {RegistryRoot::kClassesRoot, "*\\shellex\\ContextMenuHandlers\\VLPDMenu_0150", nullptr, kClsid},
       {RegistryRoot::kClassesRoot, "Directory\\shellex\\ContextMenuHandlers\\VLPDMenu_0150", nullptr, kClsid},
+      {RegistryRoot::kClassesRoot, "Directory\\Background\\shellex\\ContextMenuHandlers\\VLPDMenu_0150",
+       nullptr, kClsid},
+      {RegistryRoot::kClassesRoot, "Drive\\shellex\\ContextMenuHandlers\\VLPDMenu_0150", nullptr, kClsid},
       {RegistryRoot::kClassesRoot, command_key, nullptr, "VLPDMenu_0150", kCommandClsid},
       {RegistryRoot::kClassesRoot, command_key + "\\InProcServer32", nullptr, kModule, kCommandClsid},
       {RegistryRoot::kClassesRoot, command_key + "\\InProcServer32", "ThreadingModel", "Apartment",
@@ -261,6 +267,8 @@ TEST(UnregistrationRows, KeysInDeletionOrder) {
       {RegistryRoot::kClassesRoot, std::string("CLSID\\") + kClsid},
       {RegistryRoot::kClassesRoot, "*\\shellex\\ContextMenuHandlers\\VLPDMenu_0150"},
       {RegistryRoot::kClassesRoot, "Directory\\shellex\\ContextMenuHandlers\\VLPDMenu_0150"},
+      {RegistryRoot::kClassesRoot, "Directory\\Background\\shellex\\ContextMenuHandlers\\VLPDMenu_0150"},
+      {RegistryRoot::kClassesRoot, "Drive\\shellex\\ContextMenuHandlers\\VLPDMenu_0150"},
       {RegistryRoot::kClassesRoot, std::string("CLSID\\") + kCommandClsid + "\\InProcServer32"},
       {RegistryRoot::kClassesRoot, std::string("CLSID\\") + kCommandClsid},
   };
@@ -287,6 +295,8 @@ TEST_F(RegistrationWalk, WritesEveryRowWithItsStoredBytesOnNt) {
   EXPECT_EQ(registry_.Value(kMachineKey), Stored(kClsid));
   EXPECT_EQ(registry_.Value(kFileHook), Stored(kClsid));
   EXPECT_EQ(registry_.Value(kFolderHook), Stored(kClsid));
+  EXPECT_EQ(registry_.Value(kBackgroundHook), Stored(kClsid));
+  EXPECT_EQ(registry_.Value(kDriveHook), Stored(kClsid));
   EXPECT_EQ(registry_.Value(kApprovedKey, kClsid), Stored("VLPDMenu_0150"));
   EXPECT_EQ(registry_.Value(kCommandClassKey), Stored("VLPDMenu_0150"));
   EXPECT_EQ(registry_.Value(kCommandServerKey), Stored(kModule));
@@ -314,6 +324,12 @@ TEST_F(RegistrationWalk, OpensSetsAndClosesEachRowInTableOrder) {
       "set (default)",
       "close",
       "create " + kFolderHook,
+      "set (default)",
+      "close",
+      "create " + kBackgroundHook,
+      "set (default)",
+      "close",
+      "create " + kDriveHook,
       "set (default)",
       "close",
       "create " + kCommandClassKey,
@@ -404,13 +420,15 @@ class UnregistrationWalk : public RegistrationWalk {
   }
 };
 
-TEST_F(UnregistrationWalk, DeletesTheSixKeysInOrderThenTheApprovalValues) {
+TEST_F(UnregistrationWalk, DeletesTheEightKeysInOrderThenTheApprovalValues) {
   ASSERT_TRUE(ApplyUnregistration(registry_, kClsids));
   const std::vector<std::string> expected = {
       "delete " + kServerKey,
       "delete " + kClassKey,
       "delete " + kFileHook,
       "delete " + kFolderHook,
+      "delete " + kBackgroundHook,
+      "delete " + kDriveHook,
       "delete " + kCommandServerKey,
       "delete " + kCommandClassKey,
       "delete value " + kApprovedKey + " " + kClsid,
@@ -428,6 +446,8 @@ TEST_F(UnregistrationWalk, TheSharedHooksStayWhileTheOtherViewRegistersTheClass)
                                  "delete value " + kApprovedKey + " " + kCommandClsid}));
   EXPECT_TRUE(registry_.HasKey(kFileHook));
   EXPECT_TRUE(registry_.HasKey(kFolderHook));
+  EXPECT_TRUE(registry_.HasKey(kBackgroundHook));
+  EXPECT_TRUE(registry_.HasKey(kDriveHook));
 }
 
 TEST_F(UnregistrationWalk, LeavesTheMachineKeyAndTheApprovedKey) {
@@ -436,6 +456,8 @@ TEST_F(UnregistrationWalk, LeavesTheMachineKeyAndTheApprovedKey) {
   EXPECT_FALSE(registry_.HasKey(kClassKey));
   EXPECT_FALSE(registry_.HasKey(kFileHook));
   EXPECT_FALSE(registry_.HasKey(kFolderHook));
+  EXPECT_FALSE(registry_.HasKey(kBackgroundHook));
+  EXPECT_FALSE(registry_.HasKey(kDriveHook));
   EXPECT_EQ(registry_.Value(kMachineKey), Stored(kClsid));
   EXPECT_FALSE(registry_.HasKey(kCommandClassKey));
   EXPECT_TRUE(registry_.HasKey(kApprovedKey));

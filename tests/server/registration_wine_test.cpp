@@ -23,6 +23,8 @@ constexpr char kApproved[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Shel
 constexpr char kMachineKey[] = "software\\classes\\clsid\\VLPDMenu_0150";
 constexpr char kFileHook[] = "*\\shellex\\ContextMenuHandlers\\VLPDMenu_0150";
 constexpr char kFolderHook[] = "Directory\\shellex\\ContextMenuHandlers\\VLPDMenu_0150";
+constexpr char kBackgroundHook[] = "Directory\\Background\\shellex\\ContextMenuHandlers\\VLPDMenu_0150";
+constexpr char kDriveHook[] = "Drive\\shellex\\ContextMenuHandlers\\VLPDMenu_0150";
 
 // CLSIDs' registry forms, made by the host with StringFromGUID2 rather than the server's own path.
 const std::string kClsid = ClsidText(kClsidVLPDMenu);
@@ -96,7 +98,7 @@ std::string Dump(HKEY root, const std::string& key) {
 
 // The snapshot of a registry that holds no entry of ours.
 constexpr char kNothingRegistered[] =
-    "class - machine - files - folders - approval - command - command approval -";
+    "class - machine - files - folders - backgrounds - drives - approval - command - command approval -";
 
 // Every place registration writes to, as one text.
 std::string Snapshot() {
@@ -104,8 +106,10 @@ std::string Snapshot() {
   const Value command_approval = ReadValue(HKEY_LOCAL_MACHINE, kApproved, kCommandClsid.c_str());
   return "class " + Dump(HKEY_CLASSES_ROOT, kClassKey) + " machine " + Dump(HKEY_LOCAL_MACHINE, kMachineKey) +
          " files " + Dump(HKEY_CLASSES_ROOT, kFileHook) + " folders " + Dump(HKEY_CLASSES_ROOT, kFolderHook) +
-         " approval " + (approval.found ? std::to_string(approval.type) + "=" + approval.bytes : "-") +
-         " command " + Dump(HKEY_CLASSES_ROOT, kCommandClassKey) + " command approval " +
+         " backgrounds " + Dump(HKEY_CLASSES_ROOT, kBackgroundHook) + " drives " +
+         Dump(HKEY_CLASSES_ROOT, kDriveHook) + " approval " +
+         (approval.found ? std::to_string(approval.type) + "=" + approval.bytes : "-") + " command " +
+         Dump(HKEY_CLASSES_ROOT, kCommandClassKey) + " command approval " +
          (command_approval.found ? std::to_string(command_approval.type) + "=" + command_approval.bytes
                                  : "-");
 }
@@ -147,6 +151,8 @@ void RemoveAllEntries() {
   DeleteMachineKey();
   RegDeleteTreeA(HKEY_CLASSES_ROOT, kFileHook);
   RegDeleteTreeA(HKEY_CLASSES_ROOT, kFolderHook);
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, kBackgroundHook);
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, kDriveHook);
   RegDeleteTreeA(HKEY_CLASSES_ROOT, kCommandClassKey.c_str());
   HKEY approved = nullptr;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kApproved, 0, KEY_SET_VALUE, &approved) == ERROR_SUCCESS) {
@@ -219,6 +225,8 @@ class Registration : public ::testing::Test {
         {HKEY_LOCAL_MACHINE, kMachineKey, nullptr, kClsid},
         {HKEY_CLASSES_ROOT, kFileHook, nullptr, kClsid},
         {HKEY_CLASSES_ROOT, kFolderHook, nullptr, kClsid},
+        {HKEY_CLASSES_ROOT, kBackgroundHook, nullptr, kClsid},
+        {HKEY_CLASSES_ROOT, kDriveHook, nullptr, kClsid},
         {HKEY_LOCAL_MACHINE, kApproved, kClsid.c_str(), "VLPDMenu_0150"},
         {HKEY_CLASSES_ROOT, kCommandClassKey, nullptr, "VLPDMenu_0150"},
         {HKEY_CLASSES_ROOT, kCommandServerKey, nullptr, module_path},
@@ -243,6 +251,8 @@ class Registration : public ::testing::Test {
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kClassKey));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kFileHook));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kFolderHook));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kBackgroundHook));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kDriveHook));
     // The key under HKEY_LOCAL_MACHINE stays; the approval value goes, its shared key stays.
     EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kMachineKey, nullptr).bytes, Stored(kClsid));
     EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kApproved, kClsid.c_str()).found);

@@ -481,6 +481,13 @@ void Windows11ClassicMenu(Demo& demo) {
     Fail("could not record Windows 11's build in the demo's registry");
     return;
   }
+  // The DLL reads the build once per process: with none of its objects alive COM unloads it, and
+  // the next right-click loads it afresh.
+  CoFreeUnusedLibrariesEx(0, 0);
+  if (GetModuleHandleA("VLPDMenu.dll") != nullptr) {
+    Fail("VLPDMenu.dll stayed loaded, with the build it read before");
+    return;
+  }
   Print("   Its classic menu (\"Show more options\") on the same file, the registry's build set to " +
         std::string(kWindows11Build) + " for this step (Wine's is " + build.Wine() + "):\n");
   // A stand-in for the entry of the registered package: the handler looks at the name alone.
