@@ -22,6 +22,7 @@
 
 #include "commands/handler_text.h"
 #include "explorer_command/explorer_command.h"
+#include "fixtures/command_rows.h"
 #include "host/explorer_host.h"
 #include "host/menu_reader.h"
 #include "host/message_box_watcher.h"
@@ -31,7 +32,6 @@
 #include "host/wide_text.h"
 #include "project/project_text.h"
 #include "tests/support/clipboard.h"
-#include "tests/support/command_rows.h"
 #include "tests/support/install_key.h"
 #include "tests/support/settings_values.h"
 #include "tests/support/stand_in_editor.h"
@@ -188,9 +188,7 @@ class ExplorerCommandTest : public testing::Test {
     if (c.result == Result::kNoEditorMessage) RemoveInstallKey();
     HWND owned_by = nullptr;
     SaveDialogPlan plan = TypeName(tag);
-    plan.before_ok = [&owned_by] {
-      owned_by = GetWindow(FindDialog(text::kProjectDialogTitle, 1000), GW_OWNER);
-    };
+    plan.before_ok = [&owned_by](HWND dialog) { owned_by = GetWindow(dialog, GW_OWNER); };
     std::optional<SaveDialogUser> user;
     if (c.result == Result::kProject) user.emplace(plan);
     EXPECT_EQ(invoke(), S_OK);
@@ -279,7 +277,7 @@ class ExplorerCommandTest : public testing::Test {
   SettingsGuard settings_;
   TempDir temp_{"vlpd_two_menus"};
   MessageBoxWatcher boxes_;
-  HiddenWindow owner_;
+  const WindowHandle owner_ = HiddenWindow();
   std::string editor_;
   std::string folder_;
 };
@@ -565,7 +563,7 @@ TEST_F(ExplorerCommandTest, StatesAskedFromTwoThreadsAtOnce) {
   std::vector<std::thread> running;
   for (const auto& thread : threads) {
     running.emplace_back([&] {
-      const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+      const ComApartment com(COINIT_MULTITHREADED);
       {
         const ComRef<IShellItemArray> arrays[3] = {FakeItemArray({{L"C:\\fake\\one.txt"}}, &ledger),
                                                    FakeItemArray({{}, 2}, &ledger),
@@ -580,7 +578,6 @@ TEST_F(ExplorerCommandTest, StatesAskedFromTwoThreadsAtOnce) {
           if (hr != S_OK || state != thread.answers[which]) wrong.fetch_add(1);
         }
       }
-      if (SUCCEEDED(com)) CoUninitialize();
     });
   }
   for (std::thread& thread : running) thread.join();

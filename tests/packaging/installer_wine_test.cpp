@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "commands/command_table.h"
+#include "host/classic_menu_host.h"
 #include "host/message_box_watcher.h"
 #include "server/clsid.h"
 #include "server/registry_rows.h"
@@ -41,14 +42,6 @@ std::string OnDriveZ(const char* unix_path) {
     if (c == '/') c = '\\';
   }
   return path;
-}
-
-std::string ClsidText(const CLSID& clsid) {
-  wchar_t wide[64] = {};
-  StringFromGUID2(clsid, wide, 64);
-  char text[64] = {};
-  WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-  return text;
 }
 
 std::string ShellFolder(int folder) {
