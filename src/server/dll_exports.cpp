@@ -4,9 +4,14 @@
 #include "classic_menu/caption_bitmap.h"
 #include "server/class_factory.h"
 #include "win/module_state.h"
+#include "win/system_lead_bytes.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-  if (reason == DLL_PROCESS_ATTACH) vlpd::SetModuleInstance(instance);
+  if (reason == DLL_PROCESS_ATTACH) {
+    vlpd::SetModuleInstance(instance);
+    // Before any thread can scan a path; the code page cannot change while the process runs.
+    vlpd::ReadSystemLeadBytes();
+  }
   // Freed on FreeLibrary; a process that is ending takes its GDI objects with it.
   if (reason == DLL_PROCESS_DETACH && reserved == nullptr) vlpd::FreeCaptionBitmap();
   return TRUE;

@@ -6,10 +6,10 @@
 
 namespace vlpd {
 
-int AppendSeparator(char* path, std::size_t size) {
+int AppendSeparator(char* path, std::size_t size, const LeadByteTable& bytes) {
   const std::size_t n = strnlen(path, size);
   if (n == size) return -1;
-  if (n >= 1 && path[n - 1] == '\\' && IsCharStart(path, path + n - 1)) return static_cast<int>(n);
+  if (n >= 1 && path[n - 1] == '\\' && IsCharStart(path, path + n - 1, bytes)) return static_cast<int>(n);
   if (n + 2 > size) return -1;
   path[n] = '\\';
   path[n + 1] = '\0';
@@ -27,7 +27,7 @@ bool CopyPath(char (&buffer)[kPathBufferSize], const char* text) {
   return true;
 }
 
-bool SplitPath(PathParts& parts) {
+bool SplitPath(PathParts& parts, const LeadByteTable& bytes) {
   parts.extension = nullptr;
   parts.directory[0] = '\0';
   parts.name[0] = '\0';
@@ -37,7 +37,7 @@ bool SplitPath(PathParts& parts) {
 
   std::size_t name_start = 0;
   for (std::size_t k = n; k-- > 0;) {
-    if (src[k] == '\\' && IsCharStart(src, src + k)) {
+    if (src[k] == '\\' && IsCharStart(src, src + k, bytes)) {
       name_start = k + 1;
       break;
     }

@@ -1,8 +1,11 @@
-// Path arithmetic over code page 932 paths that never splits a double-byte character.
+// Path arithmetic over ANSI paths that never splits a double-byte character of the system's code
+// page (or of the code page whose table is passed).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+#include "text/lead_bytes.h"
 
 namespace vlpd {
 
@@ -25,7 +28,7 @@ struct PathParts {
 // Makes the path in `path` (a buffer of `size` bytes) end in a separator and returns its new
 // length. A 0x5C that is the trail byte of a double-byte character is no separator. Returns -1,
 // leaving the buffer as it was, when the buffer holds no terminator or has no room.
-int AppendSeparator(char* path, std::size_t size);
+int AppendSeparator(char* path, std::size_t size, const LeadByteTable& bytes = SystemLeadBytes());
 
 // Copies `text` into a path buffer; false, leaving it empty, when it is longer than kMaxPath.
 bool CopyPath(char (&buffer)[kPathBufferSize], const char* text);
@@ -33,7 +36,7 @@ bool CopyPath(char (&buffer)[kPathBufferSize], const char* text);
 // Splits `parts.source` into directory, name and extension (the last dot of the name with up
 // to four bytes after it). False, with empty parts, for an empty source or one of 260 bytes or
 // more.
-bool SplitPath(PathParts& parts);
+bool SplitPath(PathParts& parts, const LeadByteTable& bytes = SystemLeadBytes());
 
 // True for a path that names one place whatever the current drive and folder: a drive letter,
 // a colon and a separator (C:\x), or a UNC path (\\srv\x). C:x, \x and x depend on them.

@@ -1,16 +1,15 @@
 #include "text/sjis_string.h"
 
-#include "text/sjis_class.h"
-
 namespace vlpd {
 
-bool IsCharStart(const char* start, const char* pos) {
+bool IsCharStart(const char* start, const char* pos, const LeadByteTable& bytes) {
   if (pos == start) return true;
   if (pos < start) return false;
   const char* p = start;
   while (p < pos) {
     // The trail byte read here is at most `pos` itself.
-    if (IsSjisLead(static_cast<unsigned char>(p[0])) && IsSjisTrail(static_cast<unsigned char>(p[1]))) {
+    if (IsLeadByte(bytes, static_cast<unsigned char>(p[0])) &&
+        IsTrailByte(bytes, static_cast<unsigned char>(p[1]))) {
       p += 2;
     } else {
       p += 1;
@@ -19,10 +18,10 @@ bool IsCharStart(const char* start, const char* pos) {
   return p == pos;
 }
 
-void LowerAscii(char* text) {
+void LowerAscii(char* text, const LeadByteTable& bytes) {
   for (char* p = text; *p != '\0';) {
     const auto b = static_cast<unsigned char>(p[0]);
-    if (IsSjisLead(b) && IsSjisTrail(static_cast<unsigned char>(p[1]))) {
+    if (IsLeadByte(bytes, b) && IsTrailByte(bytes, static_cast<unsigned char>(p[1]))) {
       p += 2;
       continue;
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -64,11 +65,11 @@ struct Split {
   bool has_extension;
 };
 
-Split SplitOf(const char* source) {
+Split SplitOf(const char* source, const LeadByteTable& bytes = CodePage932LeadBytes()) {
   PathParts parts;
   parts.source = source;
   Split s{};
-  s.ok = SplitPath(parts);
+  s.ok = SplitPath(parts, bytes);
   s.directory = parts.directory;
   s.name = parts.name;
   s.has_extension = parts.extension != nullptr;
@@ -140,6 +141,55 @@ TEST(SplitPath, RejectsEmptyAndOverlongSources) {
   EXPECT_FALSE(s.ok);
   EXPECT_EQ(s.name, "");
   EXPECT_FALSE(SplitOf((p260 + std::string(100, 'b')).c_str()).ok);
+}
+
+// The ANSI code pages a system may run with, with the lead byte ranges GetCPInfo gives for each.
+struct CodePage {
+  unsigned number;
+  std::uint8_t lead_ranges[kLeadRangeBytes];
+  LeadByteTable Table() const { return MakeLeadByteTable(number, lead_ranges); }
+};
+constexpr CodePage k932{932, {0x81, 0x9F, 0xE0, 0xFC}};
+constexpr CodePage k1252{1252, {}};
+constexpr CodePage k936{936, {0x81, 0xFE}};
+constexpr CodePage k949{949, {0x81, 0xFE}};
+constexpr CodePage k950{950, {0x81, 0xFE}};
+constexpr CodePage kUtf8{kCodePageUtf8, {}};
+
+TEST(LeadByteTable, CodePage932KeepsItsTrailRule) {
+  EXPECT_EQ(k932.Table().flags, CodePage932LeadBytes().flags);
+  EXPECT_EQ(SystemLeadBytes().flags, CodePage932LeadBytes().flags);  // until the Windows layer sets it
+  for (const CodePage& page : {k1252, kUtf8}) {
+    for (unsigned b = 0; b < 256; ++b) EXPECT_FALSE(IsLeadByte(page.Table(), static_cast<unsigned char>(b)));
+  }
+}
+
+// A byte that is a lead byte in one code page hides the backslash after it only there.
+TEST(SplitPath, ReadsByTheCodePagesLeadBytes) {
+  const struct {
+    CodePage page;
+    const char* source;
+    const char* directory;
+    const char* name;
+  } cases[] = {
+      {k1252, "C:\\Caf\xE9\\notes.txt", "C:\\Caf\xE9\\", "notes.txt"},
+      {k932, "C:\\Caf\xE9\\notes.txt", "C:\\", "Caf\xE9\\notes.txt"},     // 0xE9 0x5C is one character
+      {kUtf8, "C:\\\xE3\x81\x82\\b.txt", "C:\\\xE3\x81\x82\\", "b.txt"},  // C:\あ\b.txt
+      {k932, "C:\\\x95\x5C\\a.txt", "C:\\\x95\x5C\\", "a.txt"},           // C:\表\a.txt
+      {k936, "C:\\a\\\xFE\x5C", "C:\\a\\", "\xFE\x5C"},                   // 0xFE leads only beyond 932
+      {k949, "C:\\a\\\xFE\x5C", "C:\\a\\", "\xFE\x5C"},
+      {k950, "C:\\a\\\xFE\x5C", "C:\\a\\", "\xFE\x5C"},
+      {k932, "C:\\a\\\xFE\x5C", "C:\\a\\\xFE\x5C", ""},
+      {k936, "C:\\a\\\x81.txt", "C:\\a\\", "\x81.txt"},  // a dot completes no character
+  };
+  for (const auto& c : cases) {
+    const Split s = SplitOf(c.source, c.page.Table());
+    EXPECT_EQ(s.directory, c.directory) << c.page.number << " " << c.source;
+    EXPECT_EQ(s.name, c.name) << c.page.number << " " << c.source;
+  }
+  char cafe[16] = "C:\\Caf\xE9\\";
+  EXPECT_EQ(AppendSeparator(cafe, sizeof cafe, k1252.Table()), 8);
+  EXPECT_EQ(AppendSeparator(cafe, sizeof cafe, k932.Table()), 9);
 }
 
 // A drive's root is what the shell selects for a right-click on a drive (FolderBackground).

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "text/sjis_class.h"
@@ -51,6 +52,14 @@ TEST(LowerAscii, FoldsOnlySingleByteCapitals) {
   char full[] = "\x82\x60Z\xB1";  // full-width Ａ, Z, half-width ｱ
   LowerAscii(full);
   EXPECT_STREQ(full, "\x82\x60z\xB1");
+
+  // A byte that leads in 936 but is a letter of 1252 keeps the capital after it only in 936.
+  const std::uint8_t gbk_ranges[kLeadRangeBytes] = {0x81, 0xFE};
+  char gbk[] = "\xFE\x41";
+  LowerAscii(gbk, MakeLeadByteTable(936, gbk_ranges));
+  EXPECT_STREQ(gbk, "\xFE\x41");
+  LowerAscii(gbk, MakeLeadByteTable(1252, {}));
+  EXPECT_STREQ(gbk, "\xFE\x61");
 }
 
 TEST(CompareText, AbsentArgumentsAndSignedBytes) {
