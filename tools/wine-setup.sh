@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
-# Makes the Japanese locale and the Wine prefix of VLPD_WINE_ARCH (tools/wine-env.sh) once; later
+# Makes the locales and the Wine prefix of VLPD_WINE_ARCH (tools/wine-env.sh) once; later
 # calls return at once.
 set -euo pipefail
-# The locale first: wine-env.sh selects it, and the shell warns when it is missing.
+# The locales first: wine-env.sh selects one, and the shell warns when it is missing. Japanese
+# (code page 932) for the suite; the others give Wine the ANSI code pages of other systems: 1252,
+# 936, 949, 950 and 65001.
 LOCPATH="$(cd "$(dirname "$0")/.." && pwd)/build/locale"
-if [ ! -f "$LOCPATH/ja_JP.UTF-8/LC_CTYPE" ]; then
-  mkdir -p "$LOCPATH"
-  # localedef exits 1 on mere warnings about the source; the check below is what counts.
-  localedef -i ja_JP -f UTF-8 "$LOCPATH/ja_JP.UTF-8" || true
-  [ -f "$LOCPATH/ja_JP.UTF-8/LC_CTYPE" ] || { echo "wine-setup: localedef failed" >&2; exit 1; }
-fi
+for locale in ja_JP en_US zh_CN ko_KR zh_TW hi_IN; do
+  if [ ! -f "$LOCPATH/$locale.UTF-8/LC_CTYPE" ]; then
+    mkdir -p "$LOCPATH"
+    # localedef exits 1 on mere warnings about the source; the check below is what counts.
+    localedef -i $locale -f UTF-8 "$LOCPATH/$locale.UTF-8" || true
+    [ -f "$LOCPATH/$locale.UTF-8/LC_CTYPE" ] || { echo "wine-setup: localedef $locale failed" >&2; exit 1; }
+  fi
+done
 source "$(dirname "$0")/wine-env.sh"
 
 changed=0

@@ -1,6 +1,7 @@
-// On a system whose code page is not 932 (this program runs with code page 1252), every text the
-// extension shows must still read as the Japanese it is: menus, Unicode help texts, the save
-// dialog and message boxes, all read back in UTF-16.
+// On a system whose code page is not 932 (this program runs under each locale of another code
+// page), every text the extension shows must still read as the Japanese it is: menus, Unicode help
+// texts, the save dialog and message boxes, all read back in UTF-16; and names are read by that
+// code page, never by 932.
 #include <windows.h>
 // The shell headers need windows.h first.
 #include <gtest/gtest.h>
@@ -16,6 +17,9 @@
 #include "host/vlpd_dll.h"
 #include "host/wide_text.h"
 #include "project/save_dialog_ids.h"
+#include "tests/support/clipboard.h"
+#include "tests/support/install_key.h"
+#include "tests/support/stand_in_editor.h"
 #include "tests/support/temp_dir.h"
 
 namespace vlpd::test {
@@ -66,7 +70,26 @@ BOOL CALLBACK FindPicker(HWND window, LPARAM param) {
   return FALSE;
 }
 
-TEST(ForeignCodePage, ThisProgramRunsWithCodePage1252) { ASSERT_EQ(GetACP(), 1252u); }
+// A folder named in each code page's characters whose last byte code page 932 would take for a
+// lead byte, hiding the separator after it.
+struct CodePageFolder {
+  UINT code_page;
+  const wchar_t* name;
+};
+constexpr CodePageFolder kFolders[] = {
+    {1252, L"Café"}, {936, L"表格"}, {949, L"자료"}, {950, L"表格"}, {65001, L"あ"},
+};
+
+const CodePageFolder* FolderOfThisCodePage() {
+  for (const CodePageFolder& folder : kFolders) {
+    if (folder.code_page == GetACP()) return &folder;
+  }
+  return nullptr;
+}
+
+TEST(ForeignCodePage, ThisProgramRunsWithAForeignCodePage) {
+  ASSERT_NE(FolderOfThisCodePage(), nullptr) << GetACP();
+}
 
 TEST(ForeignCodePage, MenuAndHelpTextsAreJapanese) {
   ComApartment apartment;
@@ -114,7 +137,8 @@ struct ProjectRun {
 
 // Chooses create-project for `selected` in `folder`, types `name` into the save dialog and presses
 // OK, then presses OK on the message box that follows, if one comes.
-ProjectRun CreateProjectAs(const std::string& folder, const std::string& selected, const std::wstring& name) {
+ProjectRun CreateProjectAs(const std::wstring& folder, const std::wstring& selected,
+                           const std::wstring& name) {
   ProjectRun run;
   const VlpdDll dll;
   if (!dll.Loaded()) return run;
@@ -149,8 +173,9 @@ ProjectRun CreateProjectAs(const std::string& folder, const std::string& selecte
     run.message_text = Text(GetDlgItem(box, kMessageTextId));
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   });
-  EXPECT_EQ(InvokeOnNewHandler(dll, data.Get(), MAKEINTRESOURCEA(kCreateProject), nullptr, folder.c_str()),
-            S_OK);
+  EXPECT_EQ(
+      InvokeOnNewHandler(dll, data.Get(), MAKEINTRESOURCEA(kCreateProject), nullptr, Narrow(folder).c_str()),
+      S_OK);
   user.join();
   return run;
 }
@@ -160,7 +185,7 @@ TEST(ForeignCodePage, SaveDialogAndMessageBoxAreJapanese) {
   ComApartment apartment;
   TempDir dir;
   dir.MakeFolder("empty");
-  const ProjectRun run = CreateProjectAs(dir.Path(), "empty", L"list");
+  const ProjectRun run = CreateProjectAs(dir.WidePath(), L"empty", L"list");
   ASSERT_TRUE(run.dialog_found);
   EXPECT_EQ(run.picker_entries,
             (std::vector<std::wstring>{L"自動認識", L"ｼﾌﾄJIS", L"EUC", L"UTF8", L"UTF16BE", L"UTF16LE"}));
@@ -204,7 +229,7 @@ TEST(ForeignCodePage, ProjectNamesOutsideTheCodePageAreNeverBestFitted) {
   const std::wstring chosen = folder + L"\\목록.vpj";
   const std::string project = "/S .\\a.txt\r\n";  // ASCII text reads as Shift-JIS
 
-  const ProjectRun first = CreateProjectAs(dir.Path(), "a.txt", L"목록");
+  const ProjectRun first = CreateProjectAs(folder, L"a.txt", L"목록");
   ASSERT_TRUE(first.dialog_found);
   const std::vector<std::wstring> entries = Entries(folder);
   if (first.message_text.empty()) {
@@ -218,11 +243,59 @@ TEST(ForeignCodePage, ProjectNamesOutsideTheCodePageAreNeverBestFitted) {
 
   // Once the file exists, it is always reached.
   ASSERT_TRUE(FileHandle(CreateFileW(chosen.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)));
-  const ProjectRun second = CreateProjectAs(dir.Path(), "a.txt", L"목록");
+  const ProjectRun second = CreateProjectAs(folder, L"a.txt", L"목록");
   ASSERT_TRUE(second.dialog_found);
   EXPECT_EQ(second.message_text, L"");
   EXPECT_EQ(ReadWide(chosen), project);
   EXPECT_EQ(Entries(folder), (std::vector<std::wstring>{L"a.txt", L"목록.vpj"}));
+}
+
+// In a folder named in the code page's characters: the project's line is relative to it, a .vpj
+// file there enables the project command, and the name copy gives the path as the code page
+// writes it.
+TEST(ForeignCodePage, NamesInTheCodePagesCharactersKeepTheirSeparators) {
+  const CodePageFolder* page = FolderOfThisCodePage();
+  ASSERT_NE(page, nullptr);
+  ComApartment apartment;
+  TempDir dir;
+  const std::wstring folder = dir.WidePath() + L"\\" + page->name;
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  dir.WriteFileW(std::wstring(page->name) + L"\\notes.txt", "text");
+
+  const ProjectRun run = CreateProjectAs(folder, L"notes.txt", L"list");
+  ASSERT_TRUE(run.dialog_found);
+  EXPECT_EQ(run.message_text, L"");
+  EXPECT_EQ(ReadWide(folder + L"\\list.vpj"), "/S .\\notes.txt\r\n");
+
+  const VlpdDll dll;
+  ASSERT_TRUE(dll.Loaded());
+  ShownMenu shown;
+  ShowMenu(dll.CreateHandler().Get(), ShellDataObject(folder, {L"list.vpj"}).Get(), shown);
+  const HMENU submenu = GetSubMenu(shown.menu.Get(), 1);
+  for (UINT position = 0; position < kSubmenu.size(); ++position) {
+    if (kSubmenu[position].rule == EnableRule::kProject) {
+      EXPECT_EQ(GetMenuState(submenu, position, MF_BYPOSITION) & MF_GRAYED, 0u) << position;
+    }
+  }
+
+  PutClipboardText("before");
+  EXPECT_EQ(InvokeOnNewHandler(dll, ShellDataObject(folder, {L"notes.txt"}).Get(),
+                               MAKEINTRESOURCEA(OffsetOf(CommandAction::kCopyNames))),
+            S_OK);
+  EXPECT_STREQ(ReadClipboardText().bytes.c_str(), Narrow(folder + L"\\notes.txt").c_str());
+
+  // The editor installed in that folder, its install value ending in a separator.
+  InstallKeyGuard registry;
+  ASSERT_TRUE(
+      CopyFileW(Wide(StandInEditor()).c_str(), (folder + L"\\" + Wide(kEditorExeName)).c_str(), FALSE));
+  ASSERT_TRUE(SetInstallFolder(Narrow(folder + L"\\")));
+  EXPECT_EQ(InvokeOnNewHandler(dll, ShellDataObject(folder, {L"notes.txt"}).Get(),
+                               MAKEINTRESOURCEA(OffsetOfSwitch(""))),
+            S_OK);
+  WaitForStandInsToQuit();
+  const std::string in = Narrow(folder + L"\\");
+  EXPECT_EQ(ReadFileBytes(Narrow(folder + L"\\cmdline.txt")),
+            "\"" + in + kEditorExeName + "\" \"" + in + "notes.txt\"\r\nready\r\n");
 }
 
 }  // namespace
