@@ -651,7 +651,8 @@ TEST_F(ExplorerCommandTest, InvokeBesideSetSiteNull) {
   EXPECT_EQ(ledger.Held(), 0) << "the site is still held";
 }
 
-// A site that cannot be marshalled, so the global interface table refuses it.
+// A site that cannot be marshalled, so the global interface table refuses it. Its test keeps it
+// and reads its count at the end: one reference, the test's own.
 class UnmarshallableSite final : public IMarshal {
  public:
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
@@ -661,11 +662,8 @@ class UnmarshallableSite final : public IMarshal {
     return S_OK;
   }
   STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references_); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const long left = --references_;
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-  }
+  STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--references_); }
+  long References() const { return references_; }
   STDMETHODIMP GetUnmarshalClass(REFIID, void*, DWORD, void*, DWORD, CLSID*) override { return E_FAIL; }
   STDMETHODIMP GetMarshalSizeMax(REFIID, void*, DWORD, void*, DWORD, DWORD*) override { return E_FAIL; }
   STDMETHODIMP MarshalInterface(IStream*, REFIID, void*, DWORD, void*, DWORD) override { return E_FAIL; }
@@ -692,16 +690,17 @@ TEST_F(ExplorerCommandTest, ASiteThatCannotBeSharedStaysWithItsThread) {
   ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
   ComRef<IObjectWithSite> holder;
   ASSERT_EQ(root->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(holder.Put())), S_OK);
-  const ComRef<IUnknown> site = ComRef<IUnknown>::Adopt(new UnmarshallableSite());
-  ASSERT_EQ(holder->SetSite(site.Get()), S_OK);
-  EXPECT_EQ(AskedSite(holder.Get(), site.Get()), S_OK);
+  UnmarshallableSite site;
+  ASSERT_EQ(holder->SetSite(&site), S_OK);
+  EXPECT_EQ(AskedSite(holder.Get(), &site), S_OK);
   HRESULT elsewhere = S_OK;
   std::thread([&] {
     const ComApartment apartment(COINIT_MULTITHREADED);
-    elsewhere = AskedSite(holder.Get(), site.Get());
+    elsewhere = AskedSite(holder.Get(), &site);
   }).join();
   EXPECT_EQ(elsewhere, E_FAIL);
   holder->SetSite(nullptr);
+  EXPECT_EQ(site.References(), 1);
 }
 
 // Two threads set their own sites (and now and then none), over and over, while a third reads the site

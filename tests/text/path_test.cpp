@@ -142,5 +142,12 @@ TEST(SplitPath, RejectsEmptyAndOverlongSources) {
   EXPECT_FALSE(SplitOf((p260 + std::string(100, 'b')).c_str()).ok);
 }
 
+// A drive's root is what the shell selects for a right-click on a drive (FolderBackground).
+TEST(DriveRoot, OnlyALetterAColonAndOneSeparator) {
+  for (const char* root : {"C:\\", "z:\\"}) EXPECT_TRUE(IsDriveRoot(root)) << root;
+  for (const char* other : {"", "C", "C:", "C:/", "C:\\a", "1:\\", "\\\\srv\\", "\x95\\:\\"})
+    EXPECT_FALSE(IsDriveRoot(other)) << other;
+}
+
 }  // namespace
 }  // namespace vlpd
