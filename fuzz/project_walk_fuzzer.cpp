@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "detect/encoding.h"
+#include "fixtures/fake_project_system.h"
 #include "fuzz/fuzz_input.h"
 #include "project/project_writer.h"
 #include "selection/selection_list.h"
-#include "tests/fakes/fake_project_system.h"
 #include "text/sjis_class.h"
 #include "text/sjis_string.h"
 

@@ -2,6 +2,7 @@
 
 #include <objbase.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "commands/handler_text.h"
@@ -13,18 +14,17 @@ namespace {
 constexpr int kMessageTextId = 0xFFFF;
 
 struct Search {
-  const std::string* title;  // null: every dialog
+  const char* class_name;
   std::vector<HWND> found;
 };
 
-BOOL CALLBACK CollectDialogs(HWND window, LPARAM param) {
+BOOL CALLBACK CollectWindows(HWND window, LPARAM param) {
   auto* search = reinterpret_cast<Search*>(param);
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
-  char cls[16] = {};
+  char cls[64] = {};
   GetClassNameA(window, cls, sizeof cls);
-  if (pid == GetCurrentProcessId() && lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(window) &&
-      (search->title == nullptr || WindowText(window) == *search->title)) {
+  if (pid == GetCurrentProcessId() && lstrcmpA(cls, search->class_name) == 0 && IsWindowVisible(window)) {
     search->found.push_back(window);
   }
   return TRUE;
@@ -77,13 +77,24 @@ bool InSingleThreadedApartment(HWND window) {
   return g_read_apartment == APTTYPE_STA || g_read_apartment == APTTYPE_MAINSTA;
 }
 
+// This process's dialogs, those with `title` only when one is given.
 std::vector<HWND> Dialogs(const std::string* title) {
-  Search search{title, {}};
-  EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  std::vector<HWND> dialogs = ProcessWindows("#32770");
+  if (title != nullptr) {
+    dialogs.erase(std::remove_if(dialogs.begin(), dialogs.end(),
+                                 [title](HWND dialog) { return WindowText(dialog) != *title; }),
+                  dialogs.end());
+  }
+  return dialogs;
 }
 
 }  // namespace
+
+std::vector<HWND> ProcessWindows(const char* class_name) {
+  Search search{class_name, {}};
+  EnumWindows(CollectWindows, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
 
 void CancelDialogsOf(DWORD thread) { EnumThreadWindows(thread, CancelDialog, 0); }
 

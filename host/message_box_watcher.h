@@ -1,6 +1,6 @@
 // Finds this process's message boxes from a second thread, records them and presses OK, so that
 // the tests and the demo run the real MessageBoxA without anyone at the keyboard. Also finds
-// dialogs by title.
+// dialogs by title, and this process's windows by class.
 #pragma once
 
 #include <windows.h>
@@ -52,6 +52,9 @@ class MessageBoxWatcher {
   std::atomic<bool> stop_{false};
   std::thread thread_;
 };
+
+// Visible top-level windows of this process with this class name (e.g. #32768: open menus).
+std::vector<HWND> ProcessWindows(const char* class_name);
 
 // Polls for a visible top-level dialog (class #32770) of this process with exactly this title.
 HWND FindDialog(const std::string& title, DWORD timeout_ms = 10000);

@@ -10,6 +10,8 @@ namespace vlpd::test {
 namespace {
 
 constexpr int kFileNameBox = 0x47C;  // cmb13 of the explorer-style dialog
+constexpr DWORD kAppearMs = 10000;
+constexpr DWORD kCloseMs = 15000;
 
 BOOL CALLBACK FindPicker(HWND window, LPARAM param) {
   if (GetDlgCtrlID(window) != kPickerControl) return TRUE;
@@ -17,7 +19,22 @@ BOOL CALLBACK FindPicker(HWND window, LPARAM param) {
   return FALSE;
 }
 
+std::wstring ComboEntry(HWND combo, int index) {
+  const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length == CB_ERR) return {};
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
+
 }  // namespace
+
+HWND EncodingPicker(HWND dialog) {
+  HWND picker = nullptr;
+  EnumChildWindows(dialog, FindPicker, reinterpret_cast<LPARAM>(&picker));
+  return picker;
+}
 
 SaveDialogUser::SaveDialogUser(SaveDialogPlan plan, DWORD shell_thread)
     : plan_(std::move(plan)), thread_([this, shell_thread] { Run(shell_thread); }) {}
@@ -29,7 +46,7 @@ void SaveDialogUser::Finish() {
 }
 
 void SaveDialogUser::Run(DWORD shell_thread) {
-  const HWND dialog = FindDialog(text::kProjectDialogTitle, 10000);
+  const HWND dialog = FindDialog(text::kProjectDialogTitle, kAppearMs);
   if (dialog == nullptr) {
     CancelDialogsOf(shell_thread);
     return;
@@ -43,17 +60,23 @@ void SaveDialogUser::Run(DWORD shell_thread) {
     opened_in_ = folder;
     if (opened_in_.size() > 3 && opened_in_.back() == '\\') opened_in_.pop_back();
   }
-  if (plan_.pick >= 0) {
-    HWND picker = nullptr;
-    EnumChildWindows(dialog, FindPicker, reinterpret_cast<LPARAM>(&picker));
-    if (picker != nullptr) SendMessageA(picker, CB_SETCURSEL, plan_.pick, 0);
+  if (HWND picker = EncodingPicker(dialog)) {
+    const LRESULT count = SendMessageW(picker, CB_GETCOUNT, 0, 0);
+    for (int i = 0; i < count; ++i) picker_entries_.push_back(ComboEntry(picker, i));
+    picker_selection_ = static_cast<int>(SendMessageW(picker, CB_GETCURSEL, 0, 0));
+    if (plan_.pick >= 0) SendMessageA(picker, CB_SETCURSEL, plan_.pick, 0);
   }
   const bool cancel = plan_.file_name.empty();
   if (!cancel) SetWindowTextA(GetDlgItem(dialog, kFileNameBox), plan_.file_name.c_str());
-  if (plan_.before_ok) plan_.before_ok();
+  if (plan_.before_ok) plan_.before_ok(dialog);
   const int button = cancel ? IDCANCEL : IDOK;
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+  // A dialog that stays (a name it refuses) would keep the command waiting for ever.
+  const DWORD start = GetTickCount();
+  while (IsWindow(dialog) && GetTickCount() - start < kCloseMs) Sleep(20);
+  closed_ = !IsWindow(dialog);
+  if (!closed_) CancelDialogsOf(shell_thread);
 }
 
 }  // namespace vlpd::test

@@ -19,16 +19,12 @@ std::string FindInBuildTree(const std::string& relative) {
 
 VlpdDll::VlpdDll() : path_(FindInBuildTree("VLPDMenu.dll")) {
   if (path_.empty()) return;
-  module_ = LoadLibraryA(path_.c_str());
-  if (module_ == nullptr) return;
+  module_.Reset(LoadLibraryA(path_.c_str()));
+  if (!module_) return;
   get_class_object_ = reinterpret_cast<decltype(get_class_object_)>(
-      reinterpret_cast<void*>(GetProcAddress(module_, "DllGetClassObject")));
+      reinterpret_cast<void*>(GetProcAddress(module_.Get(), "DllGetClassObject")));
   can_unload_now_ = reinterpret_cast<decltype(can_unload_now_)>(
-      reinterpret_cast<void*>(GetProcAddress(module_, "DllCanUnloadNow")));
-}
-
-VlpdDll::~VlpdDll() {
-  if (module_ != nullptr) FreeLibrary(module_);
+      reinterpret_cast<void*>(GetProcAddress(module_.Get(), "DllCanUnloadNow")));
 }
 
 HRESULT VlpdDll::GetClassObject(REFCLSID clsid, REFIID iid, void** out) const {
@@ -71,13 +67,7 @@ HRESULT InvokeOnNewHandler(const VlpdDll& dll, IDataObject* data, LPCSTR verb, H
   ShownMenu shown;
   ShowMenu(handler.Get(), data, shown);
   if (FAILED(shown.init_result)) return shown.init_result;
-  CMINVOKECOMMANDINFO info = {};
-  info.cbSize = sizeof info;
-  info.hwnd = owner;
-  info.lpVerb = verb;
-  info.lpDirectory = directory;
-  info.nShow = SW_SHOWNORMAL;
-  return handler->InvokeCommand(&info);
+  return InvokeCommand(handler.Get(), verb, owner, directory);
 }
 
 }  // namespace vlpd::test

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "host/classic_menu_host.h"
 #include "win/com_owners.h"
 #include "win/unique_handle.h"
 
@@ -15,12 +16,9 @@ class VlpdDll {
  public:
   // Loads the DLL found next to the test program or up to three folders above it.
   VlpdDll();
-  ~VlpdDll();
-  VlpdDll(const VlpdDll&) = delete;
-  VlpdDll& operator=(const VlpdDll&) = delete;
 
-  bool Loaded() const { return module_ != nullptr; }
-  HMODULE Module() const { return module_; }
+  bool Loaded() const { return module_.Valid(); }
+  HMODULE Module() const { return module_.Get(); }
   const std::string& Path() const { return path_; }
 
   HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out) const;
@@ -32,7 +30,7 @@ class VlpdDll {
 
  private:
   std::string path_;
-  HMODULE module_ = nullptr;
+  ModuleReference module_;
   HRESULT(STDAPICALLTYPE* get_class_object_)(REFCLSID, REFIID, void**) = nullptr;
   HRESULT(STDAPICALLTYPE* can_unload_now_)() = nullptr;
 };
@@ -43,7 +41,7 @@ struct ShownMenu {
   HRESULT query_result = E_FAIL;
   MenuHandle menu;
 };
-void ShowMenu(IContextMenu* handler, IDataObject* data, ShownMenu& shown, UINT first_id = 100,
+void ShowMenu(IContextMenu* handler, IDataObject* data, ShownMenu& shown, UINT first_id = kFirstId,
               UINT flags = CMF_NORMAL);
 
 // Plays the shell for one command: a new handler, Initialize with `data`, QueryContextMenu on a

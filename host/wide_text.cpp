@@ -11,4 +11,13 @@ std::wstring Wide(const std::string& text, UINT code_page) {
   return w;
 }
 
+std::string Narrow(const std::wstring& text, UINT code_page) {
+  const int size = WideCharToMultiByte(code_page, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return {};
+  std::string bytes(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(code_page, 0, text.c_str(), -1, bytes.data(), size, nullptr, nullptr);
+  bytes.resize(static_cast<size_t>(size) - 1);
+  return bytes;
+}
+
 }  // namespace vlpd::test

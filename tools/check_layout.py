@@ -5,10 +5,12 @@ The product's folders stand under src/ (the include root), the host library that
 in host/. Each folder stands on a floor and may include only folders on lower floors (and itself),
 so no include runs upward and no two folders include each other. The portable core (every source that
 a folder's CMakeLists.txt adds to vlpd_core, and every header those reach) includes no Windows
-header: only the C++ library and the compiler's vector intrinsics. Outside win/, the product
-calls no closer of a handle, key, block, menu, GDI object, clipboard hold, task-allocator memory,
-storage medium, apartment, critical section or reference count: the owners in win/ call them,
-each in one place.
+header: only the C++ library and the compiler's vector intrinsics. Outside win/, neither the product
+nor the programs around it (host/, fixtures/, bench/, the demo and the stand-in editor) call a
+closer of a handle, key, block, menu, window, module, GDI object, device context, clipboard hold,
+task-allocator memory, storage medium, apartment or critical section, and the product counts no
+reference by hand: the owners in win/ do, each in one place. Nothing outside tests/ includes a file
+of tests/: what others share with the tests is in fixtures/.
 
 Usage: check_layout.py [ROOT]       check the tree at ROOT (default: this script's project)
        check_layout.py --self-test  check that the rules catch what they are meant to catch
@@ -35,10 +37,18 @@ CORE_SYSTEM_HEADERS = {"emmintrin.h", "immintrin.h", "cpuid.h", "arm_neon.h"}
 # The product's own folders besides win/, the only one that may close by hand.
 OWNER_FOLDER = "win"
 OWNED_FOLDERS = set(FLOORS) - {OWNER_FOLDER, "host"}
+# Folders of the root, beside the product's, that use the owners of win/ as well. (A test may take a
+# reference away on purpose, to see what holds the DLL.)
+OWNED_OUTSIDE = ["host", "fixtures", "bench", "tools/demo", "tools/stand_in_editor"]
+# The product's COM classes count through ComObject; a fake of host/ counts by hand, for the tests
+# to read.
+HAND_COUNT = "InterlockedDecrement"
 RAW_CLOSER = re.compile(
-    r"\b(CloseHandle|FindClose|RegCloseKey|GlobalFree|DestroyMenu|DeleteObject|DestroyIcon|ReleaseDC"
-    r"|CloseClipboard|CoTaskMemFree|ReleaseStgMedium|CoUninitialize|LeaveCriticalSection|DeleteCriticalSection"
-    r"|InterlockedDecrement)\s*\(")
+    r"\b(CloseHandle|FindClose|RegCloseKey|GlobalFree|DestroyMenu|DestroyWindow|FreeLibrary|DeleteObject"
+    r"|DestroyIcon|ReleaseDC|DeleteDC|CloseClipboard|CoTaskMemFree|ReleaseStgMedium|CoUninitialize"
+    r"|LeaveCriticalSection|DeleteCriticalSection|InterlockedDecrement)\s*\(")
+# The folder only its own files may include from.
+TESTS = "tests"
 COMMENT = re.compile(r"//[^\n]*|/\*.*?\*/", re.S)
 
 QUOTED = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
@@ -62,15 +72,33 @@ def folder_of(path):
     return parts[1] if parts[0] == "src" else parts[0]
 
 
+def sources(root, base):
+    """The C++ files below the folder `base` (a path from the root), as paths from the root."""
+    for directory, folders, names in os.walk(os.path.join(root, base)):
+        folders.sort()
+        for name in sorted(names):
+            if name.endswith((".h", ".cpp")):
+                yield os.path.relpath(os.path.join(directory, name), root).replace(os.sep, "/")
+
+
 def product_files(root):
     for folder in FLOORS:
-        base = os.path.join(root, folder_path(folder))
-        if not os.path.isdir(base):
-            continue
-        for directory, _, names in os.walk(base):
-            for name in sorted(names):
-                if name.endswith((".h", ".cpp")):
-                    yield os.path.relpath(os.path.join(directory, name), root).replace(os.sep, "/")
+        yield from sources(root, folder_path(folder))
+
+
+def owned_files(root):
+    """The files that close through the owners of win/ only."""
+    for folder in sorted(OWNED_FOLDERS):
+        yield from sources(root, folder_path(folder))
+    for base in OWNED_OUTSIDE:
+        yield from sources(root, base)
+
+
+def outside_tests(root):
+    """Every C++ file of the tree but those of tests/ and of the build folders."""
+    for entry in sorted(os.listdir(root)):
+        if entry != TESTS and not entry.startswith((".", "build")) and os.path.isdir(os.path.join(root, entry)):
+            yield from sources(root, entry)
 
 
 def core_files(root):
@@ -105,11 +133,15 @@ def violations(root):
                 continue
             if FLOORS[other] >= FLOORS[folder]:
                 found.append(f"{path}: includes {target}, which is not on a floor below {folder}/")
-    for path in product_files(root):
-        if folder_of(path) not in OWNED_FOLDERS:
-            continue
+    for path in outside_tests(root):
+        for target in QUOTED.findall(read(os.path.join(root, path))):
+            if target.split("/")[0] == TESTS:
+                found.append(f"{path}: includes {target}; only the tests include tests/ (shared files: fixtures/)")
+    for path in owned_files(root):
         code = COMMENT.sub(lambda m: "\n" * m.group().count("\n"), read(os.path.join(root, path)))
         for match in RAW_CLOSER.finditer(code):
+            if match.group(1) == HAND_COUNT and folder_of(path) not in OWNED_FOLDERS:
+                continue
             line = code.count("\n", 0, match.start()) + 1
             found.append(f"{path}:{line}: calls {match.group(1)} by hand; an owner in {OWNER_FOLDER}/ closes it")
     for path in sorted(core_files(root)):
@@ -142,17 +174,25 @@ def self_test():
                                      3),
         "closers where they belong": ({"win/u.h": "struct T { static void Close(HANDLE h) { CloseHandle(h); } };\n",
                                        "win/c.h": "~CriticalSection() { DeleteCriticalSection(&s_); }\n",
-                                       "host/h.cpp": "DestroyMenu(menu);\n",
                                        "classic_menu/m.cpp": "// DestroyMenu(menu) is the owner's\n"
                                                              "/* DeleteObject(b) */ Forget(b);\n"
-                                                             "MyCloseHandle(h);\n"}, 0),
+                                                             "MyCloseHandle(h);\n",
+                                       "tools/other/o.cpp": "CloseHandle(h);\n"}, 0),
+        "closers around the product": ({"host/h.cpp": "DestroyMenu(menu);\nInterlockedDecrement(&refs_);\n",
+                                        "bench/b.cpp": "DeleteDC(dc);\n", "tools/demo/d.cpp": "FreeLibrary(m);\n",
+                                        "tools/stand_in_editor/s.cpp": "DestroyWindow(w);\n",
+                                        "tests/t.cpp": "FreeLibrary(m);\n"}, 4),
+        "tests included from outside": ({"tests/support/s.h": "", "tests/t.cpp": '#include "tests/support/s.h"\n',
+                                         "bench/b.cpp": '#include "tests/support/s.h"\n',
+                                         "fixtures/f.h": '#include "tests/support/s.h"\n'}, 2),
     }
     failed = 0
     for name, (files, expected) in cases.items():
         with tempfile.TemporaryDirectory() as root:
             for path, content in files.items():
                 # The cases name the product's folders as they are included, without src/.
-                path = folder_path(path.split("/")[0]) + path[path.index("/"):]
+                if path.split("/")[0] in FLOORS:
+                    path = folder_path(path.split("/")[0]) + path[path.index("/"):]
                 os.makedirs(os.path.dirname(os.path.join(root, path)), exist_ok=True)
                 with open(os.path.join(root, path), "w") as f:
                     f.write(content)

@@ -9,7 +9,8 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 
 for p in cmake ninja-build g++ clang clang-tidy libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev \
          libuchardet-dev g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix \
-         binutils-mingw-w64-x86-64 wine wine64 wixl msitools gcab faketime openssl xvfb xauth locales; do
+         binutils-mingw-w64-x86-64 wine wine64 wixl msitools gcab faketime openssl xvfb xauth locales \
+         python3-yaml python3-jsonschema; do
   have_pkg "$p" || need+=("$p")
 done
 # The 32-bit Wine loader comes from the i386 architecture.

@@ -50,13 +50,10 @@ double HoldMs(IDataObject* data, const std::string& record) {
     handler->Initialize(nullptr, data, nullptr);
     const vlpd::MenuHandle menu(CreatePopupMenu());
     handler->QueryContextMenu(menu.Get(), 0, 1, 100, CMF_NORMAL);
-    CMINVOKECOMMANDINFO info = {};
-    info.cbSize = sizeof info;
-    info.lpVerb = MAKEINTRESOURCEA(0);
     LARGE_INTEGER from;
     LARGE_INTEGER to;
     QueryPerformanceCounter(&from);
-    handler->InvokeCommand(&info);
+    vlpd::test::InvokeCommand(handler, MAKEINTRESOURCEA(0), nullptr, nullptr);
     QueryPerformanceCounter(&to);
     handler->Release();
     held.push_back(1e3 * static_cast<double>(to.QuadPart - from.QuadPart) /

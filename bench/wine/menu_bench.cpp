@@ -24,6 +24,7 @@
 #include "host/shell_data_object.h"
 #include "server/class_factory.h"
 #include "server/clsid.h"
+#include "win/com_owners.h"
 #include "win/unique_handle.h"
 
 namespace {
@@ -49,13 +50,12 @@ void Time(const char* label, IDataObject* data) {
   micros.reserve(kCalls);
   int added = 0;
   for (int call = 0; call < kCalls; ++call) {
-    HMENU menu = CreatePopupMenu();
+    const vlpd::MenuHandle menu(CreatePopupMenu());
     LARGE_INTEGER from;
     LARGE_INTEGER to;
     QueryPerformanceCounter(&from);
-    const HRESULT hr = handler->QueryContextMenu(menu, 0, 1, 100, CMF_NORMAL);
+    const HRESULT hr = handler->QueryContextMenu(menu.Get(), 0, 1, 100, CMF_NORMAL);
     QueryPerformanceCounter(&to);
-    DestroyMenu(menu);
     if (HRESULT_CODE(hr) == vlpd::kCommandCount) ++added;
     micros.push_back(1e6 * static_cast<double>(to.QuadPart - from.QuadPart) /
                      static_cast<double>(frequency.QuadPart));
@@ -161,12 +161,15 @@ class CopyingDataObject final : public IDataObject {
   STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
     *medium = STGMEDIUM{};
     if (format->cfFormat != CF_HDROP || (format->tymed & TYMED_HGLOBAL) == 0) return DV_E_FORMATETC;
-    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, block_.size());
-    if (copy == nullptr) return E_OUTOFMEMORY;
-    std::memcpy(GlobalLock(copy), block_.data(), block_.size());
-    GlobalUnlock(copy);
+    vlpd::GlobalBlock copy(GlobalAlloc(GMEM_MOVEABLE, block_.size()));
+    if (!copy) return E_OUTOFMEMORY;
+    {
+      const vlpd::GlobalLockGuard lock(copy.Get());
+      if (lock.Data() == nullptr) return E_OUTOFMEMORY;
+      std::memcpy(lock.Data(), block_.data(), block_.size());
+    }
     medium->tymed = TYMED_HGLOBAL;
-    medium->hGlobal = copy;
+    medium->hGlobal = copy.Release();
     return S_OK;
   }
   STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
@@ -192,10 +195,11 @@ double GetDropListMicros(IDataObject* data) {
   LARGE_INTEGER from;
   LARGE_INTEGER to;
   QueryPerformanceCounter(&from);
-  FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-  STGMEDIUM medium = {};
-  const HRESULT hr = data->GetData(&format, &medium);
-  if (SUCCEEDED(hr)) ReleaseStgMedium(&medium);
+  HRESULT hr = E_FAIL;
+  {
+    vlpd::StorageMedium medium;
+    hr = medium.Fetch(data, {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL});
+  }
   QueryPerformanceCounter(&to);
   return SUCCEEDED(hr) ? Micros(from, to) : -1.0;
 }
@@ -203,10 +207,8 @@ double GetDropListMicros(IDataObject* data) {
 // One sample of `measure` on a fresh host menu, destroyed outside the clock.
 template <typename Measure>
 double OnFreshMenu(Measure measure) {
-  HMENU menu = CreatePopupMenu();
-  const double micros = measure(menu);
-  DestroyMenu(menu);
-  return micros;
+  const vlpd::MenuHandle menu(CreatePopupMenu());
+  return measure(menu.Get());
 }
 
 // The right-click of one name and of kManyNames names, ASCII and outside the code page, against the
@@ -299,26 +301,22 @@ double Windows11MenuMicros(IShellItemArray* items) {
     vlpd::ComRef<IExplorerCommand> root;
     vlpd::ComRef<IEnumExplorerCommand> commands;
     EXPCMDSTATE state = ECS_HIDDEN;
-    LPWSTR title = nullptr;
+    vlpd::TaskString title;
     if (SUCCEEDED(vlpd::GetVLPDMenuClassObject(vlpd::kClsidVLPDCommand, IID_IClassFactory,
                                                reinterpret_cast<void**>(factory.Put()))) &&
         SUCCEEDED(
             factory->CreateInstance(nullptr, IID_IExplorerCommand, reinterpret_cast<void**>(root.Put()))) &&
         (root->GetState(items, FALSE, &state) != E_PENDING ||
          SUCCEEDED(root->GetState(items, TRUE, &state))) &&
-        state == ECS_ENABLED && SUCCEEDED(root->GetTitle(items, &title)) &&
+        state == ECS_ENABLED && SUCCEEDED(root->GetTitle(items, title.Put())) &&
         SUCCEEDED(root->EnumSubCommands(commands.Put()))) {
-      CoTaskMemFree(title);
-      IExplorerCommand* command = nullptr;
+      vlpd::ComRef<IExplorerCommand> command;
       ULONG fetched = 0;
-      while (commands->Next(1, &command, &fetched) == S_OK) {
+      while (commands->Next(1, command.Put(), &fetched) == S_OK) {
         EXPCMDFLAGS flags = 0;
         command->GetFlags(&flags);
-        title = nullptr;
-        if ((flags & ECF_ISSEPARATOR) == 0 && SUCCEEDED(command->GetTitle(items, &title)))
-          CoTaskMemFree(title);
+        if ((flags & ECF_ISSEPARATOR) == 0) command->GetTitle(items, title.Put());
         if (command->GetState(items, FALSE, &state) == E_PENDING) command->GetState(items, TRUE, &state);
-        command->Release();
         ++shown;
       }
     }
@@ -387,7 +385,8 @@ void CompareMenus(IDataObject* one, IDataObject* many, IDataObject* lone) {
 }  // namespace
 
 int main() {
-  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
+  const vlpd::ComApartment apartment;
+  if (!apartment.Joined()) return 1;
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
   const std::string folder = std::string(temp) + "vlpd_menu_bench";
@@ -448,6 +447,5 @@ int main() {
   for (const std::wstring& name : foreign_names) DeleteFileW((foreign_folder + L"\\" + name).c_str());
   RemoveDirectoryW(foreign_folder.c_str());
   RemoveDirectoryA(folder.c_str());
-  CoUninitialize();
   return 0;
 }

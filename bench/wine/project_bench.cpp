@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "fixtures/command_rows.h"
 #include "host/save_dialog_user.h"
 #include "host/test_data_object.h"
 #include "host/vlpd_dll.h"
@@ -26,7 +27,6 @@
 #include "project/project_file.h"
 #include "project/project_text.h"
 #include "selection/selection_list.h"
-#include "tests/support/command_rows.h"
 #include "win/unique_handle.h"
 #include "win/wide_text.h"
 
@@ -123,7 +123,7 @@ double Median(std::vector<double> values) {
 // the user has finished.
 vlpd::test::SaveDialogPlan PressOkAt(const std::string& name, LARGE_INTEGER& ok) {
   vlpd::test::SaveDialogPlan plan = vlpd::test::TypeName(name);
-  plan.before_ok = [&ok] { QueryPerformanceCounter(&ok); };
+  plan.before_ok = [&ok](HWND) { QueryPerformanceCounter(&ok); };
   return plan;
 }
 

@@ -4,8 +4,12 @@
 #  1. Builds the release once more (the three DLLs, both packages) from a copy of the source tree in
 #     another folder, at another time, with every wixl run 2 s slower (as on a busy machine), and
 #     compares the artifacts byte for byte with BUILD's.
-#  2. Builds it there again with a throwaway certificate in VLPD_SIGN_CERT and VLPD_SIGN_KEY,
-#     verifies every signature and its SHA-256 digests with osslsigncode, installs the signed
+#     A timestamp is the time-stamping server's signature of a moment, never the same twice: the
+#     comparison is of the release without one (VLPD_SIGN_TIMESTAMP_URL unset).
+#  2. Builds it there again with a throwaway certificate in VLPD_SIGN_CERT and VLPD_SIGN_KEY and
+#     a throwaway time-stamping server on 127.0.0.1 (tests/packaging/time_stamp_server.py) in
+#     VLPD_SIGN_TIMESTAMP_URL, verifies every signature, its timestamp and its SHA-256 digests
+#     with osslsigncode, installs the signed
 #     per-machine package under Wine, has HOST64 (installed_menu_host) take the signed DLL's
 #     handler through COM, and removes the package again.
 # Prints each artifact's SHA-256 in both builds side by side; exits non-zero on any difference.
@@ -17,10 +21,11 @@ builds=$(dirname "$build")
 artifacts=(win64/VLPDMenu.dll arm64/VLPDMenu.dll win32/VLPDMenu.dll win64/VLPDMenu.msi win64/VLPDMenu-user.msi win64/VLPDMenu.msix)
 
 other=$(mktemp -d /tmp/vlpd-release.XXXXXX)
-trap 'rm -rf "$other"' EXIT
+tsa_PID=
+trap '[ -z "$tsa_PID" ] || kill "$tsa_PID"; rm -rf "$other"' EXIT
 tar -C "$source_tree" --exclude=./build --exclude=./.git -cf - . | tar -C "$other" -xf -
 # The same signing identity as BUILD's (signing_identity.txt: "certificate PATH SHA-256", "key ...").
-unset VLPD_SIGN_CERT VLPD_SIGN_KEY
+unset VLPD_SIGN_CERT VLPD_SIGN_KEY VLPD_SIGN_TIMESTAMP_URL
 identity() { sed -n "s/^$1 \(.*\) [0-9a-f]*\$/\1/p" "$build/signing_identity.txt"; }
 if [ -n "$(identity certificate)" ]; then
   export VLPD_SIGN_CERT=$(identity certificate) VLPD_SIGN_KEY=$(identity key)
@@ -54,6 +59,11 @@ done
 openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "/C=JP/ST=Tokyo/O=Kastel, Inc./CN=VLPDMenu release check" \
   -keyout "$other/key.pem" -out "$other/cert.pem" 2>/dev/null
 export VLPD_SIGN_CERT=$other/cert.pem VLPD_SIGN_KEY=$other/key.pem
+# The time-stamping server prints its address once it listens.
+mkdir "$other/tsa"
+coproc tsa { exec python3 "$source_tree/tests/packaging/time_stamp_server.py" "$other/tsa"; }
+read -r VLPD_SIGN_TIMESTAMP_URL <&"${tsa[0]}"
+export VLPD_SIGN_TIMESTAMP_URL
 # The sparse package's publisher is the certificate's subject, written as Windows writes it.
 release -DVLPD_PACKAGE_PUBLISHER='CN=VLPDMenu release check, O="Kastel, Inc.", S=Tokyo, C=JP'
 # The cabinet's files, named by their File ids: the x86-64 and the ARM64 DLL share one install path.
@@ -62,11 +72,13 @@ msiinfo extract "$other/build/win64/VLPDMenu.msi" VLPDMenu.cab >"$other/VLPDMenu
 gcab -x -C "$other/unpacked" "$other/VLPDMenu.cab"
 packed=("$other"/unpacked/Dll{64,Arm64,32})
 for file in "${artifacts[@]/#/$other/build/}" "${packed[@]}"; do
-  osslsigncode verify -CAfile "$other/cert.pem" -in "$file" >"$other/verify.log" 2>&1 ||
-    { cat "$other/verify.log"; echo "not signed: $file"; exit 1; }
+  osslsigncode verify -CAfile "$other/cert.pem" -TSA-CAfile "$other/tsa/tsa-root.pem" -in "$file" \
+    >"$other/verify.log" 2>&1 || { cat "$other/verify.log"; echo "not signed: $file"; exit 1; }
+  grep -q '^Timestamp Server Signature verification: ok' "$other/verify.log" ||
+    { cat "$other/verify.log"; echo "no timestamp: $file"; exit 1; }
   digests=$(sed -n 's/^Message digest algorithm *: //p' "$other/verify.log" | sort -u)
   [ "$digests" = SHA256 ] || { cat "$other/verify.log"; echo "not signed with SHA-256 alone: $file"; exit 1; }
-  echo "signature verified: ${file#"$other"/}"
+  echo "signature and timestamp verified: ${file#"$other"/}"
 done
 
 # The signed package installs, and its signed DLL serves the handler.

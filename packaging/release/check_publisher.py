@@ -1,74 +1,53 @@
 #!/usr/bin/env python3
 """Stops the build when the certificate that will sign the sparse package does not name its
-publisher: Windows refuses a package whose manifest's Publisher is not the signing certificate's
-subject, so such a package could never be installed.
+publisher: Windows refuses a package whose manifest's Publisher breaks the manifest schema's
+grammar or is not the signing certificate's subject, so such a package could never be installed.
 
 Usage: check_publisher.py PUBLISHER
 Reads the certificate named by VLPD_SIGN_CERT (PEM); does nothing unless VLPD_SIGN_CERT and
 VLPD_SIGN_KEY are both set (packaging/release/sign.sh refuses half of them).
 
-The two names are compared as parsed distinguished names, relative name by relative name, in
-order. The publisher is read as Windows reads it (CertStrToName): relative names separated by ","
-or ";", values joined by "+", a value in quotes may hold those separators, "" in quotes is one
-quote, and a backslash is an ordinary character. The certificate's subject comes from openssl in
-RFC 2253 form, where a backslash escapes. Windows' S and openssl's ST are the same type, as are
-other names of one attribute.
+The publisher follows the schema's grammar for a distinguished name: relative names of one value
+each, separated by a comma and one blank; each an upper-case short name of the schema's list or
+OID.<digits>, "=", then a value that is either quoted ("" in quotes is one quote) or holds none of
+, + = " < > # ;. An attribute with no short name is written as Windows writes it, OID.2.5.4.15=...
+The certificate's subject comes from openssl in RFC 2253 form with every type as an OID, where a
+backslash escapes and #hex is a value's DER encoding. The two are compared as Windows compares
+them: relative name by relative name, in order, each type as an OID and each value as its text.
 """
 import os
 import re
 import subprocess
 import sys
 
-# Attribute types by every name Windows or openssl gives them (lower case), as object identifiers.
-TYPES = {
-    "cn": "2.5.4.3", "sn": "2.5.4.4", "surname": "2.5.4.4", "serialnumber": "2.5.4.5",
-    "c": "2.5.4.6", "l": "2.5.4.7", "s": "2.5.4.8", "st": "2.5.4.8", "street": "2.5.4.9",
-    "o": "2.5.4.10", "ou": "2.5.4.11", "t": "2.5.4.12", "title": "2.5.4.12",
-    "description": "2.5.4.13", "postalcode": "2.5.4.17", "pobox": "2.5.4.18",
-    "postofficebox": "2.5.4.18", "phone": "2.5.4.20", "telephonenumber": "2.5.4.20",
-    "g": "2.5.4.42", "gn": "2.5.4.42", "givenname": "2.5.4.42", "i": "2.5.4.43", "initials": "2.5.4.43",
-    "dnqualifier": "2.5.4.46", "e": "1.2.840.113549.1.9.1", "email": "1.2.840.113549.1.9.1",
-    "emailaddress": "1.2.840.113549.1.9.1", "dc": "0.9.2342.19200300.100.1.25",
-    "uid": "0.9.2342.19200300.100.1.1",
+# The schema's short names, as object identifiers.
+SHORT_NAMES = {
+    "CN": "2.5.4.3", "L": "2.5.4.7", "O": "2.5.4.10", "OU": "2.5.4.11", "E": "1.2.840.113549.1.9.1",
+    "C": "2.5.4.6", "S": "2.5.4.8", "STREET": "2.5.4.9", "T": "2.5.4.12", "G": "2.5.4.42", "I": "2.5.4.43",
+    "SN": "2.5.4.4", "DC": "0.9.2342.19200300.100.1.25", "SERIALNUMBER": "2.5.4.5", "Description": "2.5.4.13",
+    "PostalCode": "2.5.4.17", "POBox": "2.5.4.18", "Phone": "2.5.4.20", "X21Address": "2.5.4.24",
+    "dnQualifier": "2.5.4.46",
 }
-OID = re.compile(r"(?:oid\.)?([0-2](?:\.[0-9]+)+)$", re.IGNORECASE)
-# Characters Windows wants quoted in a value.
-NEEDS_QUOTES = set(',+="\n<>#;')
+OID = r"(?:0|[1-9][0-9]*)(?:\.(?:0|[1-9][0-9]*))+"
+PUBLISHER_TYPE = re.compile("(%s|OID\\.(%s))=" % ("|".join(SHORT_NAMES), OID))
+UNQUOTED = re.compile(r'[^,+="<>#;]+')
+SEPARATOR = ", "
+# The DER string types a certificate's name may use, with the encoding of their bytes.
+DER_STRINGS = {0x0C: "utf-8", 0x13: "ascii", 0x16: "ascii", 0x14: "latin-1", 0x1E: "utf-16-be", 0x1C: "utf-32-be"}
 
 
 class UnreadableName(ValueError):
     pass
 
 
-def attribute_type(text):
-    text = text.strip()
-    oid = OID.match(text)
-    if oid:
-        return oid.group(1)
-    if text.lower() not in TYPES:
-        raise UnreadableName("unknown attribute type %r" % text)
-    return TYPES[text.lower()]
-
-
-def type_before_equals(name, at, separators):
-    """The attribute type that starts at `at`, and where its value starts."""
-    end = at
-    while end < len(name) and name[end] != "=":
-        if name[end] in separators:
-            break
-        end += 1
-    if end == len(name) or name[end] != "=":
-        raise UnreadableName("no '=' in %r" % name[at:end])
-    return attribute_type(name[at:end]), end + 1
-
-
-def parse_windows(name):
-    """The relative names of `name` as CertStrToName reads it: a list of sorted (type, value) lists."""
-    rdns, values, at = [], [], 0
+def parse_publisher(name):
+    """The relative names of `name` by the manifest schema's grammar: a list of (OID, value)."""
+    rdns, at = [], 0
     while True:
-        kind, at = type_before_equals(name, at, ",;+")
-        while at < len(name) and name[at] == " ":
-            at += 1
+        kind = PUBLISHER_TYPE.match(name, at)
+        if not kind:
+            raise UnreadableName("no type of the schema's list, OID.n.n or '=' at %r" % name[at:])
+        oid, at = kind.group(2) or SHORT_NAMES[kind.group(1)], kind.end()
         if name.startswith('"', at):
             value, at = "", at + 1
             while True:
@@ -80,67 +59,82 @@ def parse_windows(name):
                     at = close + 1
                     break
                 value, at = value + '"', close + 2
-            end = at
-            while end < len(name) and name[end] not in ",;+":
-                end += 1
-            if name[at:end].strip():
-                raise UnreadableName("text after a quoted value: %r" % name[at:end])
         else:
-            end = at
-            while end < len(name) and name[end] not in ",;+":
-                end += 1
-            value = name[at:end].strip()
-            if NEEDS_QUOTES & set(value):
-                raise UnreadableName("%r must be quoted" % value)
-        values.append((kind, value))
-        if end == len(name) or name[end] != "+":
-            rdns.append(sorted(values))
-            values = []
-        if end == len(name):
+            unquoted = UNQUOTED.match(name, at)
+            if not unquoted:
+                raise UnreadableName("a value holding , + = \" < > # or ; must be quoted: %r" % name[at:])
+            # Windows reads an unquoted value without the blanks around it.
+            value, at = unquoted.group().strip(" "), unquoted.end()
+        rdns.append((oid, value))
+        if at == len(name):
             return rdns
-        at = end + 1
+        if not name.startswith(SEPARATOR, at):
+            raise UnreadableName("relative names are separated by %r alone: %r" % (SEPARATOR, name[at:]))
+        at += len(SEPARATOR)
+
+
+def der_string(hex_text):
+    """The text of a DER-encoded string value (openssl's #hex form)."""
+    der = bytes.fromhex(hex_text)
+    if len(der) < 2 or der[0] not in DER_STRINGS:
+        raise UnreadableName("not a string value: #%s" % hex_text)
+    length, at = der[1], 2
+    if length & 0x80:
+        count = length & 0x7F
+        length, at = int.from_bytes(der[2:2 + count], "big"), 2 + count
+    if at + length != len(der):
+        raise UnreadableName("a value's length does not match: #%s" % hex_text)
+    return der[at:].decode(DER_STRINGS[der[0]])
 
 
 def parse_rfc2253(name):
-    """The relative names of `name` in RFC 2253 form (openssl's -nameopt RFC2253)."""
-    rdns, values, at = [], [], 0
+    """The relative names of `name` in RFC 2253 form with OIDs: a list of (OID, value), one value
+    a relative name; a relative name of several values (joined by "+") has no publisher's form."""
+    rdns, at = [], 0
     while True:
-        kind, at = type_before_equals(name, at, ",+")
-        raw = bytearray()
-        while at < len(name) and name[at] not in ",+":
-            if name[at] == "\\":
-                pair = name[at + 1:at + 3]
-                if re.fullmatch("[0-9A-Fa-f]{2}", pair):
-                    raw.append(int(pair, 16))
-                    at += 3
-                    continue
-                if at + 1 == len(name):
-                    raise UnreadableName("a backslash ends %r" % name)
+        kind = re.compile(OID + "=").match(name, at)
+        if not kind:
+            raise UnreadableName("no OID= at %r" % name[at:])
+        at = kind.end()
+        if name.startswith("#", at):
+            end = re.compile("[0-9A-Fa-f]*").match(name, at + 1).end()
+            value, at = der_string(name[at + 1:end]), end
+        else:
+            raw = bytearray()
+            while at < len(name) and name[at] not in ",+":
+                if name[at] == "\\":
+                    pair = name[at + 1:at + 3]
+                    if re.fullmatch("[0-9A-Fa-f]{2}", pair):
+                        raw.append(int(pair, 16))
+                        at += 3
+                        continue
+                    if at + 1 == len(name):
+                        raise UnreadableName("a backslash ends %r" % name)
+                    at += 1
+                raw += name[at].encode("utf-8")
                 at += 1
-            raw += name[at].encode("utf-8")
-            at += 1
-        values.append((kind, raw.decode("utf-8")))
-        if at == len(name) or name[at] == ",":
-            rdns.append(sorted(values))
-            values = []
+            value = raw.decode("utf-8")
+        rdns.append((kind.group()[:-1], value))
         if at == len(name):
             return rdns
+        if name[at] == "+":
+            raise UnreadableName("a relative name of several values, which no publisher can name")
         at += 1
 
 
 def subject_of(certificate):
-    out = subprocess.run(["openssl", "x509", "-noout", "-subject", "-nameopt", "RFC2253", "-in", certificate],
+    out = subprocess.run(["openssl", "x509", "-noout", "-subject", "-nameopt", "RFC2253,oid", "-in", certificate],
                          check=True, capture_output=True, text=True).stdout.strip()
     return out.split("=", 1)[1] if out.startswith("subject=") else out
 
 
 def mismatch(publisher, subject):
-    """Why a package of `publisher` signed by a certificate of `subject` (RFC 2253) would be refused,
-    or None when Windows reads the two as one name."""
+    """Why a package of `publisher` signed by a certificate of `subject` (RFC 2253 with OIDs) would
+    be refused, or None when Windows reads the two as one name."""
     try:
-        wanted = parse_windows(publisher)
+        wanted = parse_publisher(publisher)
     except UnreadableName as error:
-        return "Windows cannot read the publisher %s: %s" % (publisher, error)
+        return "the manifest schema refuses the publisher %s: %s" % (publisher, error)
     try:
         issued = parse_rfc2253(subject)
     except UnreadableName as error:

@@ -37,6 +37,14 @@ set(VLPD_EDITOR_VERSION_DIGITS ${editor_major}${CMAKE_MATCH_2})
 set(VLPD_EDITOR_TITLE "Vellumpad ver${VLPD_EDITOR_VERSION}")
 set(VLPD_PRODUCT_NAME "${VLPD_EDITOR_TITLE} context menu (VLPDMenu)")
 set(VLPD_FILE_DESCRIPTION "Explorer context menu of the Vellumpad editor")
+# The same in Japanese, for the winget manifest's ja-JP locale.
+set(VLPD_FILE_DESCRIPTION_JA "テキストエディタ Vellumpad のエクスプローラー右クリックメニュー")
+# The terms the release is distributed under, as the winget manifest states them.
+set(VLPD_LICENSE "Proprietary")
+# Where the release's installer packages are published, one folder per version: the winget
+# manifest's download addresses.
+set(VLPD_RELEASE_URL "https://vellumpad.example/releases/${VLPD_VERSION}" CACHE STRING
+    "Address of the folder that publishes this version's installer packages")
 
 # A class id's text as the fields of a GUID initializer: {0xdata1, 0xdata2, 0xdata3, {0xdata4...}}.
 function(vlpd_guid_fields text out)

@@ -4,7 +4,10 @@
 # VLPD_SIGN_KEY name the PEM certificate and private key; without either it changes nothing, so an
 # ordinary build stays unsigned, and with one alone it stops (a release meant to be signed is not
 # shipped unsigned). The signing time is SOURCE_DATE_EPOCH when set, so a signed release stays
-# byte-for-byte reproducible (the RSA PKCS#1 v1.5 signature is deterministic).
+# byte-for-byte reproducible (the RSA PKCS#1 v1.5 signature is deterministic). When VLPD_SIGN_TIMESTAMP_URL
+# names an RFC 3161 time-stamping server, each signature also gets its timestamp, so Windows still trusts
+# it once the certificate has expired; a timestamp is the server's own signature of the moment, so such a
+# release is the reproducible one (made without the variable) plus its timestamps.
 set -euo pipefail
 
 if [ -z "${VLPD_SIGN_CERT:-}" ] && [ -z "${VLPD_SIGN_KEY:-}" ]; then
@@ -23,6 +26,9 @@ done
 time_args=()
 if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
   time_args=(-time "$SOURCE_DATE_EPOCH")
+fi
+if [ -n "${VLPD_SIGN_TIMESTAMP_URL:-}" ]; then
+  time_args+=(-ts "$VLPD_SIGN_TIMESTAMP_URL")
 fi
 
 work=$(mktemp -d)

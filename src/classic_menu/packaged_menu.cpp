@@ -4,7 +4,9 @@
 
 #include <cwchar>
 
+#include "classic_menu/package_location.h"
 #include "product.h"
+#include "win/module_state.h"
 #include "win/unique_handle.h"
 
 namespace vlpd {
@@ -27,6 +29,24 @@ bool StartsWithPackagePrefix(const wchar_t* name) {
     if (AsciiLower(name[i]) != AsciiLower(static_cast<unsigned char>(kPackagePrefix[i]))) return false;
   }
   return true;
+}
+
+// Whether the package key `full_name` below `packages` records this DLL's folder as its location.
+bool InstalledHere(HKEY packages, const wchar_t* full_name) {
+  RegKey package;
+  if (RegOpenKeyExW(packages, full_name, 0, KEY_QUERY_VALUE, package.Put()) != ERROR_SUCCESS) return false;
+  wchar_t location[MAX_PATH + 1] = {};
+  DWORD size = sizeof location - sizeof location[0];
+  DWORD type = 0;
+  if (RegQueryValueExW(package.Get(), L"PackageRootFolder", nullptr, &type, reinterpret_cast<BYTE*>(location),
+                       &size) != ERROR_SUCCESS ||
+      type != REG_SZ) {
+    return false;
+  }
+  wchar_t module[MAX_PATH + 1];
+  const DWORD length = GetModuleFileNameW(ModuleInstance(), module, MAX_PATH + 1);
+  if (length == 0 || length > MAX_PATH) return false;
+  return IsFolderOf(location, std::wstring_view(module, length));
 }
 
 unsigned long ReadWindowsBuildNumber() {
@@ -102,7 +122,8 @@ bool PackageRegisteredForUser() {
         RegEnumKeyExW(packages.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
     if (result == ERROR_MORE_DATA) continue;
     if (result != ERROR_SUCCESS) return false;
-    if (length > kPrefixLength && StartsWithPackagePrefix(name)) return true;
+    if (length > kPrefixLength && StartsWithPackagePrefix(name) && InstalledHere(packages.Get(), name))
+      return true;
   }
 }
 

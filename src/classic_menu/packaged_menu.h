@@ -14,7 +14,7 @@ inline constexpr unsigned long kFirstWindows11Build = 22000;
 struct PackagedMenuProbe {
   unsigned long (*build_number)();  // 0 when it cannot be read
   bool (*native_process)();         // this process runs the machine's own architecture
-  bool (*package_registered)();     // our package is registered for the current user
+  bool (*package_registered)();     // our package is registered for the current user, here
 };
 
 // The registry's CurrentBuildNumber, read once per process (it cannot change while one runs).
@@ -22,8 +22,9 @@ unsigned long WindowsBuildNumber();
 // Whether this process runs the machine's own architecture (no WOW64, no emulation), told once
 // per process.
 bool NativeProcess();
-// Whether the current user's packages include ours: one registry key's subkey names, read at each
-// call, so a package registered or removed while Explorer runs counts at the next right-click.
+// Whether the current user's packages include ours with this DLL's folder as its install location:
+// one registry key's subkey names and the location of ours, read at each call, so a package
+// registered or removed while Explorer runs counts at the next right-click.
 bool PackageRegisteredForUser();
 
 inline constexpr PackagedMenuProbe kSystemProbe = {WindowsBuildNumber, NativeProcess,

@@ -1,6 +1,7 @@
 // Move-only owners for Windows handles and COM references: every handle, key, find handle,
-// global block, menu, GDI object, device context, clipboard hold and interface pointer is closed
-// exactly once, on every path. What COM itself allocates is owned in com_owners.h.
+// global block, menu, window, module reference, GDI object, device context, clipboard hold and
+// interface pointer is closed exactly once, on every path. What COM itself allocates is owned in
+// com_owners.h.
 #pragma once
 
 #include <windows.h>
@@ -86,6 +87,14 @@ struct IconTraits {
   static HICON Invalid() { return nullptr; }
   static void Close(HICON i) { DestroyIcon(i); }
 };
+struct MemoryDcTraits {  // device contexts made with CreateCompatibleDC
+  static HDC Invalid() { return nullptr; }
+  static void Close(HDC dc) { DeleteDC(dc); }
+};
+struct WindowTraits {
+  static HWND Invalid() { return nullptr; }
+  static void Close(HWND w) { DestroyWindow(w); }
+};
 
 using FileHandle = UniqueHandle<HANDLE, FileHandleTraits>;
 using KernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
@@ -99,6 +108,9 @@ using MenuHandle = UniqueHandle<HMENU, MenuTraits>;
 using GdiObject = UniqueHandle<HGDIOBJ, GdiObjectTraits>;
 using IconHandle = UniqueHandle<HICON, IconTraits>;
 using ModuleReference = UniqueHandle<HMODULE, ModuleTraits>;
+using MemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
+// A window of the calling thread (DestroyWindow works on that thread only).
+using WindowHandle = UniqueHandle<HWND, WindowTraits>;
 
 // The screen's device context, released when it goes out of scope.
 class ScreenDc {

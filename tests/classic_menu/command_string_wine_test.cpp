@@ -13,9 +13,9 @@
 #include "commands/handler_text.h"
 #include "commands/help_text.h"
 #include "detect/encoding.h"
+#include "fixtures/command_rows.h"
 #include "host/vlpd_dll.h"
 #include "host/wide_text.h"
-#include "tests/support/command_rows.h"
 
 namespace vlpd::test {
 namespace {

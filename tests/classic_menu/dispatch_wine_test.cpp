@@ -6,10 +6,10 @@
 
 #include <string>
 
+#include "fixtures/command_rows.h"
 #include "host/test_data_object.h"
 #include "host/vlpd_dll.h"
 #include "tests/support/clipboard.h"
-#include "tests/support/command_rows.h"
 #include "tests/support/settings_values.h"
 
 namespace vlpd::test {

@@ -10,12 +10,12 @@
 #include <thread>
 #include <vector>
 
+#include "fixtures/command_rows.h"
 #include "host/message_box_watcher.h"
 #include "host/shell_data_object.h"
 #include "host/vlpd_dll.h"
 #include "host/wide_text.h"
 #include "project/save_dialog_ids.h"
-#include "tests/support/command_rows.h"
 #include "tests/support/temp_dir.h"
 
 namespace vlpd::test {

@@ -17,12 +17,12 @@
 
 #include "commands/handler_text.h"
 #include "commands/install_folder.h"
+#include "fixtures/command_rows.h"
 #include "host/message_box_watcher.h"
 #include "host/save_dialog_user.h"
 #include "host/test_data_object.h"
 #include "host/vlpd_dll.h"
 #include "tests/support/clipboard.h"
-#include "tests/support/command_rows.h"
 #include "tests/support/install_key.h"
 #include "tests/support/temp_dir.h"
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cwctype>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "classic_menu/menu_icon.h"
@@ -468,7 +469,8 @@ TEST_F(MenuTest, OneSubmenuInEachWindows11Menu) {
 }
 
 // The real lookups read the registry: the build Windows records, as the system reports it, and
-// the current user's packages by full name, ours in any case and no other.
+// the current user's packages by full name, ours in any case and no other, installed in the
+// folder of the code that looks.
 TEST(PackagedMenu, TheRealLookupsReadTheRegistry) {
   using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
   const auto get_version = reinterpret_cast<GetVersion>(
@@ -488,17 +490,30 @@ TEST(PackagedMenu, TheRealLookupsReadTheRegistry) {
   EXPECT_FALSE(PackageRegisteredForUser()) << "Wine has no package system";
   std::wstring ours = Wide(VLPD_PACKAGE_NAME);
   std::transform(ours.begin(), ours.end(), ours.begin(), [](wchar_t c) { return std::towupper(c); });
-  // Each case's packages are listed in this order; the last name decides.
+  // This program's folder, as the DLL's own would be: the lookup is linked into it.
+  wchar_t module[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, module, MAX_PATH);
+  ASSERT_GT(length, 0u);
+  const std::wstring here(module, std::wstring_view(module, length).find_last_of(L'\\'));
+  // Each case's packages are listed in this order, each installed in `location` (none when null);
+  // the last name decides.
   const std::wstring long_name = L"A" + std::wstring(140, L'x') + L"_1.0.0.0_neutral__abcdefghjkmnp";
+  const std::wstring ours_now = ours + L"_1.50.0.0_neutral__abcdefghjkmnp";
   const struct {
     std::vector<std::wstring> full_names;
+    const wchar_t* location;
     bool ours;
   } cases[] = {
-      {{L"Microsoft.WindowsNotepad_11.2310.13.0_x64__8wekyb3d8bbwe"}, false},
-      {{Wide(VLPD_PACKAGE_NAME) + L"Tools_1.0.0.0_neutral__abcdefghjkmnp"}, false},  // begins like ours
-      {{ours + L"_1.50.0.0_neutral__abcdefghjkmnp"}, true},                          // in capitals
+      {{L"Microsoft.WindowsNotepad_11.2310.13.0_x64__8wekyb3d8bbwe"}, here.c_str(), false},
+      {{Wide(VLPD_PACKAGE_NAME) + L"Tools_1.0.0.0_neutral__abcdefghjkmnp"},
+       here.c_str(),
+       false},                           // begins like ours
+      {{ours_now}, here.c_str(), true},  // in capitals
       // A name longer than any package's is skipped, not taken for the end of the list.
-      {{long_name, Wide(VLPD_PACKAGE_NAME) + L"_1.50.0.0_neutral__abcdefghjkmnp"}, true},
+      {{long_name, Wide(VLPD_PACKAGE_NAME) + L"_1.50.0.0_neutral__abcdefghjkmnp"}, here.c_str(), true},
+      // Ours, left registered elsewhere (the other scope's folder, a removed one) or unreadable.
+      {{ours_now}, L"C:\\Program Files\\VLPDMenu", false},
+      {{ours_now}, nullptr, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Narrow(c.full_names.back()));
@@ -507,6 +522,11 @@ TEST(PackagedMenu, TheRealLookupsReadTheRegistry) {
       RegKey made;
       ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, made.Put(),
                                 nullptr),
+                ERROR_SUCCESS);
+      if (c.location == nullptr) continue;
+      ASSERT_EQ(RegSetValueExW(made.Get(), L"PackageRootFolder", 0, REG_SZ,
+                               reinterpret_cast<const BYTE*>(c.location),
+                               static_cast<DWORD>((wcslen(c.location) + 1) * sizeof(wchar_t))),
                 ERROR_SUCCESS);
     }
     EXPECT_EQ(PackageRegisteredForUser(), c.ours);

@@ -140,7 +140,7 @@ TEST(RefillSelection, NamesTooLongForAPathBufferAreLeftOut) {
     EXPECT_EQ(hr, S_OK);
   }
   SelectionList list;
-  EXPECT_EQ(FillFrom({Widen(just_over), L"C:\\a.txt", Widen(far_over), Widen(fits)}, list), S_OK);
+  EXPECT_EQ(FillFrom({Wide(just_over), L"C:\\a.txt", Wide(far_over), Wide(fits)}, list), S_OK);
   EXPECT_EQ(Names(list), (std::vector<std::string>{"C:\\a.txt", fits}));
 }
 
@@ -160,7 +160,7 @@ TEST(RefillSelection, WideNamesAreMeasuredInBytesNotUnits) {
   ASSERT_EQ(handler->RefillSelection(), S_OK);
   EXPECT_EQ(Names(handler->Selection()), std::vector<std::string>{fits});
   EXPECT_EQ(handler->Selection().TotalLength(), 259);
-  ExpectFrontEndReadsTheSame({Widen(over[0]), Widen(over[1]), Widen(fits), Widen(over[2])},
+  ExpectFrontEndReadsTheSame({Wide(over[0]), Wide(over[1]), Wide(fits), Wide(over[2])},
                              handler->Selection());
 }
 

@@ -13,11 +13,11 @@
 #include <string>
 #include <thread>
 
+#include "fixtures/command_rows.h"
 #include "host/test_data_object.h"
 #include "host/vlpd_dll.h"
 #include "server/clsid.h"
 #include "tests/support/clipboard.h"
-#include "tests/support/command_rows.h"
 #include "tests/support/temp_dir.h"
 
 namespace vlpd::test {

@@ -11,11 +11,11 @@
 #include <thread>
 #include <vector>
 
+#include "fixtures/command_rows.h"
 #include "host/menu_reader.h"
 #include "host/test_data_object.h"
 #include "host/vlpd_dll.h"
 #include "server/clsid.h"
-#include "tests/support/command_rows.h"
 #include "tests/support/temp_dir.h"
 #include "win/apartment_call.h"
 

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "detect/encoding.h"
+#include "fixtures/command_rows.h"
 #include "project/project_text.h"
 #include "selection/selection_kind.h"
-#include "tests/support/command_rows.h"
 
 namespace vlpd {
 namespace {

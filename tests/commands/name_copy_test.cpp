@@ -8,12 +8,12 @@
 #include <thread>
 #include <vector>
 
+#include "fixtures/command_rows.h"
 #include "host/message_box_watcher.h"
 #include "host/shell_data_object.h"
 #include "host/test_data_object.h"
 #include "host/vlpd_dll.h"
 #include "tests/support/clipboard.h"
-#include "tests/support/command_rows.h"
 #include "tests/support/temp_dir.h"
 #include "win/unique_handle.h"
 
@@ -56,7 +56,7 @@ class ClipboardHolder {
 
  private:
   void Hold() {
-    HiddenWindow window;
+    const WindowHandle window = HiddenWindow();
     const ClipboardGuard clipboard(window.Get());
     holding_ = clipboard.IsOpen();
     SetEvent(opened_.Get());

@@ -8,7 +8,7 @@
 
 #include "detect/classify_paths.h"
 #include "detect/encoding.h"
-#include "tests/detect/japanese_text.h"
+#include "fixtures/japanese_text.h"
 
 namespace vlpd {
 namespace {

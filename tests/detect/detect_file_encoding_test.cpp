@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "detect/encoding.h"
-#include "tests/detect/japanese_text.h"
+#include "fixtures/japanese_text.h"
 #include "tests/support/temp_dir.h"
 #include "win/unique_handle.h"
 

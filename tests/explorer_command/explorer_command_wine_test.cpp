@@ -22,6 +22,7 @@
 
 #include "commands/handler_text.h"
 #include "explorer_command/explorer_command.h"
+#include "fixtures/command_rows.h"
 #include "host/explorer_host.h"
 #include "host/menu_reader.h"
 #include "host/message_box_watcher.h"
@@ -31,7 +32,6 @@
 #include "host/wide_text.h"
 #include "project/project_text.h"
 #include "tests/support/clipboard.h"
-#include "tests/support/command_rows.h"
 #include "tests/support/install_key.h"
 #include "tests/support/settings_values.h"
 #include "tests/support/stand_in_editor.h"
@@ -188,9 +188,7 @@ class ExplorerCommandTest : public testing::Test {
     if (c.result == Result::kNoEditorMessage) RemoveInstallKey();
     HWND owned_by = nullptr;
     SaveDialogPlan plan = TypeName(tag);
-    plan.before_ok = [&owned_by] {
-      owned_by = GetWindow(FindDialog(text::kProjectDialogTitle, 1000), GW_OWNER);
-    };
+    plan.before_ok = [&owned_by](HWND dialog) { owned_by = GetWindow(dialog, GW_OWNER); };
     std::optional<SaveDialogUser> user;
     if (c.result == Result::kProject) user.emplace(plan);
     EXPECT_EQ(invoke(), S_OK);
@@ -279,7 +277,7 @@ class ExplorerCommandTest : public testing::Test {
   SettingsGuard settings_;
   TempDir temp_{"vlpd_two_menus"};
   MessageBoxWatcher boxes_;
-  HiddenWindow owner_;
+  const WindowHandle owner_ = HiddenWindow();
   std::string editor_;
   std::string folder_;
 };
@@ -577,7 +575,7 @@ TEST_F(ExplorerCommandTest, StatesAskedFromTwoThreadsAtOnce) {
   std::vector<std::thread> running;
   for (const auto& thread : threads) {
     running.emplace_back([&] {
-      const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+      const ComApartment com(COINIT_MULTITHREADED);
       {
         const ComRef<IShellItemArray> arrays[3] = {FakeItemArray({{L"C:\\fake\\one.txt"}}, &ledger),
                                                    FakeItemArray({{}, 2}, &ledger),
@@ -592,7 +590,6 @@ TEST_F(ExplorerCommandTest, StatesAskedFromTwoThreadsAtOnce) {
           if (hr != S_OK || state != thread.answers[which]) wrong.fetch_add(1);
         }
       }
-      if (SUCCEEDED(com)) CoUninitialize();
     });
   }
   for (std::thread& thread : running) thread.join();
@@ -666,7 +663,8 @@ TEST_F(ExplorerCommandTest, InvokeBesideSetSiteNull) {
   EXPECT_EQ(ledger.Held(), 0) << "the site is still held";
 }
 
-// A site that cannot be marshalled, so the global interface table refuses it.
+// A site that cannot be marshalled, so the global interface table refuses it. Its test keeps it
+// and reads its count at the end: one reference, the test's own.
 class UnmarshallableSite final : public IMarshal {
  public:
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
@@ -676,11 +674,8 @@ class UnmarshallableSite final : public IMarshal {
     return S_OK;
   }
   STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references_); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const long left = --references_;
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-  }
+  STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--references_); }
+  long References() const { return references_; }
   STDMETHODIMP GetUnmarshalClass(REFIID, void*, DWORD, void*, DWORD, CLSID*) override { return E_FAIL; }
   STDMETHODIMP GetMarshalSizeMax(REFIID, void*, DWORD, void*, DWORD, DWORD*) override { return E_FAIL; }
   STDMETHODIMP MarshalInterface(IStream*, REFIID, void*, DWORD, void*, DWORD) override { return E_FAIL; }
@@ -707,16 +702,17 @@ TEST_F(ExplorerCommandTest, ASiteThatCannotBeSharedStaysWithItsThread) {
   ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
   ComRef<IObjectWithSite> holder;
   ASSERT_EQ(root->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(holder.Put())), S_OK);
-  const ComRef<IUnknown> site = ComRef<IUnknown>::Adopt(new UnmarshallableSite());
-  ASSERT_EQ(holder->SetSite(site.Get()), S_OK);
-  EXPECT_EQ(AskedSite(holder.Get(), site.Get()), S_OK);
+  UnmarshallableSite site;
+  ASSERT_EQ(holder->SetSite(&site), S_OK);
+  EXPECT_EQ(AskedSite(holder.Get(), &site), S_OK);
   HRESULT elsewhere = S_OK;
   std::thread([&] {
     const ComApartment apartment(COINIT_MULTITHREADED);
-    elsewhere = AskedSite(holder.Get(), site.Get());
+    elsewhere = AskedSite(holder.Get(), &site);
   }).join();
   EXPECT_EQ(elsewhere, E_FAIL);
   holder->SetSite(nullptr);
+  EXPECT_EQ(site.References(), 1);
 }
 
 // Two threads set their own sites (and now and then none), over and over, while a third reads the site

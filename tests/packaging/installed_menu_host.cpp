@@ -26,17 +26,9 @@
 namespace vlpd::test {
 namespace {
 
-constexpr UINT kFirstId = 100;
-
-struct LibraryTraits {
-  static HMODULE Invalid() { return nullptr; }
-  static void Close(HMODULE m) { FreeLibrary(m); }
-};
-using Library = UniqueHandle<HMODULE, LibraryTraits>;
-
 // The handler from the class object that DllGetClassObject of the DLL `path` gives; `library`
 // keeps that DLL loaded.
-HRESULT CreateFromDll(const char* path, Library& library, ComRef<IContextMenu>& handler) {
+HRESULT CreateFromDll(const char* path, ModuleReference& library, ComRef<IContextMenu>& handler) {
   library.Reset(LoadLibraryA(path));
   const auto get_class_object = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
       reinterpret_cast<void*>(GetProcAddress(library.Get(), "DllGetClassObject")));
@@ -56,7 +48,7 @@ int Run(const std::string& folder, const std::string& name, const char* dll) {
     std::fprintf(stderr, "no data object for %s\\%s\n", folder.c_str(), name.c_str());
     return 1;
   }
-  Library library;  // declared before the handler: released after it
+  ModuleReference library;  // declared before the handler: released after it
   ComRef<IContextMenu> handler;
   const HRESULT created = dll != nullptr
                               ? CreateFromDll(dll, library, handler)

@@ -14,12 +14,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "commands/command_table.h"
+#include "host/classic_menu_host.h"
 #include "host/message_box_watcher.h"
 #include "server/clsid.h"
 #include "server/registry_rows.h"
@@ -40,14 +42,6 @@ std::string OnDriveZ(const char* unix_path) {
     if (c == '/') c = '\\';
   }
   return path;
-}
-
-std::string ClsidText(const CLSID& clsid) {
-  wchar_t wide[64] = {};
-  StringFromGUID2(clsid, wide, 64);
-  char text[64] = {};
-  WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-  return text;
 }
 
 std::string ShellFolder(int folder) {
@@ -479,10 +473,32 @@ TEST_F(Installer, NeitherScopeInstallsBesideTheOther) {
 // Windows keeps it: none there (as under Wine), or the stand-in (stand_in_powershell.cpp), which records what
 // it is asked and fails, as PowerShell does when Windows refuses the package. Either way the installation
 // succeeds and the classic menu works; per machine, Active Setup's entry (which runs for every other user at
-// logon what the installing user's registration ran) is enabled on Windows 11 alone, and goes with the
-// product.
+// logon what the installing user's registration ran, and decides there whether the machine is Windows 11)
+// is enabled on every Windows at the time of the installation, and goes with the product.
 class Windows11 : public Installer {
  protected:
+  // Active Setup's version for an installation now: UTC year, month and day, hour and minute, second.
+  static std::string ActiveSetupVersionNow() {
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    char text[32];
+    std::snprintf(text, sizeof text, "%u,%u,%u,%u", now.wYear, now.wMonth * 100u + now.wDay,
+                  now.wHour * 100u + now.wMinute, now.wSecond);
+    return text;
+  }
+
+  // A version's numbers between commas, compared as Active Setup compares them.
+  static std::vector<unsigned long> VersionParts(const std::string& version) {
+    std::vector<unsigned long> parts;
+    for (const char* at = version.c_str(); *at != '\0';) {
+      char* end = nullptr;
+      parts.push_back(std::strtoul(at, &end, 10));
+      if (end == at) break;
+      at = *end == ',' ? end + 1 : end;
+    }
+    return parts;
+  }
+
   void SetUp() override {
     if (GetEnvironmentVariableA("VLPD_THROWAWAY_PREFIX", nullptr, 0) == 0) {
       GTEST_SKIP() << "changes the prefix: run by tests/packaging/throwaway_prefix.sh";
@@ -588,7 +604,9 @@ TEST_F(Windows11, ActionsRunOnWindows11AloneAndNeverStopTheInstallation) {
     }
     const bool windows_11 = std::strcmp(c.build, "22000") >= 0;
 
+    const std::string before = ActiveSetupVersionNow();
     ASSERT_EQ(Msiexec("/i " + Quoted(c.scope.package)), 0u);
+    const std::string after = ActiveSetupVersionNow();
     Expect(c.scope, Holds::kThisBuild);
     ExpectProgramsGetTheSubmenu(c.scope, native_arm64_);
     EXPECT_EQ(PowerShellCalls(), c.installed);
@@ -597,11 +615,12 @@ TEST_F(Windows11, ActionsRunOnWindows11AloneAndNeverStopTheInstallation) {
     if (&c.scope == &kMachine) {
       EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kActiveSetupKey, nullptr, KEY_WOW64_64KEY).bytes,
                 kProductName + std::string(1, '\0'));
-      std::string version = kVersion;
-      std::replace(version.begin(), version.end(), '.', ',');
-      EXPECT_EQ(ReadValue(HKEY_LOCAL_MACHINE, kActiveSetupKey, "Version", KEY_WOW64_64KEY).bytes,
-                version + '\0');
-      EXPECT_EQ(enabled.bytes, std::string(windows_11 ? "\1\0\0\0" : "\0\0\0\0", 4));
+      // The time of this installation: later than any an earlier one wrote.
+      const std::string version =
+          ReadValue(HKEY_LOCAL_MACHINE, kActiveSetupKey, "Version", KEY_WOW64_64KEY).bytes;
+      EXPECT_LE(VersionParts(before), VersionParts(version)) << before << " " << version;
+      EXPECT_LE(VersionParts(version), VersionParts(after)) << version << " " << after;
+      EXPECT_EQ(enabled.bytes, std::string("\1\0\0\0", 4));
       // At each user's logon, the very command that registered the package for the installing
       // user, with the program's path quoted (Wine's installer leaves it bare).
       if (c.stand_in && windows_11) {

@@ -2,12 +2,13 @@
 actions. Reads every ZIP record itself and recomputes every block hash. Paths and expected values
 come from the build through the environment (tests/packaging/CMakeLists.txt)."""
 import base64, hashlib, io, os, pathlib, re, shutil, struct, subprocess, sys, tempfile, unittest  # noqa: E401
-import zipfile, zlib  # noqa: E401
+import contextlib, http.server, threading, zipfile, zlib  # noqa: E401
 import xml.etree.ElementTree as ET
 
 ENV = os.environ
-sys.path.insert(0, os.path.join(ENV["VLPD_SOURCE_DIR"], "packaging", "msix"))
+sys.path[:0] = [os.path.join(ENV["VLPD_SOURCE_DIR"], "packaging", "msix"), os.path.dirname(__file__)]
 import pack_msix  # noqa: E402
+import time_stamp_server  # noqa: E402
 
 FOOTPRINT = ["AppxManifest.xml", "AppxBlockMap.xml", "[Content_Types].xml"]
 TYPES = {"AppxManifest.xml": "application/vnd.ms-appx.manifest+xml", "png": "image/png", "xml": "text/xml",
@@ -131,11 +132,25 @@ class BuiltPackage(unittest.TestCase):
                 half = sign(signed, given)
                 self.assertEqual((half.returncode, missing + " is not set" in half.stderr), (1, True), half.stderr)
             self.assertEqual(pathlib.Path(signed).read_bytes(), self.package)
-            sign(signed, {"VLPD_SIGN_CERT": cert, "VLPD_SIGN_KEY": key}).check_returncode()
+            identity = {"VLPD_SIGN_CERT": cert, "VLPD_SIGN_KEY": key, "SOURCE_DATE_EPOCH": "1700000000"}
+            sign(signed, identity).check_returncode()
             verify = subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-in", signed],
                                     capture_output=True, text=True)
             self.assertEqual((verify.returncode, "Subject: /C=JP/ST=Tokyo/O=Kastel, Inc./CN=kastel" in verify.stdout),
                              (0, True), verify.stdout)
+            # Signed at the release time, so a signed release is the same bytes from every build; no
+            # timestamp unless a time-stamping server is named.
+            self.assertEqual(re.findall(r"Signing time: (.*)", verify.stdout), ["Nov 14 22:13:20 2023 GMT"])
+            self.assertIn("Timestamp is not available", verify.stdout)
+            # With one, the signature carries its timestamp, which Windows trusts past the certificate.
+            stamped = os.path.join(work, "stamped.msix")
+            shutil.copy(ENV["VLPD_MSIX"], stamped)
+            with time_stamp_authority(work) as (url, root):
+                sign(stamped, dict(identity, VLPD_SIGN_TIMESTAMP_URL=url)).check_returncode()
+            stamp = subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-TSA-CAfile", root, "-in", stamped],
+                                   capture_output=True, text=True)
+            self.assertEqual((stamp.returncode, "Timestamp Server Signature verification: ok" in stamp.stdout),
+                             (0, True), stamp.stdout)
             # Every digest, the signature's too, is the block map's hash (Windows refuses it otherwise).
             block_map = ET.fromstring(self.by_name["AppxBlockMap.xml"]["data"])
             self.assertTrue(block_map.get("HashMethod").endswith("#sha256"))
@@ -150,25 +165,44 @@ class BuiltPackage(unittest.TestCase):
 
 
     def test_publishers_are_compared_as_windows_reads_them(self):
-        # (certificate subject, most specific name first; publisher; accepted)
+        # (certificate subject, most specific name first; publisher; accepted): the manifest schema's
+        # grammar, and the subject as Windows writes it.
         tokyo = ["CN=kastel", "O=Kastel, Inc.", "ST=Tokyo", "C=JP"]
+        extended = ["CN=kastel", "businessCategory=Private Organization", "jurisdictionC=JP", "serialNumber=42"]
         cases = [
             (tokyo, 'CN=kastel, O="Kastel, Inc.", S=Tokyo, C=JP', True),
-            (tokyo, 'CN = kastel ; O = "Kastel, Inc." ; ST = Tokyo ; C = JP', True),
-            (tokyo, "CN=kastel,O=Kastel\\, Inc.,ST=Tokyo,C=JP", False),  # openssl's: no escapes for Windows
+            (tokyo, 'CN = kastel ; O = "Kastel, Inc." ; ST = Tokyo ; C = JP', False),
+            (tokyo, 'CN=kastel,O="Kastel, Inc.",S=Tokyo,C=JP', False),  # no blank after a comma
+            (tokyo, 'cn=kastel, o="Kastel, Inc.", s=Tokyo, c=JP', False),  # lower-case types
+            (tokyo, 'CN=kastel, O="Kastel, Inc.", ST=Tokyo, C=JP', False),  # openssl's name of S
+            (tokyo, "CN=kastel, O=Kastel\\, Inc., S=Tokyo, C=JP", False),  # openssl's escapes
             (tokyo, "CN=kastel", False),
             (tokyo, 'C=JP, S=Tokyo, O="Kastel, Inc.", CN=kastel', False),
             (tokyo, 'CN=kastel, O="Kastel, Inc.", S=Osaka, C=JP', False),
             (["CN=kastel"], "CN=kastel, O=kastel", False),
-            (['CN=say "hi"+OU=Tools', "C=JP"], 'OU=Tools + CN="say ""hi""", C=JP', True),
-            (['CN=say "hi"+OU=Tools', "C=JP"], 'CN="say ""hi""", OU=Tools, C=JP', False),
+            (["CN=a=b"], 'CN="a=b"', True),
+            (["CN=a=b"], "CN=a=b", False),  # a value holding "=" is quoted
+            (['CN=say "hi"', "C=JP"], 'CN="say ""hi""", C=JP', True),
+            (['CN=say "hi"+OU=Tools', "C=JP"], 'OU=Tools + CN="say ""hi""", C=JP', False),
+            (['CN=say "hi"+OU=Tools', "C=JP"], 'OU=Tools; CN="say ""hi""", C=JP', False),
             (["CN=東京 Kastel", "serialNumber=42"], "CN=東京 Kastel, SERIALNUMBER=42", True),
+            (extended, "CN=kastel, OID.2.5.4.15=Private Organization, OID.1.3.6.1.4.1.311.60.2.1.3=JP, "
+                       "SERIALNUMBER=42", True),
+            (extended, "CN=kastel, businessCategory=Private Organization, OID.1.3.6.1.4.1.311.60.2.1.3=JP, "
+                       "SERIALNUMBER=42", False),
         ]
         with tempfile.TemporaryDirectory() as work:
             for subject, publisher, accepted in cases:
                 with self.subTest(subject=subject, publisher=publisher):
                     checked = check_publisher(publisher, *certificate(work, subject))
                     self.assertEqual(checked.returncode, 0 if accepted else 1, checked.stderr)
+
+
+def pe_machine(path):
+    """The machine a PE file is made for (its file header's Machine)."""
+    data = pathlib.Path(path).read_bytes()
+    header = struct.unpack_from("<I", data, 0x3C)[0]
+    return struct.unpack_from("<H", data, header + 4)[0]
 
 
 def logos(manifest):
@@ -195,8 +229,25 @@ def check_publisher(publisher, cert, key):
                           capture_output=True, text=True)
 
 
+@contextlib.contextmanager
+def time_stamp_authority(work):
+    """A time-stamping server of its own on 127.0.0.1 (time_stamp_server.py): its URL and root certificate."""
+    folder = os.path.join(work, "tsa")
+    os.mkdir(folder)
+    time_stamp_server.Authority.config = time_stamp_server.make_authority(folder)
+    server = http.server.HTTPServer(("127.0.0.1", 0), time_stamp_server.Authority)
+    thread = threading.Thread(target=server.serve_forever)
+    thread.start()
+    try:
+        yield "http://127.0.0.1:%d/" % server.server_port, os.path.join(folder, "tsa-root.pem")
+    finally:
+        server.shutdown()
+        thread.join()
+        server.server_close()
+
+
 def sign(package, identity):
-    env = {k: v for k, v in ENV.items() if k not in ("VLPD_SIGN_CERT", "VLPD_SIGN_KEY")}
+    env = {k: v for k, v in ENV.items() if k not in ("VLPD_SIGN_CERT", "VLPD_SIGN_KEY", "VLPD_SIGN_TIMESTAMP_URL")}
     script = os.path.join(ENV["VLPD_SOURCE_DIR"], "packaging", "release", "sign.sh")
     return subprocess.run(["bash", script, package], env=dict(env, **identity), capture_output=True, text=True)
 
@@ -211,26 +262,41 @@ class InstallerPackage(unittest.TestCase):
     def test_windows_11_actions_register_for_every_user_and_roll_back(self):
         windows_11 = "VLPD_WINDOWS_BUILD >= 22000"
         name = ENV["VLPD_PACKAGE_NAME"]
-        register = ("$folder = Split-Path (Get-Item 'Registry::HKEY_CLASSES_ROOT\\CLSID\\{%s}\\InProcServer32')"
-                    ".GetValue(''); Add-AppxPackage -Path (Join-Path $folder 'VLPDMenu.msix') -ExternalLocation $folder"
-                    % ENV["VLPD_EXPLORER_COMMAND_CLSID"])
-        for_the_user = "Get-AppxPackage -Name '%s' | Remove-AppxPackage\"" % name
-        for_every_user = "Get-AppxPackage -AllUsers -Name '%s' | Remove-AppxPackage -AllUsers\"" % name
-        # Types: 51 sets a property; 50 runs the executable a property names, 64 ignores its result,
-        # 1024 runs it in the script, 256 at rollback alone, 512 at commit alone, 2048 with the
-        # installer's own rights rather than the user's.
-        both = [("FindPowerShell", "51", windows_11, ["CostFinalize"], "InstallInitialize", None),
+        folder = ("$folder = Split-Path (Get-Item 'Registry::HKEY_CLASSES_ROOT\\CLSID\\{%s}\\InProcServer32')"
+                  ".GetValue(''); " % ENV["VLPD_EXPLORER_COMMAND_CLSID"])
+        # Windows 11 is decided where the command runs (at each user's logon too); before it, the
+        # user's Active Setup version goes after the logon, so the next logon runs the command again.
+        active_setup_key = "HKCU\\Software\\Microsoft\\Active Setup\\Installed Components\\{%s}" % ENV[
+            "VLPD_ACTIVE_SETUP_ID"]
+        register = folder + (
+            "if ([int](Get-ItemProperty 'Registry::HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\"
+            "CurrentVersion').CurrentBuildNumber -ge 22000) { Add-AppxPackage -Path (Join-Path $folder "
+            "'VLPDMenu.msix') -ExternalLocation $folder } else { Set-ItemProperty 'Registry::HKEY_CURRENT_USER\\"
+            "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce' 'VLPDMenu' 'reg.exe delete \\\"%s\\\" /v Version "
+            "/f' }\"" % active_setup_key)
+        # Only the package this scope registered, in its own folder.
+        for_the_user = folder + ("Get-AppxPackage -Name '%s' | Where-Object InstallLocation -eq $folder | "
+                                 "Remove-AppxPackage\"" % name)
+        for_every_user = folder + ("Get-AppxPackage -AllUsers -Name '%s' | Where-Object InstallLocation -eq "
+                                   "$folder | Remove-AppxPackage -AllUsers\"" % name)
+        # Types: 51 sets a property, 37 runs inline JScript; 50 runs the executable a property
+        # names, 64 ignores its result, 1024 runs it in the script, 256 at rollback alone, 2048 with
+        # the installer's own rights rather than the user's. No removal runs at commit (512): a
+        # commit action never runs when rollback is disabled.
+        both = [("FindPowerShell", "51", "", ["CostFinalize"], ["InstallInitialize"], None),
                 ("RollbackRegisterSparsePackage", "1394", "NOT Installed AND NOT REMOVE AND " + windows_11,
-                 ["WriteRegistryValues"], "RegisterSparsePackage", for_the_user),
+                 ["WriteRegistryValues"], ["RegisterSparsePackage"], for_the_user),
                 ("RegisterSparsePackage", "1138", "NOT REMOVE AND " + windows_11,
-                 ["InstallFiles", "WriteRegistryValues", "RemoveExistingProducts"], "InstallFinalize", register)]
+                 ["InstallFiles", "WriteRegistryValues", "RemoveExistingProducts"], ["InstallFinalize"], register),
+                ("RollbackRemoveSparsePackage", "1394", 'REMOVE="ALL" AND ' + windows_11, ["InstallInitialize"],
+                 ["RemoveSparsePackage"], register)]
         def removal(kind, command):
-            return ("RemoveSparsePackage", kind, 'REMOVE="ALL" AND ' + windows_11, ["InstallInitialize"],
-                    "InstallFinalize", command)
+            return ("RemoveSparsePackage", kind, 'REMOVE="ALL" AND ' + windows_11, ["RollbackRemoveSparsePackage"],
+                    ["RemoveRegistryValues", "RemoveFiles"], command)
         for scope, rows in [
-                ("machine", both + [("EnableActiveSetup", "51", windows_11, ["FindPowerShell"], "InstallInitialize",
-                                     None), removal("3698", for_every_user)]),
-                ("user", both + [removal("1650", for_the_user)])]:
+                ("machine", both + [("StampActiveSetupVersion", "101", "NOT REMOVE", ["FindPowerShell"],
+                                     ["InstallInitialize"], None), removal("3186", for_every_user)]),
+                ("user", both + [removal("1138", for_the_user)])]:
             actions = {row[0]: row[1:] for row in self.table(scope, "CustomAction")}
             sequence = {row[0]: (row[1], int(row[2])) for row in self.table(scope, "InstallExecuteSequence")}
             properties = dict(self.table(scope, "Property"))
@@ -245,15 +311,33 @@ class InstallerPackage(unittest.TestCase):
                                       properties[target[1:-1]])
                     self.assertEqual(sequence[action][0], condition)
                     self.assertLess(max(sequence[a][1] for a in after), sequence[action][1])
-                    self.assertLess(sequence[action][1], sequence[before][1])
+                    self.assertLess(sequence[action][1], min(sequence[b][1] for b in before))
             # A replaced version is gone, package and all, before this one installs.
             self.assertLess(sequence["RemoveExistingProducts"][1], sequence["InstallInitialize"][1])
             self.assertIn(["VLPD_WINDOWS_BUILD", "WindowsBuildNumber"], self.table(scope, "AppSearch"))
-            # Every user's logon runs the registration through Active Setup, per machine.
+            # Every user's logon runs the registration through Active Setup, per machine, on every
+            # Windows (the command decides), whenever the installation is later than the one the
+            # user last ran.
             active_setup = {row[3]: row[4] for row in self.table(scope, "Registry") if "Active Setup" in row[2]}
             self.assertEqual(active_setup, {} if scope == "user" else {
                 "": "[ProductName]", "StubPath": '"[VLPD_POWERSHELL]" [VLPD_REGISTER]',
-                "Version": ENV["VLPD_VERSION"].replace(".", ","), "IsInstalled": "#[VLPD_ACTIVE_SETUP]"})
+                "Version": "[VLPD_ACTIVE_SETUP_VERSION]", "IsInstalled": "#1"})
+
+    def test_each_64_bit_dll_installs_on_the_machine_of_its_own_architecture(self):
+        # (component, condition, the machine of its DLL): wixl drops the conditions (after_wixl.sql).
+        expected = [("Server64", 'NOT (VLPD_NATIVE_ARCHITECTURE ~= "ARM64")', 0x8664),
+                    ("ServerArm64", 'VLPD_NATIVE_ARCHITECTURE ~= "ARM64"', 0xAA64), ("Server32", "", 0x14C)]
+        for scope, package in self.PACKAGES.items():
+            conditions = {row[0]: row[4] for row in self.table(scope, "Component")}
+            files = {row[1]: row[0] for row in self.table(scope, "File")}
+            with tempfile.TemporaryDirectory() as work:
+                cabinet = os.path.join(work, "VLPDMenu.cab")
+                with open(cabinet, "wb") as out:
+                    subprocess.run(["msiinfo", "extract", package, "VLPDMenu.cab"], check=True, stdout=out)
+                subprocess.run(["gcab", "-x", "-C", work, cabinet], check=True)
+                found = [(component, conditions[component], pe_machine(os.path.join(work, files[component])))
+                         for component, _, _ in expected]
+            self.assertEqual(found, expected, scope)
 
     def test_both_packages_install_the_content_the_manifest_names_where_it_names_it(self):
         manifest = ET.fromstring(check_package(self, pathlib.Path(ENV["VLPD_MSIX"]).read_bytes())

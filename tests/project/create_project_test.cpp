@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "fixtures/command_rows.h"
 #include "host/message_box_watcher.h"
 #include "host/shell_data_object.h"
 #include "host/test_data_object.h"
@@ -20,7 +21,6 @@
 #include "project/project_file.h"
 #include "project/project_text.h"
 #include "project/save_dialog_ids.h"
-#include "tests/support/command_rows.h"
 #include "tests/support/temp_dir.h"
 
 namespace vlpd::test {
@@ -311,11 +311,10 @@ class CreateProjectTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dll_.Loaded());
-    owner_ =
-        CreateWindowA("STATIC", "shell", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(owner_, nullptr);
+    owner_.Reset(
+        CreateWindowA("STATIC", "shell", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(owner_);
   }
-  void TearDown() override { DestroyWindow(owner_); }
 
   // Initialize, QueryContextMenu and InvokeCommand of create-project, the dialog operated as `action`.
   DialogView Run(IDataObject* data, const std::string& invoking_folder, const DialogAction& action) {
@@ -328,7 +327,7 @@ class CreateProjectTest : public ::testing::Test {
 
     CMINVOKECOMMANDINFO info = {};
     info.cbSize = sizeof info;
-    info.hwnd = owner_;
+    info.hwnd = owner_.Get();
     info.lpVerb = MAKEINTRESOURCEA(OffsetOf(CommandAction::kCreateProject));
     info.lpDirectory = invoking_folder.c_str();
     info.nShow = SW_SHOWNORMAL;
@@ -373,8 +372,8 @@ class CreateProjectTest : public ::testing::Test {
       if (!cancel_progress_in.empty()) CancelProgress(view, cancel_progress_in);
       WatchProgress(view, done, shell_thread);
     });
-    const SaveResult result =
-        SaveProject(project.c_str(), selection, invoking_folder.c_str(), PickerEncoding(pick), owner_, calls);
+    const SaveResult result = SaveProject(project.c_str(), selection, invoking_folder.c_str(),
+                                          PickerEncoding(pick), owner_.Get(), calls);
     done = true;
     user.join();
     return result;
@@ -382,7 +381,7 @@ class CreateProjectTest : public ::testing::Test {
 
   ComApartment com_;
   VlpdDll dll_;
-  HWND owner_ = nullptr;
+  WindowHandle owner_;
 };
 
 TEST_F(CreateProjectTest, ChildDialogTemplateInTheLibrary) {
@@ -870,7 +869,7 @@ TEST_F(CreateProjectTest, LongCreationShowsProgressAndItsCancelLeavesNothing) {
     const std::string place = dir / "wide\\";
     EXPECT_EQ(Save(selected, dir.Path(), target, 0, calls, view, place), SaveResult::kCancelled);
     ASSERT_TRUE(view.progress_seen) << target;
-    EXPECT_EQ(view.progress_owner, owner_);
+    EXPECT_EQ(view.progress_owner, owner_.Get());
     // The member count so far, and the folder being walked.
     EXPECT_TRUE(HasLineStartingWith(view.progress_texts, text::kProgressMembers)) << target;
     EXPECT_TRUE(HasLineStartingWith(view.progress_texts, place)) << target;

@@ -14,13 +14,13 @@
 #include <thread>
 #include <vector>
 
+#include "fixtures/command_rows.h"
 #include "host/message_box_watcher.h"
 #include "host/save_dialog_user.h"
 #include "host/test_data_object.h"
 #include "host/vlpd_dll.h"
 #include "host/wide_text.h"
 #include "project/project_text.h"
-#include "tests/support/command_rows.h"
 #include "tests/support/temp_dir.h"
 #include "win/unique_handle.h"
 
@@ -197,7 +197,7 @@ TEST_F(HostileProjectTest, SelectedFilesGoneBeforeTheWriteArePassedOver) {
   const std::string file = dir.WriteFile("goes.txt", kShiftJisText);
   dir.WriteFile("folder\\inner.txt", kShiftJisText);
   const std::string folder = dir / "folder";
-  const auto remove_both = [&] {
+  const auto remove_both = [&](HWND) {
     DeleteFileA(file.c_str());
     DeleteFileA((folder + "\\inner.txt").c_str());
     RemoveDirectoryA(folder.c_str());
@@ -232,7 +232,7 @@ TEST_F(HostileProjectTest, FilesDeletedDuringTheWalkLeaveACompleteList) {
   // A second program deletes the files from the moment OK is pressed.
   std::thread deleter;
   SaveDialogPlan plan = Plan(dir / "vanish.vpj");
-  plan.before_ok = [&] {
+  plan.before_ok = [&](HWND) {
     deleter = std::thread([&] {
       for (const std::string& name : names) DeleteFileA((folder + "\\" + name).c_str());
     });

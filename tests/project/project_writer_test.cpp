@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "fixtures/fake_project_system.h"
 #include "project/encoding_picker.h"
-#include "tests/fakes/fake_project_system.h"
 
 namespace vlpd {
 namespace {

@@ -26,15 +26,7 @@ constexpr char kFolderHook[] = "Directory\\shellex\\ContextMenuHandlers\\VLPDMen
 constexpr char kBackgroundHook[] = "Directory\\Background\\shellex\\ContextMenuHandlers\\VLPDMenu_0150";
 constexpr char kDriveHook[] = "Drive\\shellex\\ContextMenuHandlers\\VLPDMenu_0150";
 
-// A CLSID's registry form, made here with StringFromGUID2 rather than the server's own path.
-std::string ClsidText(const CLSID& clsid) {
-  wchar_t wide[64] = {};
-  StringFromGUID2(clsid, wide, 64);
-  char text[64] = {};
-  WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-  return text;
-}
-
+// CLSIDs' registry forms, made by the host with StringFromGUID2 rather than the server's own path.
 const std::string kClsid = ClsidText(kClsidVLPDMenu);
 const std::string kClassKey = "CLSID\\" + kClsid;
 const std::string kServerKey = kClassKey + "\\InProcServer32";
@@ -291,14 +283,14 @@ TEST_F(Registration, ServerPathIsTheLibrarysOwnFileAtRegistration) {
   const TempDir folder("\x95\x5C");
   const std::string copy = folder / "VLPDMenu.dll";
   ASSERT_TRUE(CopyFileA(dll_.Path().c_str(), copy.c_str(), FALSE));
-  HMODULE module = LoadLibraryA(copy.c_str());
-  ASSERT_NE(module, nullptr);
+  ModuleReference module(LoadLibraryA(copy.c_str()));
+  ASSERT_TRUE(module);
   char loaded[MAX_PATH] = {};
-  GetModuleFileNameA(module, loaded, MAX_PATH);
-  const SelfRegistration copied(module);
+  GetModuleFileNameA(module.Get(), loaded, MAX_PATH);
+  const SelfRegistration copied(module.Get());
   ASSERT_NE(copied.register_server, nullptr);
   const HRESULT registered = copied.register_server();
-  FreeLibrary(module);
+  module.Reset();
 
   EXPECT_EQ(registered, S_OK);
   EXPECT_STRCASEEQ(loaded, copy.c_str());
@@ -313,11 +305,11 @@ TEST_F(Registration, APathTheCodePageCannotWriteExactlyIsRefused) {
   for (const std::wstring& name : {std::wstring(L"caf\x00E9"), std::wstring(120, L'\x8868')}) {
     const std::wstring copy = folder.WidePath() + L"\\" + name + L"\\VLPDMenu.dll";
     ASSERT_TRUE(CreateDirectoryW((folder.WidePath() + L"\\" + name).c_str(), nullptr));
-    ASSERT_TRUE(CopyFileW(Widen(dll_.Path()).c_str(), copy.c_str(), FALSE));
-    HMODULE module = LoadLibraryW(copy.c_str());
-    ASSERT_NE(module, nullptr);
-    const HRESULT registered = SelfRegistration(module).register_server();
-    FreeLibrary(module);
+    ASSERT_TRUE(CopyFileW(Wide(dll_.Path()).c_str(), copy.c_str(), FALSE));
+    ModuleReference module(LoadLibraryW(copy.c_str()));
+    ASSERT_TRUE(module);
+    const HRESULT registered = SelfRegistration(module.Get()).register_server();
+    module.Reset();
     EXPECT_EQ(registered, SELFREG_E_CLASS);
     EXPECT_EQ(Snapshot(), kNothingRegistered);
   }

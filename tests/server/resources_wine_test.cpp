@@ -243,11 +243,8 @@ class Resources : public BuiltDll {
  protected:
   void SetUp() override {
     BuiltDll::SetUp();
-    module_ = LoadLibraryExA(dll_.Path().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(module_, nullptr);
-  }
-  void TearDown() override {
-    if (module_ != nullptr) FreeLibrary(module_);
+    module_.Reset(LoadLibraryExA(dll_.Path().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(module_);
   }
 
   // Types and names by number; a named (string) entry shows up as 0.
@@ -267,30 +264,31 @@ class Resources : public BuiltDll {
 
   std::set<WORD> Types() const {
     std::set<WORD> types;
-    EnumResourceTypesA(module_, CollectType, reinterpret_cast<LONG_PTR>(&types));
+    EnumResourceTypesA(module_.Get(), CollectType, reinterpret_cast<LONG_PTR>(&types));
     return types;
   }
   std::set<WORD> Names(LPCSTR type) const {
     std::set<WORD> names;
-    EnumResourceNamesA(module_, type, CollectName, reinterpret_cast<LONG_PTR>(&names));
+    EnumResourceNamesA(module_.Get(), type, CollectName, reinterpret_cast<LONG_PTR>(&names));
     return names;
   }
   std::set<WORD> Languages(LPCSTR type, WORD name) const {
     std::set<WORD> languages;
-    EnumResourceLanguagesA(module_, type, MAKEINTRESOURCEA(name), CollectLanguage,
+    EnumResourceLanguagesA(module_.Get(), type, MAKEINTRESOURCEA(name), CollectLanguage,
                            reinterpret_cast<LONG_PTR>(&languages));
     return languages;
   }
   // The resource's bytes; empty when it is missing.
   std::string Bytes(LPCSTR type, WORD name, WORD language) const {
-    HRSRC found = FindResourceExA(module_, type, MAKEINTRESOURCEA(name), language);
+    HRSRC found = FindResourceExA(module_.Get(), type, MAKEINTRESOURCEA(name), language);
     if (found == nullptr) return {};
-    HGLOBAL loaded = LoadResource(module_, found);
+    HGLOBAL loaded = LoadResource(module_.Get(), found);
     const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
-    return data != nullptr ? std::string(static_cast<const char*>(data), SizeofResource(module_, found)) : "";
+    return data != nullptr ? std::string(static_cast<const char*>(data), SizeofResource(module_.Get(), found))
+                           : "";
   }
 
-  HMODULE module_ = nullptr;
+  ModuleReference module_;
 };
 
 constexpr WORD kJapanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);

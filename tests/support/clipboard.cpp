@@ -20,22 +20,19 @@ void SetBlock(UINT format, const std::string& text) {
 
 }  // namespace
 
-HiddenWindow::HiddenWindow()
-    : window_(CreateWindowA("STATIC", "vlpd clipboard test", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr,
-                            nullptr)) {}
-
-HiddenWindow::~HiddenWindow() {
-  if (window_ != nullptr) DestroyWindow(window_);
+WindowHandle HiddenWindow() {
+  return WindowHandle(
+      CreateWindowA("STATIC", "vlpd clipboard test", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr));
 }
 
 bool ClipboardIsFree() {
-  HiddenWindow window;
+  const WindowHandle window = HiddenWindow();
   return ClipboardGuard(window.Get()).IsOpen();
 }
 
 ClipboardText ReadClipboardText(UINT format) {
   ClipboardText out;
-  HiddenWindow window;
+  const WindowHandle window = HiddenWindow();
   const ClipboardGuard clipboard(window.Get());
   if (!clipboard.IsOpen()) return out;
   if (HANDLE data = GetClipboardData(format)) {
@@ -48,7 +45,7 @@ ClipboardText ReadClipboardText(UINT format) {
 }
 
 void PutClipboardText(const std::string& text, UINT other_format) {
-  HiddenWindow window;
+  const WindowHandle window = HiddenWindow();
   const ClipboardGuard clipboard(window.Get());
   if (!clipboard.IsOpen()) return;
   EmptyClipboard();

@@ -5,20 +5,12 @@
 
 #include <string>
 
+#include "win/unique_handle.h"
+
 namespace vlpd::test {
 
 // A hidden window of the calling thread; the clipboard tells owners apart by window.
-class HiddenWindow {
- public:
-  HiddenWindow();
-  ~HiddenWindow();
-  HiddenWindow(const HiddenWindow&) = delete;
-  HiddenWindow& operator=(const HiddenWindow&) = delete;
-  HWND Get() const { return window_; }
-
- private:
-  HWND window_;
-};
+WindowHandle HiddenWindow();
 
 struct ClipboardText {
   bool present = false;

@@ -10,6 +10,13 @@
 namespace vlpd::test {
 namespace {
 
+// Writes `bytes` into the file just created; it stays empty when there are none.
+void WriteAll(const FileHandle& file, const std::string& bytes) {
+  DWORD written = 0;
+  if (file && !bytes.empty())
+    ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
 // By UTF-16 names: an ANSI listing would show names outside code page 932 as '?'.
 void RemoveTree(const std::wstring& path) {
   WIN32_FIND_DATAW entry;
@@ -63,7 +70,7 @@ TempDir::TempDir(const std::string& name) {
 }
 
 TempDir::~TempDir() {
-  if (!owner_.empty()) RemoveTree(Widen(owner_));
+  if (!owner_.empty()) RemoveTree(Wide(owner_));
 }
 
 std::string TempDir::MakeFolder(const std::string& relative) const {
@@ -75,40 +82,16 @@ std::string TempDir::MakeFolder(const std::string& relative) const {
 std::string TempDir::WriteFile(const std::string& relative, const std::string& bytes) const {
   const std::string full = *this / relative;
   MakeParents(full);
-  FileHandle file(
-      CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  DWORD written = 0;
-  if (file.Valid() && !bytes.empty()) {
-    ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  }
+  WriteAll(FileHandle(CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)),
+           bytes);
   return full;
 }
 
 std::wstring TempDir::WriteFileW(const std::wstring& relative, const std::string& bytes) const {
   const std::wstring full = WidePath() + L"\\" + relative;
-  FileHandle file(
-      CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  DWORD written = 0;
-  if (file.Valid() && !bytes.empty()) {
-    ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  }
+  WriteAll(FileHandle(CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)),
+           bytes);
   return full;
-}
-
-std::wstring Widen(const std::string& ansi) {
-  const int units = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(units), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), units);
-  return wide;
-}
-
-std::string Narrow(const std::wstring& wide) {
-  const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                        nullptr, nullptr);
-  std::string ansi(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), bytes, nullptr,
-                      nullptr);
-  return ansi;
 }
 
 std::string ShortAlias(const std::wstring& path) {

@@ -4,11 +4,9 @@
 
 #include <string>
 
-namespace vlpd::test {
+#include "host/wide_text.h"
 
-// Code page 932 text as UTF-16, and back with a plain conversion (best fit and '?' included).
-std::wstring Widen(const std::string& ansi);
-std::string Narrow(const std::wstring& wide);
+namespace vlpd::test {
 
 class TempDir {
  public:
@@ -30,7 +28,7 @@ class TempDir {
   // The same by UTF-16 name (CreateFileW), for names the ANSI code page cannot write; the parent
   // folders must exist. Returns the absolute UTF-16 path.
   std::wstring WriteFileW(const std::wstring& relative, const std::string& bytes) const;
-  std::wstring WidePath() const { return Widen(path_); }
+  std::wstring WidePath() const { return Wide(path_); }
 
  private:
   std::string owner_;  // the private parent, removed with everything in it

@@ -6,33 +6,20 @@
 
 #include <cstdio>
 
+#include "host/wide_text.h"
+
 namespace vlpd::demo {
 
-std::wstring Widen(const std::string& bytes, unsigned code_page) {
-  if (bytes.empty()) return {};
-  const int size = static_cast<int>(bytes.size());
-  const int units = MultiByteToWideChar(code_page, 0, bytes.data(), size, nullptr, 0);
-  std::wstring text(static_cast<size_t>(units), L'\0');
-  MultiByteToWideChar(code_page, 0, bytes.data(), size, text.data(), units);
-  return text;
-}
-
-std::string Narrow(const std::wstring& text, unsigned code_page) {
-  if (text.empty()) return {};
-  const int units = static_cast<int>(text.size());
-  const int size = WideCharToMultiByte(code_page, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(code_page, 0, text.data(), units, bytes.data(), size, nullptr, nullptr);
-  return bytes;
-}
+using test::Narrow;
+using test::Wide;
 
 std::string Utf8(const std::wstring& text) { return Narrow(text, CP_UTF8); }
 
-std::string Cp932ToUtf8(const std::string& bytes) { return Utf8(Widen(bytes, 932)); }
+std::string Cp932ToUtf8(const std::string& bytes) { return Utf8(Wide(bytes, 932)); }
 
 int DisplayWidth(const std::string& utf8) {
   int columns = 0;
-  for (wchar_t c : Widen(utf8, CP_UTF8)) {
+  for (wchar_t c : Wide(utf8, CP_UTF8)) {
     const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
                       (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
                       (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||

@@ -6,8 +6,6 @@
 
 namespace vlpd::demo {
 
-std::wstring Widen(const std::string& bytes, unsigned code_page);
-std::string Narrow(const std::wstring& text, unsigned code_page);
 std::string Utf8(const std::wstring& text);
 // Code page 932 bytes (what the handler and the ANSI functions hold) as UTF-8.
 std::string Cp932ToUtf8(const std::string& bytes);

@@ -6,6 +6,7 @@
 // are saved.
 //
 // Usage: vlpd_demo.exe <samples folder> <screenshot folder>
+// The screenshot folder is shown in the report as given: a relative path keeps the machine's out.
 // Exit code 0 when every step worked, 1 when a step failed, 2 when a step hung.
 
 #include <windows.h>
@@ -13,33 +14,41 @@
 #include <algorithm>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "commands/command_table.h"
 #include "commands/install_folder.h"
+#include "fixtures/command_rows.h"
+#include "host/classic_menu_host.h"
 #include "host/explorer_host.h"
 #include "host/message_box_watcher.h"
+#include "host/save_dialog_user.h"
 #include "host/shell_data_object.h"
+#include "host/watch.h"
+#include "host/wide_text.h"
 #include "product.h"
 #include "server/clsid.h"
-#include "tests/support/command_rows.h"
 #include "tools/demo/console.h"
 #include "tools/demo/folder_view.h"
 #include "tools/demo/menu_printer.h"
-#include "tools/demo/save_dialog.h"
-#include "tools/demo/shell_host.h"
-#include "tools/demo/watch.h"
+#include "tools/demo/screenshot.h"
+#include "win/com_owners.h"
 #include "win/unique_handle.h"
 
 namespace vlpd::demo {
 namespace {
 
+using test::BuildContextMenu;
+using test::ClsidText;
+using test::InvokeCommand;
 using test::InvokeWithOwner;
+using test::Narrow;
 using test::ShellItemArray;
 using test::ShowCommand;
 using test::ShownCommand;
 using test::SubCommands;
+using test::WaitForFile;
+using test::Wide;
 
 // The offsets of the commands the demo chooses, found in the command table by what they do.
 constexpr UINT kOffsetEuc = test::OffsetOfSwitch("/E ");
@@ -60,13 +69,19 @@ void Fail(const std::string& what) {
 }
 
 // ANSI (code page 932) bytes of a UTF-8 literal of this source.
-std::string Ansi(const std::string& utf8) { return Narrow(Widen(utf8, CP_UTF8), CP_ACP); }
+std::string Ansi(const std::string& utf8) { return Narrow(Wide(utf8, CP_UTF8)); }
 
-// Where Wine's Z: drive shows a Unix path, print the Unix path.
-std::string HostPath(const std::string& ansi_path) {
+// The full path of `path` (ANSI), taken before anything changes the current folder (the save
+// dialog may).
+std::string FullPath(const std::string& path) {
+  char full[MAX_PATH] = {};
+  const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+  return length > 0 && length < MAX_PATH ? full : path;
+}
+
+// A path as the report shows it: with the separators of the machine that runs Wine.
+std::string Shown(const std::string& ansi_path) {
   std::string path = Cp932ToUtf8(ansi_path);
-  if (path.size() < 3 || (path[0] != 'Z' && path[0] != 'z') || path[1] != ':') return path;
-  path.erase(0, 2);
   std::replace(path.begin(), path.end(), '\\', '/');
   return path;
 }
@@ -129,21 +144,25 @@ size_t ReportMessageBoxes(test::MessageBoxWatcher& boxes) {
   return seen.size();
 }
 
-void ReportScreenshot(const std::string& what, const std::string& path, bool saved) {
-  if (saved) {
-    Print("   Screenshot of " + what + ": " + HostPath(path) + "\n");
-  } else {
-    Fail("could not save " + HostPath(path));
-  }
-}
-
 struct Demo {
   std::string samples;  // ANSI
-  std::string shots;    // ANSI
+  std::string shots;    // ANSI, as given (relative to the current folder at the start)
+  std::string shots_full;
   HWND window = nullptr;
   std::string classic_command_line;  // what the editor got from the classic menu
-  Watchdog watchdog;
+  test::Watchdog watchdog;
   test::MessageBoxWatcher boxes{std::set<std::string>{}};  // every box
+
+  // Where the screenshot `name` is written.
+  std::string Shot(const char* name) const { return shots_full + "\\" + name; }
+  void ReportScreenshot(const std::string& what, const char* name, bool saved) const {
+    const std::string shown = Shown(shots + "\\" + name);
+    if (saved) {
+      Print("   Screenshot of " + what + ": " + shown + "\n");
+    } else {
+      Fail("could not save " + shown);
+    }
+  }
 };
 
 // The handler the shell makes for a right-click on these items of `folder` (ANSI names).
@@ -154,18 +173,18 @@ ComRef<IContextMenu> HandlerFor(const std::string& folder, const std::vector<std
     return {};
   }
   std::string error;
-  ComRef<IContextMenu> handler = NewHandler(data.Get(), error);
+  ComRef<IContextMenu> handler = test::NewRegisteredHandler(data.Get(), error);
   if (!handler) Fail(error);
   return handler;
 }
 
 // Shows the context menu for the selection and prints it; the handler stays for a command.
 ComRef<IContextMenu> RightClick(Demo& demo, const std::string& folder, const std::vector<std::string>& names,
-                                PopupMenu& menu, bool with_help) {
+                                HMENU menu, bool with_help) {
   ComRef<IContextMenu> handler = HandlerFor(folder, names);
   if (!handler) return handler;
   demo.watchdog.Arm("building the context menu", kStepSeconds);
-  const int used = BuildContextMenu(handler.Get(), menu.menu);
+  const int used = BuildContextMenu(handler.Get(), menu);
   demo.watchdog.Disarm();
   if (used != kCommandCount) {
     Fail("QueryContextMenu used " + std::to_string(used) + " command identifiers, not " +
@@ -174,9 +193,37 @@ ComRef<IContextMenu> RightClick(Demo& demo, const std::string& folder, const std
   }
   Print("   QueryContextMenu added its " + std::to_string(kCommandCount) +
         " commands; the context menu reads:\n");
-  PrintMenu(menu.menu, "     ", with_help ? handler.Get() : nullptr);
+  PrintMenu(menu, "     ", with_help ? handler.Get() : nullptr);
   ReportMessageBoxes(demo.boxes);
   return handler;
+}
+
+// Runs `invoke`, the choice of a command that starts the editor, and prints the command line the
+// stand-in editor recorded (its first line), which it returns; empty when the step failed.
+template <typename Invoke>
+std::string StartEditor(Demo& demo, const std::string& step, Invoke invoke) {
+  std::string install;
+  if (!ReadInstallFolder(install)) {
+    Fail("the editor's install folder is not in the registry");
+    return {};
+  }
+  const std::string record = install + "\\cmdline.txt";
+  DeleteFileA(record.c_str());
+  demo.watchdog.Arm(step, kStepSeconds);
+  const HRESULT result = invoke();
+  demo.watchdog.Disarm();
+  if (ReportMessageBoxes(demo.boxes) > 0) return {};  // the box says why the editor did not start
+  std::string recorded;
+  if (FAILED(result)) {
+    Fail("the command failed");
+  } else if (!WaitForFile(record, 10000) || !ReadWholeFile(record, recorded)) {
+    Fail("the editor did not record its command line in " + Cp932ToUtf8(record));
+  } else {
+    const std::string line = SplitLines(recorded).front();
+    Print("   The editor was started with this command line:\n     " + Cp932ToUtf8(line) + "\n");
+    return line;
+  }
+  return {};
 }
 
 void TextFileStep(Demo& demo) {
@@ -184,84 +231,91 @@ void TextFileStep(Demo& demo) {
   Print("\n1. Right-click on one text file: " + Cp932ToUtf8(demo.samples + "\\" + name) + "\n");
   HighlightEntry(demo.window, name);
 
-  PopupMenu menu;
-  ComRef<IContextMenu> handler = RightClick(demo, demo.samples, {name}, menu, true);
+  const MenuHandle menu(CreatePopupMenu());
+  ComRef<IContextMenu> handler = RightClick(demo, demo.samples, {name}, menu.Get(), true);
   if (!handler) return;
-  const std::string shot_path = demo.shots + "\\submenu.png";
+  const std::string shot_path = demo.Shot("submenu.png");
   demo.watchdog.Arm("showing the submenu", kStepSeconds);
-  const SubmenuShot shot = ShootSubmenu(demo.window, menu.menu, shot_path);
+  const SubmenuShot shot = ShootSubmenu(demo.window, menu.Get(), shot_path);
   demo.watchdog.Disarm();
   if (!shot.opened) {
     Fail("the submenu did not open on the screen");
   } else {
-    ReportScreenshot("the open submenu", shot_path, shot.saved);
+    demo.ReportScreenshot("the open submenu", "submenu.png", shot.saved);
   }
 
-  std::string install;
-  if (!ReadInstallFolder(install)) {
-    Fail("the editor's install folder is not in the registry");
-    return;
-  }
-  const std::string record = install + "\\cmdline.txt";
-  DeleteFileA(record.c_str());
-  PrintChoice(menu.menu, kOffsetEuc);
-  demo.watchdog.Arm("starting the editor", kStepSeconds);
-  const HRESULT result = Invoke(handler.Get(), kOffsetEuc, demo.window, demo.samples);
-  demo.watchdog.Disarm();
-  if (ReportMessageBoxes(demo.boxes) > 0) return;  // the box says why the editor did not start
-  std::string command_line;
-  if (FAILED(result)) {
-    Fail("InvokeCommand failed");
-  } else if (!WaitForFile(record, 10000) || !ReadWholeFile(record, command_line)) {
-    Fail("the editor did not record its command line in " + Cp932ToUtf8(record));
-  } else {
-    // The stand-in editor records its command line as the first line.
-    demo.classic_command_line = SplitLines(command_line).front();
-    Print("   The editor was started with this command line:\n     " +
-          Cp932ToUtf8(demo.classic_command_line) + "\n");
-  }
+  PrintChoice(menu.Get(), kOffsetEuc);
+  demo.classic_command_line = StartEditor(demo, "starting the editor", [&] {
+    return InvokeCommand(handler.Get(), MAKEINTRESOURCEA(kOffsetEuc), demo.window, demo.samples.c_str());
+  });
 }
 
 void ProjectFileStep(Demo& demo) {
   const std::string name = Ansi("サンプル.vpj");
   Print("\n2. Right-click on a project file: " + Cp932ToUtf8(demo.samples + "\\" + name) + "\n");
-  PopupMenu menu;
-  RightClick(demo, demo.samples, {name}, menu, false);
+  const MenuHandle menu(CreatePopupMenu());
+  RightClick(demo, demo.samples, {name}, menu.Get(), false);
+}
+
+// Drops the save dialog's encoding picker down, saves a screenshot of the dialog with the list to
+// `path`, and closes the list again.
+bool ShootPickerList(HWND dialog, const std::string& path) {
+  HWND picker = test::EncodingPicker(dialog);
+  if (picker == nullptr) return false;
+  SendMessageW(picker, CB_SHOWDROPDOWN, TRUE, 0);
+  Sleep(800);  // the list paints itself
+  std::vector<HWND> shown = {dialog};
+  COMBOBOXINFO combo{};
+  combo.cbSize = sizeof combo;
+  if (GetComboBoxInfo(picker, &combo) && combo.hwndList != nullptr) shown.push_back(combo.hwndList);
+  const bool saved = SaveScreenArea(AreaOf(shown), path);
+  SendMessageW(picker, CB_SHOWDROPDOWN, FALSE, 0);
+  return saved;
 }
 
 void FolderStep(Demo& demo) {
   const std::string name = Ansi("資料");
   Print("\n3. Right-click on a folder: " + Cp932ToUtf8(demo.samples + "\\" + name) + "\n");
-  PopupMenu menu;
-  ComRef<IContextMenu> handler = RightClick(demo, demo.samples, {name}, menu, false);
+  const MenuHandle menu(CreatePopupMenu());
+  ComRef<IContextMenu> handler = RightClick(demo, demo.samples, {name}, menu.Get(), false);
   if (!handler) return;
 
-  PrintChoice(menu.menu, kOffsetCreateProject);
-  const std::string project = demo.samples + "\\" + Narrow(kProjectName, CP_ACP) + ".vpj";
-  SaveDialogRun run;
-  run.name = kProjectName;
-  run.screenshot = demo.shots + "\\save-dialog.png";
-  std::thread driver([&run] { DriveSaveDialog(run); });
+  PrintChoice(menu.Get(), kOffsetCreateProject);
+  const std::string project = demo.samples + "\\" + Narrow(kProjectName) + ".vpj";
+  const std::string shot_path = demo.Shot("save-dialog.png");
+  bool shot_saved = false;
+  // The user leaves the picker at automatic recognition, types the name and, before OK, looks at
+  // the picker's list, which the screenshot shows.
+  test::SaveDialogPlan plan = test::TypeName(Narrow(kProjectName));
+  plan.before_ok = [&shot_path, &shot_saved](HWND dialog) {
+    shot_saved = ShootPickerList(dialog, shot_path);
+  };
+  test::SaveDialogUser user(std::move(plan));
   demo.watchdog.Arm("creating a project file", kStepSeconds * 2);
-  const HRESULT result = Invoke(handler.Get(), kOffsetCreateProject, demo.window, demo.samples);
+  const HRESULT result =
+      InvokeCommand(handler.Get(), MAKEINTRESOURCEA(kOffsetCreateProject), demo.window, demo.samples.c_str());
   demo.watchdog.Disarm();
-  driver.join();
+  user.Finish();
   ReportMessageBoxes(demo.boxes);
 
-  if (!run.picker.empty()) {
+  const std::vector<std::wstring>& picker = user.PickerEntries();
+  if (!user.Found()) {
+    Fail("the save dialog did not appear");
+  } else if (picker.empty()) {
+    Fail("the save dialog has no encoding picker (control 1004)");
+  } else {
     std::string entries;
-    for (const std::string& entry : run.picker) entries += (entries.empty() ? "" : " | ") + entry;
+    for (const std::wstring& entry : picker) entries += (entries.empty() ? "" : " | ") + Utf8(entry);
     Print("   The save dialog opened; its encoding picker lists: " + entries + "\n");
-    const std::string selected = run.selected >= 0 && static_cast<size_t>(run.selected) < run.picker.size()
-                                     ? run.picker[run.selected]
-                                     : "none";
+    const int at = user.PickerSelection();
+    const std::string selected =
+        at >= 0 && static_cast<size_t>(at) < picker.size() ? Utf8(picker[at]) : "none";
     Print("   Left the picker at " + selected + ", typed the name " + Utf8(kProjectName) +
           " and pressed OK.\n");
     if (selected != Utf8(kAutomaticEntry)) Fail("the picker did not start at " + Utf8(kAutomaticEntry));
+    if (!user.Closed()) Fail("the save dialog did not close after OK");
+    demo.ReportScreenshot("the save dialog", "save-dialog.png", shot_saved);
   }
-  if (!run.error.empty()) Fail(run.error);
-  if (run.shot_saved || run.error.empty())
-    ReportScreenshot("the save dialog", run.screenshot, run.shot_saved);
 
   std::string contents;
   if (FAILED(result)) {
@@ -282,27 +336,28 @@ void CopyNamesStep(Demo& demo) {
         Cp932ToUtf8(names[1]) + "\n");
   ComRef<IContextMenu> handler = HandlerFor(folder, names);
   if (!handler) return;
-  PopupMenu menu;
-  if (BuildContextMenu(handler.Get(), menu.menu) != kCommandCount) {
+  const MenuHandle menu(CreatePopupMenu());
+  if (BuildContextMenu(handler.Get(), menu.Get()) != kCommandCount) {
     Fail("QueryContextMenu did not add the submenu");
     return;
   }
-  if (OpenClipboard(demo.window)) {
-    EmptyClipboard();
-    CloseClipboard();
+  {
+    const ClipboardGuard clipboard(demo.window);
+    if (clipboard.IsOpen()) EmptyClipboard();
   }
-  PrintChoice(menu.menu, kOffsetCopyNames);
+  PrintChoice(menu.Get(), kOffsetCopyNames);
   demo.watchdog.Arm("copying the names", kStepSeconds);
-  const HRESULT result = Invoke(handler.Get(), kOffsetCopyNames, demo.window, folder);
+  const HRESULT result =
+      InvokeCommand(handler.Get(), MAKEINTRESOURCEA(kOffsetCopyNames), demo.window, folder.c_str());
   ReportMessageBoxes(demo.boxes);
   std::string text;
-  if (SUCCEEDED(result) && OpenClipboard(demo.window)) {
-    HANDLE block = GetClipboardData(CF_TEXT);
+  if (SUCCEEDED(result)) {
+    const ClipboardGuard clipboard(demo.window);
+    HANDLE block = clipboard.IsOpen() ? GetClipboardData(CF_TEXT) : nullptr;
     if (block != nullptr) {
-      GlobalLockGuard lock(block);
+      const GlobalLockGuard lock(block);
       if (lock.Data() != nullptr) text = static_cast<const char*>(lock.Data());
     }
-    CloseClipboard();
   }
   demo.watchdog.Disarm();
   if (text.empty()) {
@@ -333,16 +388,14 @@ void Windows11Step(Demo& demo) {
     Fail("CoCreateInstance of the Windows 11 menu's class failed");
     return;
   }
-  wchar_t clsid[64] = {};
-  StringFromGUID2(kClsidVLPDCommand, clsid, 64);
-  LPWSTR icon = nullptr;
-  root->GetIcon(items.Get(), &icon);
+  TaskString icon;
+  root->GetIcon(items.Get(), icon.Put());
   const ShownCommand shown = ShowCommand(root.Get(), items.Get());
-  Print("   " + Utf8(clsid) + " made through the registry; the item array comes from Wine's shell\n");
-  Print("   The root reads \"" + Utf8(shown.title) + "\", icon " + Utf8(icon != nullptr ? icon : L"(none)") +
+  Print("   " + ClsidText(kClsidVLPDCommand) +
+        " made through the registry; the item array comes from Wine's shell\n");
+  Print("   The root reads \"" + Utf8(shown.title) + "\", icon " + Utf8(icon ? icon.Get() : L"(none)") +
         ((shown.flags & ECF_HASSUBCOMMANDS) != 0 ? ", with subcommands" : ", without subcommands") +
         (shown.state == ECS_ENABLED ? ", shown" : ", hidden") + "; its subcommands:\n");
-  CoTaskMemFree(icon);
   const std::vector<ComRef<IExplorerCommand>> commands = SubCommands(root.Get());
   IExplorerCommand* chosen = nullptr;
   std::wstring chosen_title;
@@ -364,28 +417,14 @@ void Windows11Step(Demo& demo) {
     Fail("the root or its subcommands are not the classic submenu's");
     return;
   }
-  std::string install;
-  if (!ReadInstallFolder(install)) return;
-  const std::string record = install + "\\cmdline.txt";
-  DeleteFileA(record.c_str());
   Print("   Chose \"" + Utf8(chosen_title) + "\" and invoked it with the item array.\n");
-  demo.watchdog.Arm("starting the editor from the Windows 11 menu", kStepSeconds);
-  const HRESULT result = InvokeWithOwner(chosen, items.Get(), demo.window);
-  demo.watchdog.Disarm();
-  if (ReportMessageBoxes(demo.boxes) > 0) return;
-  std::string command_line;
-  if (FAILED(result)) {
-    Fail("Invoke failed");
-  } else if (!WaitForFile(record, 10000) || !ReadWholeFile(record, command_line)) {
-    Fail("the editor did not record its command line in " + Cp932ToUtf8(record));
+  const std::string line = StartEditor(demo, "starting the editor from the Windows 11 menu",
+                                       [&] { return InvokeWithOwner(chosen, items.Get(), demo.window); });
+  if (line.empty()) return;
+  if (line == demo.classic_command_line) {
+    Print("   The same command line as the classic menu's in step 1.\n");
   } else {
-    const std::string line = SplitLines(command_line).front();
-    Print("   The editor was started with this command line:\n     " + Cp932ToUtf8(line) + "\n");
-    if (line == demo.classic_command_line) {
-      Print("   The same command line as the classic menu's in step 1.\n");
-    } else {
-      Fail("the command line differs from the classic menu's");
-    }
+    Fail("the command line differs from the classic menu's");
   }
 }
 
@@ -442,6 +481,13 @@ void Windows11ClassicMenu(Demo& demo) {
     Fail("could not record Windows 11's build in the demo's registry");
     return;
   }
+  // The DLL reads the build once per process: with none of its objects alive COM unloads it, and
+  // the next right-click loads it afresh.
+  CoFreeUnusedLibrariesEx(0, 0);
+  if (GetModuleHandleA("VLPDMenu.dll") != nullptr) {
+    Fail("VLPDMenu.dll stayed loaded, with the build it read before");
+    return;
+  }
   Print("   Its classic menu (\"Show more options\") on the same file, the registry's build set to " +
         std::string(kWindows11Build) + " for this step (Wine's is " + build.Wine() + "):\n");
   // A stand-in for the entry of the registered package: the handler looks at the name alone.
@@ -456,8 +502,8 @@ void Windows11ClassicMenu(Demo& demo) {
     }
     ComRef<IContextMenu> handler = HandlerFor(demo.samples, {name});
     if (!handler) return;
-    PopupMenu menu;
-    const int used = BuildContextMenu(handler.Get(), menu.menu);
+    const MenuHandle menu(CreatePopupMenu());
+    const int used = BuildContextMenu(handler.Get(), menu.Get());
     Print(registered ? "     With " + package + " among this user's packages: "
                      : "     Without the package: ");
     Print("QueryContextMenu used " + std::to_string(used) + " command identifiers" +
@@ -477,7 +523,8 @@ int Run(int argc, char** argv) {
     Print("usage: vlpd_demo.exe <samples folder> <screenshot folder>\n");
     return 1;
   }
-  if (FAILED(CoInitialize(nullptr))) {
+  const ComApartment apartment;
+  if (!apartment.Joined()) {
     Print("CoInitialize failed\n");
     return 1;
   }
@@ -485,10 +532,11 @@ int Run(int argc, char** argv) {
     Demo demo;
     demo.samples = argv[1];
     demo.shots = argv[2];
+    demo.shots_full = FullPath(demo.shots);
     Print("VLPDMenu.dll at work: this program plays Explorer on the sample files in " +
           Cp932ToUtf8(demo.samples) + "\n");
     std::string server;
-    const std::string clsid = ClsidText();
+    const std::string clsid = ClsidText(kClsidVLPDMenu);
     if (ReadRegistryText(HKEY_CLASSES_ROOT, Ansi("CLSID\\" + clsid + "\\InProcServer32").c_str(), nullptr,
                          server)) {
       Print("   " + clsid + " is served by " + Cp932ToUtf8(server) + " (HKCR\\CLSID\\...\\InProcServer32)\n");
@@ -498,8 +546,9 @@ int Run(int argc, char** argv) {
       Print("   The editor is installed in " + Cp932ToUtf8(install) + " (HKCU\\" + kInstallKeyPath + ")\n");
     }
 
-    demo.window = ShowFolderView(demo.samples);
-    if (demo.window == nullptr) {
+    WindowHandle window(ShowFolderView(demo.samples));
+    demo.window = window.Get();
+    if (!window) {
       Print("could not create the demo window\n");
       return 1;
     }
@@ -511,10 +560,9 @@ int Run(int argc, char** argv) {
     Windows11Step(demo);
     Windows11ClassicMenu(demo);
 
-    DestroyWindow(demo.window);
+    window.Reset();
     PumpMessages(100);
   }
-  CoUninitialize();
   Print(g_failures == 0 ? "\nEvery step worked.\n"
                         : "\n" + std::to_string(g_failures) + " step(s) failed.\n");
   return g_failures == 0 ? 0 : 1;

@@ -4,10 +4,9 @@
 #include <vector>
 
 #include "host/menu_reader.h"
-#include "tools/demo/console.h"
-#include "tools/demo/menu_printer.h"
+#include "host/message_box_watcher.h"
+#include "host/wide_text.h"
 #include "tools/demo/screenshot.h"
-#include "tools/demo/watch.h"
 #include "win/unique_handle.h"
 
 namespace vlpd::demo {
@@ -42,7 +41,7 @@ FolderView g_view;
 MenuShot g_shot;
 
 void ListFolder(const std::string& folder) {
-  g_view.folder = Widen(folder, CP_ACP);
+  g_view.folder = test::Wide(folder);
   std::vector<std::wstring> folders;
   std::vector<std::wstring> files;
   WIN32_FIND_DATAW found{};
@@ -69,11 +68,10 @@ void PaintFolderView(HWND window) {
   FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
   // Japanese Windows' UI font; 13 pixels high, since at 12 the bitmaps of the font Wine puts in
   // its place lose the underscores of the file names.
-  GdiObject font{CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                             L"MS UI Gothic")};
-  HGDIOBJ old_font =
-      SelectObject(dc, font.object != nullptr ? font.object : GetStockObject(DEFAULT_GUI_FONT));
+  const GdiObject font(CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                                   L"MS UI Gothic"));
+  HGDIOBJ old_font = SelectObject(dc, font ? font.Get() : GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(dc, TRANSPARENT);
   const std::wstring heading = L"場所: " + g_view.folder;
   TextOutW(dc, kIconLeft, 12, heading.c_str(), static_cast<int>(heading.size()));
@@ -86,8 +84,8 @@ void PaintFolderView(HWND window) {
     }
     // A small folder or page symbol in front of each name.
     const bool is_folder = i < g_view.folder_count;
-    GdiObject icon_brush{CreateSolidBrush(is_folder ? RGB(240, 200, 80) : RGB(255, 255, 255))};
-    HGDIOBJ old_brush = SelectObject(dc, icon_brush.object);
+    const GdiObject icon_brush(CreateSolidBrush(is_folder ? RGB(240, 200, 80) : RGB(255, 255, 255)));
+    HGDIOBJ old_brush = SelectObject(dc, icon_brush.Get());
     Rectangle(dc, kIconLeft, top + 2, kIconLeft + 16, top + 16);
     SelectObject(dc, old_brush);
     SetTextColor(dc, GetSysColor(highlighted ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
@@ -107,7 +105,7 @@ void FinishMenuShot(HWND window) {
 // screen and painted, capture them with the window and close the menu.
 void MenuShotTick(HWND window) {
   ++g_shot.ticks;
-  std::vector<HWND> menus = ProcessWindows(L"#32768");
+  std::vector<HWND> menus = test::ProcessWindows("#32768");
   if (menus.size() >= 2) {
     if (!g_shot.opened) {
       g_shot.opened = true;
@@ -168,7 +166,7 @@ HWND ShowFolderView(const std::string& folder) {
 }
 
 void HighlightEntry(HWND window, const std::string& name) {
-  g_view.highlighted = Widen(name, CP_ACP);
+  g_view.highlighted = test::Wide(name);
   InvalidateRect(window, nullptr, TRUE);
   PumpMessages(300);
 }

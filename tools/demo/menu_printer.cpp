@@ -1,8 +1,8 @@
 #include "tools/demo/menu_printer.h"
 
+#include "host/classic_menu_host.h"
 #include "host/menu_reader.h"
 #include "tools/demo/console.h"
-#include "tools/demo/shell_host.h"
 
 namespace vlpd::demo {
 namespace {
@@ -27,20 +27,20 @@ void PrintMenu(HMENU menu, const std::string& indent, IContextMenu* handler) {
       PrintMenu(item.submenu, indent + "    ", handler);
       continue;
     }
-    if (item.id < kFirstId) {
+    if (item.id < test::kFirstId) {
       Print(indent + PadTo(label, 20) + "(the host's own item)\n");
       continue;
     }
-    const UINT offset = item.id - kFirstId;
+    const UINT offset = item.id - test::kFirstId;
     std::string line = indent + PadTo(label, 20) + (item.grayed ? "grayed " : "enabled") + "  offset " +
                        std::to_string(offset);
-    if (handler != nullptr) line += "   " + Cp932ToUtf8(HelpText(handler, offset));
+    if (handler != nullptr) line += "   " + Cp932ToUtf8(test::AskHelpText(handler, offset));
     Print(line + "\n");
   }
 }
 
 void PrintChoice(HMENU menu, UINT offset) {
-  Print("   Chose \"" + MenuLabel(menu, kFirstId + offset, MF_BYCOMMAND) + "\" (command offset " +
+  Print("   Chose \"" + MenuLabel(menu, test::kFirstId + offset, MF_BYCOMMAND) + "\" (command offset " +
         std::to_string(offset) + ").\n");
 }
 

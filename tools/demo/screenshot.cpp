@@ -8,21 +8,7 @@
 namespace vlpd::demo {
 namespace {
 
-struct ScreenDc {
-  HDC dc = GetDC(nullptr);
-  ~ScreenDc() {
-    if (dc != nullptr) ReleaseDC(nullptr, dc);
-  }
-};
-
-struct MemoryDc {
-  HDC dc;
-  explicit MemoryDc(HDC like) : dc(CreateCompatibleDC(like)) {}
-  ~MemoryDc() {
-    if (dc != nullptr) DeleteDC(dc);
-  }
-};
-
+// An object selected into a device context, the one it replaced put back when it goes.
 struct Selection {
   HDC dc;
   HGDIOBJ old;
@@ -60,9 +46,9 @@ bool SaveScreenArea(const RECT& area, const std::string& path) {
   const int height = area.bottom - area.top;
   if (width <= 0 || height <= 0) return false;
 
-  ScreenDc screen;
-  MemoryDc memory(screen.dc);
-  if (screen.dc == nullptr || memory.dc == nullptr) return false;
+  const ScreenDc screen;
+  const MemoryDc memory(CreateCompatibleDC(screen.Get()));
+  if (screen.Get() == nullptr || !memory) return false;
 
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -72,11 +58,11 @@ bool SaveScreenArea(const RECT& area, const std::string& path) {
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  GdiObject bitmap{CreateDIBSection(screen.dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0)};
-  if (bitmap.object == nullptr || bits == nullptr) return false;
+  const GdiObject bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap || bits == nullptr) return false;
   {
-    Selection selected(memory.dc, bitmap.object);
-    if (!BitBlt(memory.dc, 0, 0, width, height, screen.dc, area.left, area.top, SRCCOPY)) return false;
+    const Selection selected(memory.Get(), bitmap.Get());
+    if (!BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), area.left, area.top, SRCCOPY)) return false;
     GdiFlush();
   }
 

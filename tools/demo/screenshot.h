@@ -8,16 +8,6 @@
 
 namespace vlpd::demo {
 
-// Owns a GDI object (bitmap, brush, font); deselect it before the owner goes.
-struct GdiObject {
-  HGDIOBJ object;
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-  ~GdiObject() {
-    if (object != nullptr) DeleteObject(object);
-  }
-};
-
 // The smallest screen rectangle holding all the windows, kept on the screen.
 RECT AreaOf(const std::vector<HWND>& windows);
 

@@ -44,22 +44,17 @@ bool LogPath(char* out, DWORD size) {
 }
 
 void AppendLine(const char* path, const char* text) {
-  const HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
+  const vlpd::FileHandle file(CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return;
   DWORD written = 0;
-  WriteFile(file, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
-  WriteFile(file, "\r\n", 2, &written, nullptr);
-  CloseHandle(file);
+  WriteFile(file.Get(), text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
+  WriteFile(file.Get(), "\r\n", 2, &written, nullptr);
 }
 
+// The first tick of the timer comes once the message loop runs: the editor has taken input.
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_TIMER) {
-    KillTimer(window, wparam);
-    DestroyWindow(window);
-    return 0;
-  }
-  if (message == WM_DESTROY) {
     PostQuitMessage(0);
     return 0;
   }
@@ -88,10 +83,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   window_class.hInstance = instance;
   window_class.lpszClassName = "VellumpadStandIn";
   if (RegisterClassA(&window_class) == 0) return 1;
-  const HWND window = CreateWindowA(window_class.lpszClassName, "Vellumpad stand-in", WS_OVERLAPPEDWINDOW, 0,
-                                    0, 100, 100, nullptr, nullptr, instance, nullptr);
-  if (window == nullptr) return 1;
-  SetTimer(window, 1, USER_TIMER_MINIMUM, nullptr);
+  const vlpd::WindowHandle window(CreateWindowA(window_class.lpszClassName, "Vellumpad stand-in",
+                                                WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                                                instance, nullptr));
+  if (!window) return 1;
+  SetTimer(window.Get(), 1, USER_TIMER_MINIMUM, nullptr);
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);

@@ -1,15 +1,14 @@
-#include "tools/demo/shell_host.h"
+#include "host/classic_menu_host.h"
 
 #include <cstdio>
 
 #include "server/clsid.h"
-#include "tools/demo/console.h"
 
-namespace vlpd::demo {
+namespace vlpd::test {
 namespace {
 
 // The last identifier the host grants the handler.
-constexpr UINT kLastId = 0x7FFF;
+constexpr UINT kLastId = kFirstId + 0x7FFF;
 
 // Items of the host's own around the handler's, as Explorer has them.
 constexpr UINT kHostCut = 1;
@@ -18,20 +17,23 @@ constexpr UINT kHostProperties = 3;
 
 }  // namespace
 
-std::string ClsidText() {
-  wchar_t text[64] = {};
-  StringFromGUID2(kClsidVLPDMenu, text, 64);
-  return Utf8(text);
+std::string ClsidText(const CLSID& clsid) {
+  wchar_t wide[64] = {};
+  StringFromGUID2(clsid, wide, 64);
+  char text[64] = {};
+  WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+  return text;
 }
 
-ComRef<IContextMenu> NewHandler(IDataObject* data, std::string& error) {
+ComRef<IContextMenu> NewRegisteredHandler(IDataObject* data, std::string& error) {
   ComRef<IContextMenu> handler;
   const HRESULT created = CoCreateInstance(kClsidVLPDMenu, nullptr, CLSCTX_INPROC_SERVER, IID_IContextMenu,
                                            reinterpret_cast<void**>(handler.Put()));
   if (FAILED(created)) {
     char code[16];
     std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(created));
-    error = "CoCreateInstance of " + ClsidText() + " gave " + code + " (is VLPDMenu.dll registered?)";
+    error = "CoCreateInstance of " + ClsidText(kClsidVLPDMenu) + " gave " + code +
+            " (is VLPDMenu.dll registered?)";
     return handler;
   }
   ComRef<IShellExtInit> init;
@@ -51,20 +53,20 @@ int BuildContextMenu(IContextMenu* handler, HMENU menu) {
   return SUCCEEDED(result) ? HRESULT_CODE(result) : -1;
 }
 
-std::string HelpText(IContextMenu* handler, UINT offset) {
+std::string AskHelpText(IContextMenu* handler, UINT offset) {
   char help[128] = {};
   handler->GetCommandString(offset, GCS_HELPTEXTA, nullptr, help, sizeof help);
   return help;
 }
 
-HRESULT Invoke(IContextMenu* handler, UINT offset, HWND window, const std::string& folder) {
+HRESULT InvokeCommand(IContextMenu* handler, LPCSTR verb, HWND owner, const char* directory) {
   CMINVOKECOMMANDINFO info{};
   info.cbSize = sizeof info;
-  info.hwnd = window;
-  info.lpVerb = MAKEINTRESOURCEA(offset);
-  info.lpDirectory = folder.c_str();
+  info.hwnd = owner;
+  info.lpVerb = verb;
+  info.lpDirectory = directory;
   info.nShow = SW_SHOWNORMAL;
   return handler->InvokeCommand(&info);
 }
 
-}  // namespace vlpd::demo
+}  // namespace vlpd::test

@@ -1,26 +1,23 @@
-// What keeps the demo from hanging: a watchdog that ends the process when a step overruns and
-// bounded waits for windows and files (message boxes are answered by host/'s watcher).
+// What keeps a program that plays the shell from hanging: a watchdog that ends the process when a
+// step overruns, and a bounded wait for a file another program writes (message boxes are answered
+// by message_box_watcher.h, the save dialog by save_dialog_user.h).
 #pragma once
 
 #include <windows.h>
 
-#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
-namespace vlpd::demo {
+namespace vlpd::test {
 
 // Ends the process with exit code 2 when an armed step is still running at its deadline: a
 // modal loop or a wait inside the DLL cannot be interrupted any other way.
 class Watchdog {
  public:
   Watchdog();
-  ~Watchdog();
-  Watchdog(const Watchdog&) = delete;
-  Watchdog& operator=(const Watchdog&) = delete;
+  ~Watchdog();  // a thread and a lock of its own: neither copied nor moved
 
   void Arm(const std::string& step, DWORD seconds);
   void Disarm();
@@ -37,11 +34,7 @@ class Watchdog {
   std::thread thread_;
 };
 
-// Visible top-level windows of this process with the given class name.
-std::vector<HWND> ProcessWindows(const wchar_t* class_name);
-// Polls for a visible top-level window of this process with this class and title.
-HWND WaitForWindow(const wchar_t* class_name, const wchar_t* title, DWORD timeout_ms);
 // Polls until `path` exists and has held the same non-zero size for a moment; false on timeout.
 bool WaitForFile(const std::string& path, DWORD timeout_ms);
 
-}  // namespace vlpd::demo
+}  // namespace vlpd::test
