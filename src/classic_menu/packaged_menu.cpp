@@ -99,13 +99,13 @@ bool ReadNativeProcess() {
 }  // namespace
 
 unsigned long WindowsBuildNumber() {
-  static const unsigned long build = ReadWindowsBuildNumber();
-  return build;
+  static const unsigned long kBuild = ReadWindowsBuildNumber();
+  return kBuild;
 }
 
 bool NativeProcess() {
-  static const bool native = ReadNativeProcess();
-  return native;
+  static const bool kNative = ReadNativeProcess();
+  return kNative;
 }
 
 bool PackageRegisteredForUser() {

@@ -77,11 +77,13 @@ TEST(Submenu, IsTheGoldenSubmenu) {
   EXPECT_EQ(OpenSwitch(-1), nullptr);
 }
 
-// The canonical names Windows 11's Explorer has known the submenu's positions by since they
-// shipped: {7A290954-A505-4500-AE54-E597CF0B9Fxx}, xx 0x54 for the first position, one more for
-// each next one.
+// The canonical names Windows 11's Explorer has known the first menu's twelve positions by since
+// they shipped: {7A290954-A505-4500-AE54-E597CF0B9Fxx}, xx 0x54 for the first position, one more
+// for each next one. Commands added later come after them, with names of their own.
 TEST(Submenu, KeepsTheShippedCanonicalNames) {
-  for (std::size_t position = 0; position < kSubmenu.size(); ++position) {
+  constexpr std::size_t kShippedPositions = 12;
+  ASSERT_GE(kSubmenu.size(), kShippedPositions);
+  for (std::size_t position = 0; position < kShippedPositions; ++position) {
     const Guid shipped = {
         0x7a290954,
         0xa505,
