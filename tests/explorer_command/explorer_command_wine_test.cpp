@@ -474,6 +474,18 @@ TEST_F(ExplorerCommandTest, EveryCommandSurvivesHostileItemArrays) {
 // The enumerator as IEnumExplorerCommand lets it be called: a null count for any number asked, a
 // clone that goes on where its original stands, and S_FALSE whenever fewer are handed out than
 // asked for.
+// A drive's root follows FolderBackground as in the classic menu; a folder on it does not.
+TEST_F(ExplorerCommandTest, ADriveFollowsFolderBackground) {
+  ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
+  for (bool shown : {true, false}) {
+    ASSERT_TRUE(settings_.Set(shown ? std::vector<SettingValue>{}
+                                    : std::vector<SettingValue>{{false, "FolderBackground", 0}}));
+    EXPECT_EQ(ShowCommand(root.Get(), FakeItemArray({{L"C:\\"}}).Get()).state,
+              shown ? ECS_ENABLED : ECS_HIDDEN);
+    EXPECT_EQ(ShowCommand(root.Get(), FakeItemArray({{L"C:\\windows"}}).Get()).state, ECS_ENABLED);
+  }
+}
+
 TEST_F(ExplorerCommandTest, TheEnumeratorKeepsItsContract) {
   const struct {
     const char* name;
