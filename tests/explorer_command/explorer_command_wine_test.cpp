@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "commands/handler_text.h"
+#include "commands/settings.h"
 #include "explorer_command/explorer_command.h"
 #include "fixtures/command_rows.h"
 #include "host/explorer_host.h"
@@ -304,21 +305,21 @@ TEST_F(ExplorerCommandTest, BothMenusShowTheSameItemsAndDoTheSame) {
       // The settings: hidden commands leave their offsets and the separators beside them.
       {"the encodings hidden",
        {Wide(diary)},
-       "ESGSESE",
+       SubmenuStates(SelectionKind::kSingleFile, 0x3E),
        OffsetOfSwitch(""),
        Result::kCommandLine,
        "\"" + in + diary,
        {{false, "HiddenCommands", 0x3E}}},
       {"open and .vpj hidden by policy over the user's every command: no separator first",
        {Wide(diary)},
-       "EEEEESESE",
+       SubmenuStates(SelectionKind::kSingleFile, 0x41),
        OffsetOfSwitch("/E "),
        Result::kCommandLine,
        "/E \"" + in + diary,
-       {{true, "HiddenCommands", 0x41}, {false, "HiddenCommands", 0x1FF}}},
+       {{true, "HiddenCommands", 0x41}, {false, "HiddenCommands", kEveryCommandHidden}}},
       {"two separators meet: one stands",
        {L"p.vpj"},
-       "ESESE",
+       SubmenuStates(SelectionKind::kSingleProject, 0xBE),
        OffsetOfSwitch("/P "),
        Result::kCommandLine,
        "/P \"",
@@ -329,14 +330,14 @@ TEST_F(ExplorerCommandTest, BothMenusShowTheSameItemsAndDoTheSame) {
        copy,
        Result::kClipboard,
        in + "a.txt\r\n",
-       {{false, "HiddenCommands", 0xFF}}},
+       {{false, "HiddenCommands", kEveryCommandHidden & ~(1u << copy)}}},
       {"every command hidden",
        {L"a.txt"},
        "",
        kCommandCount,
        Result::kNone,
        "",
-       {{false, "HiddenCommands", 0x1FF}}},
+       {{false, "HiddenCommands", kEveryCommandHidden}}},
       {"quoted names",
        {L"a.txt", L"b.txt"},
        kSeveral,
@@ -351,7 +352,7 @@ TEST_F(ExplorerCommandTest, BothMenusShowTheSameItemsAndDoTheSame) {
        Result::kClipboard,
        in + "a.txt\r\n" + in + "b",
        {{false, "HiddenCommands", 0x1FF, REG_SZ},
-        {true, "HiddenCommands", 0x200},
+        {true, "HiddenCommands", kEveryCommandHidden + 1},
         {false, "ShiftOnly", 1, REG_BINARY},
         {true, "QuotedNames", 2},
         {false, "QuotedNames", 1, REG_QWORD}}},
