@@ -18,6 +18,7 @@
 #include "commands/command_table.h"
 #include "commands/handler_text.h"
 #include "commands/settings.h"
+#include "fixtures/command_rows.h"
 #include "host/menu_reader.h"
 #include "host/shell_data_object.h"
 #include "host/test_data_object.h"
@@ -412,8 +413,7 @@ TEST_F(MenuTest, TheBackgroundOfAFolderAndADrive) {
       PutClipboardText("before");
       CMINVOKECOMMANDINFO info = {};
       info.cbSize = sizeof info;
-      info.lpVerb = MAKEINTRESOURCEA(kCommandCount - 1);
-      ASSERT_EQ(kCommands[kCommandCount - 1].action, CommandAction::kCopyNames);
+      info.lpVerb = MAKEINTRESOURCEA(OffsetOf(CommandAction::kCopyNames));
       EXPECT_EQ(handler_->InvokeCommand(&info), S_OK);
       EXPECT_STREQ(ReadClipboardText().bytes.c_str(), dir_.Path().c_str());
     }
