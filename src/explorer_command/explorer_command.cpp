@@ -194,7 +194,8 @@ STDMETHODIMP CVLPDCommand::GetCanonicalName(GUID* name) {
 
 STDMETHODIMP CVLPDCommand::GetState(IShellItemArray* items, BOOL ok_to_be_slow, EXPCMDSTATE* state) {
   if (state == nullptr) return E_POINTER;
-  if (!RootShown(ReadSettings())) {
+  const Settings settings = ReadSettings();
+  if (!RootShown(settings)) {
     *state = ECS_HIDDEN;
     return S_OK;
   }
@@ -202,7 +203,9 @@ STDMETHODIMP CVLPDCommand::GetState(IShellItemArray* items, BOOL ok_to_be_slow, 
   ItemArrayState read;
   const HRESULT hr = ReadItemArrayState(items, ok_to_be_slow != FALSE, &read);
   if (hr == E_PENDING) return hr;
-  *state = SUCCEEDED(hr) && read.has_names ? ECS_ENABLED : ECS_HIDDEN;
+  // A drive follows FolderBackground, as in the classic menu.
+  const bool shown = read.has_names && (settings.On(Setting::kFolderBackground) || !read.drive_root);
+  *state = SUCCEEDED(hr) && shown ? ECS_ENABLED : ECS_HIDDEN;
   return S_OK;
 }
 

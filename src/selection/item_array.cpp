@@ -6,6 +6,7 @@
 #include <new>
 #include <utility>
 
+#include "text/path.h"
 #include "win/ansi_path.h"
 #include "win/com_owners.h"
 
@@ -94,6 +95,7 @@ HRESULT ReadItemArrayState(IShellItemArray* items, bool may_touch_disk, ItemArra
   }
   state->has_names = kept > 0;
   if (state->has_names) state->kind = DecideSelectionKind(first_is_folder, kept, first);
+  state->drive_root = kept == 1 && IsDriveRoot(first);
   return S_OK;
 }
 

@@ -17,6 +17,7 @@ namespace vlpd {
 struct ItemArrayState {
   bool has_names = false;
   SelectionKind kind = SelectionKind::kSeveral;
+  bool drive_root = false;  // one name, the root of a drive: a drive was right-clicked
 };
 
 // Reads the state from the first two names kept and the first one's attributes, never every item.

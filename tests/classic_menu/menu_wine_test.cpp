@@ -17,6 +17,8 @@
 #include "classic_menu/vlpd_menu.h"
 #include "commands/command_table.h"
 #include "commands/handler_text.h"
+#include "commands/settings.h"
+#include "fixtures/command_rows.h"
 #include "host/menu_reader.h"
 #include "host/shell_data_object.h"
 #include "host/test_data_object.h"
@@ -326,15 +328,17 @@ TEST_F(MenuTest, SettingsShapeTheSubmenuAtEachRightClick) {
        kSubmenuEntries},
       {"Shift only by policy, Explore alone", {{true, "ShiftOnly", 1}}, CMF_EXPLORE, 0, 0},
       {"the last command hidden",
-       {{false, "HiddenCommands", 0x100}},
+       {{false, "HiddenCommands", 1u << (kCommandCount - 1)}},
        CMF_NORMAL,
        kCommandCount - 1,
        kSubmenuEntries - 2},
-      {"only the open", {{false, "HiddenCommands", 0x1FE}}, CMF_NORMAL, 1, 1},
-      {"everything hidden", {{true, "HiddenCommands", 0x1FF}}, CMF_NORMAL, 0, 0},
+      {"only the open", {{false, "HiddenCommands", kEveryCommandHidden & ~1u}}, CMF_NORMAL, 1, 1},
+      {"everything hidden", {{true, "HiddenCommands", kEveryCommandHidden}}, CMF_NORMAL, 0, 0},
       {"open on top", {{false, "OpenOnTop", 1}}, CMF_NORMAL, kCommandCount, kSubmenuEntries, true},
       {"open on top by policy, the rest hidden",
-       {{true, "OpenOnTop", 1}, {false, "OpenOnTop", 0}, {false, "HiddenCommands", 0x1FE}},
+       {{true, "OpenOnTop", 1},
+        {false, "OpenOnTop", 0},
+        {false, "HiddenCommands", kEveryCommandHidden & ~1u}},
        CMF_NORMAL,
        1,
        1,
@@ -409,8 +413,7 @@ TEST_F(MenuTest, TheBackgroundOfAFolderAndADrive) {
       PutClipboardText("before");
       CMINVOKECOMMANDINFO info = {};
       info.cbSize = sizeof info;
-      info.lpVerb = MAKEINTRESOURCEA(kCommandCount - 1);
-      ASSERT_EQ(kCommands[kCommandCount - 1].action, CommandAction::kCopyNames);
+      info.lpVerb = MAKEINTRESOURCEA(OffsetOf(CommandAction::kCopyNames));
       EXPECT_EQ(handler_->InvokeCommand(&info), S_OK);
       EXPECT_STREQ(ReadClipboardText().bytes.c_str(), dir_.Path().c_str());
     }

@@ -43,11 +43,11 @@ TEST(Settings, APolicyWinsAnInvalidValueCountsAsNone) {
   } cases[] = {
       {"neither", kNone, kNone, 0, false},
       {"the user's", kNone, Given(0x3E), 0x3E, false},
-      {"the policy's over the user's", Given(0x41), Given(0x1FF), 0x41, true},
-      {"a policy of 0 over the user's", Given(0), Given(0x1FF), 0, true},
-      {"every command", kNone, Given(0x1FF), 0x1FF, false},
-      {"out of range: the user's stands", Given(0x200), Given(0x3E), 0x3E, false},
-      {"both out of range: the default", Given(0xFFFFFFFF), Given(0x200), 0, false},
+      {"the policy's over the user's", Given(0x41), Given(kEveryCommandHidden), 0x41, true},
+      {"a policy of 0 over the user's", Given(0), Given(kEveryCommandHidden), 0, true},
+      {"every command", kNone, Given(kEveryCommandHidden), kEveryCommandHidden, false},
+      {"out of range: the user's stands", Given(kEveryCommandHidden + 1), Given(0x3E), 0x3E, false},
+      {"both out of range: the default", Given(0xFFFFFFFF), Given(kEveryCommandHidden + 1), 0, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

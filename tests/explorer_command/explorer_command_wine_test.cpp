@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "commands/handler_text.h"
+#include "commands/settings.h"
 #include "explorer_command/explorer_command.h"
 #include "fixtures/command_rows.h"
 #include "host/explorer_host.h"
@@ -304,21 +305,21 @@ TEST_F(ExplorerCommandTest, BothMenusShowTheSameItemsAndDoTheSame) {
       // The settings: hidden commands leave their offsets and the separators beside them.
       {"the encodings hidden",
        {Wide(diary)},
-       "ESGSESE",
+       SubmenuStates(SelectionKind::kSingleFile, 0x3E),
        OffsetOfSwitch(""),
        Result::kCommandLine,
        "\"" + in + diary,
        {{false, "HiddenCommands", 0x3E}}},
       {"open and .vpj hidden by policy over the user's every command: no separator first",
        {Wide(diary)},
-       "EEEEESESE",
+       SubmenuStates(SelectionKind::kSingleFile, 0x41),
        OffsetOfSwitch("/E "),
        Result::kCommandLine,
        "/E \"" + in + diary,
-       {{true, "HiddenCommands", 0x41}, {false, "HiddenCommands", 0x1FF}}},
+       {{true, "HiddenCommands", 0x41}, {false, "HiddenCommands", kEveryCommandHidden}}},
       {"two separators meet: one stands",
        {L"p.vpj"},
-       "ESESE",
+       SubmenuStates(SelectionKind::kSingleProject, 0xBE),
        OffsetOfSwitch("/P "),
        Result::kCommandLine,
        "/P \"",
@@ -329,14 +330,14 @@ TEST_F(ExplorerCommandTest, BothMenusShowTheSameItemsAndDoTheSame) {
        copy,
        Result::kClipboard,
        in + "a.txt\r\n",
-       {{false, "HiddenCommands", 0xFF}}},
+       {{false, "HiddenCommands", kEveryCommandHidden & ~(1u << copy)}}},
       {"every command hidden",
        {L"a.txt"},
        "",
        kCommandCount,
        Result::kNone,
        "",
-       {{false, "HiddenCommands", 0x1FF}}},
+       {{false, "HiddenCommands", kEveryCommandHidden}}},
       {"quoted names",
        {L"a.txt", L"b.txt"},
        kSeveral,
@@ -351,7 +352,7 @@ TEST_F(ExplorerCommandTest, BothMenusShowTheSameItemsAndDoTheSame) {
        Result::kClipboard,
        in + "a.txt\r\n" + in + "b",
        {{false, "HiddenCommands", 0x1FF, REG_SZ},
-        {true, "HiddenCommands", 0x200},
+        {true, "HiddenCommands", kEveryCommandHidden + 1},
         {false, "ShiftOnly", 1, REG_BINARY},
         {true, "QuotedNames", 2},
         {false, "QuotedNames", 1, REG_QWORD}}},
@@ -474,6 +475,18 @@ TEST_F(ExplorerCommandTest, EveryCommandSurvivesHostileItemArrays) {
 // The enumerator as IEnumExplorerCommand lets it be called: a null count for any number asked, a
 // clone that goes on where its original stands, and S_FALSE whenever fewer are handed out than
 // asked for.
+// A drive's root follows FolderBackground as in the classic menu; a folder on it does not.
+TEST_F(ExplorerCommandTest, ADriveFollowsFolderBackground) {
+  ComRef<IExplorerCommand> root = dll_.CreateExplorerCommand();
+  for (bool shown : {true, false}) {
+    ASSERT_TRUE(settings_.Set(shown ? std::vector<SettingValue>{}
+                                    : std::vector<SettingValue>{{false, "FolderBackground", 0}}));
+    EXPECT_EQ(ShowCommand(root.Get(), FakeItemArray({{L"C:\\"}}).Get()).state,
+              shown ? ECS_ENABLED : ECS_HIDDEN);
+    EXPECT_EQ(ShowCommand(root.Get(), FakeItemArray({{L"C:\\windows"}}).Get()).state, ECS_ENABLED);
+  }
+}
+
 TEST_F(ExplorerCommandTest, TheEnumeratorKeepsItsContract) {
   const struct {
     const char* name;

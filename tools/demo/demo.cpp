@@ -482,8 +482,14 @@ void Windows11ClassicMenu(Demo& demo) {
     return;
   }
   // The DLL reads the build once per process: with none of its objects alive COM unloads it, and
-  // the next right-click loads it afresh.
-  CoFreeUnusedLibrariesEx(0, 0);
+  // the next right-click loads it afresh. The worker that waited for step 5's editor may hold it
+  // a moment longer.
+  demo.watchdog.Arm("unloading VLPDMenu.dll", kStepSeconds);
+  for (int tries = 0; GetModuleHandleA("VLPDMenu.dll") != nullptr && tries < 100; ++tries) {
+    CoFreeUnusedLibrariesEx(0, 0);
+    PumpMessages(100);
+  }
+  demo.watchdog.Disarm();
   if (GetModuleHandleA("VLPDMenu.dll") != nullptr) {
     Fail("VLPDMenu.dll stayed loaded, with the build it read before");
     return;
@@ -493,10 +499,18 @@ void Windows11ClassicMenu(Demo& demo) {
   // A stand-in for the entry of the registered package: the handler looks at the name alone.
   const std::string package = std::string(VLPD_PACKAGE_NAME) + "_demo";
   const std::string entry = std::string(kUserPackagesKey) + "\\" + package;
+  std::string dll_folder;
+  ReadRegistryText(HKEY_CLASSES_ROOT, ("CLSID\\" + ClsidText(kClsidVLPDMenu) + "\\InProcServer32").c_str(),
+                   nullptr, dll_folder);
+  dll_folder = dll_folder.substr(0, dll_folder.find_last_of('\\'));
   for (const bool registered : {false, true}) {
     RegKey key;
-    if (registered && RegCreateKeyExA(HKEY_CURRENT_USER, entry.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                                      key.Put(), nullptr) != ERROR_SUCCESS) {
+    // The entry names where the package is installed: the folder of the DLL the registry serves.
+    if (registered && (RegCreateKeyExA(HKEY_CURRENT_USER, entry.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                                       key.Put(), nullptr) != ERROR_SUCCESS ||
+                       RegSetValueExA(key.Get(), "PackageRootFolder", 0, REG_SZ,
+                                      reinterpret_cast<const BYTE*>(dll_folder.c_str()),
+                                      static_cast<DWORD>(dll_folder.size() + 1)) != ERROR_SUCCESS)) {
       Fail("could not write the package's entry");
       return;
     }
